@@ -1,0 +1,19 @@
+#pragma once
+// The quarry-cli subcommands, one file each.
+
+#include "cli/cli_context.h"
+
+namespace quarry::cli {
+
+void AddTablesCommand(CLI::App& app, CliContext& ctx);
+void AddColumnsCommand(CLI::App& app, CliContext& ctx);
+void AddQueryCommand(CLI::App& app, CliContext& ctx);
+void AddMaterializeCommand(CLI::App& app, CliContext& ctx);
+void AddImportCommand(CLI::App& app, CliContext& ctx);
+void AddExportCommand(CLI::App& app, CliContext& ctx);
+void AddSplitCommand(CLI::App& app, CliContext& ctx);
+void AddPartitionCommand(CLI::App& app, CliContext& ctx);
+void AddCreateDbCommand(CLI::App& app, CliContext& ctx);
+void AddDemoCommand(CLI::App& app, CliContext& ctx);
+
+}  // namespace quarry::cli

@@ -1,0 +1,26 @@
+#pragma once
+// Small text helpers shared by the file formats and the SQL builders.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quarry {
+
+// Every occurrence of `from` (non-empty) replaced by `to`.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+void ReplaceAllInPlace(std::string& text, char from, char to);
+
+// Splits at every `sep`; "a,,b" gives three fields and "" gives one empty field.
+std::vector<std::string> SplitFields(std::string_view text, char sep);
+
+std::string_view TrimRight(std::string_view text);  // blanks, tabs, CR and LF
+std::string_view Trim(std::string_view text);
+
+std::string ToUpperAscii(std::string_view text);
+std::string ToLowerAscii(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool StartsWith(std::string_view text, std::string_view prefix);
+bool EndsWith(std::string_view text, std::string_view suffix);
+
+}  // namespace quarry

@@ -1,0 +1,544 @@
+#include "core/data/data_source.h"
+
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+
+#include "core/common/text_util.h"
+#include "core/data/column_types.h"
+#include "core/data/connect_string.h"
+#include "core/data/sql_quote.h"
+#include "core/data/working_folder.h"
+
+namespace quarry {
+
+namespace {
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+// Column types whose values are written into SQL as bare numbers.
+bool IsNumericColumnType(const std::string& type) {
+  std::string t = ToLowerAscii(Trim(type));
+  if (const size_t paren = t.find('('); paren != std::string::npos) t = std::string(Trim(t.substr(0, paren)));
+  static const char* const kNumeric[] = {
+      "integer", "int", "smallint", "bigint", "tinyint", "float", "real", "double",
+      "double precision", "numeric", "decimal", "bit", "single", "long", "short", "byte",
+      "currency", "counter", "boolean", "yesno", "logical"};
+  for (const char* n : kNumeric) {
+    if (t == n) return true;
+  }
+  return false;
+}
+
+// A decimal number as SQL accepts it bare: sign, digits with at most one point, exponent.
+bool IsNumberLiteral(std::string_view text) {
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    if (std::isdigit(static_cast<unsigned char>(text[i]))) {
+      ++digits;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t expDigits = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  return i == text.size();
+}
+
+// Names of the value texts a bit column accepts bare.
+bool IsBooleanWord(std::string_view text) {
+  return EqualsIgnoreCase(text, "true") || EqualsIgnoreCase(text, "false");
+}
+
+// Type names that stand for no SQL type would make CREATE TABLE fail; such columns hold text.
+std::string SqlTypeOfTypeName(const std::string& type) {
+  static const char* const kNoSqlType[] = {"", "No value specified", "Unknown type!!", "Ole pointer",
+                                           "Ole automation", "User defined type"};
+  for (const char* n : kNoSqlType) {
+    if (type == n) return "string";
+  }
+  return type;
+}
+
+// Approximate numbers read as the workbench shows numbers: at most 15 significant digits (7 for
+// single precision), no trailing zeros, upper-case exponent ("85", "0.1", "1E-07"), where
+// drivers write "85.0" or "1.0e-07". The driver's text is kept when it is no number (SQLite
+// lets a REAL column hold text) and for exact decimals, which only lose trailing zeros.
+void NormalizeNumberText(std::string& text, int digits, bool exactDecimal) {
+  const bool hasExponent = text.find_first_of("eE") != std::string::npos;
+  if (exactDecimal || (!hasExponent && digits == 15)) {
+    // The common case, kept cheap: "85.0" -> "85", "3.50" -> "3.5".
+    size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+      if (text[i] == '.' && !point) {
+        point = true;
+      } else if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+        return;
+      }
+    }
+    if (!point) return;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return;
+  }
+  double value = 0.0;
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec != std::errc() || ptr != end) return;
+  char buffer[64];
+  auto [out, ec2] = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, digits);
+  if (ec2 != std::errc()) return;
+  for (char* p = buffer; p != out; ++p) {
+    if (*p == 'e') *p = 'E';
+  }
+  text.assign(buffer, out);
+}
+
+// Catalog column types that describe an SQLite expression without a declared type.
+constexpr const char* kUndeclaredSqliteType = "varchar";
+
+}  // namespace
+
+DataSource::DataSource() : cellBuffer_(8192) {}
+
+DataSource::~DataSource() { Close(); }
+
+bool DataSource::Fail(const std::string& message) {
+  lastError_ = message;
+  return false;
+}
+
+std::string DataSource::LastError() const {
+  Guard guard(mutex_);
+  return lastError_;
+}
+
+bool DataSource::IsOpen() const {
+  Guard guard(mutex_);
+  return connection_.valid();
+}
+
+std::string DataSource::ConnectString() const {
+  Guard guard(mutex_);
+  return connectString_;
+}
+
+void DataSource::SetCurrentTable(const std::string& table) {
+  Guard guard(mutex_);
+  currentTable_ = table;
+}
+
+std::string DataSource::CurrentTable() const {
+  Guard guard(mutex_);
+  return currentTable_;
+}
+
+void DataSource::ResetResult() {
+  result_ = odbc::Statement();
+  resultKinds_.clear();
+  resultSql_.clear();
+  resultColumns_ = 0;
+  resultFetched_ = false;
+}
+
+bool DataSource::Open(const std::string& connectString) {
+  Guard guard(mutex_);
+  Close();
+  // The connect string is kept in the working folder for the record, never with its password.
+  if (EnsureWorkingFolder().ok()) {
+    WriteWholeFile(WorkingFile("prova.txt"), MaskPassword(connectString), /*privateFile=*/true);
+  }
+  if (auto file = SqliteDatabaseFile(connectString)) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(*file, ec)) return Fail("no database file " + *file);
+  }
+  if (!env_) {
+    auto env = odbc::Environment::Create();
+    if (!env) return Fail(env.status().message());
+    env_ = std::make_unique<odbc::Environment>(std::move(env.value()));
+  }
+  auto connection = odbc::Connection::Connect(*env_, connectString);
+  if (!connection) return Fail(MaskPassword(connection.status().message()));
+  connection_ = std::move(connection.value());
+  dialect_ = SqlDialect(DbmsKindFromName(connection_.DbmsName()));
+  connectString_ = connectString;
+  return true;
+}
+
+void DataSource::Close() {
+  Guard guard(mutex_);
+  if (inTransaction_) Rollback();
+  ResetResult();
+  connection_ = odbc::Connection();
+  connectString_.clear();
+}
+
+bool DataSource::CreateSqliteFile(const std::string& path, std::string* error) {
+  auto env = odbc::Environment::Create();
+  if (!env) {
+    if (error) *error = env.status().message();
+    return false;
+  }
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec)) {
+    if (error) *error = "file exists already: " + path;
+    return false;
+  }
+  // Without NoCreat the driver creates the file; a first statement makes it a real database.
+  auto connection = odbc::Connection::Connect(*env, "DRIVER=SQLite3;Database=" + path);
+  if (!connection) {
+    if (error) *error = connection.status().message();
+    return false;
+  }
+  auto statement = odbc::Statement::Allocate(*connection);
+  if (!statement) return false;
+  Status status = statement->ExecDirect("PRAGMA user_version = 0");
+  if (!status.ok() && error) *error = status.message();
+  return status.ok();
+}
+
+bool DataSource::ListTables(std::vector<std::string>& names) {
+  Guard guard(mutex_);
+  names.clear();
+  if (!connection_.valid()) return Fail("no database is open");
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return Fail(statement.status().message());
+  SQLRETURN rc = SQLTables(statement->get(), nullptr, 0, nullptr, 0, nullptr, 0,
+                           reinterpret_cast<SQLCHAR*>(const_cast<char*>("TABLE")), SQL_NTS);
+  if (!odbc::Succeeded(rc)) return Fail(statement->Diagnostics());
+  char name[1024];
+  char type[256];
+  while (odbc::Succeeded(SQLFetch(statement->get()))) {
+    SQLLEN nameLength = 0;
+    SQLLEN typeLength = 0;
+    if (!odbc::Succeeded(SQLGetData(statement->get(), 3, SQL_C_CHAR, name, sizeof(name), &nameLength)) ||
+        !odbc::Succeeded(SQLGetData(statement->get(), 4, SQL_C_CHAR, type, sizeof(type), &typeLength))) {
+      continue;
+    }
+    if (nameLength == SQL_NULL_DATA || typeLength == SQL_NULL_DATA) continue;
+    if (std::string_view(type) == "TABLE") names.emplace_back(name);
+  }
+  return true;
+}
+
+bool DataSource::TableExists(const std::string& name) {
+  std::vector<std::string> names;
+  if (!ListTables(names)) return false;
+  for (const std::string& n : names) {
+    if (n == name) return true;
+  }
+  return false;
+}
+
+bool DataSource::DescribeColumns(odbc::Statement& statement, std::vector<std::string>* names,
+                                 std::vector<std::string>* types,
+                                 std::vector<std::string>* declared) {
+  SQLSMALLINT count = 0;
+  if (!odbc::Succeeded(SQLNumResultCols(statement.get(), &count))) return Fail(statement.Diagnostics());
+  for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(count); ++column) {
+    SQLCHAR name[1024] = {0};
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT sqlType = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    if (!odbc::Succeeded(SQLDescribeCol(statement.get(), column, name, sizeof(name), &nameLength,
+                                        &sqlType, &size, &digits, &nullable))) {
+      return Fail(statement.Diagnostics());
+    }
+    if (names) names->emplace_back(reinterpret_cast<char*>(name));
+    if (types) types->push_back(TypeNameOfSqlType(sqlType));
+    if (declared) {
+      char typeName[256] = {0};
+      SQLSMALLINT typeLength = 0;
+      SQLColAttribute(statement.get(), column, SQL_DESC_TYPE_NAME, typeName, sizeof(typeName),
+                      &typeLength, nullptr);
+      declared->emplace_back(typeName);
+    }
+  }
+  return true;
+}
+
+bool DataSource::FieldNames(const std::string& query, std::vector<std::string>& names) {
+  std::vector<std::string> types;
+  return FieldTypes(query, names, types);
+}
+
+bool DataSource::FieldTypes(const std::string& query, std::vector<std::string>& names,
+                            std::vector<std::string>& types) {
+  Guard guard(mutex_);
+  names.clear();
+  types.clear();
+  if (!connection_.valid()) return Fail("no database is open");
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return Fail(statement.status().message());
+  // Only the description is needed: wrapping the query keeps a large table from being read.
+  std::string inner(TrimRight(query));
+  while (!inner.empty() && inner.back() == ';') inner.pop_back();
+  Status status = statement->ExecDirect(
+      dialect_.Rewrite("select * from (" + inner + ") quarry_columns where 1=0"));
+  if (!status.ok()) {
+    statement->CloseCursor();
+    status = statement->ExecDirect(dialect_.Rewrite(query));
+    if (!status.ok()) return Fail(status.message());
+  }
+  const bool ok = DescribeColumns(*statement, &names, &types, nullptr);
+  statement->CloseCursor();
+  return ok;
+}
+
+bool DataSource::Query(const std::string& sql) {
+  Guard guard(mutex_);
+  ResetResult();
+  if (!connection_.valid()) return Fail("no database is open");
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return Fail(statement.status().message());
+  const std::string native = dialect_.Rewrite(sql);
+  Status status = statement->ExecDirect(native);
+  if (!status.ok()) return Fail(status.message());
+  SQLSMALLINT count = 0;
+  if (!odbc::Succeeded(SQLNumResultCols(statement->get(), &count))) return Fail(statement->Diagnostics());
+  resultKinds_.assign(static_cast<size_t>(count), CellKind::kText);
+  for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(count); ++column) {
+    SQLLEN sqlType = 0;
+    SQLColAttribute(statement->get(), column, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &sqlType);
+    CellKind& kind = resultKinds_[column - 1];
+    if (sqlType == SQL_DOUBLE || sqlType == SQL_FLOAT) kind = CellKind::kDouble;
+    if (sqlType == SQL_REAL) kind = CellKind::kSingle;
+    if (sqlType == SQL_DECIMAL || sqlType == SQL_NUMERIC) kind = CellKind::kDecimal;
+  }
+  result_ = std::move(statement.value());
+  resultSql_ = native;
+  resultColumns_ = count;
+  resultFetched_ = false;
+  return true;
+}
+
+long DataSource::RowCount() {
+  Guard guard(mutex_);
+  if (!result_.valid()) return -1;
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return -1;
+  std::string inner(TrimRight(resultSql_));
+  while (!inner.empty() && inner.back() == ';') inner.pop_back();
+  if (!statement->ExecDirect("select count(*) from (" + inner + ") quarry_rows").ok()) return -1;
+  if (!odbc::Succeeded(SQLFetch(statement->get()))) return -1;
+  SQLBIGINT count = 0;
+  SQLLEN indicator = 0;
+  if (!odbc::Succeeded(SQLGetData(statement->get(), 1, SQL_C_SBIGINT, &count, 0, &indicator))) return -1;
+  return static_cast<long>(count);
+}
+
+bool DataSource::FetchCurrent(std::vector<std::string>& values) {
+  SQLRETURN rc = SQLFetch(result_.get());
+  if (rc == SQL_NO_DATA) return false;
+  if (!odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
+  values.resize(static_cast<size_t>(resultColumns_));
+  for (int column = 0; column < resultColumns_; ++column) {
+    std::string& value = values[static_cast<size_t>(column)];
+    value.clear();
+    const CellKind kind = resultKinds_[static_cast<size_t>(column)];
+    while (true) {
+      SQLLEN indicator = 0;
+      rc = SQLGetData(result_.get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR,
+                      cellBuffer_.data(), static_cast<SQLLEN>(cellBuffer_.size()), &indicator);
+      if (rc == SQL_NO_DATA) break;
+      if (!odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
+      if (indicator == SQL_NULL_DATA) {
+        value = "?";
+        break;
+      }
+      const size_t room = cellBuffer_.size() - 1;
+      if (rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room)) {
+        value.append(cellBuffer_.data(), room);  // truncated: the rest follows in the next call
+        continue;
+      }
+      value.append(cellBuffer_.data(), static_cast<size_t>(indicator));
+      if (kind != CellKind::kText) NormalizeNumberText(value, kind == CellKind::kSingle ? 7 : 15, kind == CellKind::kDecimal);
+      break;
+    }
+  }
+  return true;
+}
+
+bool DataSource::FirstRow(std::vector<std::string>& values) {
+  Guard guard(mutex_);
+  if (!result_.valid()) return Fail("no current result set");
+  if (resultFetched_) {
+    result_.CloseCursor();
+    Status status = result_.ExecDirect(resultSql_);
+    if (!status.ok()) {
+      ResetResult();
+      return Fail(status.message());
+    }
+  }
+  resultFetched_ = true;
+  return FetchCurrent(values);
+}
+
+bool DataSource::NextRow(std::vector<std::string>& values) {
+  Guard guard(mutex_);
+  if (!result_.valid()) return Fail("no current result set");
+  resultFetched_ = true;
+  return FetchCurrent(values);
+}
+
+bool DataSource::ExecuteRewritten(const std::string& nativeSql) {
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return Fail(statement.status().message());
+  Status status = statement->ExecDirect(nativeSql);
+  if (!status.ok()) return Fail(status.message());
+  return true;
+}
+
+bool DataSource::Execute(const std::string& sql) {
+  Guard guard(mutex_);
+  if (!connection_.valid()) return Fail("no database is open");
+  if (!dialect_.SupportsSelectInto()) {
+    if (auto parts = ParseSelectInto(sql)) return EmulateSelectInto(*parts);
+  }
+  return ExecuteRewritten(dialect_.Rewrite(sql));
+}
+
+// SQLite has no SELECT INTO, and CREATE TABLE AS keeps only type affinities. The new table is
+// created with the declared types of the query's columns instead, then filled by the query.
+bool DataSource::EmulateSelectInto(const SelectIntoParts& parts) {
+  const std::string select = dialect_.Rewrite(parts.select);
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return Fail(statement.status().message());
+  if (!odbc::Succeeded(SQLPrepare(statement->get(),
+                                  reinterpret_cast<SQLCHAR*>(const_cast<char*>(select.c_str())),
+                                  SQL_NTS))) {
+    return Fail(statement->Diagnostics());
+  }
+  std::vector<std::string> names;
+  std::vector<std::string> declared;
+  if (!DescribeColumns(*statement, &names, nullptr, &declared)) return false;
+  statement->CloseCursor();
+  std::string create = "create table " + dialect_.QuoteName(parts.target) + "(";
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) create += ",";
+    create += dialect_.QuoteName(names[i]);
+    // Expressions have no declared type; left untyped, their values keep their own storage.
+    if (declared[i] != kUndeclaredSqliteType && !declared[i].empty()) create += " " + declared[i];
+  }
+  create += ")";
+  if (!ExecuteRewritten(create)) return false;
+  if (!ExecuteRewritten("insert into " + dialect_.QuoteName(parts.target) + " " + select)) {
+    const std::string why = lastError_;
+    ExecuteRewritten("drop table " + dialect_.QuoteName(parts.target));
+    return Fail(why);
+  }
+  return true;
+}
+
+bool DataSource::CreateTable(const std::string& name, const std::vector<std::string>& names,
+                             const std::vector<std::string>& types) {
+  std::string sql = "create table  " + QuoteIdent(name) + "(";
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) sql += ",";
+    const std::string type = SqlTypeOfTypeName(i < types.size() ? types[i] : "string");
+    sql += QuoteIdent(names[i]) + " " + type;
+  }
+  sql += ")";
+  return Execute(sql);
+}
+
+bool DataSource::DropTable(const std::string& name) { return Execute("drop table " + QuoteIdent(name)); }
+
+bool DataSource::InsertRow(const std::string& table, const std::vector<std::string>& names,
+                           const std::vector<std::string>& types,
+                           const std::vector<std::string>& values) {
+  std::string columns;
+  std::string list;
+  const size_t count = std::min(names.size(), values.size());
+  for (size_t i = 0; i < count; ++i) {
+    const std::string& value = values[i];
+    if (value == "?") continue;
+    if (!columns.empty()) {
+      columns += ",";
+      list += ",";
+    }
+    columns += QuoteIdent(names[i]);
+    const std::string type = i < types.size() ? types[i] : "string";
+    if (IsNumericColumnType(type)) {
+      std::string number = value;
+      ReplaceAllInPlace(number, ',', '.');
+      const std::string_view trimmed = Trim(number);
+      if (!IsNumberLiteral(trimmed) && !IsBooleanWord(trimmed)) {
+        Guard guard(mutex_);
+        return Fail("value " + value + " of column " + names[i] + " is not a number");
+      }
+      list += trimmed;
+    } else if (type == "string") {
+      list += QuoteLiteral(value);
+    } else {
+      std::string text = value;
+      ReplaceAllInPlace(text, ',', '.');
+      list += QuoteLiteral(text);
+    }
+  }
+  // A row of nothing but "?" is a row of NULLs; SQL has no empty column list for it.
+  const std::string sql = columns.empty() ? "insert into " + QuoteIdent(table) + " default values"
+                                          : "insert into " + QuoteIdent(table) + "(" + columns + ")" + " values(" + list + ")";
+  Guard guard(mutex_);
+  if (inTransaction_ && dialect_.kind() == DbmsKind::kPostgres) {
+    // A refused statement would abort the whole transaction there; a savepoint confines it.
+    if (!Execute("savepoint quarry_row")) return false;
+    if (!Execute(sql)) {
+      const std::string why = lastError_;
+      Execute("rollback to savepoint quarry_row");
+      return Fail(why);
+    }
+    return Execute("release savepoint quarry_row");
+  }
+  return Execute(sql);
+}
+
+bool DataSource::BeginTransaction() {
+  Guard guard(mutex_);
+  if (!connection_.valid()) return Fail("no database is open");
+  if (inTransaction_) return true;
+  if (!odbc::Succeeded(SQLSetConnectAttr(connection_.get(), SQL_ATTR_AUTOCOMMIT,
+                                         reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
+    return Fail(connection_.Diagnostics());
+  }
+  inTransaction_ = true;
+  return true;
+}
+
+static bool EndTransaction(odbc::Connection& connection, SQLSMALLINT completion, std::string& error) {
+  bool ok = odbc::Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection.get(), completion));
+  if (!ok) error = connection.Diagnostics();
+  SQLSetConnectAttr(connection.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+  return ok;
+}
+
+bool DataSource::Commit() {
+  Guard guard(mutex_);
+  if (!inTransaction_) return true;
+  inTransaction_ = false;
+  return EndTransaction(connection_, SQL_COMMIT, lastError_);
+}
+
+bool DataSource::Rollback() {
+  Guard guard(mutex_);
+  if (!inTransaction_) return true;
+  inTransaction_ = false;
+  return EndTransaction(connection_, SQL_ROLLBACK, lastError_);
+}
+
+}  // namespace quarry

@@ -1,0 +1,142 @@
+#pragma once
+// The program's only door to the database: one ODBC connection, one current result set, and the
+// operations every method uses. Values cross as text; NULL reads as "?". Operations report
+// failure by returning false (details in LastError()); nothing throws to the caller.
+//
+// Thread safety: every operation locks the exclusive-use lock for its own duration. A caller
+// that runs a sequence sharing the current result set (Query, RowCount, FirstRow, NextRow...)
+// holds the lock over the whole sequence with an ExclusiveUse guard. The lock is re-entrant.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/data/odbc_handles.h"
+#include "core/data/sql_dialect.h"
+
+namespace quarry {
+
+class DataSource {
+ public:
+  DataSource();
+  ~DataSource();
+  DataSource(const DataSource&) = delete;
+  DataSource& operator=(const DataSource&) = delete;
+
+  // Replaces any previous connection. Writes the connect string, password masked, to
+  // "prova.txt" in the working folder first. An SQLite database file that does not exist is
+  // refused, never created.
+  bool Open(const std::string& connectString);
+  void Close();
+  bool IsOpen() const;
+  std::string ConnectString() const;
+  const SqlDialect& Dialect() const { return dialect_; }
+
+  // Creates an empty SQLite database file (the only way a new file comes into being).
+  static bool CreateSqliteFile(const std::string& path, std::string* error = nullptr);
+
+  // Catalog entries of type "TABLE", in catalog order (no views, no system tables).
+  bool ListTables(std::vector<std::string>& names);
+  bool TableExists(const std::string& name);
+  bool FieldNames(const std::string& query, std::vector<std::string>& names);
+  bool FieldTypes(const std::string& query, std::vector<std::string>& names,
+                  std::vector<std::string>& types);
+
+  // Runs a query; its rows become the current result set.
+  bool Query(const std::string& sql);
+  // Rows of the current result set; -1 when it cannot be told.
+  long RowCount();
+  // The first row of the current result set (runs the query again if rows were read already).
+  bool FirstRow(std::vector<std::string>& values);
+  bool NextRow(std::vector<std::string>& values);
+
+  // Runs a statement that returns no rows; "SELECT ... INTO" works on every database.
+  bool Execute(const std::string& sql);
+  bool CreateTable(const std::string& name, const std::vector<std::string>& names,
+                   const std::vector<std::string>& types);
+  bool DropTable(const std::string& name);
+  // Inserts one row; "?" values are left out (NULL). Values of text columns are quoted; values
+  // of numeric columns must be numbers ("," read as the decimal point) or the row is refused.
+  bool InsertRow(const std::string& table, const std::vector<std::string>& names,
+                 const std::vector<std::string>& types, const std::vector<std::string>& values);
+
+  // Groups many statements into one commit. Inside a transaction a refused statement does not
+  // undo the ones before it. Begin before the Query whose rows the statements follow: drivers
+  // may close open result sets when the commit mode changes.
+  bool BeginTransaction();
+  bool Commit();
+  bool Rollback();
+  bool InTransaction() const { return inTransaction_; }
+
+  void SetCurrentTable(const std::string& table);
+  std::string CurrentTable() const;
+
+  // The exclusive-use lock.
+  void Lock() { mutex_.lock(); }
+  bool TryLock() { return mutex_.try_lock(); }
+  void Unlock() { mutex_.unlock(); }
+
+  // Jobs currently using the data source; the shell refuses Open while it is above zero.
+  std::atomic<int>& Users() { return users_; }
+
+  std::string LastError() const;
+
+ private:
+  bool Fail(const std::string& message);
+  bool ExecuteRewritten(const std::string& nativeSql);
+  bool EmulateSelectInto(const SelectIntoParts& parts);
+  bool DescribeColumns(odbc::Statement& statement, std::vector<std::string>* names,
+                       std::vector<std::string>* types, std::vector<std::string>* declared);
+  bool FetchCurrent(std::vector<std::string>& values);
+  void ResetResult();
+
+  mutable std::recursive_mutex mutex_;
+  std::atomic<int> users_{0};
+
+  std::unique_ptr<odbc::Environment> env_;
+  odbc::Connection connection_;
+  SqlDialect dialect_;
+  std::string connectString_;
+  std::string currentTable_;
+  std::string lastError_;
+  bool inTransaction_ = false;
+
+  // The current result set.
+  odbc::Statement result_;
+  std::string resultSql_;  // native text of the current query
+  int resultColumns_ = 0;
+  // How each column's values become text: numbers get the workbench's number text (85 rather
+  // than the driver's 85.0), everything else stays as the driver gives it.
+  enum class CellKind : uint8_t { kText, kDouble, kSingle, kDecimal };
+  std::vector<CellKind> resultKinds_;
+  bool resultFetched_ = false;
+  std::vector<char> cellBuffer_;
+};
+
+// Holds the exclusive-use lock of a data source for a scope.
+class ExclusiveUse {
+ public:
+  explicit ExclusiveUse(DataSource& source) : source_(source) { source_.Lock(); }
+  ~ExclusiveUse() { source_.Unlock(); }
+  ExclusiveUse(const ExclusiveUse&) = delete;
+  ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+
+ private:
+  DataSource& source_;
+};
+
+// Counts a job as a user of the data source for a scope.
+class DataSourceUser {
+ public:
+  explicit DataSourceUser(DataSource& source) : source_(source) { ++source_.Users(); }
+  ~DataSourceUser() { --source_.Users(); }
+  DataSourceUser(const DataSourceUser&) = delete;
+  DataSourceUser& operator=(const DataSourceUser&) = delete;
+
+ private:
+  DataSource& source_;
+};
+
+}  // namespace quarry

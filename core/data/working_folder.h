@@ -1,0 +1,30 @@
+#pragma once
+// The working folder holds every file the program writes: trees, rules, reports, scratch files.
+// It is $QUARRY_HOME when set, else ~/QUARRY, and is created on demand.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/common/status.h"
+
+namespace quarry {
+
+std::filesystem::path WorkingFolder();
+
+// Creates the working folder (and parents) if missing.
+Status EnsureWorkingFolder();
+
+// A path inside the working folder; `relative` uses "/" between its parts.
+std::filesystem::path WorkingFile(std::string_view relative);
+
+// A name (usually a table name) made safe to use as one file name inside the working folder:
+// path separators and ".." are replaced by "_", so the file never lands outside the folder.
+std::string SafeFileName(std::string_view name);
+
+// Writes `content` as the whole file, creating or truncating it; with `privateFile` the file is
+// readable by its owner only (for files that hold connection details).
+Status WriteWholeFile(const std::filesystem::path& path, std::string_view content,
+                      bool privateFile = false);
+
+}  // namespace quarry

@@ -1,0 +1,115 @@
+#pragma once
+// The decision-tree engine's case model: an attribute table saying what each column of a table
+// means, and an array of cases, one per row, with a weight each. The model-tree engine keeps a
+// second store of the same shape. Engine state lives in this object, never in globals; one job
+// uses one CaseSet at a time.
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/common/status.h"
+
+namespace quarry {
+class DataSource;
+}
+
+namespace quarry::dtree {
+
+// One 4-byte cell of a case: a continuous value or a discrete value number.
+union AttValue {
+  int32_t discr;
+  float cont;
+};
+static_assert(sizeof(AttValue) == 4);
+
+// A case: cells 0..MaxAtt are attribute values, cell MaxAtt+1 the class number.
+using Case = AttValue*;
+
+constexpr float kUnknown = -999.0f;  // a continuous cell whose value is unknown
+constexpr int32_t kUnknownValue = 0;  // a discrete cell whose value is unknown
+
+enum AttStatus : uint8_t { kIgnored = 1, kDiscrete = 2, kContinuous = 3 };
+
+inline float CVal(Case c, int a) { return c[a].cont; }
+inline int32_t DVal(Case c, int a) { return c[a].discr; }
+
+constexpr size_t kAttributeGrowth = 100;  // attribute arrays grow in steps of this many entries
+constexpr size_t kCaseGrowth = 1024;      // the case array grows in steps of this many cases
+
+struct AttributeTable {
+  int16_t MaxAtt = -1;       // index of the last attribute
+  int16_t MaxClass = -1;     // index of the last class
+  int16_t MaxDiscrVal = 2;   // the largest value count of a discrete attribute
+  // Per column, the class column included at MaxAtt + 1.
+  std::vector<std::string> AttName;
+  std::vector<int32_t> ValueCount;                  // 0 for continuous attributes
+  std::vector<std::vector<std::string>> ValueName;  // [a][1..ValueCount[a]]; entry 0 unused
+  std::vector<uint8_t> Status;                      // AttStatus
+  std::vector<std::string> ClassName;               // [0..MaxClass]
+  std::vector<float> ClassFreq;                     // work array of MaxClass + 1 entries
+};
+
+// Index k in first..last with names[k] == text, or first - 1 when none matches.
+int FindName(std::string_view text, const std::vector<std::string>& names, int first, int last);
+
+class CaseSet {
+ public:
+  // `report` receives the input error messages (standard output in the programs).
+  explicit CaseSet(std::ostream& report);
+  ~CaseSet();
+  CaseSet(const CaseSet&) = delete;
+  CaseSet& operator=(const CaseSet&) = delete;
+
+  // Builds the attribute table of `table`: the last column is the class, "string" columns are
+  // discrete with the values the database groups, every other type continuous.
+  Status LoadAttributes(const std::string& table, DataSource& source);
+
+  // Reads every row of `table` into cases against the current attribute table. Returns 0 when
+  // at least one row was read, 1 when the table has no rows (no cases are then loaded and
+  // MaxItem is -1), and 2 when the table cannot be read (see LastLoadError()).
+  int LoadCases(const std::string& table, DataSource& source);
+  const std::string& LastLoadError() const { return lastLoadError_; }
+
+  // A new case from one row's texts in column order (attributes, then the class). `row` is the
+  // 1-based row number used in messages.
+  Case ParseCase(const std::vector<std::string>& values, long row);
+
+  // Releases every case; MaxItem becomes -1.
+  void FreeCases();
+
+  // Writes input error `code` to the report stream: `name` is the attribute, `text` the value
+  // and `row` the 1-based row number (the last two only for codes 4 and 5).
+  void ReportInputError(int code, std::string_view name, std::string_view text, long row = 0);
+
+  AttributeTable& Attributes() { return att_; }
+  const AttributeTable& Attributes() const { return att_; }
+  std::ostream& Report() { return report_; }
+
+  std::vector<Case> Item;      // the cases; order is significant and permuted in place
+  std::vector<float> Weight;   // one per case, kept in step with Item
+  int32_t MaxItem = -1;        // index of the last case
+
+ private:
+  Case NewCase();
+
+  std::ostream& report_;
+  AttributeTable att_;
+  // Cells live in blocks of kCaseGrowth cases, so a case never moves once made.
+  std::vector<std::unique_ptr<AttValue[]>> blocks_;
+  size_t casesInLastBlock_ = kCaseGrowth;
+  size_t caseWidth_ = 0;
+  std::string lastLoadError_;
+};
+
+// Reserves room in steps of `step` entries, so that capacity grows 100, 200, 300 ... (or 1024,
+// 2048, ...) as the model's arrays do.
+template <typename T>
+void GrowInSteps(std::vector<T>& v, size_t step) {
+  if (v.size() == v.capacity()) v.reserve(v.capacity() + step);
+}
+
+}  // namespace quarry::dtree

@@ -1,0 +1,42 @@
+#include "core/query/materialize.h"
+
+#include "core/data/data_source.h"
+#include "core/data/sql_lexer.h"
+#include "core/data/sql_quote.h"
+
+namespace quarry {
+
+size_t FindOuterFrom(const std::string& sql) {
+  int depth = 0;
+  const std::vector<SqlToken> tokens = LexSql(sql);
+  for (size_t i = 1; i + 1 < tokens.size(); ++i) {
+    const SqlToken& t = tokens[i];
+    if (t.IsPunct('(')) ++depth;
+    if (t.IsPunct(')')) --depth;
+    if (depth == 0 && t.IsWord("FROM") && tokens[i - 1].kind == SqlTokenKind::kSpace &&
+        tokens[i + 1].kind == SqlTokenKind::kSpace) {
+      return static_cast<size_t>(tokens[i - 1].text.data() + tokens[i - 1].text.size() - 1 - sql.data());
+    }
+  }
+  return std::string::npos;
+}
+
+Status MaterializeQuery(DataSource& source, const std::string& sql, const std::string& name,
+                        const std::function<bool(const std::string& question)>& confirmOverwrite) {
+  if (!source.IsOpen()) return InvalidArgument(kOpenDatabaseFirst);
+  if (name.empty()) return InvalidArgument("Insert the name of the new table");
+  const size_t from = FindOuterFrom(sql);
+  if (from == std::string::npos) return InvalidArgument(kErrorInSqlStatement);
+  ExclusiveUse exclusive(source);
+  if (source.TableExists(name)) {
+    if (!confirmOverwrite || !confirmOverwrite(kTableExistsOverwrite)) {
+      return Cancelled("table " + name + " kept");
+    }
+    if (!source.DropTable(name)) return DatabaseError(source.LastError());
+  }
+  const std::string statement = sql.substr(0, from) + "  INTO  " + QuoteIdent(name) + sql.substr(from);
+  if (!source.Execute(statement)) return DatabaseError(std::string(kErrorInSqlStatement) + ": " + source.LastError());
+  return Status::Ok();
+}
+
+}  // namespace quarry

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/data/working_folder.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/temp_database.h"
+
+namespace quarry {
+namespace {
+
+using testing::RunCli;
+
+// Each test has its own working folder, so the sample database is a fresh copy.
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
+  testing::CliRun Run(const std::vector<std::string>& args) { return RunCli(QUARRY_CLI, args); }
+  testing::TempFolder folder_;
+};
+
+TEST_F(CliTest, ListsSampleTablesAndColumns) {
+  auto run = Run({"tables"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  for (const char* table : {"golf_data", "golf_test", "golf_prune", "wave_data", "loan_data", "growth_data", "baskets"}) {
+    EXPECT_NE(run.out.find(std::string(table) + "\n"), std::string::npos) << table;
+  }
+  run = Run({"columns", "golf_data"});
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "outlook\tstring\ntemperature\tfloat\nhumidity\tfloat\nwindy\tstring\nplay\tstring\n");
+  EXPECT_TRUE(std::filesystem::exists(WorkingFile("sample.sqlite")));
+}
+
+TEST_F(CliTest, QueriesPrintRowsWithNullsAsQuestionMarks) {
+  auto run = Run({"query", "select age, employment from loan_data where employment is null order by 1 limit 2"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("age\temployment\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\t?\n"), std::string::npos);
+  run = Run({"query", "select nonsense from nowhere"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("Error in SQL Statement"), std::string::npos);
+}
+
+TEST_F(CliTest, MaterializeImportExportSplitPartition) {
+  auto run = Run({"materialize", "select * from golf_data where play = 'yes'", "--name", "golf_yes"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  run = Run({"materialize", "select * from golf_data", "--name", "golf_yes"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("The table already exists,overwrite?"), std::string::npos);
+
+  run = Run({"export", "golf_yes", "golf_yes.txt"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ASSERT_TRUE(std::filesystem::exists(WorkingFile("golf_yes.txt")));
+  run = Run({"import", "golf_yes.txt", "--table", "golf_again"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("9 rows imported into golf_again"), std::string::npos);
+
+  run = Run({"split", "golf_data", "g70", "g30", "70"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Run({"query", "select count(*) from g70"}).out, "count(*)\n9\n");
+  run = Run({"partition", "golf_data", "3"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Run({"query", "select count(*) from golf_data_escluso_0"}).exitCode, 0);
+}
+
+TEST_F(CliTest, DemoLoadsTheWeatherCases) {
+  auto run = Run({"demo"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("golf_data: 14 cases, 4 attributes, 2 classes"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("outlook: discrete {overcast, rainy, sunny}"), std::string::npos);
+}
+
+TEST_F(CliTest, BadUsageAndBadDatabases) {
+  EXPECT_EQ(Run({}).exitCode, 2);
+  EXPECT_EQ(Run({"nonsense"}).exitCode, 2);
+  EXPECT_EQ(Run({"split", "golf_data", "a", "b", "150"}).exitCode, 2);
+  const auto missing = folder_.path() / "missing.sqlite";
+  auto run = Run({"--db", missing.string(), "tables"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("invalid Data Source"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  run = Run({"--db", "DRIVER=NoSuchDriver;PWD=hush", "tables"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err.find("hush"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quarry

@@ -1,0 +1,61 @@
+#include "tests/support/temp_database.h"
+
+#include <cstdlib>
+#include <random>
+
+#include "core/data/connect_string.h"
+#include "core/data/sql_quote.h"
+
+namespace quarry::testing {
+
+TempFolder::TempFolder() {
+  std::random_device device;
+  path_ = std::filesystem::temp_directory_path() / ("quarry-test-" + std::to_string(device()) + std::to_string(device()));
+  std::filesystem::create_directories(path_);
+  if (const char* old = std::getenv("QUARRY_HOME")) {
+    hadHome_ = true;
+    oldHome_ = old;
+  }
+  setenv("QUARRY_HOME", path_.c_str(), 1);
+}
+
+TempFolder::~TempFolder() {
+  if (hadHome_) {
+    setenv("QUARRY_HOME", oldHome_.c_str(), 1);
+  } else {
+    unsetenv("QUARRY_HOME");
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void DatabaseTest::SetUp() {
+  dbPath_ = folder_.path() / "test.sqlite";
+  std::string error;
+  ASSERT_TRUE(DataSource::CreateSqliteFile(dbPath_.string(), &error)) << error;
+  ASSERT_TRUE(source_.Open(SqliteConnectString(dbPath_.string()))) << source_.LastError();
+}
+
+void DatabaseTest::MakeTable(const std::string& table, const std::vector<std::string>& names,
+                             const std::vector<std::string>& types,
+                             const std::vector<std::vector<std::string>>& rows) {
+  ASSERT_TRUE(source_.CreateTable(table, names, types)) << source_.LastError();
+  for (const auto& row : rows) ASSERT_TRUE(source_.InsertRow(table, names, types, row)) << source_.LastError();
+}
+
+std::vector<std::vector<std::string>> DatabaseTest::Rows(const std::string& sql) {
+  std::vector<std::vector<std::string>> out;
+  ExclusiveUse exclusive(source_);
+  EXPECT_TRUE(source_.Query(sql)) << source_.LastError();
+  std::vector<std::string> row;
+  for (bool more = source_.FirstRow(row); more; more = source_.NextRow(row)) out.push_back(row);
+  return out;
+}
+
+
+long DatabaseTest::Count(const std::string& table) {
+  auto rows = Rows("select count(*) from " + QuoteIdent(table));
+  return rows.empty() ? -1 : std::stol(rows[0][0]);
+}
+
+}  // namespace quarry::testing
