@@ -15,5 +15,7 @@ void AddSplitCommand(CLI::App& app, CliContext& ctx);
 void AddPartitionCommand(CLI::App& app, CliContext& ctx);
 void AddCreateDbCommand(CLI::App& app, CliContext& ctx);
 void AddDemoCommand(CLI::App& app, CliContext& ctx);
+void AddShowTreeCommand(CLI::App& app, CliContext& ctx);
+void AddShowRulesCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

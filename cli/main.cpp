@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
       AddTablesCommand, AddColumnsCommand, AddQueryCommand, AddMaterializeCommand,
       AddImportCommand, AddExportCommand,  AddSplitCommand, AddPartitionCommand,
       AddDemoCommand,   AddCreateDbCommand,
+      AddShowTreeCommand, AddShowRulesCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 
