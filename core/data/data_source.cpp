@@ -7,6 +7,7 @@
 #include "core/common/text_util.h"
 #include "core/data/column_types.h"
 #include "core/data/connect_string.h"
+#include "core/data/sql_lexer.h"
 #include "core/data/sql_quote.h"
 #include "core/data/working_folder.h"
 
@@ -19,11 +20,12 @@ using Guard = std::lock_guard<std::recursive_mutex>;
 // Column types whose values are written into SQL as bare numbers.
 bool IsNumericColumnType(const std::string& type) {
   std::string t = ToLowerAscii(Trim(type));
-  if (const size_t paren = t.find('('); paren != std::string::npos) t = std::string(Trim(t.substr(0, paren)));
+  if (const size_t paren = t.find('('); paren != std::string::npos)
+    t = std::string(Trim(t.substr(0, paren)));
   static const char* const kNumeric[] = {
-      "integer", "int", "smallint", "bigint", "tinyint", "float", "real", "double",
-      "double precision", "numeric", "decimal", "bit", "single", "long", "short", "byte",
-      "currency", "counter", "boolean", "yesno", "logical"};
+      "integer",          "int",     "smallint", "bigint", "tinyint", "float", "real",  "double",
+      "double precision", "numeric", "decimal",  "bit",    "single",  "long",  "short", "byte",
+      "currency",         "counter", "boolean",  "yesno",  "logical"};
   for (const char* n : kNumeric) {
     if (t == n) return true;
   }
@@ -63,8 +65,12 @@ bool IsBooleanWord(std::string_view text) {
 
 // Type names that stand for no SQL type would make CREATE TABLE fail; such columns hold text.
 std::string SqlTypeOfTypeName(const std::string& type) {
-  static const char* const kNoSqlType[] = {"", "No value specified", "Unknown type!!", "Ole pointer",
-                                           "Ole automation", "User defined type"};
+  static const char* const kNoSqlType[] = {"",
+                                           "No value specified",
+                                           "Unknown type!!",
+                                           "Ole pointer",
+                                           "Ole automation",
+                                           "User defined type"};
   for (const char* n : kNoSqlType) {
     if (type == n) return "string";
   }
@@ -99,7 +105,8 @@ void NormalizeNumberText(std::string& text, int digits, bool exactDecimal) {
   auto [ptr, ec] = std::from_chars(begin, end, value);
   if (ec != std::errc() || ptr != end) return;
   char buffer[64];
-  auto [out, ec2] = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, digits);
+  auto [out, ec2] =
+      std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, digits);
   if (ec2 != std::errc()) return;
   for (char* p = buffer; p != out; ++p) {
     if (*p == 'e') *p = 'E';
@@ -107,12 +114,21 @@ void NormalizeNumberText(std::string& text, int digits, bool exactDecimal) {
   text.assign(buffer, out);
 }
 
+// Whether the first word of the statement (after blanks and comments) is `word`.
+bool StartsWithWord(const std::string& sql, std::string_view word) {
+  for (const SqlToken& token : LexSql(sql)) {
+    if (token.kind == SqlTokenKind::kSpace || token.kind == SqlTokenKind::kComment) continue;
+    return token.IsWord(word);
+  }
+  return false;
+}
+
 // Catalog column types that describe an SQLite expression without a declared type.
 constexpr const char* kUndeclaredSqliteType = "varchar";
 
 }  // namespace
 
-DataSource::DataSource() : cellBuffer_(8192) {}
+DataSource::DataSource() : cellBuffer_(1024) {}
 
 DataSource::~DataSource() { Close(); }
 
@@ -161,6 +177,10 @@ bool DataSource::Open(const std::string& connectString) {
   if (EnsureWorkingFolder().ok()) {
     WriteWholeFile(WorkingFile("prova.txt"), MaskPassword(connectString), /*privateFile=*/true);
   }
+  return Connect(connectString);
+}
+
+bool DataSource::Connect(const std::string& connectString) {
   if (auto file = SqliteDatabaseFile(connectString)) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(*file, ec)) return Fail("no database file " + *file);
@@ -176,6 +196,16 @@ bool DataSource::Open(const std::string& connectString) {
   dialect_ = SqlDialect(DbmsKindFromName(connection_.DbmsName()));
   connectString_ = connectString;
   return true;
+}
+
+std::unique_ptr<DataSource> DataSource::OpenSibling() {
+  Guard guard(mutex_);
+  // Only an SQLite file is the same database seen from a second connection, and only
+  // committed data is: the sibling would not see this connection's open transaction.
+  if (!connection_.valid() || inTransaction_ || !SqliteDatabaseFile(connectString_)) return nullptr;
+  auto sibling = std::make_unique<DataSource>();
+  if (!sibling->Connect(connectString_)) return nullptr;
+  return sibling;
 }
 
 void DataSource::Close() {
@@ -224,8 +254,10 @@ bool DataSource::ListTables(std::vector<std::string>& names) {
   while (odbc::Succeeded(SQLFetch(statement->get()))) {
     SQLLEN nameLength = 0;
     SQLLEN typeLength = 0;
-    if (!odbc::Succeeded(SQLGetData(statement->get(), 3, SQL_C_CHAR, name, sizeof(name), &nameLength)) ||
-        !odbc::Succeeded(SQLGetData(statement->get(), 4, SQL_C_CHAR, type, sizeof(type), &typeLength))) {
+    if (!odbc::Succeeded(
+            SQLGetData(statement->get(), 3, SQL_C_CHAR, name, sizeof(name), &nameLength)) ||
+        !odbc::Succeeded(
+            SQLGetData(statement->get(), 4, SQL_C_CHAR, type, sizeof(type), &typeLength))) {
       continue;
     }
     if (nameLength == SQL_NULL_DATA || typeLength == SQL_NULL_DATA) continue;
@@ -247,7 +279,8 @@ bool DataSource::DescribeColumns(odbc::Statement& statement, std::vector<std::st
                                  std::vector<std::string>* types,
                                  std::vector<std::string>* declared) {
   SQLSMALLINT count = 0;
-  if (!odbc::Succeeded(SQLNumResultCols(statement.get(), &count))) return Fail(statement.Diagnostics());
+  if (!odbc::Succeeded(SQLNumResultCols(statement.get(), &count)))
+    return Fail(statement.Diagnostics());
   for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(count); ++column) {
     SQLCHAR name[1024] = {0};
     SQLSMALLINT nameLength = 0;
@@ -310,7 +343,8 @@ bool DataSource::Query(const std::string& sql) {
   Status status = statement->ExecDirect(native);
   if (!status.ok()) return Fail(status.message());
   SQLSMALLINT count = 0;
-  if (!odbc::Succeeded(SQLNumResultCols(statement->get(), &count))) return Fail(statement->Diagnostics());
+  if (!odbc::Succeeded(SQLNumResultCols(statement->get(), &count)))
+    return Fail(statement->Diagnostics());
   resultKinds_.assign(static_cast<size_t>(count), CellKind::kText);
   for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(count); ++column) {
     SQLLEN sqlType = 0;
@@ -338,7 +372,8 @@ long DataSource::RowCount() {
   if (!odbc::Succeeded(SQLFetch(statement->get()))) return -1;
   SQLBIGINT count = 0;
   SQLLEN indicator = 0;
-  if (!odbc::Succeeded(SQLGetData(statement->get(), 1, SQL_C_SBIGINT, &count, 0, &indicator))) return -1;
+  if (!odbc::Succeeded(SQLGetData(statement->get(), 1, SQL_C_SBIGINT, &count, 0, &indicator)))
+    return -1;
   return static_cast<long>(count);
 }
 
@@ -362,12 +397,14 @@ bool DataSource::FetchCurrent(std::vector<std::string>& values) {
         break;
       }
       const size_t room = cellBuffer_.size() - 1;
-      if (rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room)) {
+      if (rc == SQL_SUCCESS_WITH_INFO &&
+          (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room)) {
         value.append(cellBuffer_.data(), room);  // truncated: the rest follows in the next call
         continue;
       }
       value.append(cellBuffer_.data(), static_cast<size_t>(indicator));
-      if (kind != CellKind::kText) NormalizeNumberText(value, kind == CellKind::kSingle ? 7 : 15, kind == CellKind::kDecimal);
+      if (kind != CellKind::kText)
+        NormalizeNumberText(value, kind == CellKind::kSingle ? 7 : 15, kind == CellKind::kDecimal);
       break;
     }
   }
@@ -407,6 +444,13 @@ bool DataSource::ExecuteRewritten(const std::string& nativeSql) {
 bool DataSource::Execute(const std::string& sql) {
   Guard guard(mutex_);
   if (!connection_.valid()) return Fail("no database is open");
+  if (dialect_.kind() == DbmsKind::kSqlite && StartsWithWord(sql, "WITH")) {
+    // SQLite's driver takes such a statement for a query and never runs it: a change would be
+    // reported done without happening.
+    return Fail(
+        "on SQLite a statement that changes data cannot start with WITH; write INSERT INTO t WITH "
+        "... SELECT ...");
+  }
   if (!dialect_.SupportsSelectInto()) {
     if (auto parts = ParseSelectInto(sql)) return EmulateSelectInto(*parts);
   }
@@ -457,7 +501,9 @@ bool DataSource::CreateTable(const std::string& name, const std::vector<std::str
   return Execute(sql);
 }
 
-bool DataSource::DropTable(const std::string& name) { return Execute("drop table " + QuoteIdent(name)); }
+bool DataSource::DropTable(const std::string& name) {
+  return Execute("drop table " + QuoteIdent(name));
+}
 
 bool DataSource::InsertRow(const std::string& table, const std::vector<std::string>& names,
                            const std::vector<std::string>& types,
@@ -493,7 +539,8 @@ bool DataSource::InsertRow(const std::string& table, const std::vector<std::stri
   }
   // A row of nothing but "?" is a row of NULLs; SQL has no empty column list for it.
   const std::string sql = columns.empty() ? "insert into " + QuoteIdent(table) + " default values"
-                                          : "insert into " + QuoteIdent(table) + "(" + columns + ")" + " values(" + list + ")";
+                                          : "insert into " + QuoteIdent(table) + "(" + columns +
+                                                ")" + " values(" + list + ")";
   Guard guard(mutex_);
   if (inTransaction_ && dialect_.kind() == DbmsKind::kPostgres) {
     // A refused statement would abort the whole transaction there; a savepoint confines it.
@@ -520,10 +567,12 @@ bool DataSource::BeginTransaction() {
   return true;
 }
 
-static bool EndTransaction(odbc::Connection& connection, SQLSMALLINT completion, std::string& error) {
+static bool EndTransaction(odbc::Connection& connection, SQLSMALLINT completion,
+                           std::string& error) {
   bool ok = odbc::Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection.get(), completion));
   if (!ok) error = connection.Diagnostics();
-  SQLSetConnectAttr(connection.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+  SQLSetConnectAttr(connection.get(), SQL_ATTR_AUTOCOMMIT,
+                    reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   return ok;
 }
 

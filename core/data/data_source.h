@@ -34,6 +34,11 @@ class DataSource {
   std::string ConnectString() const;
   const SqlDialect& Dialect() const { return dialect_; }
 
+  // A second connection to the same database, for reading in parallel with this one; nullptr
+  // where a second connection would not see the same data (databases other than SQLite files,
+  // or while this connection has a transaction open). Writes no record of the connect string.
+  std::unique_ptr<DataSource> OpenSibling();
+
   // Creates an empty SQLite database file (the only way a new file comes into being).
   static bool CreateSqliteFile(const std::string& path, std::string* error = nullptr);
 
@@ -84,6 +89,7 @@ class DataSource {
   std::string LastError() const;
 
  private:
+  bool Connect(const std::string& connectString);
   bool Fail(const std::string& message);
   bool ExecuteRewritten(const std::string& nativeSql);
   bool EmulateSelectInto(const SelectIntoParts& parts);

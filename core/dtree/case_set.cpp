@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <ostream>
+#include <sstream>
+#include <thread>
 
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
@@ -50,19 +53,72 @@ CaseSet::CaseSet(std::ostream& report) : report_(report) {}
 
 CaseSet::~CaseSet() = default;
 
-void CaseSet::ReportInputError(int code, std::string_view name, std::string_view text, long row) {
-  report_ << "\nERROR:  ";
+namespace {
+
+void WriteInputError(std::ostream& out, int code, std::string_view name, std::string_view text,
+                     long row) {
+  out << "\nERROR:  ";
   switch (code) {
-    case 0: report_ << "cannot open file " << name << " " << text; break;
-    case 1: report_ << "colon expected after attribute name " << name; break;
-    case 2: report_ << "unexpected eof while reading attribute " << name; break;
-    case 3: report_ << "attribute  has only one value" << name; break;
-    case 4:
-      report_ << "case " << row << "'s value of " << text << " for attribute" << name << " is illegal\n";
+    case 0:
+      out << "cannot open file " << name << " " << text;
       break;
-    case 5: report_ << "case " << row << "'s class of " << text << "' is illegal\n"; break;
-    default: break;
+    case 1:
+      out << "colon expected after attribute name " << name;
+      break;
+    case 2:
+      out << "unexpected eof while reading attribute " << name;
+      break;
+    case 3:
+      out << "attribute  has only one value" << name;
+      break;
+    case 4:
+      out << "case " << row << "'s value of " << text << " for attribute" << name
+          << " is illegal\n";
+      break;
+    case 5:
+      out << "case " << row << "'s class of " << text << "' is illegal\n";
+      break;
+    default:
+      break;
   }
+}
+
+// The values of one grouped query, in the database's order.
+Status GroupedValues(DataSource& source, const std::string& sql, std::vector<std::string>& values) {
+  ExclusiveUse exclusive(source);
+  if (!source.Query(sql)) return DatabaseError(source.LastError());
+  std::vector<std::string> row;
+  for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) {
+    values.push_back(row.empty() ? "?" : row[0]);
+  }
+  return Status::Ok();
+}
+
+// Grouped queries run two at a time when a second connection can see the same data: on a large
+// table each is a full scan and sort.
+std::vector<Status> RunGroupedQueries(DataSource& source, const std::vector<std::string>& queries,
+                                      std::vector<std::vector<std::string>>& results) {
+  results.assign(queries.size(), {});
+  std::vector<Status> statuses(queries.size());
+  std::unique_ptr<DataSource> sibling = queries.size() >= 2 ? source.OpenSibling() : nullptr;
+  std::thread helper;
+  if (sibling) {
+    helper = std::thread([&] {
+      for (size_t q = 1; q < queries.size(); q += 2)
+        statuses[q] = GroupedValues(*sibling, queries[q], results[q]);
+    });
+  }
+  const size_t step = sibling ? 2 : 1;
+  for (size_t q = 0; q < queries.size(); q += step)
+    statuses[q] = GroupedValues(source, queries[q], results[q]);
+  if (helper.joinable()) helper.join();
+  return statuses;
+}
+
+}  // namespace
+
+void CaseSet::ReportInputError(int code, std::string_view name, std::string_view text, long row) {
+  WriteInputError(report_, code, name, text, row);
 }
 
 Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
@@ -84,7 +140,7 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
     return NotFound("cannot read the columns of " + table + ": " + source.LastError());
   }
 
-  std::vector<std::string> row;
+  // The class column is written in double quotes, the attribute columns in brackets.
   const std::string& classColumn = names.back();
   std::string quotedClass = "\"";
   for (char c : classColumn) {
@@ -92,11 +148,21 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
     if (c == '"') quotedClass += c;
   }
   quotedClass += "\"";
-  if (!source.Query("select " + quotedClass + " from " + QuoteIdent(table) + " group by " + quotedClass)) {
-    return DatabaseError("cannot read the classes of " + table + ": " + source.LastError());
+  std::vector<std::string> queries = {"select " + quotedClass + " from " + QuoteIdent(table) +
+                                      " group by " + quotedClass};
+  std::vector<size_t> queryOfColumn(names.size(), 0);
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (types[i] != "string") continue;
+    const std::string column = QuoteIdent(names[i]);
+    queryOfColumn[i] = queries.size();
+    queries.push_back("select " + column + " from " + QuoteIdent(table) + " group by " + column);
   }
-  for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) {
-    AppendName(att_.ClassName, row.empty() ? "?" : row[0]);
+  std::vector<std::vector<std::string>> results;
+  const std::vector<Status> statuses = RunGroupedQueries(source, queries, results);
+  if (!statuses[0].ok())
+    return DatabaseError("cannot read the classes of " + table + ": " + statuses[0].message());
+  for (const std::string& value : results[0]) {
+    AppendName(att_.ClassName, value);
     ++att_.MaxClass;
   }
   att_.ClassFreq.assign(static_cast<size_t>(att_.MaxClass + 1), 0.0f);
@@ -111,43 +177,50 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
     att_.ValueCount.push_back(0);
     att_.ValueName.emplace_back();
     if (types[i] != "string") continue;
+    const size_t q = queryOfColumn[i];
+    if (!statuses[q].ok())
+      return DatabaseError("cannot read the values of " + names[i] + ": " + statuses[q].message());
     att_.Status[i] = kDiscrete;
     std::vector<std::string>& values = att_.ValueName[i];
     values.reserve(kAttributeGrowth);
     values.emplace_back();  // entry 0 holds nothing
-    const std::string column = QuoteIdent(names[i]);
-    if (!source.Query("select " + column + " from " + QuoteIdent(table) + " group by " + column)) {
-      return DatabaseError("cannot read the values of " + names[i] + ": " + source.LastError());
-    }
-    for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) {
-      if (row.empty() || row[0] == "?") continue;
-      AppendName(values, row[0]);
+    for (const std::string& value : results[q]) {
+      if (value != "?") AppendName(values, value);
     }
     att_.ValueCount[i] = static_cast<int32_t>(values.size() - 1);
-    att_.MaxDiscrVal = static_cast<int16_t>(std::max<int32_t>(att_.MaxDiscrVal, att_.ValueCount[i]));
+    att_.MaxDiscrVal =
+        static_cast<int16_t>(std::max<int32_t>(att_.MaxDiscrVal, att_.ValueCount[i]));
   }
   att_.MaxAtt = static_cast<int16_t>(static_cast<int>(names.size()) - 2);
   return Status::Ok();
 }
 
-Case CaseSet::NewCase() {
-  if (casesInLastBlock_ == kCaseGrowth) {
-    blocks_.push_back(std::make_unique<AttValue[]>(kCaseGrowth * caseWidth_));
-    casesInLastBlock_ = 0;
+Case CaseSet::CaseArena::New(size_t width) {
+  if (usedInLastBlock == kCaseGrowth) {
+    blocks.push_back(std::make_unique<AttValue[]>(kCaseGrowth * width));
+    usedInLastBlock = 0;
   }
-  return blocks_.back().get() + (casesInLastBlock_++) * caseWidth_;
+  return blocks.back().get() + (usedInLastBlock++) * width;
 }
 
 Case CaseSet::ParseCase(const std::vector<std::string>& values, long row) {
+  caseWidth_ = static_cast<size_t>(std::max(att_.MaxAtt + 2, 1));
+  return ParseCaseInto(values, row, arena_, report_);
+}
+
+Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, CaseArena& arena,
+                            std::ostream& errors) const {
   const int maxAtt = att_.MaxAtt;
-  Case c = NewCase();
+  Case c = arena.New(caseWidth_);
   std::string text;
   for (int a = 0; a <= maxAtt; ++a) {
-    const std::string& value = static_cast<size_t>(a) < values.size() ? values[a] : std::string("?");
+    const std::string& value =
+        static_cast<size_t>(a) < values.size() ? values[a] : std::string("?");
     if (att_.Status[a] == kIgnored) {
       c[a].discr = 0;
     } else if (att_.ValueCount[a] > 0 || att_.Status[a] == kDiscrete) {
-      c[a].discr = value == "?" ? kUnknownValue : FindName(value, att_.ValueName[a], 1, att_.ValueCount[a]);
+      c[a].discr =
+          value == "?" ? kUnknownValue : FindName(value, att_.ValueName[a], 1, att_.ValueCount[a]);
     } else {
       text = value;
       std::replace(text.begin(), text.end(), ',', '.');
@@ -157,7 +230,7 @@ Case CaseSet::ParseCase(const std::vector<std::string>& values, long row) {
       }
       double number = 0.0;
       if (!ParseDecimal(text, number)) {
-        ReportInputError(4, att_.AttName[a], text, row);
+        WriteInputError(errors, 4, att_.AttName[a], text, row);
       }
       c[a].cont = static_cast<float>(number);
     }
@@ -167,11 +240,75 @@ Case CaseSet::ParseCase(const std::vector<std::string>& values, long row) {
   std::replace(text.begin(), text.end(), ',', '.');
   int classNo = FindName(text, att_.ClassName, 0, att_.MaxClass);
   if (classNo < 0) {
-    ReportInputError(5, att_.AttName[classIndex], text, row);
+    WriteInputError(errors, 5, att_.AttName[classIndex], text, row);
     classNo = 0;
   }
   c[maxAtt + 1].discr = classNo;
   return c;
+}
+
+void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,
+                       std::ostream& errors, std::vector<Case>& out) const {
+  std::vector<std::string> row;
+  long rowNumber = firstRow;
+  for (bool more = limit != 0 && source.FirstRow(row); more;
+       more = (limit < 0 || rowNumber - firstRow < limit) && source.NextRow(row)) {
+    out.push_back(ParseCaseInto(row, rowNumber++, arena, errors));
+  }
+}
+
+// A large SQLite table is read by two connections at once, the first half by this one and the
+// rest by a second one skipping the first half; the halves join in the table's order, and the
+// messages of the second half follow those of the first. Returns false (nothing loaded) when
+// that cannot be done, and the caller reads the table in one stream.
+bool CaseSet::LoadCasesInTwoStreams(const std::string& table, DataSource& source,
+                                    std::vector<Case>& out) {
+  constexpr long kTwoStreamRows = 20000;
+  if (source.Dialect().kind() != DbmsKind::kSqlite) return false;
+  std::vector<std::string> row;
+  if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
+      row.empty())
+    return false;
+  const long total = std::atol(row[0].c_str());
+  if (total < kTwoStreamRows) return false;
+  std::unique_ptr<DataSource> sibling = source.OpenSibling();
+  if (!sibling) return false;
+  const long half = total / 2;
+
+  CaseArena secondArena;
+  std::ostringstream secondErrors;
+  std::vector<Case> second;
+  bool secondOk = false;
+  std::thread reader([&] {
+    ExclusiveUse exclusive(*sibling);
+    if (!sibling->Query(SelectAllFrom(table) + " limit -1 offset " + std::to_string(half))) return;
+    ReadRows(*sibling, -1, half + 1, secondArena, secondErrors, second);
+    secondOk = true;
+  });
+  std::ostringstream firstErrors;
+  const bool firstOk = source.Query(SelectAllFrom(table));
+  if (firstOk) ReadRows(source, half, 1, arena_, firstErrors, out);
+  reader.join();
+  if (!firstOk || !secondOk || static_cast<long>(out.size()) != half ||
+      half + static_cast<long>(second.size()) != total) {
+    out.clear();
+    arena_ = CaseArena();
+    return false;
+  }
+  report_ << firstErrors.str() << secondErrors.str();
+  out.insert(out.end(), second.begin(), second.end());
+  for (auto& block : secondArena.blocks) arena_.blocks.push_back(std::move(block));
+  return true;
+}
+
+void CaseSet::SetItems(const std::vector<Case>& loaded) {
+  // The array's room grows in steps of kCaseGrowth entries; it is made once, with the room that
+  // growing it step by step while reading would have given it (and without the copy at every
+  // step).
+  Item.reserve((loaded.size() + kCaseGrowth - 1) / kCaseGrowth * kCaseGrowth);
+  Item.assign(loaded.begin(), loaded.end());
+  MaxItem = static_cast<int32_t>(Item.size()) - 1;
+  Weight.assign(Item.size(), 1.0f);
 }
 
 int CaseSet::LoadCases(const std::string& table, DataSource& source) {
@@ -179,23 +316,19 @@ int CaseSet::LoadCases(const std::string& table, DataSource& source) {
   lastLoadError_.clear();
   caseWidth_ = static_cast<size_t>(std::max(att_.MaxAtt + 2, 1));
   ExclusiveUse exclusive(source);
-  if (!source.Query(SelectAllFrom(table))) {
-    lastLoadError_ = source.LastError();
-    return 2;
+  std::vector<Case> loaded;
+  if (!LoadCasesInTwoStreams(table, source, loaded)) {
+    if (!source.Query(SelectAllFrom(table))) {
+      lastLoadError_ = source.LastError();
+      return 2;
+    }
+    ReadRows(source, -1, 1, arena_, report_, loaded);
   }
-  std::vector<std::string> row;
-  if (!source.FirstRow(row)) {
+  if (loaded.empty()) {
     MaxItem = -1;
     return 1;
   }
-  Item.reserve(kCaseGrowth);
-  long rowNumber = 1;
-  do {
-    GrowInSteps(Item, kCaseGrowth);
-    Item.push_back(ParseCase(row, rowNumber++));
-  } while (source.NextRow(row));
-  MaxItem = static_cast<int32_t>(Item.size()) - 1;
-  Weight.assign(Item.size(), 1.0f);
+  SetItems(loaded);
   return 0;
 }
 
@@ -203,8 +336,7 @@ void CaseSet::FreeCases() {
   Item = std::vector<Case>();
   Weight = std::vector<float>();
   MaxItem = -1;
-  blocks_.clear();
-  casesInLastBlock_ = kCaseGrowth;
+  arena_ = CaseArena();
 }
 
 }  // namespace quarry::dtree

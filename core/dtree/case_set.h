@@ -29,7 +29,7 @@ static_assert(sizeof(AttValue) == 4);
 // A case: cells 0..MaxAtt are attribute values, cell MaxAtt+1 the class number.
 using Case = AttValue*;
 
-constexpr float kUnknown = -999.0f;  // a continuous cell whose value is unknown
+constexpr float kUnknown = -999.0f;   // a continuous cell whose value is unknown
 constexpr int32_t kUnknownValue = 0;  // a discrete cell whose value is unknown
 
 enum AttStatus : uint8_t { kIgnored = 1, kDiscrete = 2, kContinuous = 3 };
@@ -41,9 +41,9 @@ constexpr size_t kAttributeGrowth = 100;  // attribute arrays grow in steps of t
 constexpr size_t kCaseGrowth = 1024;      // the case array grows in steps of this many cases
 
 struct AttributeTable {
-  int16_t MaxAtt = -1;       // index of the last attribute
-  int16_t MaxClass = -1;     // index of the last class
-  int16_t MaxDiscrVal = 2;   // the largest value count of a discrete attribute
+  int16_t MaxAtt = -1;      // index of the last attribute
+  int16_t MaxClass = -1;    // index of the last class
+  int16_t MaxDiscrVal = 2;  // the largest value count of a discrete attribute
   // Per column, the class column included at MaxAtt + 1.
   std::vector<std::string> AttName;
   std::vector<int32_t> ValueCount;                  // 0 for continuous attributes
@@ -89,18 +89,30 @@ class CaseSet {
   const AttributeTable& Attributes() const { return att_; }
   std::ostream& Report() { return report_; }
 
-  std::vector<Case> Item;      // the cases; order is significant and permuted in place
-  std::vector<float> Weight;   // one per case, kept in step with Item
-  int32_t MaxItem = -1;        // index of the last case
+  std::vector<Case> Item;     // the cases; order is significant and permuted in place
+  std::vector<float> Weight;  // one per case, kept in step with Item
+  int32_t MaxItem = -1;       // index of the last case
 
  private:
-  Case NewCase();
+  // Cells of cases, in blocks of kCaseGrowth cases, so that a case never moves once made.
+  struct CaseArena {
+    std::vector<std::unique_ptr<AttValue[]>> blocks;
+    size_t usedInLastBlock = kCaseGrowth;
+    Case New(size_t width);
+  };
+
+  Case ParseCaseInto(const std::vector<std::string>& values, long row, CaseArena& arena,
+                     std::ostream& errors) const;
+  // Parses up to `limit` rows (all when negative) of the source's current result set, the
+  // first numbered `firstRow`.
+  void ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,
+                std::ostream& errors, std::vector<Case>& out) const;
+  bool LoadCasesInTwoStreams(const std::string& table, DataSource& source, std::vector<Case>& out);
+  void SetItems(const std::vector<Case>& loaded);
 
   std::ostream& report_;
   AttributeTable att_;
-  // Cells live in blocks of kCaseGrowth cases, so a case never moves once made.
-  std::vector<std::unique_ptr<AttValue[]>> blocks_;
-  size_t casesInLastBlock_ = kCaseGrowth;
+  CaseArena arena_;
   size_t caseWidth_ = 0;
   std::string lastLoadError_;
 };

@@ -113,6 +113,14 @@ TEST_F(DataSourceTest, SelectIntoKeepsTheColumnTypes) {
   EXPECT_FALSE(source_.TableExists("bad"));
 }
 
+TEST_F(DataSourceTest, ChangesStartingWithWithAreRefusedNotSilentlyDropped) {
+  MakeTable("t", {"x"}, {"integer"}, {});
+  EXPECT_FALSE(source_.Execute("with n(i) as (select 1) insert into t select i from n"));
+  EXPECT_NE(source_.LastError().find("WITH"), std::string::npos);
+  ASSERT_TRUE(source_.Execute("insert into t with n(i) as (select 1) select i from n"));
+  EXPECT_EQ(Count("t"), 1);
+}
+
 TEST_F(DataSourceTest, DivisionIsFloatingPoint) {
   MakeTable("t", {"n"}, {"integer"}, {{"7"}});
   EXPECT_EQ(Rows("select n/2 from t")[0][0], "3.5");

@@ -52,7 +52,8 @@ TEST_F(CaseSetTest, ColumnsBecomeDiscreteAndContinuousAttributes) {
 TEST_F(CaseSetTest, BadValuesAreReportedAndLoadingGoesOn) {
   // An integer column holds text in SQLite; it reaches the loader as it is.
   ASSERT_TRUE(source_.Execute("create table t(v integer, c varchar(5))"));
-  ASSERT_TRUE(source_.Execute("insert into t values('3,75', 'a'), ('abc', 'b'), (' 2e1', 'a'), ('4x', 'a')"));
+  ASSERT_TRUE(source_.Execute(
+      "insert into t values('3,75', 'a'), ('abc', 'b'), (' 2e1', 'a'), ('4x', 'a')"));
   Load("t");
   EXPECT_FLOAT_EQ(CVal(cases_.Item[0], 0), 3.75f);
   EXPECT_FLOAT_EQ(CVal(cases_.Item[1], 0), 0.0f);
@@ -124,6 +125,33 @@ TEST(FindName, ReturnsFirstMinusOneWhenAbsent) {
   EXPECT_EQ(FindName("b", names, 1, 3), 2);
   EXPECT_EQ(FindName("c", names, 1, 3), 0);
   EXPECT_EQ(FindName("A", names, 0, 3), -1);
+}
+
+}  // namespace
+}  // namespace quarry::dtree
+
+namespace quarry::dtree {
+namespace {
+
+// Large SQLite tables are read in two streams; the cases and messages keep the table's order.
+TEST_F(CaseSetTest, LargeTablesLoadInTableOrder) {
+  ASSERT_TRUE(source_.Execute("create table big(x integer, cls varchar(5))"));
+  ASSERT_TRUE(source_.Execute(
+      "insert into big with recursive n(i) as (select 1 union all select i + 1 from n where i < "
+      "30001) "
+      "select case when i in (7, 25000) then 'bad' || i else i end, 'c' || (i % 3) from n"));
+  Load("big");
+  ASSERT_EQ(cases_.MaxItem, 30000);
+  for (int i = 0; i <= 30000; ++i) {
+    const int value = i + 1;
+    if (value == 7 || value == 25000) continue;
+    ASSERT_FLOAT_EQ(CVal(cases_.Item[i], 0), static_cast<float>(value)) << i;
+    ASSERT_EQ(DVal(cases_.Item[i], 1), value % 3) << i;
+  }
+  EXPECT_EQ(report_.str(),
+            "\nERROR:  case 7's value of bad7 for attributex is illegal\n"
+            "\nERROR:  case 25000's value of bad25000 for attributex is illegal\n");
+  EXPECT_EQ(cases_.Item.capacity(), 30720u);
 }
 
 }  // namespace
