@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace quarry {
 
@@ -79,6 +80,22 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool ParseDecimal(std::string_view text, double& value) {
+  size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  if (i < text.size() && text[i] == '+' && i + 1 < text.size() && text[i + 1] != '-') ++i;
+  value = 0.0;
+  const char* begin = text.data() + i;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+  if (ec == std::errc::result_out_of_range) return ptr == end;  // value is left as is
+  if (ec != std::errc()) {
+    value = 0.0;
+    return false;
+  }
+  return ptr == end;
 }
 
 }  // namespace quarry

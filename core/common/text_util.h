@@ -23,4 +23,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWith(std::string_view text, std::string_view prefix);
 bool EndsWith(std::string_view text, std::string_view suffix);
 
+// Parses a decimal floating-point number as strtod does (leading white space, sign, exponent),
+// independent of the locale. Returns whether the whole text was consumed; `value` receives what
+// could be parsed (0 when nothing), so a caller wanting atof's reading ignores the result.
+bool ParseDecimal(std::string_view text, double& value);
+
 }  // namespace quarry

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdlib>
 #include <ostream>
 #include <sstream>
 #include <thread>
 
+#include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 
@@ -21,25 +21,6 @@ int FindName(std::string_view text, const std::vector<std::string>& names, int f
 }
 
 namespace {
-
-// Parses a decimal floating-point number as strtod does (leading white space, sign, exponent),
-// independent of the locale. Returns whether the whole text was consumed; `value` receives what
-// could be parsed (0 when nothing).
-bool ParseDecimal(std::string_view text, double& value) {
-  size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  if (i < text.size() && text[i] == '+' && i + 1 < text.size() && text[i + 1] != '-') ++i;
-  value = 0.0;
-  const char* begin = text.data() + i;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) return ptr == end;  // value is left as is
-  if (ec != std::errc()) {
-    value = 0.0;
-    return false;
-  }
-  return ptr == end;
-}
 
 // Appends a copy of `text` to `names`, growing its room in steps of kAttributeGrowth.
 void AppendName(std::vector<std::string>& names, std::string_view text) {
