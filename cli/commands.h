@@ -17,5 +17,7 @@ void AddCreateDbCommand(CLI::App& app, CliContext& ctx);
 void AddDemoCommand(CLI::App& app, CliContext& ctx);
 void AddShowTreeCommand(CLI::App& app, CliContext& ctx);
 void AddShowRulesCommand(CLI::App& app, CliContext& ctx);
+void AddClusterCommand(CLI::App& app, CliContext& ctx);
+void AddKnnCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

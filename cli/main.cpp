@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
       AddImportCommand, AddExportCommand,  AddSplitCommand, AddPartitionCommand,
       AddDemoCommand,   AddCreateDbCommand,
       AddShowTreeCommand, AddShowRulesCommand,
+      AddClusterCommand, AddKnnCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 
