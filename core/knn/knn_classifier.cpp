@@ -74,7 +74,10 @@ struct KnnClassifier::Neighbours {
       size_t carry = begin + i;
       double carryDistance = d;
       for (size_t s = 0; s < k; ++s) {
-        if (carryDistance < slotDistance[s]) {
+        // A displaced case that meets an equally far later one takes its slot: of equal
+        // distances the earlier case stays, also when the one to go is already in a slot.
+        if (carryDistance < slotDistance[s] ||
+            (carryDistance == slotDistance[s] && carry < slot[s])) {
           std::swap(carry, slot[s]);
           std::swap(carryDistance, slotDistance[s]);
         }
