@@ -28,7 +28,8 @@ void AddClusterCommand(CLI::App& app, CliContext& ctx) {
                 << " clusters\n"
                 << "cluster\tN\tNumberOfIndividuals\n";
       for (const cluster::ClusterStats& stats : result->clusters) {
-        std::cout << stats.Number << "\t" << stats.W << "\t" << stats.N << "\n";
+        std::cout << static_cast<long>(stats.Number) << "\t" << static_cast<long>(stats.W) << "\t"
+                  << static_cast<long>(stats.N) << "\n";
       }
       return kExitOk;
     };

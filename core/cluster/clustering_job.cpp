@@ -231,13 +231,13 @@ Expected<ClusteringResult> ClusteringRun::Run() {
 }  // namespace
 
 int ReadClusterNumber(std::string_view text) {
-  if (text.empty() || text.size() > 9) return 0;
-  int k = 0;
+  if (text.empty()) return 0;
+  long k = 0;
   for (char c : text) {
     if (!std::isdigit(static_cast<unsigned char>(c))) return 0;
-    k = k * 10 + (c - '0');
+    k = std::min<long>(k * 10 + (c - '0'), kMaxClusters + 1L);  // too large stays too large
   }
-  return k;
+  return static_cast<int>(k);
 }
 
 Expected<ClusteringResult> RunClustering(DataSource& source, const ClusteringParams& params,

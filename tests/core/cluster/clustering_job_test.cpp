@@ -169,6 +169,8 @@ TEST_F(ClusteringJobTest, BadParametersChangeNothing) {
   EXPECT_EQ(ReadClusterNumber("5a"), 0);
   EXPECT_EQ(ReadClusterNumber(""), 0);
   EXPECT_EQ(ReadClusterNumber("-3"), 0);
+  EXPECT_EQ(ReadClusterNumber("0000000000007"), 7);
+  EXPECT_EQ(Cluster("pts", ReadClusterNumber("99999999999999999999")).status().message(), kInsertParameters);
 }
 
 TEST_F(ClusteringJobTest, FailureKeepsTheEarlierResults) {
