@@ -1,6 +1,10 @@
 #include "core/knn/knn_cases.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <thread>
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
@@ -26,17 +30,14 @@ bool IsNumericClassType(const std::string& typeName) {
   return typeName == "integer" || typeName == "float";
 }
 
-Expected<KnnCases> LoadKnnCases(DataSource& source, const std::string& table,
-                                const std::vector<std::string>& names,
-                                const std::vector<std::string>& types, std::ostream& report,
-                                Progress& progress) {
-  if (names.empty() || names.size() != types.size())
-    return InvalidArgument("table " + table + " has no columns");
+namespace {
+
+// Training cases of no rows, with the attribute table of the columns.
+KnnCases EmptyCases(const std::vector<std::string>& names, const std::vector<std::string>& types) {
   KnnCases cases;
   dtree::AttributeTable& att = cases.att;
   const size_t columns = names.size();
-  const int maxAtt = static_cast<int>(columns) - 2;
-  att.MaxAtt = static_cast<int16_t>(maxAtt);
+  att.MaxAtt = static_cast<int16_t>(static_cast<int>(columns) - 2);
   att.AttName = names;
   att.Status.assign(columns, dtree::kContinuous);
   att.ValueCount.assign(columns, 0);
@@ -44,36 +45,42 @@ Expected<KnnCases> LoadKnnCases(DataSource& source, const std::string& table,
   for (size_t a = 0; a < columns; ++a) {
     if (types[a] == "string") att.Status[a] = dtree::kDiscrete;
   }
-  const size_t attributes = columns - 1;
-  cases.cont.resize(attributes);
-  cases.discr.resize(attributes);
-  cases.valueNumber.resize(attributes);
+  cases.cont.resize(columns - 1);
+  cases.discr.resize(columns - 1);
+  cases.valueNumber.resize(columns - 1);
   cases.numericClass = IsNumericClassType(types.back());
-  std::unordered_map<std::string, int32_t> classNumber;
+  return cases;
+}
 
+// The number of `text` in `numbers`, numbering it next (after `count`, into `names`) when new.
+int32_t NumberOf(const std::string& text, std::unordered_map<std::string, int32_t>& numbers,
+                 std::vector<std::string>& names, int32_t next) {
+  auto [it, added] = numbers.try_emplace(text, next);
+  if (added) names.push_back(text);
+  return it->second;
+}
+
+// Appends the rows of the current result set (at most `limit` when not negative; `firstRow` is
+// the 1-based number of the first) to `cases`. Returns false when reading failed.
+bool ReadRows(DataSource& source, long limit, long firstRow, KnnCases& cases, std::ostream& errors,
+              Progress* progress) {
+  dtree::AttributeTable& att = cases.att;
+  const size_t attributes = att.AttName.size() - 1;
   // Messages for values that are no numbers come in the case model's words.
-  dtree::CaseSet messages(report);
-  ExclusiveUse exclusive(source);
-  if (!source.Query(SelectAllFrom(table)))
-    return DatabaseError("cannot read table " + table + ": " + source.LastError());
+  dtree::CaseSet messages(errors);
   std::vector<std::string> row;
   std::string scratch;
-  long rowNumber = 0;
-  for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) {
-    ++rowNumber;
-    if (row.size() != columns)
-      return DatabaseError("table " + table + " gave a row of the wrong width");
+  long rowNumber = firstRow;
+  for (bool more = limit != 0 && source.FirstRow(row); more;
+       more = (limit < 0 || rowNumber - firstRow < limit) && source.NextRow(row)) {
+    if (row.size() != attributes + 1) return false;
     for (size_t a = 0; a < attributes; ++a) {
       const std::string& value = row[a];
       if (att.Status[a] == dtree::kDiscrete) {
         int32_t number = dtree::kUnknownValue;
         if (value != "?") {
-          auto [it, added] = cases.valueNumber[a].try_emplace(value, att.ValueCount[a] + 1);
-          if (added) {
-            ++att.ValueCount[a];
-            att.ValueName[a].push_back(value);
-          }
-          number = it->second;
+          number = NumberOf(value, cases.valueNumber[a], att.ValueName[a], att.ValueCount[a] + 1);
+          att.ValueCount[a] = static_cast<int32_t>(att.ValueName[a].size() - 1);
         }
         cases.discr[a].push_back(number);
       } else if (value == "?") {
@@ -81,26 +88,111 @@ Expected<KnnCases> LoadKnnCases(DataSource& source, const std::string& table,
       } else {
         double number = 0.0;
         if (!ReadNumber(value, scratch, number))
-          messages.ReportInputError(4, names[a], scratch, rowNumber);
+          messages.ReportInputError(4, att.AttName[a], scratch, rowNumber);
         cases.cont[a].push_back(static_cast<float>(number));
       }
     }
     const std::string& classText = row.back();
-    auto [it, added] =
-        classNumber.try_emplace(classText, static_cast<int32_t>(att.ClassName.size()));
-    if (added) att.ClassName.push_back(classText);
-    cases.classOf.push_back(it->second);
+    cases.classOf.push_back(NumberOf(classText, cases.classNumber, att.ClassName,
+                                     static_cast<int32_t>(att.ClassName.size())));
     if (cases.numericClass) {
       double value = 0.0;
       ReadNumber(classText, scratch, value);
       cases.classValue.push_back(value);
     }
-    if (rowNumber % kProgressRows == 0) progress.Update("knn: reading " + table, rowNumber, -1);
+    ++rowNumber;
+    if (progress && (rowNumber - firstRow) % kProgressRows == 0)
+      progress->Update("knn: reading", rowNumber - 1, -1);
   }
+  return true;
+}
+
+// Appends `tail`, read after `cases`, renumbering its values and classes as one read in order
+// would have numbered them.
+void Append(KnnCases& cases, KnnCases&& tail) {
+  dtree::AttributeTable& att = cases.att;
+  for (size_t a = 0; a < cases.discr.size(); ++a) {
+    if (att.Status[a] != dtree::kDiscrete) {
+      cases.cont[a].insert(cases.cont[a].end(), tail.cont[a].begin(), tail.cont[a].end());
+      continue;
+    }
+    const std::vector<std::string>& names = tail.att.ValueName[a];
+    std::vector<int32_t> renumber(names.size(), dtree::kUnknownValue);
+    for (size_t v = 1; v < names.size(); ++v) {
+      renumber[v] =
+          NumberOf(names[v], cases.valueNumber[a], att.ValueName[a], att.ValueCount[a] + 1);
+      att.ValueCount[a] = static_cast<int32_t>(att.ValueName[a].size() - 1);
+    }
+    for (int32_t v : tail.discr[a]) cases.discr[a].push_back(renumber[static_cast<size_t>(v)]);
+  }
+  std::vector<int32_t> renumber(tail.att.ClassName.size());
+  for (size_t c = 0; c < renumber.size(); ++c) {
+    renumber[c] = NumberOf(tail.att.ClassName[c], cases.classNumber, att.ClassName,
+                           static_cast<int32_t>(att.ClassName.size()));
+  }
+  for (int32_t c : tail.classOf) cases.classOf.push_back(renumber[static_cast<size_t>(c)]);
+  cases.classValue.insert(cases.classValue.end(), tail.classValue.begin(), tail.classValue.end());
+}
+
+// Reads a large SQLite table as two halves at once. False (nothing read) when that cannot be
+// done; the caller then reads the table in one stream.
+bool ReadInTwoStreams(DataSource& source, const std::string& table,
+                      const std::vector<std::string>& names, const std::vector<std::string>& types,
+                      KnnCases& cases, std::ostream& report, Progress& progress) {
+  constexpr long kTwoStreamRows = 20000;
+  if (source.Dialect().kind() != DbmsKind::kSqlite) return false;
+  std::vector<std::string> row;
+  if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
+      row.empty()) {
+    return false;
+  }
+  const long total = std::atol(row[0].c_str());
+  if (total < kTwoStreamRows) return false;
+  std::unique_ptr<DataSource> sibling = source.OpenSibling();
+  if (!sibling) return false;
+  const long half = total / 2;
+  KnnCases tail = EmptyCases(names, types);
+  std::ostringstream tailErrors;
+  bool tailOk = false;
+  std::thread reader([&] {
+    ExclusiveUse exclusive(*sibling);
+    tailOk = sibling->Query(SelectAllFrom(table) + " limit -1 offset " + std::to_string(half)) &&
+             ReadRows(*sibling, -1, half + 1, tail, tailErrors, nullptr);
+  });
+  std::ostringstream headErrors;
+  const bool headOk =
+      source.Query(SelectAllFrom(table)) && ReadRows(source, half, 1, cases, headErrors, &progress);
+  reader.join();
+  if (!headOk || !tailOk || static_cast<long>(cases.Count()) != half ||
+      static_cast<long>(tail.Count()) != total - half) {
+    return false;
+  }
+  report << headErrors.str() << tailErrors.str();
+  Append(cases, std::move(tail));
+  return true;
+}
+
+}  // namespace
+
+Expected<KnnCases> LoadKnnCases(DataSource& source, const std::string& table,
+                                const std::vector<std::string>& names,
+                                const std::vector<std::string>& types, std::ostream& report,
+                                Progress& progress) {
+  if (names.empty() || names.size() != types.size())
+    return InvalidArgument("table " + table + " has no columns");
+  ExclusiveUse exclusive(source);
+  KnnCases cases = EmptyCases(names, types);
+  if (!ReadInTwoStreams(source, table, names, types, cases, report, progress)) {
+    cases = EmptyCases(names, types);
+    if (!source.Query(SelectAllFrom(table)) || !ReadRows(source, -1, 1, cases, report, &progress)) {
+      return DatabaseError("cannot read table " + table + ": " + source.LastError());
+    }
+  }
+  dtree::AttributeTable& att = cases.att;
   att.MaxClass = static_cast<int16_t>(std::min<size_t>(att.ClassName.size(), 32767) - 1);
-  for (size_t a = 0; a < columns; ++a) {
-    att.MaxDiscrVal = static_cast<int16_t>(
-        std::max<int32_t>(att.MaxDiscrVal, std::min(att.ValueCount[a], 32767)));
+  for (int32_t count : att.ValueCount) {
+    att.MaxDiscrVal =
+        static_cast<int16_t>(std::max<int32_t>(att.MaxDiscrVal, std::min(count, 32767)));
   }
   return cases;
 }

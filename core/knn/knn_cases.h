@@ -30,8 +30,9 @@ struct KnnCases {
   std::vector<int32_t> classOf;    // class number per case (index into att.ClassName)
   bool numericClass = false;       // "integer" and "float" classes are predicted by a mean
   std::vector<double> classValue;  // numeric class: the value per case ("?" reads as 0)
-  // Per attribute: value text -> value number, for reading test cases.
+  // Per attribute: value text -> value number, for reading test cases; class text -> number.
   std::vector<std::unordered_map<std::string, int32_t>> valueNumber;
+  std::unordered_map<std::string, int32_t> classNumber;
 
   size_t Count() const { return classOf.size(); }
   int Attributes() const { return att.MaxAtt + 1; }
@@ -46,7 +47,9 @@ bool IsNumericClassType(const std::string& typeName);
 
 // Reads every row of `table`, whose columns are `names` with type names `types`. Continuous
 // values that are not numbers are reported as input errors on `report` (and read as the number
-// that could be parsed). Fails when the table cannot be read.
+// that could be parsed). A large SQLite table is read in two halves at once, on a second
+// connection for the second half; the cases come out the same. Fails when the table cannot be
+// read.
 Expected<KnnCases> LoadKnnCases(DataSource& source, const std::string& table,
                                 const std::vector<std::string>& names,
                                 const std::vector<std::string>& types, std::ostream& report,
