@@ -10,6 +10,7 @@
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "core/data/two_half_read.h"
 
 namespace quarry::dtree {
 
@@ -245,33 +246,21 @@ void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena&
 bool CaseSet::LoadCasesInTwoStreams(const std::string& table, DataSource& source,
                                     std::vector<Case>& out) {
   constexpr long kTwoStreamRows = 20000;
-  if (source.Dialect().kind() != DbmsKind::kSqlite) return false;
-  std::vector<std::string> row;
-  if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
-      row.empty())
-    return false;
-  const long total = std::atol(row[0].c_str());
-  if (total < kTwoStreamRows) return false;
-  std::unique_ptr<DataSource> sibling = source.OpenSibling();
-  if (!sibling) return false;
-  const long half = total / 2;
-
-  CaseArena secondArena;
-  std::ostringstream secondErrors;
-  std::vector<Case> second;
-  bool secondOk = false;
-  std::thread reader([&] {
-    ExclusiveUse exclusive(*sibling);
-    if (!sibling->Query(SelectAllFrom(table) + " limit -1 offset " + std::to_string(half))) return;
-    ReadRows(*sibling, -1, half + 1, secondArena, secondErrors, second);
-    secondOk = true;
-  });
   std::ostringstream firstErrors;
-  const bool firstOk = source.Query(SelectAllFrom(table));
-  if (firstOk) ReadRows(source, half, 1, arena_, firstErrors, out);
-  reader.join();
-  if (!firstOk || !secondOk || static_cast<long>(out.size()) != half ||
-      half + static_cast<long>(second.size()) != total) {
+  std::ostringstream secondErrors;
+  CaseArena secondArena;
+  std::vector<Case> second;
+  const bool read = ReadInTwoHalves(
+      source, table, kTwoStreamRows,
+      [&](DataSource& connection, long limit, long firstRow) {
+        ReadRows(connection, limit, firstRow, arena_, firstErrors, out);
+        return static_cast<long>(out.size());
+      },
+      [&](DataSource& connection, long limit, long firstRow) {
+        ReadRows(connection, limit, firstRow, secondArena, secondErrors, second);
+        return static_cast<long>(second.size());
+      });
+  if (!read) {
     out.clear();
     arena_ = CaseArena();
     return false;

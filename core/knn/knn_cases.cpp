@@ -1,14 +1,12 @@
 #include "core/knn/knn_cases.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <memory>
 #include <sstream>
-#include <thread>
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "core/data/two_half_read.h"
 
 namespace quarry::knn {
 
@@ -140,33 +138,22 @@ bool ReadInTwoStreams(DataSource& source, const std::string& table,
                       const std::vector<std::string>& names, const std::vector<std::string>& types,
                       KnnCases& cases, std::ostream& report, Progress& progress) {
   constexpr long kTwoStreamRows = 20000;
-  if (source.Dialect().kind() != DbmsKind::kSqlite) return false;
-  std::vector<std::string> row;
-  if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
-      row.empty()) {
-    return false;
-  }
-  const long total = std::atol(row[0].c_str());
-  if (total < kTwoStreamRows) return false;
-  std::unique_ptr<DataSource> sibling = source.OpenSibling();
-  if (!sibling) return false;
-  const long half = total / 2;
   KnnCases tail = EmptyCases(names, types);
-  std::ostringstream tailErrors;
-  bool tailOk = false;
-  std::thread reader([&] {
-    ExclusiveUse exclusive(*sibling);
-    tailOk = sibling->Query(SelectAllFrom(table) + " limit -1 offset " + std::to_string(half)) &&
-             ReadRows(*sibling, -1, half + 1, tail, tailErrors, nullptr);
-  });
   std::ostringstream headErrors;
-  const bool headOk =
-      source.Query(SelectAllFrom(table)) && ReadRows(source, half, 1, cases, headErrors, &progress);
-  reader.join();
-  if (!headOk || !tailOk || static_cast<long>(cases.Count()) != half ||
-      static_cast<long>(tail.Count()) != total - half) {
-    return false;
-  }
+  std::ostringstream tailErrors;
+  const bool read = ReadInTwoHalves(
+      source, table, kTwoStreamRows,
+      [&](DataSource& connection, long limit, long firstRow) {
+        return ReadRows(connection, limit, firstRow, cases, headErrors, &progress)
+                   ? static_cast<long>(cases.Count())
+                   : -1L;
+      },
+      [&](DataSource& connection, long limit, long firstRow) {
+        return ReadRows(connection, limit, firstRow, tail, tailErrors, nullptr)
+                   ? static_cast<long>(tail.Count())
+                   : -1L;
+      });
+  if (!read) return false;
   report << headErrors.str() << tailErrors.str();
   Append(cases, std::move(tail));
   return true;

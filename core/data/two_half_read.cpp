@@ -1,0 +1,38 @@
+#include "core/data/two_half_read.h"
+
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "core/data/data_source.h"
+#include "core/data/sql_quote.h"
+
+namespace quarry {
+
+bool ReadInTwoHalves(DataSource& source, const std::string& table, long minRows,
+                     const HalfReader& first, const HalfReader& second) {
+  if (source.Dialect().kind() != DbmsKind::kSqlite) return false;
+  std::vector<std::string> row;
+  if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
+      row.empty()) {
+    return false;
+  }
+  const long total = std::atol(row[0].c_str());
+  if (total < minRows) return false;
+  std::unique_ptr<DataSource> sibling = source.OpenSibling();
+  if (!sibling) return false;
+  const long half = total / 2;
+  long secondRows = -1;
+  std::thread reader([&] {
+    ExclusiveUse exclusive(*sibling);
+    if (sibling->Query(SelectAllFrom(table) + " limit -1 offset " + std::to_string(half))) {
+      secondRows = second(*sibling, -1, half + 1);
+    }
+  });
+  const long firstRows = source.Query(SelectAllFrom(table)) ? first(source, half, 1) : -1;
+  reader.join();
+  return firstRows == half && secondRows == total - half;
+}
+
+}  // namespace quarry
