@@ -70,6 +70,8 @@ class ClusteringRun {
   const std::string clusterTable_;
   std::vector<std::string> names_;  // T's columns
   std::vector<std::string> types_;
+  std::vector<std::string> clusterNames_;  // T's columns and the three the cluster table adds
+  std::vector<std::string> clusterTypes_;
   ClusteringResult result_;
   double quality_ = 0.0;  // Quality() after the last pass, carried from block to block
 };
@@ -77,22 +79,16 @@ class ClusteringRun {
 Status ClusteringRun::CreateClusterTable() {
   if (!DropIfPresent(clusterTable_)) return Refused("cannot drop table " + clusterTable_);
   // One statement: a primary key cannot be added to an existing table on every database.
-  std::vector<std::string> names = names_;
-  std::vector<std::string> types = types_;
-  names.insert(names.end(), {kFrequenceColumn, kClusterColumn, kRowColumn});
-  types.insert(types.end(), {"integer", "integer", "integer PRIMARY KEY"});
+  std::vector<std::string> types = clusterTypes_;
+  types.back() += " PRIMARY KEY";
   TimedSection timed(result_.time.databaseSeconds);
-  if (!source_.CreateTable(clusterTable_, names, types))
+  if (!source_.CreateTable(clusterTable_, clusterNames_, types))
     return Refused("cannot create table " + clusterTable_);
   return Status::Ok();
 }
 
 Status ClusteringRun::RandomStart(Clusterer& clusterer) {
   const size_t p = names_.size();
-  std::vector<std::string> names = names_;
-  std::vector<std::string> types = types_;
-  names.insert(names.end(), {kFrequenceColumn, kClusterColumn, kRowColumn});
-  types.insert(types.end(), {"integer", "integer", "integer"});
   std::vector<std::string> values;
   std::vector<double> x(p);
   bool more;
@@ -113,7 +109,7 @@ Status ClusteringRun::RandomStart(Clusterer& clusterer) {
     values.push_back(std::to_string(r));
     values.push_back(std::to_string(i));
     TimedSection timed(result_.time.databaseSeconds);
-    if (!source_.InsertRow(clusterTable_, names, types, values)) {
+    if (!source_.InsertRow(clusterTable_, clusterNames_, clusterTypes_, values)) {
       return Refused("cannot write row " + std::to_string(i) + " of " + clusterTable_);
     }
     more = source_.NextRow(values);
@@ -165,7 +161,10 @@ Status ClusteringRun::Refine(Clusterer& clusterer) {
     if (values.size() != width)
       return DatabaseError("table " + clusterTable_ + " has the wrong columns");
     for (const std::string& value : values) clusterer.Block().push_back(ValueOf(value));
-    storedClusters.push_back(clusterer.Block()[clusterer.Block().size() - 2]);
+    const double cluster = clusterer.Block()[clusterer.Block().size() - 2];
+    if (!(cluster >= 0 && cluster < clusterer.K()))
+      return DatabaseError("table " + clusterTable_ + " holds a cluster number out of range");
+    storedClusters.push_back(cluster);
     {
       TimedSection timed(result_.time.databaseSeconds);
       more = source_.NextRow(values);
@@ -207,6 +206,10 @@ Expected<ClusteringResult> ClusteringRun::Run() {
     return InvalidArgument("table " + params_.table +
                            " has string or timestamp columns; clustering needs numeric columns");
   }
+  clusterNames_ = names_;
+  clusterNames_.insert(clusterNames_.end(), {kFrequenceColumn, kClusterColumn, kRowColumn});
+  clusterTypes_ = types_;
+  clusterTypes_.insert(clusterTypes_.end(), {"integer", "integer", "integer"});
   if (!source_.BeginTransaction()) return Refused("cannot start a transaction");
   Clusterer clusterer(params_.k, static_cast<int>(names_.size()));
   Status status = CreateClusterTable();
