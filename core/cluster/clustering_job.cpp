@@ -1,7 +1,6 @@
 #include "core/cluster/clustering_job.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 
 #include "core/cluster/cluster_tables.h"
@@ -234,13 +233,7 @@ Expected<ClusteringResult> ClusteringRun::Run() {
 }  // namespace
 
 int ReadClusterNumber(std::string_view text) {
-  if (text.empty()) return 0;
-  long k = 0;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return 0;
-    k = std::min<long>(k * 10 + (c - '0'), kMaxClusters + 1L);  // too large stays too large
-  }
-  return static_cast<int>(k);
+  return static_cast<int>(std::max(DigitsValue(text, kMaxClusters), 0L));
 }
 
 Expected<ClusteringResult> RunClustering(DataSource& source, const ClusteringParams& params,

@@ -98,4 +98,14 @@ bool ParseDecimal(std::string_view text, double& value) {
   return ptr == end;
 }
 
+long DigitsValue(std::string_view text, long limit) {
+  if (text.empty()) return -1;
+  long value = 0;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
+    value = std::min(value * 10 + (c - '0'), limit + 1);
+  }
+  return value;
+}
+
 }  // namespace quarry

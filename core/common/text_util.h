@@ -28,4 +28,8 @@ bool EndsWith(std::string_view text, std::string_view suffix);
 // could be parsed (0 when nothing), so a caller wanting atof's reading ignores the result.
 bool ParseDecimal(std::string_view text, double& value);
 
+// The value of a text of decimal digits only ("05" is 5), or -1 for any other text, the empty
+// one included. A value above `limit` (>= 0) comes back as limit + 1.
+long DigitsValue(std::string_view text, long limit);
+
 }  // namespace quarry

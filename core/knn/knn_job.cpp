@@ -4,9 +4,11 @@
 #include <cctype>
 #include <chrono>
 #include <ctime>
+#include <limits>
 #include <ostream>
 
 #include "core/common/fcvt.h"
+#include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 #include "core/knn/knn_cases.h"
@@ -262,14 +264,9 @@ std::string VdmTurnedMessage(const std::string& attribute) {
 }
 
 int ReadK(const std::string& text, size_t cases) {
-  if (text.empty()) return 0;
-  size_t k = 0;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return 0;
-    k = k * 10 + static_cast<size_t>(c - '0');
-    if (k > cases) return 0;
-  }
-  return static_cast<int>(k);
+  const long limit = static_cast<long>(std::min<size_t>(cases, std::numeric_limits<int>::max()));
+  const long k = DigitsValue(text, limit);
+  return k >= 1 && k <= limit ? static_cast<int>(k) : 0;
 }
 
 std::string TemporaryTableName(const std::string& test) { return "Temporary" + test; }
