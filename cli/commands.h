@@ -19,5 +19,6 @@ void AddShowTreeCommand(CLI::App& app, CliContext& ctx);
 void AddShowRulesCommand(CLI::App& app, CliContext& ctx);
 void AddClusterCommand(CLI::App& app, CliContext& ctx);
 void AddKnnCommand(CLI::App& app, CliContext& ctx);
+void AddDtreeCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
       AddDemoCommand,   AddCreateDbCommand,
       AddShowTreeCommand, AddShowRulesCommand,
       AddClusterCommand, AddKnnCommand,
+      AddDtreeCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 

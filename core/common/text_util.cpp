@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdarg>
+#include <cstdio>
 
 namespace quarry {
 
@@ -106,6 +108,29 @@ long DigitsValue(std::string_view text, long limit) {
     value = std::min(value * 10 + (c - '0'), limit + 1);
   }
   return value;
+}
+
+std::string Format(const char* format, ...) {
+  char small[256];
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int size = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (size < 0) {
+    va_end(again);
+    return std::string();
+  }
+  if (static_cast<size_t>(size) < sizeof small) {
+    va_end(again);
+    return std::string(small, static_cast<size_t>(size));
+  }
+  std::string out(static_cast<size_t>(size) + 1, '\0');
+  std::vsnprintf(out.data(), out.size(), format, again);
+  va_end(again);
+  out.resize(static_cast<size_t>(size));
+  return out;
 }
 
 }  // namespace quarry

@@ -32,4 +32,7 @@ bool ParseDecimal(std::string_view text, double& value);
 // one included. A value above `limit` (>= 0) comes back as limit + 1.
 long DigitsValue(std::string_view text, long limit);
 
+// printf-style formatting into a string: the engines' report and file formats are printf formats.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 }  // namespace quarry

@@ -21,7 +21,9 @@ std::filesystem::path WorkingFolder() {
 Status EnsureWorkingFolder() {
   std::error_code ec;
   std::filesystem::create_directories(WorkingFolder(), ec);
-  if (ec) return IoError("cannot create the working folder " + WorkingFolder().string() + ": " + ec.message());
+  if (ec)
+    return IoError("cannot create the working folder " + WorkingFolder().string() + ": " +
+                   ec.message());
   return Status::Ok();
 }
 
@@ -68,6 +70,41 @@ Status WriteWholeFile(const std::filesystem::path& path, std::string_view conten
     done += static_cast<size_t>(n);
   }
   if (::close(fd) != 0) return IoError("cannot write " + path.string());
+  return Status::Ok();
+}
+
+Status WriteResultFile(const std::filesystem::path& path, std::string_view content) {
+  std::filesystem::path temporary = path;
+  temporary += ".part";
+  if (Status s = WriteWholeFile(temporary, content); !s.ok()) {
+    std::error_code ec;
+    std::filesystem::remove(temporary, ec);
+    return s;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    std::filesystem::remove(temporary, ec);
+    return IoError("cannot write " + path.string() + ": " + ec.message());
+  }
+  return Status::Ok();
+}
+
+Status AppendToFile(const std::filesystem::path& path, std::string_view content) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return IoError("cannot append to " + path.string() + ": " + std::strerror(errno));
+  size_t done = 0;
+  while (done < content.size()) {
+    ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const std::string why = std::strerror(errno);
+      ::close(fd);
+      return IoError("cannot append to " + path.string() + ": " + why);
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) return IoError("cannot append to " + path.string());
   return Status::Ok();
 }
 

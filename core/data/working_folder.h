@@ -27,4 +27,11 @@ std::string SafeFileName(std::string_view name);
 Status WriteWholeFile(const std::filesystem::path& path, std::string_view content,
                       bool privateFile = false);
 
+// Writes a result file whole: the content goes to a temporary file beside `path`, which is then
+// renamed, so no partial file ever carries the result's name.
+Status WriteResultFile(const std::filesystem::path& path, std::string_view content);
+
+// Appends `content` to a file, creating it when missing.
+Status AppendToFile(const std::filesystem::path& path, std::string_view content);
+
 }  // namespace quarry

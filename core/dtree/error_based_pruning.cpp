@@ -1,0 +1,209 @@
+#include "core/dtree/error_based_pruning.h"
+
+#include <cmath>
+
+#include "core/common/text_util.h"
+#include "core/data/working_folder.h"
+#include "core/dtree/induction_engine.h"
+
+namespace quarry::dtree {
+
+namespace {
+
+// Confidence levels and the normal deviates they interpolate between.
+constexpr float kVal[] = {0, 0.001f, 0.005f, 0.01f, 0.05f, 0.10f, 0.20f, 0.40f, 1.00f};
+constexpr float kDev[] = {100.0f, 3.09f, 2.58f, 2.33f, 1.65f, 1.28f, 0.84f, 0.25f, 0.00f};
+constexpr int kLevels = sizeof kVal / sizeof kVal[0];
+
+void WriteIndent(std::string& log, int shift) {
+  log += "\n";
+  for (int i = 0; i < shift; ++i) log += "| ";
+}
+
+class ErrorEstimator {
+ public:
+  ErrorEstimator(InductionEngine& engine, std::string& log) : e_(engine), log_(log) {}
+
+  float Estimate(TreeNode& node, int fp, int lp, int shift, bool update, bool& changed);
+
+ private:
+  InductionEngine& e_;
+  std::string& log_;
+};
+
+float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool update,
+                               bool& changed) {
+  const AttributeTable& att = e_.Att();
+  CaseSet& cases = e_.Cases;
+  const int classCell = att.MaxAtt + 1;
+  const bool trace = e_.Options.VERBOSITY >= 1 && shift >= 0;
+
+  const float items = e_.CountWeight(fp, lp);
+  std::vector<float> dist(static_cast<size_t>(att.MaxClass + 1), 0.0f);
+  for (int i = fp; i <= lp; ++i) {
+    dist[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
+        cases.Weight[static_cast<size_t>(i)];
+  }
+  int best = node.Leaf;
+  for (int c = 0; c <= att.MaxClass; ++c) {
+    if (dist[static_cast<size_t>(c)] > dist[static_cast<size_t>(best)]) best = c;
+  }
+  const float leafErrors = items - dist[static_cast<size_t>(best)];
+  const float extra = AddErrors(items, leafErrors, e_.Options.CF);
+
+  if (update) {
+    node.SetItems(items);
+    node.Leaf = static_cast<int16_t>(best);
+    node.ClassDist = dist;
+  }
+
+  if (node.IsLeaf()) {
+    const float treeErrors = leafErrors + extra;
+    if (update) {
+      node.SetErrors(treeErrors);
+      if (trace) {
+        WriteIndent(log_, shift);
+        log_ +=
+            Format("%s (%.2f:%.2f/%.2f)\n", att.ClassName[static_cast<size_t>(node.Leaf)].c_str(),
+                   static_cast<double>(node.Items()), static_cast<double>(leafErrors),
+                   static_cast<double>(node.Errors()));
+      }
+    }
+    return treeErrors;
+  }
+
+  const int kp = e_.PartitionCases(node, 0, fp, lp) + 1;
+  const float known = e_.CountWeight(kp, lp);
+  const bool allKnownAtEntry = e_.AllKnown;
+  if (kp != fp) e_.AllKnown = false;
+  float treeErrors = 0;
+  float maxFactor = 0;
+  int maxBranch = 1;
+  for (int v = 1; v <= node.Forks; ++v) {
+    const int ep = e_.PartitionCases(node, v, kp, lp);
+    if (kp > ep) continue;
+    const float factor = e_.CountWeight(kp, ep) / known;
+    if (factor >= maxFactor) {  // the later branch wins ties
+      maxBranch = v;
+      maxFactor = factor;
+    }
+    for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] *= factor;
+    treeErrors += Estimate(node.Child(v), fp, ep, shift + 1, update, changed);
+    e_.PartitionCases(node, 0, fp, ep);
+    for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] /= factor;
+  }
+  e_.AllKnown = allKnownAtEntry;
+
+  if (!update) return treeErrors;
+
+  const float branchErrors = Estimate(node.Child(maxBranch), fp, lp, -1000, false, changed);
+  if (trace) {
+    WriteIndent(log_, shift);
+    log_ += Format("%s:  [%d%%  N=%.2f  tree=%.2f  leaf=%.2f+%.2f  br[%d]=%.2f]\n",
+                   att.AttName[static_cast<size_t>(node.Tested())].c_str(),
+                   static_cast<int>(treeErrors * 100 / (node.Items() + 0.001)),
+                   static_cast<double>(node.Items()), static_cast<double>(treeErrors),
+                   static_cast<double>(leafErrors), static_cast<double>(extra), maxBranch,
+                   static_cast<double>(branchErrors));
+  }
+
+  if (leafErrors + extra <= branchErrors + 0.1 && leafErrors + extra <= treeErrors + 0.1) {
+    if (trace)
+      log_ += Format("Replaced with leaf %s\n", att.ClassName[static_cast<size_t>(best)].c_str());
+    node.BecomeLeaf(items, leafErrors + extra);
+    changed = true;
+  } else if (branchErrors <= treeErrors + 0.1) {
+    if (trace) log_ += Format("Replaced with branch %d\n", maxBranch);
+    e_.AllKnown = allKnownAtEntry;
+    Estimate(node.Child(maxBranch), fp, lp, shift, true, changed);
+    ReplaceWithCopy(node, node.Child(maxBranch));
+    changed = true;
+  } else {
+    node.SetErrors(treeErrors);
+  }
+  e_.AllKnown = allKnownAtEntry;
+  return node.Errors();
+}
+
+// Trims the last subset of every subset test to the values still possible there; a subset left
+// empty drops its branch from the count.
+void CheckPossibleValues(TreeNode& node, std::vector<ValueSet>& possible) {
+  if (node.IsLeaf()) return;
+  if (node.NodeType == kSubsetTest) {
+    const size_t a = static_cast<size_t>(node.Tested());
+    ValueSet& last = node.Discr.Subset[static_cast<size_t>(node.Forks)];
+    bool any = false;
+    for (size_t k = 0; k < last.size(); ++k) {
+      last[k] &= possible[a][k];
+      any = any || last[k] != 0;
+    }
+    if (!any) --node.Forks;
+    const ValueSet saved = possible[a];
+    for (int v = 1; v <= node.Forks; ++v) {
+      possible[a] = node.Discr.Subset[static_cast<size_t>(v)];
+      CheckPossibleValues(node.Child(v), possible);
+    }
+    possible[a] = saved;
+    return;
+  }
+  for (int v = 1; v <= node.Forks; ++v) CheckPossibleValues(node.Child(v), possible);
+}
+
+}  // namespace
+
+float AddErrors(float n, float e, float cf) {
+  int i = 0;
+  while (i < kLevels - 1 && kVal[i] < cf) ++i;
+  // Levels outside (0, 1] are refused with the options; the bounds keep the table in reach.
+  if (i == 0) i = 1;
+  float coeff =
+      kDev[i - 1] + (kDev[i] - kDev[i - 1]) * (cf - kVal[i - 1]) / (kVal[i] - kVal[i - 1]);
+  coeff = coeff * coeff;
+
+  if (e < 1e-6) return static_cast<float>(n * (1 - std::pow(static_cast<double>(cf), 1.0 / n)));
+  if (e < 0.9999) {
+    const double base = n * (1 - std::pow(static_cast<double>(cf), 1.0 / n));
+    return static_cast<float>(base + e * (AddErrors(n, 1.0f, cf) - base));
+  }
+  if (e + 0.5 >= n) return static_cast<float>(0.67 * (n - e));
+  const double pr =
+      (e + 0.5 + coeff / 2 + std::sqrt(coeff * ((e + 0.5) * (1 - (e + 0.5) / n) + coeff / 4))) /
+      (n + coeff);
+  return static_cast<float>(n * pr - e);
+}
+
+std::string PruningLogName(const std::string& stem) {
+  if (stem.find("_data") == std::string::npos) return SafeFileName(stem + "_prune.inf");
+  return SafeFileName(ReplaceAll(stem, "_data", "_prune.inf"));
+}
+
+float EstimateErrors(InductionEngine& engine, TreeNode& node, std::string& log, int fp, int lp,
+                     int shift, bool update, bool& changed) {
+  return ErrorEstimator(engine, log).Estimate(node, fp, lp, shift, update, changed);
+}
+
+bool ErrorBasedPrune(InductionEngine& engine, TreeNode& tree, const std::string& stem) {
+  std::string log;
+  engine.ResetWeights();
+  engine.AllKnown = true;
+  if (engine.Options.VERBOSITY >= 1) log += "\n";
+  bool changed = false;
+  EstimateErrors(engine, tree, log, 0, engine.MaxItem(), 0, true, changed);
+  if (engine.Options.SUBSET) {
+    const AttributeTable& att = engine.Att();
+    std::vector<ValueSet> possible(static_cast<size_t>(att.MaxAtt + 1));
+    for (int a = 0; a <= att.MaxAtt; ++a) {
+      const int values = att.ValueCount[static_cast<size_t>(a)];
+      if (values <= 0) continue;
+      ValueSet& set = possible[static_cast<size_t>(a)];
+      set.assign(ValueSetBytes(values), 0);
+      for (int v = 1; v <= values; ++v) AddToSet(set, v);
+    }
+    CheckPossibleValues(tree, possible);
+  }
+  // The trace is a side record; pruning stands whether or not it can be written.
+  (void)AppendToFile(WorkingFile(PruningLogName(stem)), log);
+  return changed;
+}
+
+}  // namespace quarry::dtree

@@ -1,0 +1,195 @@
+#include "core/dtree/run_induction.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "core/common/text_util.h"
+#include "core/data/data_source.h"
+#include "core/data/rand.h"
+#include "core/data/working_folder.h"
+#include "core/dtree/classification.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/soft_thresholds.h"
+#include "core/dtree/tree_growing.h"
+#include "core/dtree/trial_evaluation.h"
+#include "core/dtree/windowing.h"
+#include "core/pruning/prune_tree.h"
+#include "core/treefiles/decision_rules_writer.h"
+#include "core/treefiles/decision_tree_writer.h"
+#include "core/treefiles/tree_file_names.h"
+
+namespace quarry::dtree {
+
+namespace {
+
+constexpr int kFoldTables = 10;
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Writes one result file, noting it as written or why it is not.
+void Record(const Status& status, const std::filesystem::path& path, InductionResult& result) {
+  if (status.ok()) {
+    result.files.push_back(path);
+  } else {
+    result.warnings.push_back(status.message());
+  }
+}
+
+void AppendLine(const std::filesystem::path& path, const std::string& text,
+                InductionResult& result) {
+  if (Status s = AppendToFile(path, text); !s.ok()) result.warnings.push_back(s.message());
+}
+
+}  // namespace
+
+JobTables TablesForJob(const std::string& stem, int mode) {
+  using namespace pruning;
+  JobTables tables;
+  if (mode == kIterativeGrowingPruning) {
+    if (!Contains(stem, "_train1")) {
+      tables.problem = "the training table's name must contain _train1";
+      return tables;
+    }
+    tables.required.push_back(ReplaceAll(stem, "_train1", "_train2"));
+    tables.test = ReplaceAll(stem, "_train1", "_test");
+    return tables;
+  }
+  if (!Contains(stem, "_data")) {
+    tables.problem = "the training table's name must contain _data";
+    return tables;
+  }
+  tables.test = ReplaceAll(stem, "_data", "_test");
+  if (mode == kStandardPrune || mode == kPessimisticErrorPruning) return tables;
+  tables.required.push_back(ReplaceAll(stem, "_data", "_prune"));
+  if (mode == kErrorComplexityCV || mode == kErrorComplexityCV1SE ||
+      mode == kErrorComplexityNewCV || mode == kErrorComplexityNewCV1SE) {
+    const std::string base = ReplaceAll(stem, "_data", "");
+    for (int v = 1; v <= kFoldTables; ++v) {
+      tables.required.push_back(base + "_xt" + std::to_string(v));
+      tables.required.push_back(base + "_xs" + std::to_string(v));
+    }
+  }
+  return tables;
+}
+
+Status RunInduction(InductionEngine& engine, const std::vector<std::string>& args, int mode,
+                    const std::string& mValues, DataSource& source, InductionResult& result) {
+  result = InductionResult();
+  std::ostream& out = engine.Report();
+  if (Status s = ParseInductionOptions(args, engine.Options, out); !s.ok()) return s;
+  const InductionOptions& options = engine.Options;
+  const std::string stem = options.FileName;
+
+  // The job's tables, by exact name.
+  std::vector<std::string> catalog;
+  if (!source.ListTables(catalog))
+    return DatabaseError("cannot list the tables: " + source.LastError());
+  JobTables tables = TablesForJob(stem, mode);
+  if (!tables.problem.empty()) return NotFound(std::string(kTablesMissing) + "\n" + tables.problem);
+  std::vector<std::string> wanted = {stem};
+  wanted.insert(wanted.end(), tables.required.begin(), tables.required.end());
+  if (options.UNSEENS) wanted.push_back(tables.test);
+  std::string missing;
+  for (const std::string& table : wanted) {
+    if (std::find(catalog.begin(), catalog.end(), table) == catalog.end()) {
+      missing += (missing.empty() ? "" : ", ") + table;
+    }
+  }
+  if (!missing.empty())
+    return NotFound(std::string(kTablesMissing) + "\nnot in the database: " + missing);
+
+  if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
+  if (Status s = engine.LoadAttributes(stem, source); !s.ok()) return s;
+  if (engine.MaxAtt() < 0) {
+    return InvalidArgument(
+        stem +
+        " has no attribute column: a tree needs at least one column before the class "
+        "(the last column)");
+  }
+  switch (engine.LoadCases(stem, source)) {
+    case 1:
+      return InvalidArgument(stem + " has no rows: there is nothing to grow a tree from");
+    case 2:
+      return DatabaseError("cannot read the rows of " + stem + ": " + engine.Cases.LastLoadError());
+    default:
+      break;
+  }
+  engine.AllKnown = true;
+  engine.ResetWeights();
+
+  Rand rand;
+  TrialTrees trees;
+  if (options.BATCH) {
+    trees.raw.push_back(GrowNewTree(engine, 0, engine.MaxItem()));
+    out << "\n";
+    if (engine.JobProgress().Cancelled()) return Cancelled("the decision-tree job was stopped");
+    auto pruned = std::make_unique<TreeNode>();
+    if (Status s = pruning::PruneTree(engine, *pruned, mode, *trees.raw[0], stem, source, mValues);
+        !s.ok()) {
+      return s;
+    }
+    trees.pruned.push_back(std::move(pruned));
+  } else {
+    BuildBestTree(engine, rand, stem, trees);
+  }
+  if (engine.JobProgress().Cancelled()) return Cancelled("the decision-tree job was stopped");
+  result.bestTrial = trees.best;
+  const TreeNode& raw = *trees.raw[static_cast<size_t>(trees.best)];
+  TreeNode& pruned = *trees.pruned[static_cast<size_t>(trees.best)];
+
+  const std::string prunedStem = stem + "PRUNED";
+  const auto rawTreeFile = treefiles::TreeFilePath(stem);
+  const auto prunedTreeFile = treefiles::TreeFilePath(prunedStem);
+  const AttributeTable& att = engine.Att();
+  Record(treefiles::WriteDecisionTree(raw, att, options.MINOBJS, stem), rawTreeFile, result);
+  Record(treefiles::WriteDecisionTree(pruned, att, options.MINOBJS, prunedStem), prunedTreeFile,
+         result);
+  Record(treefiles::WriteDecisionRules(raw, att, stem), treefiles::RulesFilePath(stem), result);
+  Record(treefiles::WriteDecisionRules(pruned, att, prunedStem),
+         treefiles::RulesFilePath(prunedStem), result);
+
+  if (options.PROBTHRESH) {
+    out << "Softening thresholds";
+    if (!options.BATCH) out << Format(" for best tree from trial %d", trees.best);
+    out << "\n";
+    SoftenThresholds(engine, pruned);
+    out << "\n";
+    const std::string softStem = ReplaceAll(stem, "_data", "_prune") + "PROBTHRESH";
+    Record(treefiles::WriteDecisionTree(pruned, att, options.MINOBJS, softStem),
+           treefiles::TreeFilePath(softStem), result);
+  }
+
+  const LeafVote vote =
+      mode == pruning::kIterativeGrowingPruning ? LeafVote::kWholeCase : LeafVote::kDistribution;
+  out << Format("\n\nEvaluation on training data (%d items):\n", engine.MaxItem() + 1);
+  EvaluateTrials(engine, trees, vote);
+  result.rawErrors = CountTreeErrors(engine, raw, vote);
+  result.prunedErrors = CountTreeErrors(engine, pruned, vote);
+
+  if (options.UNSEENS) {
+    engine.Cases.FreeCases();
+    if (engine.LoadCases(tables.test, source) == 2) {
+      return DatabaseError("the tree files are written, but the test table " + tables.test +
+                           " cannot be read: " + engine.Cases.LastLoadError());
+    }
+    out << Format("\nEvaluation on test data (%d items):\n", engine.MaxItem() + 1);
+    EvaluateTrials(engine, trees, vote);
+    result.rawErrors = CountTreeErrors(engine, raw, vote);
+    result.prunedErrors = CountTreeErrors(engine, pruned, vote);
+    AppendLine(rawTreeFile, "\nerrors on test set:  " + std::to_string(result.rawErrors), result);
+    AppendLine(prunedTreeFile, "\nerrors on test set:  " + std::to_string(result.prunedErrors),
+               result);
+  }
+  AppendLine(rawTreeFile, "\nnumber of leaves:  " + std::to_string(LeafCount(raw)), result);
+  AppendLine(prunedTreeFile, "\nnumber of leaves:  " + std::to_string(LeafCount(pruned)), result);
+
+  result.errorRate = static_cast<float>(result.rawErrors) / raw.Items();
+  result.leafCount = LeafCount(pruned);
+  engine.Cases.FreeCases();
+  engine.AllocateWorkArrays();
+  return Status::Ok();
+}
+
+}  // namespace quarry::dtree

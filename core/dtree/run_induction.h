@@ -1,0 +1,51 @@
+#pragma once
+// The decision-tree engine's entry: parse the options, check the job's tables, load the training
+// table, grow (one tree, or trials of windowing), prune with the job's method, write the tree
+// and rules files, and evaluate on the training (and test) cases.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/common/status.h"
+
+namespace quarry {
+class DataSource;
+}
+
+namespace quarry::dtree {
+
+class InductionEngine;
+
+struct InductionResult {
+  int rawErrors = 0;     // errors of the best raw tree (on the test cases when evaluated there)
+  int prunedErrors = 0;  // the same for its pruned tree
+  float errorRate = 0;   // rawErrors over the raw tree's training weight
+  int leafCount = 0;     // leaves of the pruned tree
+  int bestTrial = 0;
+  std::vector<std::filesystem::path> files;  // the files written, in order
+  std::vector<std::string> warnings;         // files that could not be written, and why
+};
+
+// The message of a job whose tables are not all there.
+inline constexpr const char* kTablesMissing = "error, not all tables are availables";
+
+// The tables a job with training table `stem` and pruning-method code `mode` needs besides the
+// training table itself, or the reason the name cannot serve.
+struct JobTables {
+  std::vector<std::string> required;
+  std::string test;     // the unseen cases
+  std::string problem;  // why the stem does not fit the mode; empty when it does
+};
+JobTables TablesForJob(const std::string& stem, int mode);
+
+// Runs the engine with the option vector `args` (args[0] is a program name), the pruning-method
+// code `mode` and the m-value text `mValues` on `source`. Failures: kFatal for illegal options
+// (message written to the report too), kNotFound (kTablesMissing and the missing names) when the
+// job's tables are not there, kInvalidArgument for a training table without rows or without an
+// attribute column, kCancelled when the progress asked to stop; nothing is written in any of
+// these cases.
+Status RunInduction(InductionEngine& engine, const std::vector<std::string>& args, int mode,
+                    const std::string& mValues, DataSource& source, InductionResult& result);
+
+}  // namespace quarry::dtree

@@ -1,0 +1,567 @@
+#include "core/dtree/split_evaluation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+
+#include "core/common/text_util.h"
+#include "core/dtree/induction_engine.h"
+
+namespace quarry::dtree {
+
+namespace {
+
+constexpr double kLog2E = 1.4426950408889634;  // log2(x) = ln(x) * kLog2E
+constexpr float kNoValue = -1e20f;
+
+double NLogNDirect(double n) { return n * (std::log(n) * kLog2E); }
+
+}  // namespace
+
+SplitEvaluator::SplitEvaluator(InductionEngine& engine) : engine_(engine) {}
+
+void SplitEvaluator::Allocate() {
+  const AttributeTable& att = engine_.Att();
+  const size_t atts = static_cast<size_t>(std::max(att.MaxAtt + 1, 0));
+  const size_t values = static_cast<size_t>(att.MaxDiscrVal) + 1;
+  const size_t cases = static_cast<size_t>(std::max(engine_.MaxItem() + 1, 0));
+  classes_ = static_cast<size_t>(std::max(att.MaxClass + 1, 0));
+  freq_.assign(values * classes_, 0.0f);
+  ValFreq.assign(values, 0.0f);
+  Gain.assign(atts, 0.0f);
+  Info.assign(atts, 0.0f);
+  Cut.assign(atts, 0.0f);
+  UnknownRate.assign(atts, 0.0f);
+  SubsetCount.assign(atts, 0);
+  Subset.assign(atts, {});
+  for (size_t a = 0; a < atts; ++a) {
+    if (att.ValueCount[a] > 0)
+      Subset[a].assign(values, ValueSet(ValueSetBytes(att.ValueCount[a]), 0));
+  }
+  SplitGain.assign(cases, 0.0f);
+  SplitInfo.assign(cases, 0.0f);
+  // Counts of whole cases are the common case; their n*log2(n) is looked up, computed exactly
+  // as it would be on the spot.
+  nLogN_.resize(cases + 1);
+  if (!nLogN_.empty()) nLogN_[0] = 0.0;
+  for (size_t n = 1; n < nLogN_.size(); ++n) nLogN_[n] = NLogNDirect(static_cast<double>(n));
+  records_.clear();
+  records_.shrink_to_fit();
+  knownValues_.assign(atts, {});
+  knownValuesReady_.assign(atts, false);
+}
+
+double SplitEvaluator::NLogN(float n) const {
+  if (n <= 0) return 0.0;
+  const float whole = std::floor(n);
+  if (whole == n && n < static_cast<float>(nLogN_.size())) return nLogN_[static_cast<size_t>(n)];
+  return NLogNDirect(n);
+}
+
+void SplitEvaluator::ResetCounts(int maxOutcome) {
+  std::fill(freq_.begin(), freq_.begin() + static_cast<long>((maxOutcome + 1) * classes_), 0.0f);
+  std::fill(ValFreq.begin(), ValFreq.begin() + maxOutcome + 1, 0.0f);
+}
+
+float SplitEvaluator::InfoSum(const float* counts, int first, int last) const {
+  double total = 0;
+  double sum = 0;
+  for (int k = first; k <= last; ++k) {
+    total += counts[k];
+    sum += NLogN(counts[k]);
+  }
+  const double totalInfo = total > 0 ? NLogN(static_cast<float>(total)) : 0.0;
+  return static_cast<float>(totalInfo - sum);
+}
+
+float SplitEvaluator::ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome,
+                                      float knownItems) {
+  if (knownItems <= 0) return kNoGain;
+  const int minObjs = engine_.Options.MINOBJS;
+  int reasonable = 0;
+  for (int v = 1; v <= maxOutcome; ++v) {
+    if (ValFreq[static_cast<size_t>(v)] >= static_cast<float>(minObjs)) ++reasonable;
+  }
+  if (reasonable < 2) return kNoGain;
+  const int maxClass = engine_.MaxClass();
+  float thisInfo = 0;
+  for (int v = 1; v <= maxOutcome; ++v) thisInfo += InfoSum(FreqRow(v), 0, maxClass);
+  const float gain = (baseInfo - thisInfo / knownItems) * (1 - unknownRate);
+  if (engine_.Options.VERBOSITY >= 5) {
+    engine_.Report() << Format(
+        "ComputeThisGain: items %.1f info %.3f base %.3f unkn %.3f result %.3f\n",
+        static_cast<double>(knownItems + ValFreq[0]), static_cast<double>(thisInfo),
+        static_cast<double>(baseInfo), static_cast<double>(unknownRate), static_cast<double>(gain));
+  }
+  return gain;
+}
+
+float SplitEvaluator::SplitWorth(float info, float gain, float minGain) const {
+  if (engine_.Options.GAINRATIO) {
+    if (gain >= minGain - 0.001 && info > 0.001) return gain / info;
+    return kNoGain;
+  }
+  if (info > 0 && gain > 0) return gain;
+  return kNoGain;
+}
+
+int SplitEvaluator::GatherValues(int att, int fp, int lp) {
+  const CaseSet& cases = engine_.Cases;
+  const int classCell = engine_.MaxAtt() + 1;
+  const size_t count = static_cast<size_t>(lp - fp + 1);
+  if (records_.size() < count) records_.resize(count);
+  int unknowns = 0;
+  for (size_t k = 0; k < count; ++k) {
+    const size_t i = static_cast<size_t>(fp) + k;
+    Case c = cases.Item[i];
+    ValueRecord& r = records_[k];
+    r = {CVal(c, att), cases.Weight[i], c[classCell].discr, c};
+    // Unknown values go to the front, each exchanged with the next front position.
+    if (r.value == kUnknown) {
+      Freq(0, r.classNo) += r.weight;
+      std::swap(records_[static_cast<size_t>(unknowns)], r);
+      ++unknowns;
+    }
+  }
+  return unknowns;
+}
+
+void SplitEvaluator::ScatterValues(int fp, int lp) {
+  CaseSet& cases = engine_.Cases;
+  for (int i = fp; i <= lp; ++i) {
+    const ValueRecord& r = records_[static_cast<size_t>(i - fp)];
+    cases.Item[static_cast<size_t>(i)] = r.item;
+    cases.Weight[static_cast<size_t>(i)] = r.weight;
+  }
+}
+
+void SplitEvaluator::SortRecords(int first, int last) {
+  if (last > first) SortByValueOrder(records_.data() + first, last - first + 1, sortStack_);
+}
+
+void SplitEvaluator::SortByValue(int fp, int lp, int att) {
+  if (lp <= fp) return;
+  const CaseSet& cases = engine_.Cases;
+  const int classCell = engine_.MaxAtt() + 1;
+  const size_t count = static_cast<size_t>(lp - fp + 1);
+  if (records_.size() < count) records_.resize(count);
+  for (size_t k = 0; k < count; ++k) {
+    const size_t i = static_cast<size_t>(fp) + k;
+    Case c = cases.Item[i];
+    records_[k] = {CVal(c, att), cases.Weight[i], c[classCell].discr, c};
+  }
+  SortRecords(0, static_cast<int>(count) - 1);
+  ScatterValues(fp, lp);
+}
+
+void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
+  std::ostream& out = engine_.Report();
+  const int verbosity = engine_.Options.VERBOSITY;
+  const int minObjs = engine_.Options.MINOBJS;
+  const int maxClass = engine_.MaxClass();
+  const std::string& name = engine_.Att().AttName[static_cast<size_t>(att)];
+  if (verbosity >= 2) out << "\tAtt " << name;
+  if (verbosity >= 3) out << "\n";
+
+  ResetCounts(2);
+  const float items = engine_.CountWeight(fp, lp);
+  const int unknowns = GatherValues(att, fp, lp);
+  const int count = lp - fp + 1;
+  for (int c = 0; c <= maxClass; ++c) ValFreq[0] += Freq(0, c);
+  const float known = items - ValFreq[0];
+  UnknownRate[static_cast<size_t>(att)] = 1 - known / items;
+
+  if (known < static_cast<float>(2 * minObjs)) {
+    ScatterValues(fp, lp);
+    if (verbosity >= 2) out << "\tinsufficient cases with known values\n";
+    Gain[static_cast<size_t>(att)] = kNoGain;
+    Info[static_cast<size_t>(att)] = 0;
+    return;
+  }
+
+  SortRecords(unknowns, count - 1);
+  ScatterValues(fp, lp);
+
+  for (int k = unknowns; k < count; ++k) {
+    const ValueRecord& r = records_[static_cast<size_t>(k)];
+    Freq(2, r.classNo) += r.weight;
+    SplitGain[static_cast<size_t>(fp + k)] = kNoGain;
+    SplitInfo[static_cast<size_t>(fp + k)] = 0;
+  }
+  const float baseInfo = InfoSum(FreqRow(2), 0, maxClass) / known;
+
+  float minSplit = static_cast<float>(0.10 * known / (maxClass + 1));
+  if (minSplit <= static_cast<float>(minObjs)) {
+    minSplit = static_cast<float>(minObjs);
+  } else if (minSplit > 25) {
+    minSplit = 25;
+  }
+
+  const float unknownRate = UnknownRate[static_cast<size_t>(att)];
+  float low = 0;
+  int tries = 0;
+  float gainSum = 0;
+  for (int k = unknowns; k < count - 1; ++k) {
+    const ValueRecord& r = records_[static_cast<size_t>(k)];
+    low += r.weight;
+    Freq(1, r.classNo) += r.weight;
+    Freq(2, r.classNo) -= r.weight;
+    if (low < minSplit) continue;
+    if (low > known - minSplit) break;
+    const float next = records_[static_cast<size_t>(k) + 1].value;
+    if (static_cast<double>(r.value) < static_cast<double>(next) - 0.00005) {
+      const size_t i = static_cast<size_t>(fp + k);
+      ValFreq[1] = low;
+      ValFreq[2] = known - low;
+      SplitGain[i] = ComputeThisGain(baseInfo, unknownRate, 2, known);
+      SplitInfo[i] = InfoSum(ValFreq.data(), 0, 2) / items;
+      gainSum += SplitGain[i];
+      ++tries;
+      if (verbosity >= 3) {
+        out << Format(
+            "\t\tCut at %.3f  (gain %.3f, val %.3f):", (static_cast<double>(r.value) + next) * 0.5,
+            static_cast<double>(SplitGain[i]),
+            static_cast<double>(SplitWorth(SplitInfo[i], SplitGain[i], 0.001f)));
+        PrintDistribution(att, 2, true);
+      }
+    }
+  }
+
+  const float avGain = tries > 0 ? gainSum / static_cast<float>(tries) : 1e6f;
+  int best = -1;
+  float bestVal = kNoGain;
+  for (int i = fp + unknowns; i < lp; ++i) {
+    const size_t at = static_cast<size_t>(i);
+    if (SplitGain[at] < 0) continue;
+    const float val = SplitWorth(SplitInfo[at], SplitGain[at], avGain);
+    if (val >= bestVal) {  // the later cut wins ties
+      best = i;
+      bestVal = val;
+    }
+  }
+
+  if (best < 0) {
+    Gain[static_cast<size_t>(att)] = kNoGain;
+    Info[static_cast<size_t>(att)] = 0;
+    if (verbosity >= 2) out << "\tno gain\n";
+    return;
+  }
+  const ValueRecord& below = records_[static_cast<size_t>(best - fp)];
+  const ValueRecord& above = records_[static_cast<size_t>(best - fp) + 1];
+  Cut[static_cast<size_t>(att)] = (below.value + above.value) * 0.5f;
+  Gain[static_cast<size_t>(att)] = SplitGain[static_cast<size_t>(best)];
+  Info[static_cast<size_t>(att)] = SplitInfo[static_cast<size_t>(best)];
+  if (verbosity >= 2) {
+    out << Format("\tcut=%.3f, inf %.3f, gain %.3f\n",
+                  static_cast<double>(Cut[static_cast<size_t>(att)]),
+                  static_cast<double>(Info[static_cast<size_t>(att)]),
+                  static_cast<double>(Gain[static_cast<size_t>(att)]));
+  }
+}
+
+void SplitEvaluator::CountDiscrete(int att, int fp, int lp) {
+  const int values = engine_.Att().ValueCount[static_cast<size_t>(att)];
+  const int maxClass = engine_.MaxClass();
+  const int classCell = engine_.MaxAtt() + 1;
+  ResetCounts(values);
+  const CaseSet& cases = engine_.Cases;
+  for (int i = fp; i <= lp; ++i) {
+    Case c = cases.Item[static_cast<size_t>(i)];
+    Freq(DVal(c, att), c[classCell].discr) += cases.Weight[static_cast<size_t>(i)];
+  }
+  for (int v = 0; v <= values; ++v) {
+    float sum = 0;
+    for (int c = 0; c <= maxClass; ++c) sum += Freq(v, c);
+    ValFreq[static_cast<size_t>(v)] = sum;
+  }
+  UnknownRate[static_cast<size_t>(att)] = ValFreq[0] / engine_.CountWeight(fp, lp);
+}
+
+float SplitEvaluator::KnownBaseInfo(float knownItems, int maxOutcome) {
+  double sum = 0;
+  for (int c = 0; c <= engine_.MaxClass(); ++c) {
+    float classCount = 0;
+    for (int v = 1; v <= maxOutcome; ++v) classCount += Freq(v, c);
+    sum += NLogN(classCount);
+  }
+  return static_cast<float>((NLogN(knownItems) - sum) / knownItems);
+}
+
+void SplitEvaluator::EvaluateDiscrete(int att, int fp, int lp, float items) {
+  std::ostream& out = engine_.Report();
+  const int verbosity = engine_.Options.VERBOSITY;
+  const int values = engine_.Att().ValueCount[static_cast<size_t>(att)];
+  const std::string& name = engine_.Att().AttName[static_cast<size_t>(att)];
+  CountDiscrete(att, fp, lp);
+  if (items <= ValFreq[0]) {
+    if (verbosity >= 2) out << "\tAtt " << name << ": no known values\n";
+    Gain[static_cast<size_t>(att)] = kNoGain;
+    Info[static_cast<size_t>(att)] = 0;
+    return;
+  }
+  const float known = items - ValFreq[0];
+  const float base = KnownBaseInfo(known, values);
+  Gain[static_cast<size_t>(att)] =
+      ComputeThisGain(base, UnknownRate[static_cast<size_t>(att)], values, known);
+  Info[static_cast<size_t>(att)] = InfoSum(ValFreq.data(), 0, values) / items;
+  if (verbosity >= 2) {
+    out << "\tAtt " << name;
+    if (verbosity >= 3) PrintDistribution(att, values, true);
+    out << Format("\tinf %.3f, gain %.3f\n", static_cast<double>(Info[static_cast<size_t>(att)]),
+                  static_cast<double>(Gain[static_cast<size_t>(att)]));
+  }
+}
+
+void SplitEvaluator::CombineBlocks(int att, int b1, int b2, int blocks) {
+  const int maxClass = engine_.MaxClass();
+  for (int c = 0; c <= maxClass; ++c) Freq(b1, c) += Freq(b2, c);
+  ValFreq[static_cast<size_t>(b1)] += ValFreq[static_cast<size_t>(b2)];
+  std::vector<ValueSet>& sets = Subset[static_cast<size_t>(att)];
+  ValueSet& into = sets[static_cast<size_t>(b1)];
+  const ValueSet& from = sets[static_cast<size_t>(b2)];
+  for (size_t k = 0; k < into.size(); ++k) into[k] |= from[k];
+  if (b2 != blocks) {
+    for (int c = 0; c <= maxClass; ++c) Freq(b2, c) = Freq(blocks, c);
+    ValFreq[static_cast<size_t>(b2)] = ValFreq[static_cast<size_t>(blocks)];
+    sets[static_cast<size_t>(b2)] = sets[static_cast<size_t>(blocks)];
+  }
+}
+
+void SplitEvaluator::PrintSubset(int att, const ValueSet& set) {
+  const AttributeTable& table = engine_.Att();
+  std::ostream& out = engine_.Report();
+  out << "{";
+  bool first = true;
+  for (int v = 1; v <= table.ValueCount[static_cast<size_t>(att)]; ++v) {
+    if (!InSet(set, v)) continue;
+    out << (first ? "" : ",") << table.ValueName[static_cast<size_t>(att)][static_cast<size_t>(v)];
+    first = false;
+  }
+  out << "}";
+}
+
+void SplitEvaluator::PrintSubsets(int att, int blocks) {
+  for (int b = 1; b <= blocks; ++b) {
+    engine_.Report() << " ";
+    PrintSubset(att, Subset[static_cast<size_t>(att)][static_cast<size_t>(b)]);
+  }
+  engine_.Report() << "\n";
+}
+
+void SplitEvaluator::EvaluateSubsets(int att, int fp, int lp, float items) {
+  std::ostream& out = engine_.Report();
+  InductionOptions& options = engine_.Options;
+  const int verbosity = options.VERBOSITY;
+  const int maxClass = engine_.MaxClass();
+  const int values = engine_.Att().ValueCount[static_cast<size_t>(att)];
+  const std::string& name = engine_.Att().AttName[static_cast<size_t>(att)];
+  const size_t a = static_cast<size_t>(att);
+
+  const int savedMinObjs = options.MINOBJS;
+  options.MINOBJS = 1;
+  CountDiscrete(att, fp, lp);
+  const float known = items - ValFreq[0];
+  const float base = KnownBaseInfo(known, values);
+  float prevGain = ComputeThisGain(base, UnknownRate[a], values, known);
+  float prevInfo = InfoSum(ValFreq.data(), 0, values) / items;
+  float prevVal = SplitWorth(prevInfo, prevGain, 0.001f);
+  auto printFigures = [&](const char* format) {
+    out << Format(format, static_cast<double>(prevInfo), static_cast<double>(prevGain),
+                  static_cast<double>(prevVal));
+  };
+  if (verbosity >= 2) {
+    out << "\tAtt " << name;
+    if (verbosity >= 3) PrintDistribution(att, values, true);
+    printFigures("\tinf %.3f, gain %.3f, val=%.3f\n");
+  }
+
+  // Every value seen at the node is a block of its own; the others collect in subset 0.
+  std::vector<ValueSet>& sets = Subset[a];
+  for (ValueSet& set : sets) std::fill(set.begin(), set.end(), 0);
+  int blocks = 0;
+  for (int v = 1; v <= values; ++v) {
+    if (ValFreq[static_cast<size_t>(v)] > 0.5) {
+      ++blocks;
+      AddToSet(sets[static_cast<size_t>(blocks)], v);
+      for (int c = 0; c <= maxClass; ++c) Freq(blocks, c) = Freq(v, c);
+      ValFreq[static_cast<size_t>(blocks)] = ValFreq[static_cast<size_t>(v)];
+    } else {
+      AddToSet(sets[0], v);
+    }
+  }
+
+  // Blocks of one class merge with every later block of the same single class.
+  bool merged = false;
+  for (int b1 = 1; b1 < blocks; ++b1) {
+    int c = 0;
+    while (c <= maxClass && Freq(b1, c) < 0.1) ++c;
+    if (c > maxClass || Freq(b1, c) < ValFreq[static_cast<size_t>(b1)] - 0.1) continue;
+    for (int b2 = b1 + 1; b2 <= blocks;) {
+      if (Freq(b2, c) >= ValFreq[static_cast<size_t>(b2)] - 0.1) {
+        CombineBlocks(att, b1, b2, blocks);
+        --blocks;
+        merged = true;
+      } else {
+        ++b2;
+      }
+    }
+  }
+  if (merged) {
+    prevGain = ComputeThisGain(base, UnknownRate[a], blocks, known);
+    prevInfo = InfoSum(ValFreq.data(), 0, blocks) / items;
+    prevVal = SplitWorth(prevInfo, prevGain, 0.001f);
+    if (verbosity >= 2) {
+      out << "\tAfter merging single-class subsets:";
+      if (verbosity >= 3) PrintSubsets(att, blocks);
+      printFigures("\tinf %.3f, gain %.3f, val=%.3f\n");
+    }
+  }
+
+  // Greedily merge the pair of blocks that is worth most, while that pays.
+  const float minGain = prevGain / 2;
+  std::vector<float> saved(2 * static_cast<size_t>(maxClass + 1) + 2);
+  while (blocks > 2) {
+    int reasonable = 0;
+    int barred = 0;
+    for (int b = 1; b <= blocks; ++b) {
+      if (ValFreq[static_cast<size_t>(b)] >= static_cast<float>(savedMinObjs)) ++reasonable;
+      if (barred == 0 || ValFreq[static_cast<size_t>(b)] > ValFreq[static_cast<size_t>(barred)])
+        barred = b;
+    }
+    if (reasonable >= 3) barred = 0;
+
+    int bestB1 = 0, bestB2 = 0;
+    float bestVal = 0, bestGain = kNoGain, bestInfo = 0;
+    for (int b1 = 1; b1 < blocks; ++b1) {
+      if (b1 == barred) continue;
+      for (int b2 = b1 + 1; b2 <= blocks; ++b2) {
+        if (b2 == barred) continue;
+        // Try the pair: outcomes 1..blocks-1 as they would be after merging.
+        for (int c = 0; c <= maxClass; ++c) {
+          saved[static_cast<size_t>(c)] = Freq(b1, c);
+          saved[static_cast<size_t>(maxClass + 1 + c)] = Freq(b2, c);
+        }
+        const float savedVal1 = ValFreq[static_cast<size_t>(b1)];
+        const float savedVal2 = ValFreq[static_cast<size_t>(b2)];
+        for (int c = 0; c <= maxClass; ++c) {
+          Freq(b1, c) += Freq(b2, c);
+          Freq(b2, c) = Freq(blocks, c);
+        }
+        ValFreq[static_cast<size_t>(b1)] += ValFreq[static_cast<size_t>(b2)];
+        ValFreq[static_cast<size_t>(b2)] = ValFreq[static_cast<size_t>(blocks)];
+        const float gain = ComputeThisGain(base, UnknownRate[a], blocks - 1, known);
+        const float info = InfoSum(ValFreq.data(), 0, blocks - 1) / items;
+        const float val = SplitWorth(info, gain, 0.001f);
+        if (verbosity >= 4) {
+          out << Format("\tcombine %d %d info %.3f gain %.3f val %.3f", b1, b2,
+                        static_cast<double>(info), static_cast<double>(gain),
+                        static_cast<double>(val));
+          PrintDistribution(att, blocks - 1, false);
+        }
+        if ((gain >= minGain && bestGain < minGain) || val >= bestVal ||
+            (bestB1 == 0 && (!options.GAINRATIO || reasonable < 2))) {
+          bestB1 = b1;
+          bestB2 = b2;
+          bestVal = val;
+          bestGain = gain;
+          bestInfo = info;
+        }
+        for (int c = 0; c <= maxClass; ++c) {
+          Freq(b1, c) = saved[static_cast<size_t>(c)];
+          Freq(b2, c) = saved[static_cast<size_t>(maxClass + 1 + c)];
+        }
+        ValFreq[static_cast<size_t>(b1)] = savedVal1;
+        ValFreq[static_cast<size_t>(b2)] = savedVal2;
+      }
+    }
+    if (options.GAINRATIO && reasonable >= 2 &&
+        (bestB1 == 0 || bestVal < prevVal + 0.00005 ||
+         (bestVal == prevVal && bestGain < prevGain))) {
+      break;
+    }
+    if (bestB1 == 0) break;
+    prevGain = bestGain;
+    prevInfo = bestInfo;
+    prevVal = bestVal;
+    CombineBlocks(att, bestB1, bestB2, blocks);
+    --blocks;
+    if (verbosity >= 2) {
+      out << "\t\tform subset ";
+      PrintSubset(att, sets[static_cast<size_t>(bestB1)]);
+      out << Format(": %d subsets, inf %.3f, gain %.3f, val %.3f\n", blocks,
+                    static_cast<double>(prevInfo), static_cast<double>(prevGain),
+                    static_cast<double>(prevVal));
+      if (verbosity >= 3) {
+        out << Format("\t\tcombine %d, %d", bestB1, bestB2);
+        PrintDistribution(att, blocks, false);
+      }
+    }
+  }
+  options.MINOBJS = savedMinObjs;
+
+  if (prevVal <= 0) {
+    Gain[a] = kNoGain;
+    Info[a] = 0;
+    return;
+  }
+  Gain[a] = prevGain;
+  Info[a] = prevInfo;
+  SubsetCount[a] = static_cast<int16_t>(blocks);
+  if (verbosity >= 2) {
+    out << "\tFinal subsets:";
+    PrintSubsets(att, blocks);
+    printFigures("\tinf %.3f gain %.3f val %.3f\n");
+  }
+}
+
+float SplitEvaluator::HighestValueNotAbove(int att, float t) {
+  const size_t a = static_cast<size_t>(att);
+  std::vector<float>& values = knownValues_[a];
+  if (!knownValuesReady_[a]) {
+    // Every split on the attribute asks; one sorted list of its known values answers each in a
+    // binary search instead of a pass over all cases.
+    const CaseSet& cases = engine_.Cases;
+    values.clear();
+    values.reserve(cases.Item.size());
+    for (Case c : cases.Item) {
+      const float v = CVal(c, att);
+      if (v != kUnknown && v == v) values.push_back(v);
+    }
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    values.shrink_to_fit();
+    knownValuesReady_[a] = true;
+  }
+  auto above = std::upper_bound(values.begin(), values.end(), t);
+  return above == values.begin() ? kNoValue : *(above - 1);
+}
+
+void SplitEvaluator::PrintDistribution(int att, int maxOutcome, bool showNames) {
+  const AttributeTable& table = engine_.Att();
+  std::ostream& out = engine_.Report();
+  out << "\n\t\t\t ";
+  for (int c = 0; c <= table.MaxClass; ++c)
+    out << Format("%7.6s", table.ClassName[static_cast<size_t>(c)].c_str());
+  out << "\n";
+  const bool continuous = table.ValueCount[static_cast<size_t>(att)] == 0;
+  for (int v = 0; v <= maxOutcome; ++v) {
+    if (showNames) {
+      std::string valueName;
+      if (v == 0) {
+        valueName = "unknown";
+      } else if (continuous) {
+        valueName = v == 1 ? "below" : "above";
+      } else {
+        valueName = table.ValueName[static_cast<size_t>(att)][static_cast<size_t>(v)];
+      }
+      out << Format("\t\t[%-7.7s:", valueName.c_str());
+    } else {
+      out << Format("\t\t[%-7d:", v);
+    }
+    for (int c = 0; c <= table.MaxClass; ++c)
+      out << Format(" %6.1f", static_cast<double>(Freq(v, c)));
+    out << "]\n";
+  }
+}
+
+}  // namespace quarry::dtree

@@ -1,0 +1,84 @@
+#pragma once
+// Split evaluation: for the cases Item[Fp..Lp] of one node, the information gain and split
+// information of the best test on each attribute, and for continuous attributes the cut.
+// Evaluators may reorder Item and Weight within the range. An attribute that cannot be split
+// gets gain -0.001 (kNoGain) and split information 0.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/dtree/tree_node.h"
+#include "core/dtree/value_sort.h"
+
+namespace quarry::dtree {
+
+class InductionEngine;
+
+inline constexpr float kEpsilon = 0.001f;
+inline constexpr float kNoGain = -0.001f;
+
+class SplitEvaluator {
+ public:
+  explicit SplitEvaluator(InductionEngine& engine);
+
+  // Sizes and zeroes the work arrays for the engine's loaded case set.
+  void Allocate();
+
+  // Work arrays, named as the engine has always named them.
+  float& Freq(int v, int c) {
+    return freq_[static_cast<size_t>(v) * classes_ + static_cast<size_t>(c)];
+  }
+  float* FreqRow(int v) { return &freq_[static_cast<size_t>(v) * classes_]; }
+  std::vector<float> ValFreq;                 // [0..MaxDiscrVal]: weight with outcome v
+  std::vector<float> Gain;                    // [a]
+  std::vector<float> Info;                    // [a]: split information
+  std::vector<float> Cut;                     // [a]: cut of a continuous attribute
+  std::vector<float> UnknownRate;             // [a]
+  std::vector<int16_t> SubsetCount;           // [a]
+  std::vector<std::vector<ValueSet>> Subset;  // [a][0..MaxDiscrVal] for discrete attributes
+  std::vector<float> SplitGain;               // [i]: gain of the cut between sorted cases i and i+1
+  std::vector<float> SplitInfo;               // [i]
+
+  void ResetCounts(int maxOutcome);
+  // S*log2(S) - sum of n*log2(n) over counts[first..last], S their sum.
+  float InfoSum(const float* counts, int first, int last) const;
+  float ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome, float knownItems);
+  float SplitWorth(float info, float gain, float minGain) const;
+
+  void EvaluateContinuous(int att, int fp, int lp);
+  void EvaluateDiscrete(int att, int fp, int lp, float items);
+  void EvaluateSubsets(int att, int fp, int lp, float items);
+
+  // Sorts Item[fp..lp] (with their weights) by the value of continuous attribute att.
+  void SortByValue(int fp, int lp, int att);
+  // The largest known value of att among all loaded cases that is <= t; -1e20 when none.
+  float HighestValueNotAbove(int att, float t);
+
+  // The trace table of class weights per outcome (Freq rows 0..maxOutcome).
+  void PrintDistribution(int att, int maxOutcome, bool showNames);
+
+ private:
+  // Freq and ValFreq of a discrete attribute over fp..lp; UnknownRate[att] too.
+  void CountDiscrete(int att, int fp, int lp);
+  float KnownBaseInfo(float knownItems, int maxOutcome);
+  double NLogN(float n) const;
+  // Freq rows fp..lp gathered into records (unknown values first) for a continuous scan; returns
+  // the number of unknown ones.
+  int GatherValues(int att, int fp, int lp);
+  void ScatterValues(int fp, int lp);
+  void SortRecords(int first, int last);
+  void PrintSubset(int att, const ValueSet& set);
+  void PrintSubsets(int att, int blocks);
+  void CombineBlocks(int att, int b1, int b2, int blocks);  // b2 into b1, last block into b2
+
+  InductionEngine& engine_;
+  size_t classes_ = 0;
+  std::vector<float> freq_;
+  std::vector<double> nLogN_;  // n*log2(n) for whole counts, computed once per case set
+  std::vector<ValueRecord> records_;
+  std::vector<std::pair<int, int>> sortStack_;
+  std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
+  std::vector<bool> knownValuesReady_;
+};
+
+}  // namespace quarry::dtree

@@ -1,0 +1,189 @@
+#include "core/dtree/tree_growing.h"
+
+#include <ostream>
+
+#include "core/common/text_util.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/split_evaluation.h"
+
+namespace quarry::dtree {
+
+namespace {
+
+constexpr long kProgressEvery = 256;  // nodes between progress reports
+
+class TreeGrower {
+ public:
+  explicit TreeGrower(InductionEngine& engine) : e_(engine), split_(engine.Split()) {}
+
+  void Grow(TreeNode& node, int fp, int lp);
+
+ private:
+  void ChooseTest(TreeNode& node, int att);
+
+  InductionEngine& e_;
+  SplitEvaluator& split_;
+  long nodes_ = 0;
+};
+
+void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
+  const AttributeTable& att = e_.Att();
+  const InductionOptions& options = e_.Options;
+  std::ostream& out = e_.Report();
+  const int maxClass = att.MaxClass;
+  const int classCell = att.MaxAtt + 1;
+  CaseSet& cases = e_.Cases;
+
+  if (++nodes_ % kProgressEvery == 0) e_.JobProgress().Update("growing tree (nodes)", nodes_, -1);
+
+  const float items = e_.CountWeight(fp, lp);
+  std::vector<float>& classFreq = e_.Cases.Attributes().ClassFreq;
+  std::fill(classFreq.begin(), classFreq.end(), 0.0f);
+  for (int i = fp; i <= lp; ++i) {
+    classFreq[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
+        cases.Weight[static_cast<size_t>(i)];
+  }
+  int bestClass = 0;
+  for (int c = 1; c <= maxClass; ++c) {
+    if (classFreq[static_cast<size_t>(c)] > classFreq[static_cast<size_t>(bestClass)])
+      bestClass = c;
+  }
+  const float bestFreq = maxClass >= 0 ? classFreq[static_cast<size_t>(bestClass)] : 0.0f;
+  node.MakeLeaf(classFreq, bestClass, items, items - bestFreq);
+  node.Fp = fp;
+  node.Lp = lp;
+  if (bestFreq == items || items < static_cast<float>(2 * options.MINOBJS)) return;
+  if (e_.JobProgress().Cancelled()) return;
+
+  if (options.VERBOSITY >= 1) {
+    out << Format("items %d\ntotal weight %.1f\n", lp - fp + 1, static_cast<double>(items));
+  }
+
+  int possible = 0;
+  float sum = 0;
+  for (int a = 0; a <= att.MaxAtt; ++a) {
+    const size_t at = static_cast<size_t>(a);
+    split_.Gain[at] = kNoGain;
+    const int values = att.ValueCount[at];
+    if (values > 0) {
+      if (options.SUBSET && values > 2) {
+        split_.EvaluateSubsets(a, fp, lp, items);
+      } else if (e_.Tested[at] == 0) {
+        split_.EvaluateDiscrete(a, fp, lp, items);
+      }
+    } else {
+      split_.EvaluateContinuous(a, fp, lp);
+    }
+    // Attributes with very many values still compete but do not lower the average gain.
+    if (split_.Gain[at] > kNoGain && (options.SUBSET || values < 0.3 * e_.MaxItem())) {
+      ++possible;
+      sum += split_.Gain[at];
+    }
+  }
+
+  const float avGain = possible > 0 ? sum / static_cast<float>(possible) : 1e6f;
+  if (options.VERBOSITY >= 2) out << Format("\taverage gain %.3f\n", static_cast<double>(avGain));
+
+  int best = -1;
+  float bestVal = kNoGain;
+  for (int a = 0; a <= att.MaxAtt; ++a) {
+    const size_t at = static_cast<size_t>(a);
+    if (!(split_.Gain[at] > kNoGain)) continue;
+    const float val = split_.SplitWorth(split_.Info[at], split_.Gain[at], avGain);
+    if (val > bestVal) {  // the first attribute wins ties
+      best = a;
+      bestVal = val;
+    }
+  }
+
+  if (best < 0) {
+    if (options.VERBOSITY >= 1) {
+      out << Format("\tno sensible splits  %.1f/%.1f\n", static_cast<double>(items),
+                    static_cast<double>(items - bestFreq));
+    }
+    return;
+  }
+  const size_t b = static_cast<size_t>(best);
+  if (options.VERBOSITY >= 1) {
+    out << "\tbest attribute " << att.AttName[b];
+    if (att.ValueCount[b] == 0) out << Format(" cut %.3f", static_cast<double>(split_.Cut[b]));
+    out << Format(" inf %.3f gain %.3f val %.3f\n", static_cast<double>(split_.Info[b]),
+                  static_cast<double>(split_.Gain[b]), static_cast<double>(bestVal));
+  }
+  ChooseTest(node, best);
+
+  // Cases with an unknown outcome sit at fp..kp-1 and go down every branch.
+  const int kp = e_.PartitionCases(node, 0, fp, lp) + 1;
+  const bool allKnownAtEntry = e_.AllKnown;
+  if (kp != fp) e_.AllKnown = false;
+  const float known = items - e_.CountWeight(fp, kp - 1);
+  split_.UnknownRate[b] = static_cast<float>((items - known) / (items + 0.001));
+  if (options.VERBOSITY >= 1) {
+    out << Format("\tunknown rate for %s = %.3f\n", att.AttName[b].c_str(),
+                  static_cast<double>(split_.UnknownRate[b]));
+  }
+
+  ++e_.Tested[b];
+  node.SetErrors(0);
+  for (int v = 1; v <= node.Forks; ++v) {
+    const int ep = e_.PartitionCases(node, v, kp, lp);
+    auto child = std::make_unique<TreeNode>();
+    if (kp > ep) {
+      child->MakeLeaf(node.ClassDist, bestClass, 0, 0);
+    } else {
+      const float factor = e_.CountWeight(kp, ep) / known;
+      for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] *= factor;
+      Grow(*child, fp, ep);
+      node.SetErrors(node.Errors() + child->Errors());
+      e_.PartitionCases(node, 0, fp, ep);
+      for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] /= factor;
+    }
+    node.Branch[static_cast<size_t>(v)] = std::move(child);
+  }
+  --e_.Tested[b];
+  e_.AllKnown = allKnownAtEntry;
+}
+
+void TreeGrower::ChooseTest(TreeNode& node, int att) {
+  const AttributeTable& table = e_.Att();
+  const size_t a = static_cast<size_t>(att);
+  node.GainRatio = split_.Info[a] > 0 ? split_.Gain[a] / split_.Info[a] : 0.0f;
+  if (table.ValueCount[a] == 0) {
+    node.NodeType = kCutTest;
+    node.SetForks(2);
+    node.Cont.Tested = static_cast<int16_t>(att);
+    const float cut = split_.HighestValueNotAbove(att, split_.Cut[a]);
+    node.Cont.Cut = node.Cont.Lower = node.Cont.Upper = cut;
+  } else if (e_.Options.SUBSET && table.ValueCount[a] > 2) {
+    node.NodeType = kSubsetTest;
+    const int forks = split_.SubsetCount[a];
+    node.SetForks(forks);
+    node.Discr.Tested = static_cast<int16_t>(att);
+    node.Discr.Kind = kSubsetTest;
+    node.Discr.Subset.assign(static_cast<size_t>(forks) + 1, ValueSet());
+    for (int v = 1; v <= forks; ++v) {
+      node.Discr.Subset[static_cast<size_t>(v)] = split_.Subset[a][static_cast<size_t>(v)];
+    }
+  } else {
+    node.NodeType = kDiscreteTest;
+    node.SetForks(table.ValueCount[a]);
+    node.Discr.Tested = static_cast<int16_t>(att);
+    node.Discr.Kind = kDiscreteTest;
+  }
+}
+
+}  // namespace
+
+void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp) {
+  TreeGrower(engine).Grow(node, fp, lp);
+}
+
+std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp) {
+  engine.ResetWeights();
+  engine.AllKnown = true;
+  auto root = std::make_unique<TreeNode>();
+  GrowTree(engine, *root, fp, lp);
+  return root;
+}
+
+}  // namespace quarry::dtree

@@ -1,0 +1,21 @@
+#pragma once
+// Growing a decision tree by divide and conquer from the engine's loaded cases.
+
+#include <memory>
+
+#include "core/dtree/tree_node.h"
+
+namespace quarry::dtree {
+
+class InductionEngine;
+
+// Grows the subtree for Item[fp..lp] into `node` (a fresh node). Cases with an unknown value of
+// a node's test go down every branch with their weight shared in proportion to the branches'
+// known cases. The tree is never simplified here. When the job is cancelled, nodes not yet
+// grown stay leaves.
+void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp);
+
+// A new tree grown from Item[fp..lp] with all weights reset to 1.
+std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp);
+
+}  // namespace quarry::dtree

@@ -1,0 +1,42 @@
+#include "core/dtree/trial_evaluation.h"
+
+#include <ostream>
+
+#include "core/common/text_util.h"
+#include "core/dtree/induction_engine.h"
+
+namespace quarry::dtree {
+
+namespace {
+
+// Errors as a percentage of the loaded cases; no cases make no errors.
+double Percent(int errors, int cases) { return cases > 0 ? 100.0 * errors / cases : 0.0; }
+
+}  // namespace
+
+void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote vote) {
+  std::ostream& out = engine.Report();
+  const int cases = engine.MaxItem() + 1;
+  out << "\n";
+  if (trees.Trials() > 1) {
+    out << "Trial\t Before Pruning           After Pruning\n"
+        << "-----\t----------------   ---------------------------\n";
+  } else {
+    out << "\t Before Pruning           After Pruning\n"
+        << "\t----------------   ---------------------------\n";
+  }
+  out << "\tSize      Errors   Size      Errors   Estimate\n\n";
+  for (int t = 0; t < trees.Trials(); ++t) {
+    const TreeNode& raw = *trees.raw[static_cast<size_t>(t)];
+    const TreeNode& pruned = *trees.pruned[static_cast<size_t>(t)];
+    const int rawErrors = CountTreeErrors(engine, raw, vote);
+    const int prunedErrors = CountTreeErrors(engine, pruned, vote);
+    if (trees.Trials() > 1) out << Format("%4d", t);
+    out << Format("\t%4d  %3d(%4.1f%%)   %4d  %3d(%4.1f%%)    (%4.1f%%)%s\n", TreeSize(raw),
+                  rawErrors, Percent(rawErrors, cases), TreeSize(pruned), prunedErrors,
+                  Percent(prunedErrors, cases), 100.0 * pruned.Errors() / pruned.Items(),
+                  t == trees.best ? "   <<" : "");
+  }
+}
+
+}  // namespace quarry::dtree

@@ -1,0 +1,27 @@
+#pragma once
+// The trees of a job, one raw and one pruned per trial, and the evaluation table that compares
+// them on the loaded cases.
+
+#include <memory>
+#include <vector>
+
+#include "core/dtree/classification.h"
+#include "core/dtree/tree_node.h"
+
+namespace quarry::dtree {
+
+class InductionEngine;
+
+struct TrialTrees {
+  std::vector<std::unique_ptr<TreeNode>> raw;     // as grown
+  std::vector<std::unique_ptr<TreeNode>> pruned;  // as pruned
+  int best = 0;
+
+  int Trials() const { return static_cast<int>(raw.size()); }
+};
+
+// Writes the table of sizes and errors of every trial's trees on the loaded cases, the best
+// trial marked "   <<".
+void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote vote);
+
+}  // namespace quarry::dtree

@@ -1,0 +1,100 @@
+#include "core/treefiles/decision_rules_writer.h"
+
+#include <vector>
+
+#include "core/common/fcvt.h"
+#include "core/common/text_util.h"
+#include "core/data/working_folder.h"
+#include "core/treefiles/tree_file_names.h"
+
+namespace quarry::treefiles {
+
+namespace {
+
+using dtree::AttributeTable;
+using dtree::TreeNode;
+
+constexpr int kThresholdDecimals = 10;
+
+std::string Condition(const TreeNode& node, int v, const AttributeTable& att) {
+  const int a = node.Tested();
+  const std::string& name = att.AttName[static_cast<size_t>(a)];
+  const std::vector<std::string>& values = att.ValueName[static_cast<size_t>(a)];
+  switch (node.NodeType) {
+    case dtree::kDiscreteTest:
+      return name + " = " + values[static_cast<size_t>(v)];
+    case dtree::kCutTest:
+      return " " + name + (v == 1 ? " <= " : " > ") +
+             FixedDecimalText(static_cast<double>(node.Cont.Cut), kThresholdDecimals);
+    case dtree::kSubsetTest: {
+      std::string text = name + " in {";
+      bool first = true;
+      for (int value = 1; value <= att.ValueCount[static_cast<size_t>(a)]; ++value) {
+        if (!dtree::InSet(node.Discr.Subset[static_cast<size_t>(v)], value)) continue;
+        text += (first ? "" : ",") + values[static_cast<size_t>(value)];
+        first = false;
+      }
+      return text + "}";
+    }
+    default:
+      return std::string();
+  }
+}
+
+class RulesWriter {
+ public:
+  RulesWriter(const AttributeTable& att, std::string& text) : att_(att), text_(text) {}
+
+  void Walk(const TreeNode& node, size_t depth) {
+    if (node.IsLeaf()) {
+      AppendRule(node, depth);
+      return;
+    }
+    if (path_.size() <= depth) path_.resize(depth + 1);
+    for (int v = 1; v <= node.Forks; ++v) {
+      path_[depth] =
+          (depth == 0 ? "\n             " : " AND\n             ") + Condition(node, v, att_);
+      Walk(node.Child(v), depth + 1);
+    }
+    path_[depth].clear();
+  }
+
+ private:
+  void AppendRule(const TreeNode& leaf, size_t depth) {
+    const std::string& className = att_.ClassName[static_cast<size_t>(leaf.Leaf)];
+    text_ += "\n";
+    text_ += Format("-->  Rules%d:\n", rule_++);
+    text_ += Format("             Number of cases: %d\n", static_cast<int>(leaf.Items()));
+    text_ += "             MOST FREQUENT CLASS: " + className + "\n";
+    text_ += Format("             ERROR: %.1f", static_cast<double>(leaf.Errors())) + "\n";
+    text_ += "     IF";
+    for (size_t d = 0; d < depth; ++d) text_ += path_[d] + " ";
+    text_ += "\n     THEN\n";
+    text_ +=
+        "            " + att_.AttName[static_cast<size_t>(att_.MaxAtt + 1)] + " = " + className;
+  }
+
+  const AttributeTable& att_;
+  std::string& text_;
+  std::vector<std::string> path_;
+  int rule_ = 1;
+};
+
+}  // namespace
+
+std::string DecisionRulesText(const TreeNode& root, const AttributeTable& att) {
+  std::string text = "Decision Tree\n";
+  text += Format("Read  %f cases, with %d  attributes.\n\n", static_cast<double>(root.Items()),
+                 att.MaxAtt + 1);
+  RulesWriter(att, text).Walk(root, 0);
+  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
+  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
+  return text;
+}
+
+Status WriteDecisionRules(const TreeNode& root, const AttributeTable& att,
+                          const std::string& baseName) {
+  return WriteResultFile(RulesFilePath(baseName), DecisionRulesText(root, att));
+}
+
+}  // namespace quarry::treefiles

@@ -1,0 +1,106 @@
+#include "core/treefiles/decision_tree_writer.h"
+
+#include "core/common/text_util.h"
+#include "core/data/working_folder.h"
+#include "core/treefiles/tree_file_names.h"
+
+namespace quarry::treefiles {
+
+namespace {
+
+using dtree::AttributeTable;
+using dtree::TreeNode;
+
+const std::string& ValueName(const AttributeTable& att, int a, int v) {
+  return att.ValueName[static_cast<size_t>(a)][static_cast<size_t>(v)];
+}
+
+// What the parent's test says of branch v.
+void AppendAnnotation(std::string& text, const TreeNode& parent, int v, const AttributeTable& att) {
+  const int a = parent.Tested();
+  const std::string& name = att.AttName[static_cast<size_t>(a)];
+  switch (parent.NodeType) {
+    case dtree::kDiscreteTest:
+      text += Format("[case: %s = %s]", name.c_str(), ValueName(att, a, v).c_str());
+      break;
+    case dtree::kCutTest:
+      text += Format("[case: %s %s %g ]", name.c_str(), v == 1 ? "<=" : ">",
+                     static_cast<double>(parent.Cont.Cut));
+      // Softened thresholds show the range in which the test is doubtful.
+      if (parent.Cont.Lower != parent.Cont.Upper) {
+        text += Format("[%g,%g]", static_cast<double>(parent.Cont.Lower),
+                       static_cast<double>(parent.Cont.Upper));
+      }
+      break;
+    case dtree::kSubsetTest: {
+      bool first = true;
+      const dtree::ValueSet& set = parent.Discr.Subset[static_cast<size_t>(v)];
+      for (int value = 1; value <= att.ValueCount[static_cast<size_t>(a)]; ++value) {
+        if (!dtree::InSet(set, value)) continue;
+        text += first ? Format("[case: %s in {", name.c_str()) : std::string(",");
+        text += ValueName(att, a, value);
+        first = false;
+      }
+      text += "}]";
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void AppendNode(std::string& text, const TreeNode& node, const TreeNode* parent, int v, int depth,
+                const AttributeTable& att) {
+  std::string branchPrefix;
+  std::string detailPrefix;
+  for (int d = 0; d < depth; ++d) {
+    branchPrefix += "| ";
+    detailPrefix += "  ";
+  }
+  text += "\n" + branchPrefix;
+  const std::string& name = att.AttName[static_cast<size_t>(node.Tested())];
+  switch (node.NodeType) {
+    case dtree::kLeaf:
+      text += "-->LEAF:  " + att.ClassName[static_cast<size_t>(node.Leaf)];
+      break;
+    case dtree::kCutTest:
+      text += "-->CONTINUOUS NODE: " + name + "  ";
+      break;
+    default:
+      text += "-->DISCRETE NODE:  " + name + " ";
+      break;
+  }
+  if (parent != nullptr) AppendAnnotation(text, *parent, v, att);
+  text +=
+      "\n" + detailPrefix + "MOST FREQUENT CLASS: " + att.ClassName[static_cast<size_t>(node.Leaf)];
+  text += "\n" + detailPrefix + Format("ERROR: %.1f", static_cast<double>(node.Errors()));
+  text += "\n" + detailPrefix + Format("NUMBER OF ITEMS: %d", static_cast<int>(node.Items()));
+  for (int b = 1; b <= node.Forks; ++b) AppendNode(text, node.Child(b), &node, b, depth + 1, att);
+}
+
+}  // namespace
+
+std::string DecisionTreeBlocks(const TreeNode& root, const AttributeTable& att) {
+  std::string text;
+  AppendNode(text, root, nullptr, 0, 0, att);
+  return text;
+}
+
+std::string DecisionTreeText(const TreeNode& root, const AttributeTable& att, int minObjs) {
+  std::string text = "Decision tree\n";
+  text += Format("Read  %f cases, with %d  attributes.\n", static_cast<double>(root.Items()),
+                 att.MaxAtt + 1);
+  text += DecisionTreeBlocks(root, att);
+  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
+  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
+  text += Format("Number of collapsed leaves = %d\n", dtree::CollapsedLeafCount(root, minObjs));
+  text += Format("Depth = %d\n", dtree::TreeDepth(root));
+  return text;
+}
+
+Status WriteDecisionTree(const TreeNode& root, const AttributeTable& att, int minObjs,
+                         const std::string& baseName) {
+  return WriteResultFile(TreeFilePath(baseName), DecisionTreeText(root, att, minObjs));
+}
+
+}  // namespace quarry::treefiles
