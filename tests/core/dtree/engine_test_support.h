@@ -1,0 +1,40 @@
+#pragma once
+// An engine over a table of a fresh SQLite database, for the engine's tests.
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/dtree/induction_engine.h"
+#include "tests/support/temp_database.h"
+
+namespace quarry::dtree {
+
+class EngineTest : public testing::DatabaseTest {
+ protected:
+  // Makes `table` (the last column is the class) and loads it into the engine.
+  void Load(const std::string& table, const std::vector<std::string>& names,
+            const std::vector<std::string>& types,
+            const std::vector<std::vector<std::string>>& rows) {
+    MakeRows(table, names, types, rows);
+    ASSERT_TRUE(engine_.LoadAttributes(table, source_).ok());
+    ASSERT_EQ(engine_.LoadCases(table, source_), 0);
+  }
+  void MakeRows(const std::string& table, const std::vector<std::string>& names,
+                const std::vector<std::string>& types,
+                const std::vector<std::vector<std::string>>& rows) {
+    ASSERT_TRUE(source_.BeginTransaction());
+    MakeTable(table, names, types, rows);
+    ASSERT_TRUE(source_.Commit());
+  }
+  // The numeric weather table: the 14 days of the classic example.
+  void LoadGolf(const std::string& table = "golf_data");
+
+  std::ostringstream report_;
+  InductionEngine engine_{report_};
+};
+
+// The 14 days of the classic weather example, numeric temperature and humidity.
+std::vector<std::vector<std::string>> GolfRows();
+
+}  // namespace quarry::dtree

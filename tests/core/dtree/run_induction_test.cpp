@@ -1,0 +1,170 @@
+#include "core/dtree/run_induction.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/common/text_util.h"
+#include "core/data/working_folder.h"
+#include "core/treefiles/rules_file_reader.h"
+#include "core/treefiles/tree_file_reader.h"
+#include "tests/core/dtree/engine_test_support.h"
+
+namespace quarry::dtree {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunInductionTest : public EngineTest {
+ protected:
+  void MakeGolf(const std::string& table) {
+    MakeRows(table, {"outlook", "temperature", "humidity", "windy", "play"},
+             {"string", "real", "real", "string", "string"}, GolfRows());
+  }
+  Status Run(std::vector<std::string> options, int mode = 0) {
+    options.insert(options.begin(), "quarry");
+    report_.str("");
+    return RunInduction(engine_, options, mode, "", source_, result_);
+  }
+  std::vector<std::string> TreeFiles() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(WorkingFolder())) {
+      const std::string ext = entry.path().extension().string();
+      if (ext == ".tree" || ext == ".rules" || ext == ".part")
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  InductionResult result_;
+};
+
+TEST_F(RunInductionTest, AJobWritesParsableTreesAndRulesAndEvaluatesThem) {
+  MakeGolf("golf_data");
+  MakeGolf("golf_test");
+  ASSERT_TRUE(Run({"-f", "golf_data", "-u", "-p", "-c", "0.25", "-m", "2"}).ok());
+  EXPECT_EQ(TreeFiles(),
+            (std::vector<std::string>{"golf_data.rules", "golf_data.tree", "golf_dataPRUNED.rules",
+                                      "golf_dataPRUNED.tree", "golf_prunePROBTHRESH.tree"}));
+  EXPECT_EQ(result_.files.size(), 5u);
+  EXPECT_TRUE(result_.warnings.empty());
+  EXPECT_EQ(result_.rawErrors, 0);
+  EXPECT_EQ(result_.prunedErrors, 0);
+  EXPECT_EQ(result_.leafCount, 5);
+
+  const std::string report = report_.str();
+  EXPECT_NE(report.find("\n\nEvaluation on training data (14 items):\n\n\t Before Pruning          "
+                        " After Pruning\n"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("\t   8    0( 0.0%)      8    0( 0.0%)    (38.5%)   <<\n"),
+            std::string::npos);
+  EXPECT_NE(report.find("\nEvaluation on test data (14 items):\n"), std::string::npos);
+  EXPECT_NE(report.find("Softening thresholds\n\nTest humidity <> 75\n\tLower = "),
+            std::string::npos);
+
+  for (const char* name : {"golf_data", "golf_dataPRUNED", "golf_prunePROBTHRESH"}) {
+    auto tree = treefiles::ReadTreeFile(WorkingFile(std::string(name) + ".tree"));
+    ASSERT_TRUE(tree.ok()) << name;
+    EXPECT_EQ(tree->nodes.size(), 8u);
+  }
+  auto raw = treefiles::ReadTextFile(WorkingFile("golf_data.tree"));
+  EXPECT_TRUE(EndsWith(*raw, "Depth = 2\n\nerrors on test set:  0\nnumber of leaves:  5")) << *raw;
+  auto rules = treefiles::ReadRulesFile(WorkingFile("golf_dataPRUNED.rules"));
+  ASSERT_TRUE(rules.ok());
+  EXPECT_EQ(rules->rules.size(), 5u);
+  EXPECT_EQ(rules->rules[3].conditions,
+            (std::vector<std::string>{"outlook = sunny", "humidity <= 75.0000000000"}));
+}
+
+TEST_F(RunInductionTest, ATestTableWithoutRowsIsEvaluatedAsNoCases) {
+  MakeGolf("golf_data");
+  MakeRows("golf_test", {"outlook", "temperature", "humidity", "windy", "play"},
+           {"string", "real", "real", "string", "string"}, {});
+  ASSERT_TRUE(Run({"-f", "golf_data", "-u"}).ok());
+  EXPECT_NE(report_.str().find("\nEvaluation on test data (0 items):\n"), std::string::npos);
+  EXPECT_NE(report_.str().find("\t   8    0( 0.0%)      8    0( 0.0%)"), std::string::npos);
+}
+
+TEST_F(RunInductionTest, MissingTablesAreNamedAndNothingIsWritten) {
+  MakeGolf("golf");
+  MakeGolf("golf_data");
+  Status s = Run({"-f", "golf"});
+  EXPECT_EQ(s.code(), StatusCode::kNotFound);
+  EXPECT_EQ(s.message(),
+            "error, not all tables are availables\nthe training table's name must contain _data");
+  s = Run({"-f", "golf_data", "-u"});
+  EXPECT_EQ(s.message(), "error, not all tables are availables\nnot in the database: golf_test");
+  s = Run({"-f", "nothing_data"});
+  EXPECT_EQ(s.message(), "error, not all tables are availables\nnot in the database: nothing_data");
+  s = Run({"-f", "golf_data"}, 1);  // reduced error pruning needs golf_prune
+  EXPECT_EQ(s.message(), "error, not all tables are availables\nnot in the database: golf_prune");
+  EXPECT_TRUE(TreeFiles().empty());
+}
+
+TEST_F(RunInductionTest, EachModeNamesTheTablesItNeeds) {
+  EXPECT_TRUE(TablesForJob("b_data", 0).required.empty());
+  EXPECT_TRUE(TablesForJob("b_data", 6).required.empty());
+  EXPECT_EQ(TablesForJob("b_data", 11).required, (std::vector<std::string>{"b_prune"}));
+  JobTables cv = TablesForJob("b_data", 12);
+  ASSERT_EQ(cv.required.size(), 21u);
+  EXPECT_EQ(cv.required[1], "b_xt1");
+  EXPECT_EQ(cv.required[20], "b_xs10");
+  JobTables iterative = TablesForJob("b_train1", 7);
+  EXPECT_EQ(iterative.required, (std::vector<std::string>{"b_train2"}));
+  EXPECT_EQ(iterative.test, "b_test");
+  EXPECT_FALSE(TablesForJob("b_data", 7).problem.empty());
+}
+
+TEST_F(RunInductionTest, TablesThatCannotMakeATreeAreRefused) {
+  MakeRows("empty_data", {"x", "c"}, {"real", "string"}, {});
+  MakeRows("single_data", {"c"}, {"string"}, {{"a"}, {"b"}});
+  Status s = Run({"-f", "empty_data"});
+  EXPECT_EQ(s.code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(s.message(), "empty_data has no rows: there is nothing to grow a tree from");
+  s = Run({"-f", "single_data"});
+  EXPECT_EQ(s.code(), StatusCode::kInvalidArgument);
+  EXPECT_NE(s.message().find("no attribute column"), std::string::npos);
+  s = Run({"-f", "single_data", "-m", "0"});
+  EXPECT_EQ(s.code(), StatusCode::kFatal);
+  EXPECT_TRUE(EndsWith(report_.str(), "\t** illegal value **\n"));
+  MakeGolf("g_data");
+  MakeGolf("g_prune");
+  s = Run({"-f", "g_data"}, 5);  // a pruning method this engine does not offer
+  EXPECT_EQ(s.code(), StatusCode::kInvalidArgument);
+  EXPECT_TRUE(TreeFiles().empty());
+}
+
+TEST_F(RunInductionTest, NullClassesMakeAClassOfTheirOwn) {
+  std::vector<std::vector<std::string>> rows = GolfRows();
+  rows[0][4] = rows[1][4] = rows[7][4] = "?";
+  MakeRows("q_data", {"outlook", "temperature", "humidity", "windy", "play"},
+           {"string", "real", "real", "string", "string"}, rows);
+  ASSERT_TRUE(Run({"-f", "q_data"}).ok());
+  auto tree = treefiles::ReadTreeFile(WorkingFile("q_data.tree"));
+  ASSERT_TRUE(tree.ok());
+  bool questionLeaf = false;
+  for (const auto& node : tree->nodes) questionLeaf = questionLeaf || node.detail1 == " ?";
+  EXPECT_TRUE(questionLeaf);
+}
+
+TEST_F(RunInductionTest, WindowingRepeatsItselfFromRunToRun) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 400; ++i) {
+    rows.push_back({std::to_string((i * 37) % 101), std::to_string((i * 13) % 7),
+                    (i * 37) % 101 < 40 || (i * 13) % 7 == 3 ? "a" : "b"});
+  }
+  MakeRows("w_data", {"x", "y", "c"}, {"real", "real", "string"}, rows);
+  ASSERT_TRUE(Run({"-f", "w_data", "-t", "3"}).ok());
+  const std::string first = report_.str();
+  EXPECT_NE(first.find("\n--------\nTrial 2\n--------\n"), std::string::npos);
+  EXPECT_NE(first.find("Trial\t Before Pruning           After Pruning\n"), std::string::npos);
+  EXPECT_NE(first.find("   <<\n"), std::string::npos);
+  const std::string tree = *treefiles::ReadTextFile(WorkingFile("w_data.tree"));
+  ASSERT_TRUE(Run({"-f", "w_data", "-t", "3"}).ok());
+  EXPECT_EQ(report_.str(), first);
+  EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("w_data.tree")), tree);
+}
+
+}  // namespace
+}  // namespace quarry::dtree

@@ -1,0 +1,151 @@
+#include "core/dtree/tree_growing.h"
+
+#include <gtest/gtest.h>
+
+#include "core/treefiles/decision_tree_writer.h"
+#include "tests/core/dtree/engine_test_support.h"
+
+namespace quarry::dtree {
+namespace {
+
+class TreeGrowing : public EngineTest {
+ protected:
+  std::unique_ptr<TreeNode> Grow() { return GrowNewTree(engine_, 0, engine_.MaxItem()); }
+  std::string Text(const TreeNode& tree) {
+    return treefiles::DecisionTreeBlocks(tree, engine_.Att());
+  }
+};
+
+// The textbook tree of the weather example: outlook first, humidity below sunny, windy below
+// rain.
+constexpr const char* kClassicNumeric =
+    "\n-->DISCRETE NODE:  outlook \nMOST FREQUENT CLASS: yes\nERROR: 0.0\nNUMBER OF ITEMS: 14"
+    "\n| -->LEAF:  yes[case: outlook = overcast]\n  MOST FREQUENT CLASS: yes\n  ERROR: 0.0\n  "
+    "NUMBER OF ITEMS: 4"
+    "\n| -->DISCRETE NODE:  windy [case: outlook = rainy]\n  MOST FREQUENT CLASS: yes\n  ERROR: "
+    "0.0\n"
+    "  NUMBER OF ITEMS: 5"
+    "\n| | -->LEAF:  yes[case: windy = false]\n    MOST FREQUENT CLASS: yes\n    ERROR: 0.0\n"
+    "    NUMBER OF ITEMS: 3"
+    "\n| | -->LEAF:  no[case: windy = true]\n    MOST FREQUENT CLASS: no\n    ERROR: 0.0\n    "
+    "NUMBER OF ITEMS: 2"
+    "\n| -->CONTINUOUS NODE: humidity  [case: outlook = sunny]\n  MOST FREQUENT CLASS: no\n  "
+    "ERROR: 0.0\n"
+    "  NUMBER OF ITEMS: 5"
+    "\n| | -->LEAF:  yes[case: humidity <= 75 ]\n    MOST FREQUENT CLASS: yes\n    ERROR: 0.0\n"
+    "    NUMBER OF ITEMS: 2"
+    "\n| | -->LEAF:  no[case: humidity > 75 ]\n    MOST FREQUENT CLASS: no\n    ERROR: 0.0\n"
+    "    NUMBER OF ITEMS: 3";
+
+TEST_F(TreeGrowing, TheWeatherExampleGrowsTheClassicTree) {
+  LoadGolf();
+  auto tree = Grow();
+  // Below sunny the cut falls between 70 and 85; the tree stores the highest value of all the
+  // cases not above it, 75.
+  EXPECT_EQ(Text(*tree), kClassicNumeric);
+  EXPECT_EQ(TreeSize(*tree), 8);
+  EXPECT_EQ(LeafCount(*tree), 5);
+  EXPECT_EQ(TreeDepth(*tree), 2);
+  EXPECT_NEAR(tree->GainRatio, 0.156428, 1e-5);  // outlook: gain 0.2467 / split info 1.5774
+}
+
+TEST_F(TreeGrowing, TheNominalWeatherExampleTestsHumidityByValue) {
+  std::vector<std::vector<std::string>> rows = GolfRows();
+  const char* temperature[] = {"hot",  "hot",  "hot",  "mild", "cool", "cool", "cool",
+                               "mild", "cool", "mild", "mild", "mild", "hot",  "mild"};
+  const char* humidity[] = {"high", "high",   "high",   "high",   "normal", "normal", "normal",
+                            "high", "normal", "normal", "normal", "high",   "normal", "high"};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    rows[i][1] = temperature[i];
+    rows[i][2] = humidity[i];
+  }
+  Load("weather_data", {"outlook", "temperature", "humidity", "windy", "play"},
+       {"string", "string", "string", "string", "string"}, rows);
+  auto tree = Grow();
+  ASSERT_EQ(tree->NodeType, kDiscreteTest);
+  EXPECT_EQ(engine_.Att().AttName[static_cast<size_t>(tree->Tested())], "outlook");
+  const TreeNode& sunny = tree->Child(3);
+  ASSERT_EQ(sunny.NodeType, kDiscreteTest);
+  EXPECT_EQ(engine_.Att().AttName[static_cast<size_t>(sunny.Tested())], "humidity");
+  EXPECT_EQ(LeafCount(*tree), 5);
+}
+
+TEST_F(TreeGrowing, PureOrSmallNodesStayLeaves) {
+  Load("t", {"x", "c"}, {"real", "string"},
+       {{"1", "a"}, {"2", "a"}, {"3", "a"}, {"4", "a"}, {"5", "a"}});
+  EXPECT_TRUE(Grow()->IsLeaf());
+  EngineTest::MakeRows("u", {"x", "c"}, {"real", "string"}, {{"1", "a"}, {"2", "b"}, {"3", "b"}});
+  ASSERT_TRUE(engine_.LoadAttributes("u", source_).ok());
+  ASSERT_EQ(engine_.LoadCases("u", source_), 0);
+  auto tree = Grow();  // 3 cases < 2 * MINOBJS
+  EXPECT_TRUE(tree->IsLeaf());
+  EXPECT_EQ(tree->Leaf, 1);
+  EXPECT_FLOAT_EQ(tree->Errors(), 1.0f);
+}
+
+TEST_F(TreeGrowing, ABranchWithoutCasesIsALeafOfTheParentsClass) {
+  // x separates {yes, no} from {maybe}; below, v splits the first group and has no case of r.
+  // (Three copies of each row: with fewer cases, a 3-valued attribute counts as one with too
+  // many values for its gain to set the average.)
+  std::vector<std::vector<std::string>> rows;
+  for (int copy = 0; copy < 3; ++copy) {
+    for (auto row : std::vector<std::vector<std::string>>{{"1", "p", "yes"},
+                                                          {"1", "p", "yes"},
+                                                          {"1", "q", "no"},
+                                                          {"1", "q", "no"},
+                                                          {"10", "r", "maybe"},
+                                                          {"10", "p", "maybe"},
+                                                          {"10", "r", "maybe"},
+                                                          {"10", "p", "maybe"}}) {
+      rows.push_back(row);
+    }
+  }
+  Load("t", {"x", "v", "c"}, {"real", "string", "string"}, rows);
+  auto tree = Grow();
+  ASSERT_EQ(tree->NodeType, kCutTest);
+  const TreeNode& low = tree->Child(1);
+  ASSERT_EQ(low.NodeType, kDiscreteTest);
+  ASSERT_EQ(low.Forks, 3);
+  const TreeNode& empty = low.Child(3);  // value r
+  EXPECT_TRUE(empty.IsLeaf());
+  EXPECT_EQ(empty.Items(), 0.0f);
+  EXPECT_EQ(empty.Errors(), 0.0f);
+  EXPECT_EQ(empty.Leaf, low.Leaf);
+  EXPECT_EQ(empty.ClassDist, low.ClassDist);
+  EXPECT_EQ(engine_.Att().ClassName[static_cast<size_t>(empty.Leaf)],
+            "no");  // first of the tied classes
+}
+
+TEST_F(TreeGrowing, UnknownValuesGoDownEveryBranchWithAShareOfTheirWeight) {
+  std::vector<std::vector<std::string>> rows = GolfRows();
+  rows[9][3] = "?";  // a rainy day, class yes, wind unknown
+  Load("golf_data", {"outlook", "temperature", "humidity", "windy", "play"},
+       {"string", "real", "real", "string", "string"}, rows);
+  auto tree = Grow();
+  ASSERT_EQ(tree->NodeType, kDiscreteTest);
+  const TreeNode& rainy = tree->Child(2);
+  ASSERT_EQ(rainy.NodeType, kDiscreteTest);
+  EXPECT_EQ(engine_.Att().AttName[static_cast<size_t>(rainy.Tested())], "windy");
+  // Two known days each way: half the unknown day goes down each branch.
+  EXPECT_FLOAT_EQ(rainy.Child(1).Items(), 2.5f);
+  EXPECT_FLOAT_EQ(rainy.Child(2).Items(), 2.5f);
+  EXPECT_FLOAT_EQ(rainy.Child(2).Errors(), 0.5f);  // the half yes day below windy = true
+  EXPECT_FLOAT_EQ(rainy.Errors(), 0.5f);
+  // The weights are back to 1 once growing is done.
+  for (float w : engine_.Cases.Weight) EXPECT_EQ(w, 1.0f);
+}
+
+TEST_F(TreeGrowing, CopiesAreDeepAndStatisticsCountCollapsedLeaves) {
+  LoadGolf();
+  auto tree = Grow();
+  auto copy = CopyTree(*tree);
+  EXPECT_EQ(Text(*copy), Text(*tree));
+  copy->Child(1).Leaf = 0;
+  EXPECT_NE(Text(*copy), Text(*tree));
+  // Leaves of 2 or fewer items count once more than leaves without errors alone.
+  EXPECT_EQ(CollapsedLeafCount(*tree, 2), 7);
+  EXPECT_EQ(CollapsedLeafCount(*tree, 1), 5);
+}
+
+}  // namespace
+}  // namespace quarry::dtree
