@@ -133,6 +133,24 @@ class ExclusiveUse {
   DataSource& source_;
 };
 
+// Holds the exclusive-use lock for a scope if it is free at once: the GUI thread uses it so that
+// a job holding the lock makes a window say "busy" instead of freezing it.
+class TryExclusiveUse {
+ public:
+  explicit TryExclusiveUse(DataSource& source) : source_(source), owns_(source.TryLock()) {}
+  ~TryExclusiveUse() {
+    if (owns_) source_.Unlock();
+  }
+  TryExclusiveUse(const TryExclusiveUse&) = delete;
+  TryExclusiveUse& operator=(const TryExclusiveUse&) = delete;
+
+  bool Owns() const { return owns_; }
+
+ private:
+  DataSource& source_;
+  bool owns_;
+};
+
 // Counts a job as a user of the data source for a scope.
 class DataSourceUser {
  public:

@@ -1,0 +1,58 @@
+#include "gui/data/import_file_command.h"
+
+#include "core/data/data_file.h"
+#include "core/data/data_source.h"
+#include "core/data/working_folder.h"
+#include "gui/app/workbench.h"
+#include "gui/ui/prompts.h"
+
+namespace quarry::gui {
+
+void ImportFileCommand(Workbench& workbench) {
+  EnsureWorkingFolder();
+  const QString path = CurrentPrompts().OpenFileName(
+      workbench.Window(), "Import File", QString::fromStdString(WorkingFolder().string()),
+      "Data text files (*.txt)");
+  if (path.isEmpty()) return;
+  ImportFile(workbench, path);
+}
+
+void ImportFile(Workbench& workbench, const QString& path) {
+  Prompts& prompts = CurrentPrompts();
+  QWidget* window = workbench.Window();
+  const std::string connect = workbench.Source().ConnectString();
+  if (connect.empty()) {
+    prompts.Message(window, QMessageBox::Warning, kImportNoDatabase);
+    return;
+  }
+  auto header = ReadDataFileHeader(path.toStdString());
+  if (!header) {
+    prompts.Message(window, QMessageBox::Warning,
+                    QString::fromStdString(header.status().message()));
+    return;
+  }
+  JobRunner& runner = workbench.Runner("Import File", /*usesSource=*/false);
+  if (runner.IsRunning()) {
+    prompts.Message(window, QMessageBox::Information, kChildIsRunning);
+    return;
+  }
+  const std::optional<QString> name = prompts.TableName(window);
+  if (!name) return;
+  JobSpec job;
+  job.work = [connect, file = path.toStdString(),
+              table = name->toStdString()](Progress& progress) -> Status {
+    auto result = ImportDataFile(connect, file, table, progress);
+    if (!result) return result.status();
+    std::string text = std::to_string(result->rowsInserted) + " rows imported into " + table;
+    if (result->rowsSkipped > 0) {
+      text +=
+          "\n" + std::to_string(result->rowsSkipped) + " rows refused by the database and skipped";
+    }
+    return Status(StatusCode::kOk, text);
+  };
+  if (runner.Start(std::move(job)) == JobRunner::StartResult::kLatched) {
+    prompts.Message(window, QMessageBox::Information, kMethodInWorkingStatus);
+  }
+}
+
+}  // namespace quarry::gui

@@ -1,0 +1,362 @@
+// The main window as a user meets it: every command of the menu with its identifier, text and
+// key; the database it starts on; Open and Close DataBase; the textual view and the recent
+// files; the splash and the About box.
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSettings>
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <set>
+
+#include "core/data/connect_string.h"
+#include "core/data/data_source.h"
+#include "core/data/database_switch.h"
+#include "core/shell/textual_layout.h"
+#include "gui/app/about_dialog.h"
+#include "gui/app/command_table.h"
+#include "gui/app/database_commands.h"
+#include "gui/app/job_center.h"
+#include "gui/app/main_window.h"
+#include "gui/app/open_database_dialog.h"
+#include "gui/app/splash_dialog.h"
+#include "gui/app/textual_view.h"
+#include "gui/app/workbench.h"
+#include "tests/gui/support/gui_test_support.h"
+
+namespace quarry::gui {
+namespace {
+
+QString Plain(QString text) {
+  text = text.left(text.indexOf('\t') < 0 ? text.size() : text.indexOf('\t'));
+  return text.remove('&').remove("...").trimmed();
+}
+
+QString MenuPath(QAction* action) {
+  for (QObject* object : action->associatedObjects()) {
+    auto* menu = qobject_cast<QMenu*>(object);
+    if (!menu) continue;
+    QString path = Plain(menu->title());
+    if (auto* parent = qobject_cast<QMenu*>(menu->parentWidget()))
+      path = Plain(parent->title()) + "/" + path;
+    return path;
+  }
+  return {};
+}
+
+void WriteLines(const std::filesystem::path& path, int count, bool blankBetween) {
+  std::ofstream out(path);
+  for (int i = 1; i <= count; ++i) {
+    out << "line " << i << "\n";
+    if (blankBetween) out << "\n";
+  }
+}
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    home_ = std::make_unique<testing::TempHome>();
+    prompts_ = std::make_unique<testing::RecordingPrompts>();
+    window_ = std::make_unique<MainWindow>();
+    window_->OpenStartDatabase({});
+  }
+  void cleanup() {
+    window_.reset();
+    prompts_.reset();
+    home_.reset();
+  }
+
+  void menuHasEveryCommand_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+    auto row = [](int id, const char* menu, const char* text, const char* key) {
+      QTest::newRow(text) << id << QString(menu) << QString(text) << QString(key);
+    };
+    row(32771, "File", "&Open DataBase\tCtrl+O", "Ctrl+O");
+    row(32772, "File", "&Import File\tCtrl+I", "Ctrl+I");
+    row(32773, "File", "&Export File\tCtrl+E", "Ctrl+E");
+    row(32774, "File", "&Close DataBase\tCtrl+C", "Ctrl+C");
+    row(32775, "Selection", "&Wizard New Query\tCtrl+W", "Ctrl+W");
+    row(32776, "Selection", "&Edit New Query\tCtrl+E", "");
+    row(32777, "Selection", "E&xisting Query\tCtrl+X", "Ctrl+X");
+    row(32805, "PreProcessing", "&Graphic Analysis ", "");
+    row(32806, "PreProcessing", "&Statistical Analysis", "");
+    row(32778, "Transformation", "&Discretization\tCtrl+D", "Ctrl+D");
+    row(32779, "Transformation", "&Null Value Substitution\tCtrl+S", "Ctrl+S");
+    row(32814, "Transformation", "S&caling", "");
+    row(32781, "Transformation", "&Sampling\tCtrl+S", "");
+    row(32780, "Transformation", "Binarization", "");
+    row(32782, "Analysis", "&Decision Trees\tCtrl+D", "");
+    row(32784, "Analysis", "&RegressionTrees\tCtrl+R", "Ctrl+R");
+    row(32844, "Analysis", "K-Nearest-Neighbour", "");
+    row(32785, "Analysis/Association Rules", "Discovery Rules", "");
+    row(32846, "Analysis/Association Rules", "Discovery Gen Rules", "");
+    row(32847, "Analysis/Association Rules", "Filter Rules", "");
+    row(32835, "Analysis", "&Clustering", "");
+    row(32789, "View", "&Textual View", "");
+    row(32788, "View", "&Graphic View", "");
+    row(32790, "View", "&Rules View", "");
+    row(32791, "Evaluation", "Regression k-CV", "");
+    row(32808, "Evaluation", "Pruning Regression k-CV", "");
+    row(32793, "Evaluation", "Classification k-CV", "");
+    row(kCmdAbout, "Help", "&About QUARRY...", "");
+  }
+
+  void menuHasEveryCommand() {
+    QFETCH(int, id);
+    QFETCH(QString, menu);
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+    QAction* action = window_->findChild<QAction*>(QString("command_%1").arg(id));
+    QVERIFY(action);
+    QCOMPARE(action->property("commandId").toInt(), id);
+    QCOMPARE(action->text(), text);
+    QCOMPARE(action->shortcut(), QKeySequence(key));
+    QCOMPARE(MenuPath(action), menu);
+  }
+
+  void noKeyIsAmbiguous() {
+    std::set<QString> keys;
+    for (QAction* action : window_->findChildren<QAction*>()) {
+      if (action->shortcut().isEmpty()) continue;
+      QVERIFY2(keys.insert(action->shortcut().toString()).second,
+               qPrintable(action->shortcut().toString()));
+    }
+    QCOMPARE(keys.size(), size_t{9});
+  }
+
+  // Every command answers: it opens its dialog or chooser, or says it is not available yet.
+  void everyCommandOpensSomething() {
+    for (const CommandSpec& command : MenuCommands()) {
+      if (command.id == kCmdExit) continue;
+      prompts_->boxes.clear();
+      prompts_->choosers.clear();
+      QString modalTitle;
+      QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
+        modalTitle = modal->windowTitle();
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+      });
+      window_->CommandAction(command.id)->trigger();
+      delete watch;
+      const bool answered = !modalTitle.isEmpty() || !prompts_->choosers.isEmpty() ||
+                            !prompts_->boxes.isEmpty() || command.id == kCmdCloseDatabase;
+      QVERIFY2(answered, command.name);
+      if (!window_->Commands().IsBound(command.id)) {
+        QCOMPARE(prompts_->boxes.size(), 1);
+        QVERIFY2(prompts_->boxes[0].text.startsWith(Plain(command.text) + " is not available yet"),
+                 qPrintable(prompts_->boxes[0].text));
+      }
+    }
+    QVERIFY(!window_->Source().IsOpen());  // Close DataBase ran
+  }
+
+  void startsOnTheSampleDatabase() {
+    QVERIFY(window_->Source().IsOpen());
+    QVERIFY(window_->windowTitle().contains("sample.sqlite"));
+    QVERIFY(window_->findChild<QLabel*>("databaseIndicator")->text().contains("sample.sqlite"));
+    QVERIFY(window_->Source().TableExists("golf_data"));
+    // The user works on a copy in the working folder, never on the bundled file.
+    QVERIFY(window_->Source().ConnectString().find(home_->path().string()) != std::string::npos);
+  }
+
+  void openDatabaseIsRefusedWhileAJobRuns() {
+    const std::string before = window_->Source().ConnectString();
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool release = false;
+    JobSpec job;
+    job.work = [&](Progress&) {
+      std::unique_lock<std::mutex> lock(mutex);
+      cv.wait(lock, [&] { return release; });
+      return Status::Ok();
+    };
+    job.lockWholeJob = false;
+    QCOMPARE(window_->Bench().Runner("Long Job").Start(std::move(job)),
+             JobRunner::StartResult::kStarted);
+    QTRY_COMPARE(window_->Source().Users().load(), 1);
+
+    QString modalTitle;
+    QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
+      modalTitle = modal->windowTitle();
+      static_cast<QDialog*>(modal)->reject();
+    });
+    window_->CommandAction(kCmdOpenDatabase)->trigger();
+    window_->CommandAction(kCmdCloseDatabase)->trigger();
+    delete watch;
+    QVERIFY(modalTitle.isEmpty());
+    QCOMPARE(prompts_->Texts(), (QStringList{kDatabaseInUse, kCloseWhileUsed}));
+    QCOMPARE(prompts_->boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(window_->Source().ConnectString(), before);
+    QVERIFY(window_->Source().IsOpen());
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      release = true;
+    }
+    cv.notify_all();
+    QVERIFY(window_->Jobs().WaitForWorkers(10000));
+  }
+
+  void openDatabaseThroughItsDialog() {
+    const std::string other = (home_->path() / "other.sqlite").string();
+    QVERIFY(DataSource::CreateSqliteFile(other));
+    const std::string before = window_->Source().ConnectString();
+    auto openWith = [&](const QString& connect, bool accept) {
+      QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<OpenDatabaseDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->SetConnectString(connect);
+        accept ? dialog->accept() : dialog->reject();
+      });
+      window_->CommandAction(kCmdOpenDatabase)->trigger();
+      delete watch;
+    };
+
+    openWith("", false);
+    openWith("DRIVER=NoSuchDriver;UID=ann;PWD=secret", true);
+    QCOMPARE(prompts_->Texts(), (QStringList{kSelectValidDataSource, kInvalidDataSource}));
+    QCOMPARE(prompts_->boxes[0].icon, QMessageBox::Critical);
+    QVERIFY(!prompts_->boxes[1].detail.isEmpty());
+    QVERIFY(!prompts_->boxes[1].detail.contains("secret"));
+    QCOMPARE(window_->Source().ConnectString(), before);
+
+    // A password never reaches the title, the status bar or prova.txt.
+    openWith(QString::fromStdString(SqliteConnectString(other) + ";PWD=secret"), true);
+    QCOMPARE(prompts_->boxes.size(), 2);
+    QVERIFY(window_->Source().ConnectString().find(other) != std::string::npos);
+    QCOMPARE(window_->windowTitle(), QString("QUARRY - other.sqlite"));
+    auto* indicator = window_->findChild<QLabel*>("databaseIndicator");
+    QVERIFY(!indicator->text().contains("secret") && !indicator->toolTip().contains("secret"));
+    std::ifstream prova(home_->path() / "prova.txt");
+    std::string recorded((std::istreambuf_iterator<char>(prova)), std::istreambuf_iterator<char>());
+    QVERIFY(recorded.find(other) != std::string::npos);
+    QVERIFY(recorded.find("secret") == std::string::npos);
+
+    // The dialog is the session's one instance; it does not offer the password again.
+    auto& dialog = window_->Bench().Dialog<OpenDatabaseDialog>();
+    dialog.Prepare();
+    QVERIFY(!dialog.ConnectString().contains("secret"));
+
+    window_->CommandAction(kCmdCloseDatabase)->trigger();
+    QVERIFY(!window_->Source().IsOpen());
+    QCOMPARE(window_->windowTitle(), QString("QUARRY"));
+  }
+
+  void textualViewDrawsAtMost4999Lines() {
+    const auto big = home_->path() / "big.tree";
+    WriteLines(big, 6000, /*blankBetween=*/true);
+    prompts_->openFiles.push_back(QString::fromStdString(big.string()));
+    window_->CommandAction(kCmdTextualView)->trigger();
+    QCOMPARE(prompts_->choosers, QStringList{"Open |Trees and rules (*.tree *.rules)"});
+    const TextualLayout& layout = window_->View().Layout();
+    QCOMPARE(layout.lines.size(), size_t{4999});
+    QCOMPARE(QString::fromStdString(layout.lines.back()), QString("line 4999"));
+    QVERIFY(layout.continued);
+    QVERIFY(std::filesystem::exists(home_->path() / "Reg1.txt"));
+    QVERIFY(std::filesystem::exists(home_->path() / "Reg2.txt"));
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    TextualView& view = window_->View();
+    QCOMPARE(view.verticalScrollBar()->maximum() + view.viewport()->height(), 5000 * 12);
+    QCOMPARE(view.horizontalScrollBar()->maximum() + view.viewport()->width(), 1000);
+    QCOMPARE(view.verticalScrollBar()->singleStep(), 12);
+    // Something is drawn at the top (the continuation text over the first line).
+    const QImage top = view.viewport()->grab(QRect(0, 0, 200, 12)).toImage();
+    bool ink = false;
+    for (int x = 0; x < top.width() && !ink; ++x) {
+      for (int y = 0; y < top.height() && !ink; ++y)
+        ink = top.pixelColor(x, y) != top.pixelColor(0, 0);
+    }
+    QVERIFY(ink);
+
+    const auto small = home_->path() / "small.rules";
+    WriteLines(small, 10, false);
+    QVERIFY(window_->OpenDocument(QString::fromStdString(small.string())));
+    QCOMPARE(window_->View().Layout().lines.size(), size_t{10});
+    QVERIFY(!window_->View().Layout().continued);
+    QVERIFY(window_->windowTitle().endsWith(" - small.rules"));
+    window_->CloseDocument();
+    QVERIFY(!std::filesystem::exists(home_->path() / "Reg1.txt"));
+    QVERIFY(!std::filesystem::exists(home_->path() / "Reg2.txt"));
+
+    // Cancelling the chooser changes nothing; a file that vanished says so.
+    window_->CommandAction(kCmdTextualView)->trigger();
+    QVERIFY(prompts_->boxes.isEmpty());
+    QVERIFY(!window_->OpenDocument(QString::fromStdString((home_->path() / "gone.tree").string())));
+    QCOMPARE(prompts_->boxes.size(), 1);
+  }
+
+  void recentFilesKeepTheLastFour() {
+    QStringList opened;
+    for (int i = 0; i < 5; ++i) {
+      const auto path = home_->path() / ("t" + std::to_string(i) + ".tree");
+      WriteLines(path, 1, false);
+      opened << QString::fromStdString(path.string());
+      QVERIFY(window_->OpenDocument(opened.last()));
+    }
+    window_->OpenDocument(opened[2]);
+    const QStringList expected{opened[2], opened[4], opened[3], opened[1]};
+    QCOMPARE(window_->Recent().Files(), expected);
+    QSettings settings(kSettingsOrganization, kSettingsApplication);
+    QCOMPARE(settings.value("Recent File List/File1").toString(), opened[2]);
+    QCOMPARE(settings.value("Recent File List/File4").toString(), opened[1]);
+    QCOMPARE(RecentFiles().Files(), expected);
+
+    // The menu entries open them; one that has gone leaves the list.
+    QAction* second = window_->findChild<QAction*>(QString("command_%1").arg(kCmdRecentFile1 + 1));
+    QVERIFY(second->isVisible());
+    QVERIFY(second->text().endsWith("t4.tree"));
+    std::filesystem::remove(opened[4].toStdString());
+    second->trigger();
+    QCOMPARE(window_->Recent().Files(), (QStringList{opened[2], opened[3], opened[1]}));
+    QVERIFY(
+        !window_->findChild<QAction*>(QString("command_%1").arg(kCmdRecentFile1 + 3))->isVisible());
+  }
+
+  void splashClosesOnAKeyOrByItself() {
+    SplashDialog byKey(nullptr, 60000);
+    QTimer::singleShot(50, &byKey, [&] { QTest::keyClick(&byKey, Qt::Key_Space); });
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(byKey.exec(), int(QDialog::Accepted));
+    QVERIFY(clock.elapsed() < 30000);
+
+    SplashDialog byTimer(nullptr, 100);
+    clock.restart();
+    QCOMPARE(byTimer.exec(), int(QDialog::Accepted));
+    QVERIFY(clock.elapsed() >= 90);
+    QCOMPARE(kSplashMilliseconds, 10000);
+  }
+
+  void aboutShowsProductAndVersion() {
+    QString title;
+    QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
+      title = modal->findChild<QLabel*>("aboutTitle")->text();
+      static_cast<QDialog*>(modal)->accept();
+    });
+    window_->CommandAction(kCmdAbout)->trigger();
+    delete watch;
+    QVERIFY(title.contains("QUARRY"));
+    QVERIFY(title.contains("3.0"));
+  }
+
+ private:
+  std::unique_ptr<testing::TempHome> home_;
+  std::unique_ptr<testing::RecordingPrompts> prompts_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace
+}  // namespace quarry::gui
+
+QUARRY_GUI_TEST_MAIN(quarry::gui::MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,71 @@
+#include "tests/gui/support/gui_test_support.h"
+
+#include <QTimer>
+#include <cstdlib>
+#include <random>
+
+namespace quarry::gui::testing {
+
+namespace {
+
+std::filesystem::path UniqueFolder(const std::string& prefix) {
+  std::random_device device;
+  const auto path = std::filesystem::temp_directory_path() /
+                    (prefix + std::to_string(device()) + std::to_string(device()));
+  std::filesystem::create_directories(path);
+  return path;
+}
+
+// Removes the run's private folder when the test program ends.
+struct RunFolder {
+  std::filesystem::path path = UniqueFolder("quarry-gui-test-");
+  ~RunFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
+}  // namespace
+
+void PrepareEnvironment() {
+  static RunFolder run;
+  setenv("XDG_CONFIG_HOME", (run.path / "config").c_str(), 1);
+  setenv("QUARRY_HOME", (run.path / "home").c_str(), 1);
+  setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1);
+  std::filesystem::create_directories(run.path / "runtime");
+  std::filesystem::permissions(run.path / "runtime", std::filesystem::perms::owner_all);
+  setenv("XDG_RUNTIME_DIR", (run.path / "runtime").c_str(), 1);
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+TempHome::TempHome() : path_(UniqueFolder("quarry-gui-home-")), previous_(qgetenv("QUARRY_HOME")) {
+  qputenv("QUARRY_HOME", QByteArray::fromStdString(path_.string()));
+}
+
+TempHome::~TempHome() {
+  qputenv("QUARRY_HOME", previous_);
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+QTimer* OnNextModal(std::function<void(QWidget*)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, action] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) return;
+    timer->stop();
+    timer->deleteLater();
+    action(modal);
+  });
+  timer->start();
+  return timer;
+}
+
+std::filesystem::path SampleDatabaseFile() { return QUARRY_SAMPLE_DB; }
+
+std::filesystem::path TestDataFile(const std::string& name) {
+  return std::filesystem::path(QUARRY_TEST_DATA) / name;
+}
+
+}  // namespace quarry::gui::testing
