@@ -142,23 +142,20 @@ std::string DataSource::LastError() const {
   return lastError_;
 }
 
-bool DataSource::IsOpen() const {
-  Guard guard(mutex_);
-  return connection_.valid();
-}
+bool DataSource::IsOpen() const { return open_.load(); }
 
 std::string DataSource::ConnectString() const {
-  Guard guard(mutex_);
+  std::lock_guard<std::mutex> state(stateMutex_);
   return connectString_;
 }
 
 void DataSource::SetCurrentTable(const std::string& table) {
-  Guard guard(mutex_);
+  std::lock_guard<std::mutex> state(stateMutex_);
   currentTable_ = table;
 }
 
 std::string DataSource::CurrentTable() const {
-  Guard guard(mutex_);
+  std::lock_guard<std::mutex> state(stateMutex_);
   return currentTable_;
 }
 
@@ -194,7 +191,11 @@ bool DataSource::Connect(const std::string& connectString) {
   if (!connection) return Fail(MaskPassword(connection.status().message()));
   connection_ = std::move(connection.value());
   dialect_ = SqlDialect(DbmsKindFromName(connection_.DbmsName()));
-  connectString_ = connectString;
+  {
+    std::lock_guard<std::mutex> state(stateMutex_);
+    connectString_ = connectString;
+  }
+  open_.store(true);
   return true;
 }
 
@@ -212,7 +213,9 @@ void DataSource::Close() {
   Guard guard(mutex_);
   if (inTransaction_) Rollback();
   ResetResult();
+  open_.store(false);
   connection_ = odbc::Connection();
+  std::lock_guard<std::mutex> state(stateMutex_);
   connectString_.clear();
 }
 

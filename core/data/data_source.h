@@ -3,9 +3,11 @@
 // operations every method uses. Values cross as text; NULL reads as "?". Operations report
 // failure by returning false (details in LastError()); nothing throws to the caller.
 //
-// Thread safety: every operation locks the exclusive-use lock for its own duration. A caller
-// that runs a sequence sharing the current result set (Query, RowCount, FirstRow, NextRow...)
-// holds the lock over the whole sequence with an ExclusiveUse guard. The lock is re-entrant.
+// Thread safety: every operation locks the exclusive-use lock for its own duration, except
+// IsOpen, ConnectString and the current table, which a window asks while a job works and which
+// so never wait for the lock. A caller that runs a sequence sharing the current result set
+// (Query, RowCount, FirstRow, NextRow...) holds the lock over the whole sequence with an
+// ExclusiveUse guard. The lock is re-entrant.
 
 #include <atomic>
 #include <memory>
@@ -100,6 +102,9 @@ class DataSource {
 
   mutable std::recursive_mutex mutex_;
   std::atomic<int> users_{0};
+  // Guards the state that is read without the exclusive-use lock.
+  mutable std::mutex stateMutex_;
+  std::atomic<bool> open_{false};
 
   std::unique_ptr<odbc::Environment> env_;
   odbc::Connection connection_;

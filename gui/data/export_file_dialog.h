@@ -25,8 +25,7 @@ class ExportFileDialog : public QDialog {
 
   // Writes the selected table to `path` (what OK does once the file is chosen).
   void ExportTo(const QString& path);
-
- protected:
+  // OK: asks for the file and starts the export.
   void accept() override;
 
  private:

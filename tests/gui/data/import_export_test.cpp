@@ -1,0 +1,162 @@
+// Import File and Export File as the user meets them: the choosers in the working folder, the
+// table-name question, the messages of a bad file, and a table that goes out and comes back.
+
+#include <QListWidget>
+#include <fstream>
+#include <mutex>
+
+#include "core/data/data_file.h"
+#include "core/data/data_source.h"
+#include "core/data/sql_quote.h"
+#include "gui/app/command_table.h"
+#include "gui/app/job_center.h"
+#include "gui/app/main_window.h"
+#include "gui/app/workbench.h"
+#include "gui/data/export_file_dialog.h"
+#include "gui/data/import_file_command.h"
+#include "tests/gui/support/gui_test_support.h"
+
+namespace quarry::gui {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows ReadRows(DataSource& source, const std::string& sql) {
+  Rows rows;
+  ExclusiveUse exclusive(source);
+  if (!source.Query(sql)) return rows;
+  std::vector<std::string> row;
+  for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) rows.push_back(row);
+  return rows;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class ImportExportTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    home_ = std::make_unique<testing::TempHome>();
+    prompts_ = std::make_unique<testing::RecordingPrompts>();
+    window_ = std::make_unique<MainWindow>();
+    window_->OpenStartDatabase({});
+  }
+  void cleanup() {
+    window_.reset();
+    prompts_.reset();
+    home_.reset();
+  }
+
+  void importReadsTheFileIntoANewTable() {
+    const auto file = home_->path() / "weather.txt";
+    std::ofstream(file)
+        << "outlook,temp;\nstring,real\nsunny,85.\nrain,70,extra\n\nfog|ignored,1\n";
+    prompts_->openFiles.push_back(QString::fromStdString(file.string()));
+    prompts_->tableNames.push_back("weather");
+    window_->CommandAction(kCmdImportFile)->trigger();
+    QCOMPARE(prompts_->choosers, QStringList{"Import File|Data text files (*.txt)"});
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+    QTRY_COMPARE(prompts_->Texts(), QStringList{"3 rows imported into weather"});
+    QCOMPARE(ReadRows(window_->Source(), "select * from weather"),
+             (Rows{{"sunny", "85"}, {"rain", "70"}, {"fog", "?"}}));
+  }
+
+  void importRefusesWhatItCannotRead() {
+    const auto bad = home_->path() / "bad.txt";
+    std::ofstream(bad) << "a,b\nreal,number\n1,2\n";
+    ImportFile(window_->Bench(), QString::fromStdString(bad.string()));
+    ImportFile(window_->Bench(), QString::fromStdString((home_->path() / "missing.txt").string()));
+    QCOMPARE(prompts_->Texts(), (QStringList{kImportBadStructure, kImportCannotOpen}));
+
+    // Cancelling the name, or a name already taken, creates nothing and changes nothing.
+    const auto good = home_->path() / "good.txt";
+    std::ofstream(good) << "a\nreal\n1\n";
+    prompts_->boxes.clear();
+    ImportFile(window_->Bench(), QString::fromStdString(good.string()));
+    QVERIFY(window_->Jobs().Running().empty());
+    prompts_->tableNames.push_back("golf_data");
+    ImportFile(window_->Bench(), QString::fromStdString(good.string()));
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+    QTRY_COMPARE(prompts_->boxes.size(), 1);
+    QVERIFY(prompts_->boxes[0].text.contains("exists already"));
+    QCOMPARE(ReadRows(window_->Source(), "select count(*) from golf_data"), (Rows{{"14"}}));
+
+    window_->CommandAction(kCmdCloseDatabase)->trigger();
+    ImportFile(window_->Bench(), QString::fromStdString(good.string()));
+    QCOMPARE(prompts_->boxes.last().text, QString(kImportNoDatabase));
+  }
+
+  void exportedTableComesBackTheSame() {
+    auto& dialog = window_->Bench().Dialog<ExportFileDialog>();
+    dialog.Prepare();
+    QVERIFY(
+        dialog.findChild<QListWidget*>("tables")->findItems("golf_data", Qt::MatchExactly).size() ==
+        1);
+    dialog.SelectTable("golf_data");
+    QCOMPARE(dialog.findChild<QListWidget*>("fields")->count(), 5);
+    QCOMPARE(dialog.findChild<QListWidget*>("fields")->item(0)->text(),
+             QString("outlook (string)"));
+
+    const auto file = home_->path() / "golf.qry";
+    prompts_->saveFiles.push_back(QString::fromStdString(file.string()));
+    QTimer::singleShot(0, &dialog, [&] { dialog.accept(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(prompts_->choosers, QStringList{"Export File|Data files (*.qry)"});
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+    QTRY_COMPARE(prompts_->boxes.size(), 1);
+    QVERIFY(prompts_->boxes[0].text.startsWith("14 rows of golf_data exported to "));
+    const std::string text = ReadFile(file);
+    QVERIFY(text.rfind("outlook,temperature,humidity,windy,play;\nstring,real,real,string,"
+                       "string\nsunny,85,85,false,no\n",
+                       0) == 0);
+
+    prompts_->tableNames.push_back("golf_again");
+    ImportFile(window_->Bench(), QString::fromStdString(file.string()));
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+    QTRY_COMPARE(prompts_->boxes.size(), 2);
+    QCOMPARE(ReadRows(window_->Source(), "select * from golf_again"),
+             ReadRows(window_->Source(), "select * from golf_data"));
+  }
+
+  void exportSaysWhenTheDatabaseIsBusyOrNothingIsChosen() {
+    auto& dialog = window_->Bench().Dialog<ExportFileDialog>();
+    std::mutex gate;
+    gate.lock();
+    JobSpec job;
+    job.work = [&](Progress&) {
+      std::lock_guard<std::mutex> wait(gate);
+      return Status::Ok();
+    };
+    window_->Bench().Runner("Holder").Start(std::move(job));
+    QTRY_COMPARE(window_->Source().Users().load(), 1);
+    dialog.Prepare();
+    QCOMPARE(dialog.StatusText(), QString(kSystemBusy));
+    gate.unlock();
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+
+    dialog.Prepare();
+    QVERIFY(dialog.StatusText().isEmpty());
+    QTimer::singleShot(0, &dialog, [&] {
+      dialog.accept();
+      QCOMPARE(dialog.StatusText(), QString("Please, select table"));
+      dialog.reject();
+    });
+    dialog.exec();
+    QVERIFY(prompts_->choosers.isEmpty());
+  }
+
+ private:
+  std::unique_ptr<testing::TempHome> home_;
+  std::unique_ptr<testing::RecordingPrompts> prompts_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace
+}  // namespace quarry::gui
+
+QUARRY_GUI_TEST_MAIN(quarry::gui::ImportExportTest)
+#include "import_export_test.moc"
