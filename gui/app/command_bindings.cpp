@@ -1,5 +1,6 @@
 #include "gui/app/command_bindings.h"
 
+#include "core/data/working_folder.h"
 #include "gui/app/about_dialog.h"
 #include "gui/app/command_table.h"
 #include "gui/app/database_commands.h"
@@ -7,8 +8,21 @@
 #include "gui/app/workbench.h"
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
+#include "gui/treefiles/rules_viewer_dialog.h"
+#include "gui/treefiles/tree_viewer_dialog.h"
+#include "gui/ui/prompts.h"
 
 namespace quarry::gui {
+
+namespace {
+
+QString ChooseResultFile(QWidget& window, const QString& caption, const QString& filter) {
+  EnsureWorkingFolder();
+  return CurrentPrompts().OpenFileName(&window, caption,
+                                       QString::fromStdString(WorkingFolder().string()), filter);
+}
+
+}  // namespace
 
 void BindCommands(CommandMap& map, MainWindow& window) {
   Workbench& bench = window.Bench();
@@ -22,6 +36,14 @@ void BindCommands(CommandMap& map, MainWindow& window) {
   map.Bind(kCmdCloseDatabase, [&bench] { CloseDatabaseCommand(bench); });
   map.Bind(kCmdExit, [&window] { window.close(); });
   map.Bind(kCmdTextualView, [&window] { window.ChooseTextualView(); });
+  map.Bind(kCmdGraphicView, [&window] {
+    const QString file = ChooseResultFile(window, "Graphic View", "Trees (*.tree)");
+    if (!file.isEmpty()) ShowTree(&window, file.toStdString());
+  });
+  map.Bind(kCmdRulesView, [&window] {
+    const QString file = ChooseResultFile(window, "Rules View", "Rules (*.rules)");
+    if (!file.isEmpty()) ShowRules(&window, file.toStdString());
+  });
   map.Bind(kCmdAbout, [&window] {
     AboutDialog about(&window);
     about.exec();

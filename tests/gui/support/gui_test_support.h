@@ -106,7 +106,7 @@ QTimer* OnNextModal(std::function<void(QWidget*)> action);
 
 // The sample database the build made.
 std::filesystem::path SampleDatabaseFile();
-// tests/gui/data/<name>
+// tests/gui/files/<name>
 std::filesystem::path TestDataFile(const std::string& name);
 
 }  // namespace quarry::gui::testing
