@@ -6,3 +6,4 @@ scripts/install_deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+if [ -d build/screenshots ]; then echo "Screenshots of the workbench: build/screenshots/"; fi
