@@ -1,12 +1,13 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
-#include "core/query/materialize.h"
+#include "cli/query_output.h"
 
 namespace quarry::cli {
 
 void AddMaterializeCommand(CLI::App& app, CliContext& ctx) {
-  auto* cmd = app.add_subcommand("materialize", "Make a new table from a SELECT statement's result");
+  auto* cmd = app.add_subcommand(
+      "materialize", "Make a new table from a SELECT statement's result; the statement is stored");
   static std::string sql;
   static std::string name;
   static bool overwrite = false;
@@ -16,13 +17,7 @@ void AddMaterializeCommand(CLI::App& app, CliContext& ctx) {
   cmd->callback([&ctx] {
     ctx.action = [&ctx] {
       if (!ctx.OpenDatabase()) return kExitFailure;
-      Status status = MaterializeQuery(ctx.source, sql, name, [](const std::string& question) {
-        if (!overwrite) std::cerr << question << " (no: give --overwrite to replace it)\n";
-        return overwrite;
-      });
-      if (!status.ok()) return CliContext::Fail(status);
-      std::cout << "table " << name << " created\n";
-      return kExitOk;
+      return MaterializeAndReport(ctx, sql, name, overwrite);
     };
   });
 }

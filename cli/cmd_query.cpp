@@ -1,30 +1,21 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/query_output.h"
 
 namespace quarry::cli {
 
 void AddQueryCommand(CLI::App& app, CliContext& ctx) {
-  auto* cmd = app.add_subcommand("query", "Run a SELECT and print its rows, tab-separated (\"?\" for NULL)");
+  auto* cmd = app.add_subcommand("query",
+                                 "Execute a SELECT the query editor's way (upper-cased, through a "
+                                 "scratch table QRYn) and print its rows, "
+                                 "tab-separated (\"?\" for NULL); the statement is stored");
   static std::string sql;
   cmd->add_option("sql", sql, "The statement")->required();
   cmd->callback([&ctx] {
     ctx.action = [&ctx] {
       if (!ctx.OpenDatabase()) return kExitFailure;
-      ExclusiveUse exclusive(ctx.source);
-      std::vector<std::string> names;
-      std::vector<std::string> types;
-      if (!ctx.source.FieldTypes(sql, names, types) || !ctx.source.Query(sql)) {
-        return CliContext::Fail(DatabaseError("Error in SQL Statement: " + ctx.source.LastError()));
-      }
-      auto printRow = [](const std::vector<std::string>& values) {
-        for (size_t i = 0; i < values.size(); ++i) std::cout << (i ? "\t" : "") << values[i];
-        std::cout << "\n";
-      };
-      printRow(names);
-      std::vector<std::string> row;
-      for (bool more = ctx.source.FirstRow(row); more; more = ctx.source.NextRow(row)) printRow(row);
-      return kExitOk;
+      return ExecuteAndPrint(ctx, sql);
     };
   });
 }

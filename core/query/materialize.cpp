@@ -3,6 +3,8 @@
 #include "core/data/data_source.h"
 #include "core/data/sql_lexer.h"
 #include "core/data/sql_quote.h"
+#include "core/data/transaction.h"
+#include "core/query/stored_queries.h"
 
 namespace quarry {
 
@@ -15,28 +17,37 @@ size_t FindOuterFrom(const std::string& sql) {
     if (t.IsPunct(')')) --depth;
     if (depth == 0 && t.IsWord("FROM") && tokens[i - 1].kind == SqlTokenKind::kSpace &&
         tokens[i + 1].kind == SqlTokenKind::kSpace) {
-      return static_cast<size_t>(tokens[i - 1].text.data() + tokens[i - 1].text.size() - 1 - sql.data());
+      return static_cast<size_t>(tokens[i - 1].text.data() + tokens[i - 1].text.size() - 1 -
+                                 sql.data());
     }
   }
   return std::string::npos;
 }
 
-Status MaterializeQuery(DataSource& source, const std::string& sql, const std::string& name,
-                        const std::function<bool(const std::string& question)>& confirmOverwrite) {
+Expected<MaterializedQuery> MaterializeQuery(
+    DataSource& source, const std::string& sql, const std::string& name,
+    const std::function<bool(const std::string& question)>& confirmOverwrite) {
   if (!source.IsOpen()) return InvalidArgument(kOpenDatabaseFirst);
   if (name.empty()) return InvalidArgument("Insert the name of the new table");
   const size_t from = FindOuterFrom(sql);
   if (from == std::string::npos) return InvalidArgument(kErrorInSqlStatement);
   ExclusiveUse exclusive(source);
+  // Dropping the old table and making the new one commit together: a statement that fails
+  // after the user agreed to overwrite leaves the old table in place.
+  Transaction transaction(source);
   if (source.TableExists(name)) {
     if (!confirmOverwrite || !confirmOverwrite(kTableExistsOverwrite)) {
       return Cancelled("table " + name + " kept");
     }
     if (!source.DropTable(name)) return DatabaseError(source.LastError());
   }
-  const std::string statement = sql.substr(0, from) + "  INTO  " + QuoteIdent(name) + sql.substr(from);
-  if (!source.Execute(statement)) return DatabaseError(std::string(kErrorInSqlStatement) + ": " + source.LastError());
-  return Status::Ok();
+  const std::string statement =
+      sql.substr(0, from) + "  INTO  " + QuoteIdent(name) + sql.substr(from);
+  if (!source.Execute(statement))
+    return DatabaseError(std::string(kErrorInSqlStatement) + ": " + source.LastError());
+  if (Status s = transaction.Commit(); !s.ok()) return s;
+  source.SetCurrentTable(name);
+  return MaterializedQuery{StoreQuery(source.ConnectString(), sql)};
 }
 
 }  // namespace quarry

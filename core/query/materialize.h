@@ -18,10 +18,16 @@ inline constexpr const char* kTableExistsOverwrite = "The table already exists,o
 // or std::string::npos.
 size_t FindOuterFrom(const std::string& sql);
 
-// Inserts "  INTO  " + name before the outer " FROM " and runs the statement. When the table
-// exists, `confirmOverwrite` is asked (with kTableExistsOverwrite): yes drops it first, no stops
-// with kCancelled.
-Status MaterializeQuery(DataSource& source, const std::string& sql, const std::string& name,
-                        const std::function<bool(const std::string& question)>& confirmOverwrite);
+struct MaterializedQuery {
+  Status stored;  // whether the statement could be added to the stored queries
+};
+
+// Inserts "  INTO  " + name before the outer " FROM " and runs the statement; on success the new
+// table becomes the data source's current table and the statement is stored. When the table
+// exists, `confirmOverwrite` is asked (with kTableExistsOverwrite): no stops with kCancelled, yes
+// replaces it, and the old table stays if the statement then fails.
+Expected<MaterializedQuery> MaterializeQuery(
+    DataSource& source, const std::string& sql, const std::string& name,
+    const std::function<bool(const std::string& question)>& confirmOverwrite);
 
 }  // namespace quarry

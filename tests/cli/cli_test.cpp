@@ -58,7 +58,7 @@ TEST_F(CliTest, MaterializeImportExportSplitPartition) {
 
   run = Run({"split", "golf_data", "g70", "g30", "70"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(Run({"query", "select count(*) from g70"}).out, "count(*)\n9\n");
+  EXPECT_EQ(Run({"query", "select count(*) from g70"}).out, "COUNT(*)\n9\n");
   run = Run({"partition", "golf_data", "3"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Run({"query", "select count(*) from golf_data_escluso_0"}).exitCode, 0);

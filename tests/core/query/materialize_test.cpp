@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/query/materialize.h"
+#include "core/query/stored_queries.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -21,21 +22,44 @@ TEST_F(MaterializeTest, CreatesTheTableAndAsksBeforeOverwriting) {
   auto never = [](const std::string&) { return false; };
   ASSERT_TRUE(MaterializeQuery(source_, "select a, b from t where b > 1", "m", never).ok());
   EXPECT_EQ(Rows("select * from m"), (Table{{"y", "2"}}));
+  EXPECT_EQ(source_.CurrentTable(), "m");
 
   std::string asked;
-  Status kept = MaterializeQuery(source_, "select a from t", "m", [&](const std::string& q) {
+  auto kept = MaterializeQuery(source_, "select a from t", "m", [&](const std::string& q) {
     asked = q;
     return false;
   });
-  EXPECT_EQ(kept.code(), StatusCode::kCancelled);
+  EXPECT_EQ(kept.status().code(), StatusCode::kCancelled);
   EXPECT_EQ(asked, kTableExistsOverwrite);
   EXPECT_EQ(Rows("select * from m"), (Table{{"y", "2"}}));
 
-  ASSERT_TRUE(MaterializeQuery(source_, "select a from t", "m", [](const std::string&) { return true; }).ok());
+  ASSERT_TRUE(MaterializeQuery(source_, "select a from t", "m", [](const std::string&) {
+                return true;
+              }).ok());
   EXPECT_EQ(Count("m"), 2);
 
-  Status bad = MaterializeQuery(source_, "select 1", "n", never);
-  EXPECT_EQ(bad.message(), kErrorInSqlStatement);
+  auto bad = MaterializeQuery(source_, "select 1", "n", never);
+  EXPECT_EQ(bad.status().message(), kErrorInSqlStatement);
+}
+
+// Agreeing to overwrite must not cost the old table when the new statement then fails.
+TEST_F(MaterializeTest, AFailedOverwriteKeepsTheOldTable) {
+  MakeTable("t", {"a"}, {"string"}, {{"x"}});
+  MakeTable("m", {"old"}, {"string"}, {{"keep me"}});
+  auto failed = MaterializeQuery(source_, "select nonsense from t", "m",
+                                 [](const std::string&) { return true; });
+  EXPECT_EQ(failed.status().code(), StatusCode::kDatabase);
+  EXPECT_EQ(failed.status().message().rfind(kErrorInSqlStatement, 0), 0u);
+  EXPECT_EQ(Rows("select * from m"), (Table{{"keep me"}}));
+  EXPECT_TRUE(ListStoredQueries(source_.ConnectString()).empty());
+}
+
+TEST_F(MaterializeTest, StoresTheStatementsThatRan) {
+  MakeTable("t", {"a"}, {"string"}, {{"x"}});
+  ASSERT_TRUE(MaterializeQuery(source_, "select a from t", "m", nullptr).ok());
+  const auto stored = ListStoredQueries(source_.ConnectString());
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].sql, "select a from t");
 }
 
 }  // namespace
