@@ -20,5 +20,12 @@ void AddShowRulesCommand(CLI::App& app, CliContext& ctx);
 void AddClusterCommand(CLI::App& app, CliContext& ctx);
 void AddKnnCommand(CLI::App& app, CliContext& ctx);
 void AddDtreeCommand(CLI::App& app, CliContext& ctx);
+void AddStoredQueriesCommand(CLI::App& app, CliContext& ctx);
+void AddDiscretizeCommand(CLI::App& app, CliContext& ctx);
+void AddStatsCommand(CLI::App& app, CliContext& ctx);
+void AddNullsubCommand(CLI::App& app, CliContext& ctx);
+void AddSampleCommand(CLI::App& app, CliContext& ctx);
+void AddScaleCommand(CLI::App& app, CliContext& ctx);
+void AddValuesCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

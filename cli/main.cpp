@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
       AddShowTreeCommand, AddShowRulesCommand,
       AddClusterCommand, AddKnnCommand,
       AddDtreeCommand,
+      AddStoredQueriesCommand, AddDiscretizeCommand, AddStatsCommand, AddNullsubCommand,
+      AddSampleCommand, AddScaleCommand, AddValuesCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 
