@@ -14,9 +14,9 @@ namespace {
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// Sign, digits with at most one point (at least one digit), optional exponent: nothing else, so
-// no "inf", "nan", hexadecimal or trailing text ever passes.
-bool IsPlainNumber(std::string_view text) {
+}  // namespace
+
+bool IsNumberLiteral(std::string_view text) {
   size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   size_t digits = 0;
@@ -41,12 +41,10 @@ bool IsPlainNumber(std::string_view text) {
   return i == text.size();
 }
 
-}  // namespace
-
 std::optional<double> ParseNumber(std::string_view text) {
   std::string number(Trim(text));
   ReplaceAllInPlace(number, ',', '.');
-  if (!IsPlainNumber(number)) return std::nullopt;
+  if (!IsNumberLiteral(number)) return std::nullopt;
   const char* begin = number.data() + (number[0] == '+' ? 1 : 0);
   double value = 0.0;
   auto [ptr, ec] = std::from_chars(begin, number.data() + number.size(), value);

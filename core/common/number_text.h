@@ -6,6 +6,10 @@
 
 namespace quarry {
 
+// A decimal number as SQL accepts it bare: sign, digits with at most one point (at least one
+// digit), optional exponent; nothing else ("inf", "nan", hexadecimal and blanks fail).
+bool IsNumberLiteral(std::string_view text);
+
 // The number a whole text stands for: blanks around it are ignored and "," reads as the decimal
 // point; a sign, digits with at most one point and an exponent are allowed. nullopt for anything
 // else, so a text that passes can be written into SQL bare.

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <filesystem>
 
+#include "core/common/number_text.h"
 #include "core/common/text_util.h"
 #include "core/data/column_types.h"
 #include "core/data/connect_string.h"
@@ -30,32 +31,6 @@ bool IsNumericColumnType(const std::string& type) {
     if (t == n) return true;
   }
   return false;
-}
-
-// A decimal number as SQL accepts it bare: sign, digits with at most one point, exponent.
-bool IsNumberLiteral(std::string_view text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    if (std::isdigit(static_cast<unsigned char>(text[i]))) {
-      ++digits;
-    } else if (text[i] == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  if (digits == 0) return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t expDigits = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  return i == text.size();
 }
 
 // Names of the value texts a bit column accepts bare.

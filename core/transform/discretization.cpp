@@ -1,8 +1,5 @@
 #include "core/transform/discretization.h"
 
-#include <cmath>
-#include <limits>
-
 #include "core/common/fcvt.h"
 #include "core/common/number_text.h"
 #include "core/data/data_source.h"
@@ -22,7 +19,7 @@ long ToLong(const std::vector<std::string>& row) {
 // The bound texts are rounded to five decimals, so the text of the top bound can lie just below
 // the column's largest value (1.234564 shows as 1.23456, and a float cannot even hold 16777217);
 // compared with it, the rows holding the maximum would fall out of every interval. The last
-// interval's test uses the shortest five-decimal text that is not below the maximum instead.
+// interval's test uses a five-decimal text that is not below the maximum instead.
 std::string TopBoundText(float top, double max) {
   std::string text = FiveDecimalText(top);
   double delta = 0.000005;
@@ -58,8 +55,9 @@ Status DiscretizeRegular(DataSource& source, const ChosenColumn& chosen, const s
   const std::string top = TopBoundText(bounds.back(), max);
   for (long i = 1; i <= k; ++i) {
     const size_t at = static_cast<size_t>(i);
-    const std::string labelText = "[" + texts[at - 1] + "," + texts[at] + "]";
-    std::string sql = update + AssignedValue(i, label, labelText) + " WHERE " + f + " <= ";
+    std::string sql = update +
+                      AssignedValue(i, label, IntervalLabelText(bounds[at - 1], bounds[at])) +
+                      " WHERE " + f + " <= ";
     if (i == 1) {
       sql += k == 1 ? top : texts[at];
     } else if (i < k) {

@@ -23,8 +23,8 @@ TEST_F(ClusterKnnCliTest, ClustersTheBasketsIntoTables) {
   EXPECT_NE(run.out.find("table StatisticClusterbaskets: 4 clusters"), std::string::npos)
       << run.out;
   EXPECT_EQ(Run({"query", "select sum(Frequence) from Clusterbaskets"}).out,
-            "sum(Frequence)\n200\n");
-  EXPECT_EQ(Run({"query", "select sum(N) from StatisticClusterbaskets"}).out, "sum(N)\n200\n");
+            "SUM(FREQUENCE)\n200\n");
+  EXPECT_EQ(Run({"query", "select sum(N) from StatisticClusterbaskets"}).out, "SUM(N)\n200\n");
 
   run = Run({"cluster", "--table", "golf_data", "--k", "2"});
   EXPECT_EQ(run.exitCode, 1);
@@ -52,7 +52,7 @@ TEST_F(ClusterKnnCliTest, ClassifiesTheTestTableInPlace) {
             "Attribute humidity type not valid for such a distance. Turned to Euclidean.\n"
             "8 rows of golf_test classified against 14 rows of golf_data\n");
   EXPECT_EQ(Run({"query", "select count(*) from golf_test where play in ('yes', 'no')"}).out,
-            "count(*)\n8\n");
+            "COUNT(*)\n8\n");
 
   run = Run({"knn", "--train", "golf_data", "--test", "golf_test", "--distance", "windy=closest"});
   EXPECT_EQ(run.exitCode, 2);
