@@ -119,6 +119,12 @@ struct BadDiscretization {
   std::string name;
   const char* message;
   bool asksName;
+
+  // Readable test names in ctest instead of the structure's bytes.
+  friend void PrintTo(const BadDiscretization& bad, std::ostream* os) {
+    *os << "column '" << bad.column << "' intervals '" << bad.intervals << "' name '" << bad.name
+        << "'";
+  }
 };
 
 class DiscretizationRefusal : public DiscretizationTest,
