@@ -8,6 +8,8 @@
 #include "gui/app/workbench.h"
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
+#include "gui/query/edit_query_dialog.h"
+#include "gui/query/selecting_query_dialog.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
 #include "gui/ui/prompts.h"
@@ -34,6 +36,12 @@ void BindCommands(CommandMap& map, MainWindow& window) {
     dialog.exec();
   });
   map.Bind(kCmdCloseDatabase, [&bench] { CloseDatabaseCommand(bench); });
+  map.Bind(kCmdEditNewQuery, [&bench] { bench.Dialog<EditQueryDialog>().exec(); });
+  map.Bind(kCmdExistingQuery, [&bench] {
+    SelectingQueryDialog& dialog = bench.Dialog<SelectingQueryDialog>();
+    dialog.Prepare();
+    dialog.exec();
+  });
   map.Bind(kCmdExit, [&window] { window.close(); });
   map.Bind(kCmdTextualView, [&window] { window.ChooseTextualView(); });
   map.Bind(kCmdGraphicView, [&window] {

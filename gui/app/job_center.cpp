@@ -46,7 +46,7 @@ void JobCenter::Finish(const std::shared_ptr<JobProgress>& progress, const QStri
     if (text.isEmpty()) text = method + " failed";
     if (status.code() != StatusCode::kCancelled) icon = QMessageBox::Warning;
   }
-  CurrentPrompts().Notify(boxParent_, icon, text);
+  if (!silent_) CurrentPrompts().Notify(boxParent_, icon, text);
   emit JobFinished(method, status.ok(), text);
 }
 

@@ -52,6 +52,8 @@ class JobCenter : public QObject {
   // GUI thread: the jobs whose completion has not arrived yet.
   const std::vector<RunningJob>& Running() const { return running_; }
   void CancelAll();
+  // From now on completions arrive without a box: the window they would appear over is going.
+  void Silence() { silent_ = true; }
 
  signals:
   // GUI thread, after the completion box is up.
@@ -66,6 +68,7 @@ class JobCenter : public QObject {
   mutable std::mutex mutex_;
   std::condition_variable workersDone_;
   int liveWorkers_ = 0;
+  bool silent_ = false;
 };
 
 }  // namespace quarry::gui

@@ -47,6 +47,7 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow() {
   // Workers use the data source and the job center, both of which die with this window; the
   // user agreed to stop them in closeEvent, so they are cancelled and waited for here.
+  jobs_->Silence();
   jobs_->CancelAll();
   jobs_->WaitForWorkers(24 * 3600 * 1000);
   // Dialogs are children of this window; the workbench they refer to must outlive them.

@@ -337,6 +337,29 @@ class MainWindowTest : public QObject {
     QCOMPARE(kSplashMilliseconds, 10000);
   }
 
+  void closingWhileAJobRunsAsksFirst() {
+    std::mutex gate;
+    gate.lock();
+    JobSpec job;
+    job.work = [&](Progress& progress) {
+      std::lock_guard<std::mutex> wait(gate);
+      return progress.Cancelled() ? Cancelled("stopped") : Status::Ok();
+    };
+    window_->Bench().Runner("Clustering").Start(std::move(job));
+    window_->show();
+    prompts_->answers = {false};
+    QVERIFY(!window_->close());
+    QVERIFY(window_->isVisible());
+    QCOMPARE(prompts_->questions.size(), 1);
+    QVERIFY(prompts_->questions[0].contains("Clustering"));
+    prompts_->answers = {true};
+    QVERIFY(window_->close());
+    gate.unlock();
+    // The window's end waits for the job, which was asked to stop.
+    window_.reset();
+    QCOMPARE(prompts_->Texts(), QStringList{});
+  }
+
   void aboutShowsProductAndVersion() {
     QString title;
     QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
