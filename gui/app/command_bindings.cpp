@@ -9,6 +9,7 @@
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
 #include "gui/query/edit_query_dialog.h"
+#include "gui/query/query_creator_wizard.h"
 #include "gui/query/selecting_query_dialog.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
@@ -36,6 +37,7 @@ void BindCommands(CommandMap& map, MainWindow& window) {
     dialog.exec();
   });
   map.Bind(kCmdCloseDatabase, [&bench] { CloseDatabaseCommand(bench); });
+  map.Bind(kCmdWizardNewQuery, [&bench] { OpenQueryCreator(bench); });
   map.Bind(kCmdEditNewQuery, [&bench] { bench.Dialog<EditQueryDialog>().exec(); });
   map.Bind(kCmdExistingQuery, [&bench] {
     SelectingQueryDialog& dialog = bench.Dialog<SelectingQueryDialog>();

@@ -11,7 +11,8 @@
 
 namespace quarry::gui {
 
-EditQueryDialog::EditQueryDialog(Workbench& workbench, QWidget* parent) : QDialog(parent), workbench_(workbench) {
+EditQueryDialog::EditQueryDialog(Workbench& workbench, QWidget* parent)
+    : QDialog(parent), workbench_(workbench) {
   setObjectName("editQueryDialog");
   setWindowTitle("QUARRY Edit Query");
   sql_ = new QPlainTextEdit(this);

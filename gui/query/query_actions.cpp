@@ -27,7 +27,8 @@ void ShowFailure(QWidget* parent, const Status& status) {
 
 void ShowStoreFailure(QWidget* parent, const Status& stored) {
   if (stored.ok()) return;
-  CurrentPrompts().Message(parent, QMessageBox::Warning, "The statement could not be stored for Existing Query.",
+  CurrentPrompts().Message(parent, QMessageBox::Warning,
+                           "The statement could not be stored for Existing Query.",
                            QString::fromStdString(stored.message()));
 }
 
@@ -60,7 +61,8 @@ void ExecuteStatement(Workbench& workbench, QWidget* parent, const QString& sql)
   ExclusiveUse exclusive(source);
   if (Status dropped = CloseExecutedQuery(source, *executed); !dropped.ok()) {
     CurrentPrompts().Message(parent, QMessageBox::Warning,
-                             QString("The scratch table %1 could not be dropped.").arg(QString::fromStdString(executed->table)),
+                             QString("The scratch table %1 could not be dropped.")
+                                 .arg(QString::fromStdString(executed->table)),
                              QString::fromStdString(dropped.message()));
   }
   ShowStoreFailure(parent, executed->stored);
@@ -74,9 +76,10 @@ void MaterializeStatement(Workbench& workbench, QWidget* parent, const QString& 
   Expected<MaterializedQuery> made = [&]() -> Expected<MaterializedQuery> {
     TryExclusiveUse exclusive(source);
     if (!exclusive.Owns()) return Busy(kSystemBusy);
-    return MaterializeQuery(source, sql.toStdString(), name->toStdString(), [parent](const std::string& question) {
-      return CurrentPrompts().AskYesNo(parent, QString::fromStdString(question));
-    });
+    return MaterializeQuery(
+        source, sql.toStdString(), name->toStdString(), [parent](const std::string& question) {
+          return CurrentPrompts().AskYesNo(parent, QString::fromStdString(question));
+        });
   }();
   if (!made) {
     if (made.status().code() != StatusCode::kCancelled) ShowFailure(parent, made.status());

@@ -1,5 +1,6 @@
 // Screenshots of the workbench as a reviewer would see it, taken on a real X server (run under
-// xvfb-run): the main window with a tree in its textual view, and the tree and rules viewers.
+// xvfb-run): the main window with a tree in its textual view, the tree and rules viewers, the
+// table viewer and the Query Creator's last page.
 //   gui_screenshots OUTPUT_FOLDER
 // Fails when a window cannot be captured or the capture is blank.
 
@@ -13,7 +14,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "core/data/data_source.h"
 #include "gui/app/main_window.h"
+#include "gui/app/workbench.h"
+#include "gui/query/query_creator_wizard.h"
+#include "gui/query/query_set_dialog.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_diagram.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
@@ -42,6 +52,18 @@ bool Capture(const QString& path) {
   std::printf("%s: %dx%d%s\n", qPrintable(path), image.width(), image.height(),
               imported ? "" : " (toolkit grab)");
   return colours.size() >= 16;
+}
+
+// Selects `text` in the list or combo box called `name`, then clicks the button `then`.
+void Choose(QWidget* dialog, const char* name, const QString& text, const char* then) {
+  if (auto* list = dialog->findChild<QListWidget*>(name)) {
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    if (!found.isEmpty()) list->setCurrentItem(found.first());
+  } else if (auto* combo = dialog->findChild<QComboBox*>(name)) {
+    combo->setCurrentIndex(combo->findText(text));
+  }
+  if (!then) return;
+  if (auto* button = dialog->findChild<QPushButton*>(then)) button->click();
 }
 
 }  // namespace
@@ -84,6 +106,37 @@ int main(int argc, char** argv) {
   rules.SelectRule(4);
   ok = Capture(out.filePath("rules_viewer.png")) && ok;
   rules.close();
+
+  window.Source().SetCurrentTable("golf_data");
+  QuerySetDialog grid(&window);
+  ok = grid.Load(window.Source()) && ok;
+  grid.show();
+  ok = QTest::qWaitForWindowExposed(&grid) && ok;
+  ok = Capture(out.filePath("query_set.png")) && ok;
+  grid.close();
+
+  QueryCreatorWizard& wizard = window.Bench().Dialog<QueryCreatorWizard>();
+  ok = wizard.Prepare() && ok;
+  wizard.show();
+  Choose(&wizard, "tables", "golf_data", "addTable");
+  wizard.next();
+  wizard.next();
+  Choose(&wizard, "fieldColumns", "[golf_data].[outlook]", "addField");
+  Choose(&wizard, "aggregate", "Avg", nullptr);
+  Choose(&wizard, "fieldColumns", "[golf_data].[temperature]", "addField");
+  wizard.next();
+  Choose(&wizard, "whereField", "[golf_data].[humidity]", nullptr);
+  Choose(&wizard, "whereOperator", ">", nullptr);
+  wizard.findChild<QLineEdit*>("whereValue")->setText("80");
+  Choose(&wizard, "whereRightField", "(value)", "addWhere");
+  wizard.next();
+  Choose(&wizard, "groupColumns", "[golf_data].[outlook]", "addGroupBy");
+  wizard.next();
+  Choose(&wizard, "orderColumns", "[golf_data].[outlook]", "descending");
+  wizard.next();
+  ok = QTest::qWaitForWindowExposed(&wizard) && !wizard.Statement().isEmpty() && ok;
+  ok = Capture(out.filePath("query_creator.png")) && ok;
+  wizard.close();
 
   if (!ok) std::fprintf(stderr, "a screenshot is missing or blank\n");
   return ok ? 0 : 1;

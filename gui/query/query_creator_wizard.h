@@ -1,0 +1,140 @@
+#pragma once
+// "Query Creator": composes a SELECT statement page by page from the open database's tables and
+// columns (tables, joins, fields, WHERE, GROUP BY with HAVING, ORDER BY) and shows it on a last
+// page; Finish hands it to the query editor. The lists stay between invocations; opening or
+// closing a database empties them, since they name the old database's tables.
+
+#include <QWizard>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/query/query_wizard.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QWizardPage;
+
+namespace quarry::gui {
+
+class Workbench;
+
+class QueryCreatorWizard : public QWizard {
+  Q_OBJECT
+
+ public:
+  enum PageId {
+    kTablesPage,
+    kJoinsPage,
+    kFieldsPage,
+    kWherePage,
+    kGroupByPage,
+    kOrderByPage,
+    kStatementPage
+  };
+
+  QueryCreatorWizard(Workbench& workbench, QWidget* parent = nullptr);
+
+  // Lists the database's tables again and goes back to the first page; false, with the reason
+  // shown, when no database is open or a job holds it.
+  bool Prepare();
+  const WizardQuery& Query() const { return query_; }
+  // The statement the last page shows; empty when it cannot be built.
+  QString Statement() const { return statement_; }
+
+ protected:
+  void initializePage(int id) override;
+  bool validateCurrentPage() override;
+
+ private:
+  struct Columns {
+    std::vector<std::string> names;
+    std::vector<std::string> types;
+  };
+
+  QWizardPage* MakeTablesPage();
+  QWizardPage* MakeJoinsPage();
+  QWizardPage* MakeFieldsPage();
+  QWizardPage* MakeWherePage();
+  QWizardPage* MakeGroupByPage();
+  QWizardPage* MakeOrderByPage();
+  QWizardPage* MakeStatementPage();
+
+  void AddTable();
+  void RemoveTable();
+  void AddJoin();
+  void AddField();
+  void AddWhere();
+  void AddGroupBy();
+  void AddHaving();
+  void AddOrder(bool descending);
+  // Removes the selected entry of `list` from `entries` and from the list.
+  template <class T>
+  void RemoveSelected(QListWidget* list, std::vector<T>& entries);
+
+  // The columns of a chosen-tables entry as the statement names them (its alias, else the
+  // table), and of every chosen table.
+  std::vector<WizardColumn> ColumnsOf(const std::string& entry) const;
+  std::vector<WizardColumn> AllColumns() const;
+  void FillColumns(QComboBox* combo, const std::vector<WizardColumn>& columns) const;
+  void FillColumns(QListWidget* list) const;
+  // The column a combo or list holds at `row` (one of AllColumns(), or of ColumnsOf(entry)).
+  static WizardColumn ColumnAt(const std::vector<WizardColumn>& columns, int row);
+  WizardCondition ReadCondition(QComboBox* field, QComboBox* op, QComboBox* right,
+                                QLineEdit* value) const;
+  void ShowLists();
+  void ShowFromPreview();
+  // Shows why something cannot be done; false, for the caller to return.
+  bool Refuse(const std::string& message);
+
+  Workbench& workbench_;
+  WizardQuery query_;
+  std::map<std::string, Columns> columns_;  // by table, read once when the table is chosen
+  QString statement_;
+
+  QListWidget* tables_;
+  QLineEdit* alias_;
+  QListWidget* chosen_;
+  QLabel* tablesPreview_;
+
+  QComboBox* joinLeft_;
+  QComboBox* joinType_;
+  QComboBox* joinRight_;
+  QComboBox* joinLeftColumn_;
+  QComboBox* joinOperator_;
+  QComboBox* joinRightColumn_;
+  QListWidget* joins_;
+  QLabel* joinsPreview_;
+
+  QComboBox* aggregate_;
+  QListWidget* fieldColumns_;
+  QListWidget* fields_;
+
+  QComboBox* whereField_;
+  QComboBox* whereOperator_;
+  QComboBox* whereRight_;
+  QLineEdit* whereValue_;
+  QListWidget* where_;
+
+  QListWidget* groupColumns_;
+  QListWidget* groupBy_;
+  QComboBox* havingAggregate_;
+  QComboBox* havingField_;
+  QComboBox* havingOperator_;
+  QComboBox* havingRight_;
+  QLineEdit* havingValue_;
+  QListWidget* having_;
+
+  QListWidget* orderColumns_;
+  QListWidget* orderBy_;
+
+  QPlainTextEdit* statementView_;
+};
+
+// Wizard New Query: the wizard, then the query editor with its statement.
+void OpenQueryCreator(Workbench& workbench);
+
+}  // namespace quarry::gui
