@@ -36,6 +36,7 @@ class InductionEngine {
   bool AllKnown = true;         // no unknown value met on the current path: weights are all 1
   std::vector<uint8_t> Tested;  // [a]: tests on the path to the current node that use a
   std::vector<float> ClassSum;  // classification work array
+  long GrownNodes = 0;          // nodes grown in this job, for progress reports
 
   std::ostream& Report() { return report_; }
   Progress& JobProgress() { return progress_; }

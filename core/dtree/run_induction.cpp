@@ -118,6 +118,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   }
   engine.AllKnown = true;
   engine.ResetWeights();
+  engine.GrownNodes = 0;
 
   Rand rand;
   TrialTrees trees;

@@ -45,8 +45,13 @@ void SplitEvaluator::Allocate() {
   nLogN_.resize(cases + 1);
   if (!nLogN_.empty()) nLogN_[0] = 0.0;
   for (size_t n = 1; n < nLogN_.size(); ++n) nLogN_[n] = NLogNDirect(static_cast<double>(n));
-  records_.clear();
-  records_.shrink_to_fit();
+  keys_ = {};
+  gatheredItem_ = {};
+  gatheredWeight_ = {};
+  gatheredClass_ = {};
+  sortedClass_ = {};
+  lowTerms_.assign(classes_, 0.0);
+  highTerms_.assign(classes_, 0.0);
   knownValues_.assign(atts, {});
   knownValuesReady_.assign(atts, false);
 }
@@ -105,21 +110,29 @@ float SplitEvaluator::SplitWorth(float info, float gain, float minGain) const {
   return kNoGain;
 }
 
-int SplitEvaluator::GatherValues(int att, int fp, int lp) {
+int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown) {
   const CaseSet& cases = engine_.Cases;
   const int classCell = engine_.MaxAtt() + 1;
   const size_t count = static_cast<size_t>(lp - fp + 1);
-  if (records_.size() < count) records_.resize(count);
+  if (keys_.size() < count) {
+    keys_.resize(count);
+    gatheredItem_.resize(count);
+    gatheredWeight_.resize(count);
+    gatheredClass_.resize(count);
+    sortedClass_.resize(count);
+  }
   int unknowns = 0;
   for (size_t k = 0; k < count; ++k) {
     const size_t i = static_cast<size_t>(fp) + k;
     Case c = cases.Item[i];
-    ValueRecord& r = records_[k];
-    r = {CVal(c, att), cases.Weight[i], c[classCell].discr, c};
+    gatheredItem_[k] = c;
+    gatheredWeight_[k] = cases.Weight[i];
+    gatheredClass_[k] = static_cast<int16_t>(c[classCell].discr);
+    keys_[k] = {CVal(c, att), static_cast<uint32_t>(k)};
     // Unknown values go to the front, each exchanged with the next front position.
-    if (r.value == kUnknown) {
-      Freq(0, r.classNo) += r.weight;
-      std::swap(records_[static_cast<size_t>(unknowns)], r);
+    if (moveUnknown && keys_[k].value == kUnknown) {
+      Freq(0, gatheredClass_[k]) += gatheredWeight_[k];
+      std::swap(keys_[static_cast<size_t>(unknowns)], keys_[k]);
       ++unknowns;
     }
   }
@@ -129,28 +142,22 @@ int SplitEvaluator::GatherValues(int att, int fp, int lp) {
 void SplitEvaluator::ScatterValues(int fp, int lp) {
   CaseSet& cases = engine_.Cases;
   for (int i = fp; i <= lp; ++i) {
-    const ValueRecord& r = records_[static_cast<size_t>(i - fp)];
-    cases.Item[static_cast<size_t>(i)] = r.item;
-    cases.Weight[static_cast<size_t>(i)] = r.weight;
+    const size_t k = static_cast<size_t>(i - fp);
+    const uint32_t from = keys_[k].index;
+    cases.Item[static_cast<size_t>(i)] = gatheredItem_[from];
+    cases.Weight[static_cast<size_t>(i)] = gatheredWeight_[from];
+    sortedClass_[k] = gatheredClass_[from];
   }
 }
 
-void SplitEvaluator::SortRecords(int first, int last) {
-  if (last > first) SortByValueOrder(records_.data() + first, last - first + 1, sortStack_);
+void SplitEvaluator::SortValues(int first, int last) {
+  if (last > first) SortByValueOrder(keys_.data() + first, last - first + 1, sortScratch_);
 }
 
 void SplitEvaluator::SortByValue(int fp, int lp, int att) {
   if (lp <= fp) return;
-  const CaseSet& cases = engine_.Cases;
-  const int classCell = engine_.MaxAtt() + 1;
-  const size_t count = static_cast<size_t>(lp - fp + 1);
-  if (records_.size() < count) records_.resize(count);
-  for (size_t k = 0; k < count; ++k) {
-    const size_t i = static_cast<size_t>(fp) + k;
-    Case c = cases.Item[i];
-    records_[k] = {CVal(c, att), cases.Weight[i], c[classCell].discr, c};
-  }
-  SortRecords(0, static_cast<int>(count) - 1);
+  GatherValues(att, fp, lp, false);
+  SortValues(0, lp - fp);
   ScatterValues(fp, lp);
 }
 
@@ -159,36 +166,60 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
   const int verbosity = engine_.Options.VERBOSITY;
   const int minObjs = engine_.Options.MINOBJS;
   const int maxClass = engine_.MaxClass();
-  const std::string& name = engine_.Att().AttName[static_cast<size_t>(att)];
-  if (verbosity >= 2) out << "\tAtt " << name;
+  const size_t a = static_cast<size_t>(att);
+  if (verbosity >= 2) out << "\tAtt " << engine_.Att().AttName[a];
   if (verbosity >= 3) out << "\n";
 
   ResetCounts(2);
   const float items = engine_.CountWeight(fp, lp);
-  const int unknowns = GatherValues(att, fp, lp);
-  const int count = lp - fp + 1;
+  const int unknowns = GatherValues(att, fp, lp, true);
   for (int c = 0; c <= maxClass; ++c) ValFreq[0] += Freq(0, c);
   const float known = items - ValFreq[0];
-  UnknownRate[static_cast<size_t>(att)] = 1 - known / items;
+  UnknownRate[a] = 1 - known / items;
 
   if (known < static_cast<float>(2 * minObjs)) {
     ScatterValues(fp, lp);
     if (verbosity >= 2) out << "\tinsufficient cases with known values\n";
-    Gain[static_cast<size_t>(att)] = kNoGain;
-    Info[static_cast<size_t>(att)] = 0;
+    Gain[a] = kNoGain;
+    Info[a] = 0;
     return;
   }
 
-  SortRecords(unknowns, count - 1);
+  SortValues(unknowns, lp - fp);
   ScatterValues(fp, lp);
+  const int best = ScanCuts(att, fp, lp, unknowns, items, known);
+  if (best < 0) {
+    Gain[a] = kNoGain;
+    Info[a] = 0;
+    if (verbosity >= 2) out << "\tno gain\n";
+    return;
+  }
+  const size_t k = static_cast<size_t>(best - fp);
+  Cut[a] = (keys_[k].value + keys_[k + 1].value) * 0.5f;
+  Gain[a] = SplitGain[static_cast<size_t>(best)];
+  Info[a] = SplitInfo[static_cast<size_t>(best)];
+  if (verbosity >= 2) {
+    out << Format("\tcut=%.3f, inf %.3f, gain %.3f\n", static_cast<double>(Cut[a]),
+                  static_cast<double>(Info[a]), static_cast<double>(Gain[a]));
+  }
+}
+
+int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items, float known) {
+  std::ostream& out = engine_.Report();
+  const int verbosity = engine_.Options.VERBOSITY;
+  const int minObjs = engine_.Options.MINOBJS;
+  const int maxClass = engine_.MaxClass();
+  const std::vector<float>& weight = engine_.Cases.Weight;
+  const int count = lp - fp + 1;
+  float* below = FreqRow(1);
+  float* above = FreqRow(2);
 
   for (int k = unknowns; k < count; ++k) {
-    const ValueRecord& r = records_[static_cast<size_t>(k)];
-    Freq(2, r.classNo) += r.weight;
+    above[sortedClass_[static_cast<size_t>(k)]] += weight[static_cast<size_t>(fp + k)];
     SplitGain[static_cast<size_t>(fp + k)] = kNoGain;
     SplitInfo[static_cast<size_t>(fp + k)] = 0;
   }
-  const float baseInfo = InfoSum(FreqRow(2), 0, maxClass) / known;
+  const float baseInfo = InfoSum(above, 0, maxClass) / known;
 
   float minSplit = static_cast<float>(0.10 * known / (maxClass + 1));
   if (minSplit <= static_cast<float>(minObjs)) {
@@ -197,33 +228,75 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
     minSplit = 25;
   }
 
+  // The gain of every cut is InfoSum of the two class rows and of ValFreq, as ComputeThisGain
+  // and the split information would compute them; the n*log2(n) term of each class's count is
+  // kept up to date as cases cross the cut instead of being worked out again at every cut.
+  for (int c = 0; c <= maxClass; ++c) {
+    lowTerms_[static_cast<size_t>(c)] = 0.0;
+    highTerms_[static_cast<size_t>(c)] = NLogN(above[c]);
+  }
+  auto rowInfo = [&](const float* counts, const std::vector<double>& terms) {
+    double total = 0;
+    double sum = 0;
+    for (int c = 0; c <= maxClass; ++c) {
+      total += counts[c];
+      sum += terms[static_cast<size_t>(c)];
+    }
+    return static_cast<float>((total > 0 ? NLogN(static_cast<float>(total)) : 0.0) - sum);
+  };
+  const double unknownTerm = NLogN(ValFreq[0]);
+  float lastSplitTotal = -1;
+  double lastSplitTotalTerm = 0;
+
   const float unknownRate = UnknownRate[static_cast<size_t>(att)];
   float low = 0;
   int tries = 0;
   float gainSum = 0;
   for (int k = unknowns; k < count - 1; ++k) {
-    const ValueRecord& r = records_[static_cast<size_t>(k)];
-    low += r.weight;
-    Freq(1, r.classNo) += r.weight;
-    Freq(2, r.classNo) -= r.weight;
+    const int cls = sortedClass_[static_cast<size_t>(k)];
+    const float w = weight[static_cast<size_t>(fp + k)];
+    low += w;
+    below[cls] += w;
+    above[cls] -= w;
+    lowTerms_[static_cast<size_t>(cls)] = NLogN(below[cls]);
+    highTerms_[static_cast<size_t>(cls)] = NLogN(above[cls]);
     if (low < minSplit) continue;
     if (low > known - minSplit) break;
-    const float next = records_[static_cast<size_t>(k) + 1].value;
-    if (static_cast<double>(r.value) < static_cast<double>(next) - 0.00005) {
-      const size_t i = static_cast<size_t>(fp + k);
-      ValFreq[1] = low;
-      ValFreq[2] = known - low;
-      SplitGain[i] = ComputeThisGain(baseInfo, unknownRate, 2, known);
-      SplitInfo[i] = InfoSum(ValFreq.data(), 0, 2) / items;
-      gainSum += SplitGain[i];
-      ++tries;
-      if (verbosity >= 3) {
-        out << Format(
-            "\t\tCut at %.3f  (gain %.3f, val %.3f):", (static_cast<double>(r.value) + next) * 0.5,
-            static_cast<double>(SplitGain[i]),
-            static_cast<double>(SplitWorth(SplitInfo[i], SplitGain[i], 0.001f)));
-        PrintDistribution(att, 2, true);
+    const float value = keys_[static_cast<size_t>(k)].value;
+    const float next = keys_[static_cast<size_t>(k) + 1].value;
+    if (!(static_cast<double>(value) < static_cast<double>(next) - 0.00005)) continue;
+    const size_t i = static_cast<size_t>(fp + k);
+    ValFreq[1] = low;
+    ValFreq[2] = known - low;
+    if (known > 0 && ValFreq[1] >= static_cast<float>(minObjs) &&
+        ValFreq[2] >= static_cast<float>(minObjs)) {
+      float thisInfo = 0;
+      thisInfo += rowInfo(below, lowTerms_);
+      thisInfo += rowInfo(above, highTerms_);
+      SplitGain[i] = (baseInfo - thisInfo / known) * (1 - unknownRate);
+      if (verbosity >= 5) {
+        out << Format("ComputeThisGain: items %.1f info %.3f base %.3f unkn %.3f result %.3f\n",
+                      static_cast<double>(known + ValFreq[0]), static_cast<double>(thisInfo),
+                      static_cast<double>(baseInfo), static_cast<double>(unknownRate),
+                      static_cast<double>(SplitGain[i]));
       }
+    } else {
+      SplitGain[i] = kNoGain;
+    }
+    const double splitTotal = static_cast<double>(ValFreq[0]) + ValFreq[1] + ValFreq[2];
+    if (static_cast<float>(splitTotal) != lastSplitTotal) {
+      lastSplitTotal = static_cast<float>(splitTotal);
+      lastSplitTotalTerm = splitTotal > 0 ? NLogN(lastSplitTotal) : 0.0;
+    }
+    const double splitSum = unknownTerm + NLogN(ValFreq[1]) + NLogN(ValFreq[2]);
+    SplitInfo[i] = static_cast<float>(lastSplitTotalTerm - splitSum) / items;
+    gainSum += SplitGain[i];
+    ++tries;
+    if (verbosity >= 3) {
+      out << Format("\t\tCut at %.3f  (gain %.3f, val %.3f):",
+                    (static_cast<double>(value) + next) * 0.5, static_cast<double>(SplitGain[i]),
+                    static_cast<double>(SplitWorth(SplitInfo[i], SplitGain[i], 0.001f)));
+      PrintDistribution(att, 2, true);
     }
   }
 
@@ -239,24 +312,7 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
       bestVal = val;
     }
   }
-
-  if (best < 0) {
-    Gain[static_cast<size_t>(att)] = kNoGain;
-    Info[static_cast<size_t>(att)] = 0;
-    if (verbosity >= 2) out << "\tno gain\n";
-    return;
-  }
-  const ValueRecord& below = records_[static_cast<size_t>(best - fp)];
-  const ValueRecord& above = records_[static_cast<size_t>(best - fp) + 1];
-  Cut[static_cast<size_t>(att)] = (below.value + above.value) * 0.5f;
-  Gain[static_cast<size_t>(att)] = SplitGain[static_cast<size_t>(best)];
-  Info[static_cast<size_t>(att)] = SplitInfo[static_cast<size_t>(best)];
-  if (verbosity >= 2) {
-    out << Format("\tcut=%.3f, inf %.3f, gain %.3f\n",
-                  static_cast<double>(Cut[static_cast<size_t>(att)]),
-                  static_cast<double>(Info[static_cast<size_t>(att)]),
-                  static_cast<double>(Gain[static_cast<size_t>(att)]));
-  }
+  return best;
 }
 
 void SplitEvaluator::CountDiscrete(int att, int fp, int lp) {

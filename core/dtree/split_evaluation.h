@@ -62,11 +62,16 @@ class SplitEvaluator {
   void CountDiscrete(int att, int fp, int lp);
   float KnownBaseInfo(float knownItems, int maxOutcome);
   double NLogN(float n) const;
-  // Freq rows fp..lp gathered into records (unknown values first) for a continuous scan; returns
-  // the number of unknown ones.
-  int GatherValues(int att, int fp, int lp);
+  // The cases fp..lp with their values of att, weights and classes in contiguous arrays, those
+  // with an unknown value moved to the front (their weights added to Freq row 0); returns how
+  // many those are.
+  int GatherValues(int att, int fp, int lp, bool moveUnknown);
+  // Puts the cases back into Item/Weight fp..lp in the order of the sorted values, and their
+  // classes into sortedClass_.
   void ScatterValues(int fp, int lp);
-  void SortRecords(int first, int last);
+  void SortValues(int first, int last);
+  // The scan over the sorted known values of EvaluateContinuous; returns the best cut's index.
+  int ScanCuts(int att, int fp, int lp, int unknowns, float items, float known);
   void PrintSubset(int att, const ValueSet& set);
   void PrintSubsets(int att, int blocks);
   void CombineBlocks(int att, int b1, int b2, int blocks);  // b2 into b1, last block into b2
@@ -74,9 +79,15 @@ class SplitEvaluator {
   InductionEngine& engine_;
   size_t classes_ = 0;
   std::vector<float> freq_;
-  std::vector<double> nLogN_;  // n*log2(n) for whole counts, computed once per case set
-  std::vector<ValueRecord> records_;
-  std::vector<std::pair<int, int>> sortStack_;
+  std::vector<double> nLogN_;       // n*log2(n) for whole counts, computed once per case set
+  std::vector<ValueRecord> keys_;   // values and places of the cases being sorted
+  std::vector<Case> gatheredItem_;  // the cases as gathered, by place
+  std::vector<float> gatheredWeight_;
+  std::vector<int16_t> gatheredClass_;
+  std::vector<int16_t> sortedClass_;  // classes in sorted order
+  std::vector<double> lowTerms_;      // n*log2(n) of each class's weight below / above a cut
+  std::vector<double> highTerms_;
+  SortScratch sortScratch_;
   std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
   std::vector<bool> knownValuesReady_;
 };

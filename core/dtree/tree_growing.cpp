@@ -10,7 +10,7 @@ namespace quarry::dtree {
 
 namespace {
 
-constexpr long kProgressEvery = 256;  // nodes between progress reports
+constexpr long kProgressEvery = 1024;  // nodes between progress reports
 
 class TreeGrower {
  public:
@@ -20,10 +20,11 @@ class TreeGrower {
 
  private:
   void ChooseTest(TreeNode& node, int att);
+  // PartitionCases (node, v, kp, lp) with the outcomes of kp..lp known.
+  int PartitionByOutcome(int v, int kp, int lp, std::vector<int>& outcome);
 
   InductionEngine& e_;
   SplitEvaluator& split_;
-  long nodes_ = 0;
 };
 
 void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
@@ -34,7 +35,8 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
   const int classCell = att.MaxAtt + 1;
   CaseSet& cases = e_.Cases;
 
-  if (++nodes_ % kProgressEvery == 0) e_.JobProgress().Update("growing tree (nodes)", nodes_, -1);
+  if (++e_.GrownNodes % kProgressEvery == 0)
+    e_.JobProgress().Update("tree nodes grown", e_.GrownNodes, -1);
 
   const float items = e_.CountWeight(fp, lp);
   std::vector<float>& classFreq = e_.Cases.Attributes().ClassFreq;
@@ -125,8 +127,15 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
 
   ++e_.Tested[b];
   node.SetErrors(0);
+  // Each branch's cases are taken from kp..lp in turn. Their outcomes are worked out once and
+  // kept in step with the cases' places: a branch's growing reorders only its own cases, which
+  // all have the same outcome.
+  std::vector<int> outcome(static_cast<size_t>(lp - kp + 1));
+  for (int i = kp; i <= lp; ++i) {
+    outcome[static_cast<size_t>(i - kp)] = e_.Outcome(node, cases.Item[static_cast<size_t>(i)]);
+  }
   for (int v = 1; v <= node.Forks; ++v) {
-    const int ep = e_.PartitionCases(node, v, kp, lp);
+    const int ep = PartitionByOutcome(v, kp, lp, outcome);
     auto child = std::make_unique<TreeNode>();
     if (kp > ep) {
       child->MakeLeaf(node.ClassDist, bestClass, 0, 0);
@@ -142,6 +151,19 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
   }
   --e_.Tested[b];
   e_.AllKnown = allKnownAtEntry;
+}
+
+int TreeGrower::PartitionByOutcome(int v, int kp, int lp, std::vector<int>& outcome) {
+  int last = kp - 1;
+  for (int i = kp; i <= lp; ++i) {
+    if (outcome[static_cast<size_t>(i - kp)] != v) continue;
+    ++last;
+    if (last != i) {
+      e_.SwapCases(last, i);
+      std::swap(outcome[static_cast<size_t>(last - kp)], outcome[static_cast<size_t>(i - kp)]);
+    }
+  }
+  return last;
 }
 
 void TreeGrower::ChooseTest(TreeNode& node, int att) {

@@ -1,6 +1,9 @@
 #include "core/dtree/value_sort.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace quarry::dtree {
@@ -32,20 +35,45 @@ bool Highest(const ValueRecord* r, int first, int end, float& highest) {
 
 // One plain step on first..last: partition around the last value, gather the values equal to it
 // at the top of the lower block, and place the pivot. Returns (lower, middle).
-std::pair<int, int> PlainStep(ValueRecord* r, int first, int last) {
+//
+// The partition moves each value <= pivot to the next front place by exchanging it with the
+// first value of the block of larger ones, which thereby moves to the block's end: the block
+// behaves as a queue. Keeping that queue in `queue` gives the same order without the
+// exchanges' unpredictable branches.
+std::pair<int, int> PlainStep(ValueRecord* r, int first, int last, std::vector<uint64_t>& queue) {
+  static_assert(sizeof(ValueRecord) == sizeof(uint64_t) &&
+                std::is_trivially_copyable_v<ValueRecord>);
   const float pivot = r[last].value;
+  if (queue.size() < static_cast<size_t>(last - first))
+    queue.resize(static_cast<size_t>(last - first));
+  // Records move as whole words, so that choosing between two of them is a conditional move.
+  uint64_t* q = queue.data();
   int middle = first;
+  long head = 0;
+  long tail = 0;
+  long equal = 0;
   for (int i = first; i < last; ++i) {
-    if (r[i].value <= pivot) {
-      if (i != middle) std::swap(r[middle], r[i]);
-      ++middle;
-    }
+    uint64_t x;
+    std::memcpy(&x, r + i, sizeof x);
+    const float value = r[i].value;
+    const long low = value <= pivot;
+    const long queued = head < tail;
+    equal += value == pivot;
+    std::memcpy(r + middle, &x, sizeof x);
+    middle += static_cast<int>(low);
+    const uint64_t front = q[head];
+    q[tail] = low ? front : x;
+    tail += (1 - low) | queued;
+    head += low & queued;
   }
+  std::memcpy(r + middle, q + head, static_cast<size_t>(tail - head) * sizeof(uint64_t));
   int lower = middle - 1;
-  for (int i = lower; i >= first; --i) {
-    if (r[i].value == pivot) {
-      if (i != lower) std::swap(r[lower], r[i]);
-      --lower;
+  if (equal > 0) {
+    for (int i = lower; i >= first; --i) {
+      if (r[i].value == pivot) {
+        if (i != lower) std::swap(r[lower], r[i]);
+        --lower;
+      }
     }
   }
   std::swap(r[middle], r[last]);
@@ -54,7 +82,8 @@ std::pair<int, int> PlainStep(ValueRecord* r, int first, int last) {
 
 }  // namespace
 
-void SortByValueOrder(ValueRecord* r, int count, std::vector<std::pair<int, int>>& stack) {
+void SortByValueOrder(ValueRecord* r, int count, SortScratch& scratch) {
+  std::vector<std::pair<int, int>>& stack = scratch.stack;
   stack.clear();
   if (count > 1) stack.emplace_back(0, count - 1);
   while (!stack.empty()) {
@@ -93,7 +122,7 @@ void SortByValueOrder(ValueRecord* r, int count, std::vector<std::pair<int, int>
         continue;
       }
       ordered = -1;
-      const auto [lower, middle] = PlainStep(r, first, last);
+      const auto [lower, middle] = PlainStep(r, first, last, scratch.queue);
       // The lower block and the upper block share no position, so sorting the lower one later
       // gives the same order as sorting it first.
       if (first < lower) stack.emplace_back(first, lower);

@@ -10,13 +10,10 @@
 
 namespace quarry::dtree {
 
-// One case as the sort and the scans after it see it: contiguous, so neither has to follow the
-// case pointers again.
+// A case's value with the case's place before sorting: small, so the sort moves little.
 struct ValueRecord {
   float value;
-  float weight;
-  int32_t classNo;
-  Case item;
+  uint32_t index;
 };
 
 // Sorts records[0..count-1] by value:
@@ -25,9 +22,12 @@ struct ValueRecord {
 //   them; scanning down from middle - 1, records equal to the pivot move to the top of that
 //   lower block, which leaves `lower` below them; sort first..lower; exchange middle and last;
 //   continue with first = middle + 1.
-// `stack` is reused scratch room. Sorting runs without recursion, so no input can exhaust the
-// call stack, and an already ordered run at the top is passed over in one scan, since the
-// method would leave it untouched.
-void SortByValueOrder(ValueRecord* records, int count, std::vector<std::pair<int, int>>& stack);
+// Sorting runs without recursion, so no input can exhaust the call stack, and an already
+// ordered run at the top is passed over in one scan, since the method would leave it untouched.
+struct SortScratch {  // reused from sort to sort
+  std::vector<std::pair<int, int>> stack;
+  std::vector<uint64_t> queue;
+};
+void SortByValueOrder(ValueRecord* records, int count, SortScratch& scratch);
 
 }  // namespace quarry::dtree

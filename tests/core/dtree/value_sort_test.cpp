@@ -33,17 +33,16 @@ void ReferenceSort(std::vector<ValueRecord>& r, int first, int last) {
   }
 }
 
-// Records whose `classNo` numbers their original position, so orders can be compared exactly.
+// Records numbered by their original position, so orders can be compared exactly.
 std::vector<ValueRecord> Records(const std::vector<float>& values) {
   std::vector<ValueRecord> r;
-  for (size_t i = 0; i < values.size(); ++i)
-    r.push_back({values[i], 1.0f, static_cast<int32_t>(i), nullptr});
+  for (size_t i = 0; i < values.size(); ++i) r.push_back({values[i], static_cast<uint32_t>(i)});
   return r;
 }
 
 std::vector<int> Order(const std::vector<ValueRecord>& r) {
   std::vector<int> order;
-  for (const ValueRecord& x : r) order.push_back(x.classNo);
+  for (const ValueRecord& x : r) order.push_back(static_cast<int>(x.index));
   return order;
 }
 
@@ -51,8 +50,8 @@ void ExpectSameOrder(const std::vector<float>& values) {
   std::vector<ValueRecord> expected = Records(values);
   ReferenceSort(expected, 0, static_cast<int>(expected.size()) - 1);
   std::vector<ValueRecord> actual = Records(values);
-  std::vector<std::pair<int, int>> stack;
-  SortByValueOrder(actual.data(), static_cast<int>(actual.size()), stack);
+  SortScratch scratch;
+  SortByValueOrder(actual.data(), static_cast<int>(actual.size()), scratch);
   ASSERT_EQ(Order(actual), Order(expected));
 }
 
@@ -60,8 +59,8 @@ TEST(ValueSort, EqualValuesLandWhereTheMethodPutsThem) {
   // Hand-checked: pivot 2; the 1s and 2s move to the front in scan order, the 2 at the top of
   // that block stays, the first 3 goes to the end.
   std::vector<ValueRecord> r = Records({3, 1, 2, 1, 3, 2});
-  std::vector<std::pair<int, int>> stack;
-  SortByValueOrder(r.data(), 6, stack);
+  SortScratch scratch;
+  SortByValueOrder(r.data(), 6, scratch);
   EXPECT_EQ(Order(r), (std::vector<int>{1, 3, 2, 5, 4, 0}));
 }
 
@@ -125,13 +124,13 @@ TEST(ValueSort, LongOrderedRunsNeitherRecurseNorCrawl) {
   std::vector<float> values(300000);
   for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<float>(i / 3);
   std::vector<ValueRecord> r = Records(values);
-  std::vector<std::pair<int, int>> stack;
-  SortByValueOrder(r.data(), static_cast<int>(r.size()), stack);
-  EXPECT_EQ(r[0].classNo, 0);
-  EXPECT_EQ(r.back().classNo, static_cast<int>(values.size()) - 1);
+  SortScratch scratch;
+  SortByValueOrder(r.data(), static_cast<int>(r.size()), scratch);
+  EXPECT_EQ(r[0].index, 0u);
+  EXPECT_EQ(r.back().index, values.size() - 1);
   std::rotate(values.begin(), values.end() - 5, values.end());
   r = Records(values);
-  SortByValueOrder(r.data(), static_cast<int>(r.size()), stack);
+  SortByValueOrder(r.data(), static_cast<int>(r.size()), scratch);
   EXPECT_TRUE(
       std::is_sorted(r.begin(), r.end(), [](auto& a, auto& b) { return a.value < b.value; }));
 }

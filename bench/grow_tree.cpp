@@ -1,0 +1,263 @@
+// Growing and pruning decision trees on large synthetic tables, against a decision-tree learner
+// of Python's scikit-learn fitting the same rows.
+//
+//   grow_tree [--rows N ...] [--no-peer]
+//
+// For each size (default 200,000 and 1,000,000 rows) makes or reuses an SQLite table in the
+// benchmark folder: 10 continuous columns (two decimals), 5 text columns of 20 values each, a
+// class of 3 values that follows the attributes with 10% noise, about 2% NULL. Loads it into the
+// engine and times, single-threaded, growing the unpruned tree and error-based pruning of a copy.
+// The peer gets the very cases the engine loaded (text columns one-hot encoded, unknowns -999)
+// and fits DecisionTreeClassifier(criterion="entropy", min_samples_leaf=2); it needs Debian's
+// python3-sklearn (apt-get install python3-sklearn).
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/data/connect_string.h"
+#include "core/data/data_source.h"
+#include "core/dtree/error_based_pruning.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/tree_growing.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using quarry::dtree::InductionEngine;
+
+constexpr int kContinuous = 10;
+constexpr int kDiscrete = 5;
+constexpr int kValues = 20;
+
+double Seconds(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long long StatusBytes(const char* key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + std::strlen(key)) * 1024;
+  }
+  return 0;
+}
+
+// Starts a new peak of resident memory from the current size.
+void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+bool MakeTable(quarry::DataSource& source, long rows) {
+  std::string columns;
+  std::string values;
+  for (int i = 1; i <= kContinuous; ++i) {
+    columns += "r" + std::to_string(i) + " real,";
+    values +=
+        "case when abs(random()) % 50 = 0 then null else (abs(random()) % 100000) / 100.0 end,";
+  }
+  for (int i = 1; i <= kDiscrete; ++i) {
+    columns += "s" + std::to_string(i) + " text,";
+    values += "case when abs(random()) % 50 = 0 then null else 'v' || (abs(random()) % " +
+              std::to_string(kValues) + ") end,";
+  }
+  columns += "cls text";
+  values += "null";
+  // The class follows a few attributes; one row in ten gets a random class instead.
+  const std::string classRule =
+      "update big set cls = case when abs(random()) % 10 = 0 then 'c' || (abs(random()) % 3) "
+      "when r1 < 300 and s1 in ('v1','v2','v3','v4','v5','v6') then 'c0' "
+      "when r2 + r3 > 1200 then 'c1' "
+      "when r4 < 400 or s2 in ('v0','v1','v2','v3','v4','v5','v6','v7') then 'c2' "
+      "when r5 > r6 then 'c0' else 'c1' end";
+  return source.Execute("create table big(" + columns + ")") &&
+         source.Execute(
+             "insert into big with recursive n(i) as (select 1 union all select i + 1 from n where "
+             "i < " +
+             std::to_string(rows) + ") select " + values + " from n") &&
+         source.Execute(classRule);
+}
+
+// The loaded cases as the peer reads them: float32 features (continuous values, then 20
+// indicator columns per text column), int32 classes.
+void WritePeerData(InductionEngine& engine, const fs::path& features, const fs::path& classes,
+                   int& width) {
+  const int maxAtt = engine.MaxAtt();
+  width = 0;
+  for (int a = 0; a <= maxAtt; ++a)
+    width += engine.Att().ValueCount[static_cast<size_t>(a)] > 0
+                 ? engine.Att().ValueCount[static_cast<size_t>(a)]
+                 : 1;
+  std::ofstream x(features, std::ios::binary);
+  std::ofstream y(classes, std::ios::binary);
+  std::vector<float> row(static_cast<size_t>(width));
+  for (quarry::dtree::Case c : engine.Cases.Item) {
+    size_t at = 0;
+    for (int a = 0; a <= maxAtt; ++a) {
+      const int values = engine.Att().ValueCount[static_cast<size_t>(a)];
+      if (values == 0) {
+        row[at++] = quarry::dtree::CVal(c, a);  // unknown is already -999
+        continue;
+      }
+      const int v = quarry::dtree::DVal(c, a);
+      for (int k = 1; k <= values; ++k) row[at++] = v == 0 ? -999.0f : (v == k ? 1.0f : 0.0f);
+    }
+    x.write(reinterpret_cast<const char*>(row.data()),
+            static_cast<std::streamsize>(row.size() * sizeof(float)));
+    const int32_t cls = engine.ClassOf(c);
+    y.write(reinterpret_cast<const char*>(&cls), sizeof cls);
+  }
+}
+
+// Fits the peer and returns its fitting seconds (and its processor seconds and node count), or a
+// negative time.
+double RunPeer(const fs::path& folder, const fs::path& features, const fs::path& classes, int width,
+               long rows, double& cpu, long& nodes) {
+  const fs::path script = folder / "peer_fit.py";
+  std::ofstream(script)
+      << "import sys, time\n"
+         "import numpy as np\n"
+         "from sklearn.tree import DecisionTreeClassifier\n"
+         "X = np.fromfile(sys.argv[1], dtype=np.float32).reshape(int(sys.argv[4]), "
+         "int(sys.argv[3]))\n"
+         "y = np.fromfile(sys.argv[2], dtype=np.int32)\n"
+         "t = time.process_time()\n"
+         "w = time.perf_counter()\n"
+         "m = DecisionTreeClassifier(criterion='entropy', min_samples_leaf=2).fit(X, y)\n"
+         "print(time.perf_counter() - w, time.process_time() - t, m.tree_.node_count)\n";
+  const std::string command = "/usr/bin/python3 " + script.string() + " " + features.string() +
+                              " " + classes.string() + " " + std::to_string(width) + " " +
+                              std::to_string(rows);
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return -1;
+  double wall = -1;
+  const int got = std::fscanf(pipe, "%lf %lf %ld", &wall, &cpu, &nodes);
+  if (pclose(pipe) != 0 || got != 3) return -1;
+  return wall;
+}
+
+int RunSize(long rows, bool peer) {
+  const fs::path folder = fs::temp_directory_path() / "quarry-bench-grow";
+  fs::create_directories(folder);
+  const fs::path db = folder / ("grow_" + std::to_string(rows) + ".sqlite");
+  quarry::DataSource source;
+  if (!fs::exists(db)) {
+    std::cout << "making " << rows << " rows in " << db.string() << "\n" << std::flush;
+    if (!quarry::DataSource::CreateSqliteFile(db.string()) ||
+        !source.Open(quarry::SqliteConnectString(db.string())) || !MakeTable(source, rows)) {
+      std::cerr << "cannot make the table: " << source.LastError() << "\n";
+      fs::remove(db);
+      return 1;
+    }
+    source.Close();
+  }
+  if (!source.Open(quarry::SqliteConnectString(db.string()))) {
+    std::cerr << source.LastError() << "\n";
+    return 1;
+  }
+
+  std::ostringstream report;
+  InductionEngine engine(report);
+  const long long beforeLoad = StatusBytes("VmRSS:");
+  auto start = Clock::now();
+  if (!engine.LoadAttributes("big", source).ok() || engine.LoadCases("big", source) != 0) {
+    std::cerr << "load failed: " << engine.Cases.LastLoadError() << "\n";
+    return 1;
+  }
+  const double loadSeconds = Seconds(start);
+  const long long cases = engine.MaxItem() + 1;
+  const long long caseArray = cases * (engine.MaxAtt() + 2) * 4 +
+                              cases * static_cast<long long>(sizeof(void*)) +
+                              cases * static_cast<long long>(sizeof(float));
+
+  ResetPeakMemory();
+  const long long beforeGrow = StatusBytes("VmRSS:");
+  start = Clock::now();
+  double cpu = CpuSeconds();
+  auto tree = quarry::dtree::GrowNewTree(engine, 0, engine.MaxItem());
+  const double growSeconds = Seconds(start);
+  const double growCpu = CpuSeconds() - cpu;
+  auto pruned = quarry::dtree::CopyTree(*tree);
+  engine.Options.VERBOSITY = 0;
+  start = Clock::now();
+  cpu = CpuSeconds();
+  quarry::dtree::ErrorBasedPrune(engine, *pruned, "big_data");
+  const double pruneSeconds = Seconds(start);
+  const double pruneCpu = CpuSeconds() - cpu;
+  const long long peak = StatusBytes("VmHWM:");
+
+  std::printf("\n%lld rows, %d attributes (%d continuous, %d discrete of %d values), 3 classes\n",
+              cases, engine.MaxAtt() + 1, kContinuous, kDiscrete, kValues);
+  std::printf("  load into cases        %7.2f s\n", loadSeconds);
+  std::printf("  grow unpruned tree     %7.2f s  (CPU %.2f s), %d nodes, %d leaves, depth %d\n",
+              growSeconds, growCpu, quarry::dtree::TreeSize(*tree), quarry::dtree::LeafCount(*tree),
+              quarry::dtree::TreeDepth(*tree));
+  std::printf(
+      "  error-based pruning    %7.2f s  (CPU %.2f s) = %.1f%% of growing (target < 20%%), %d "
+      "nodes left\n",
+      pruneSeconds, pruneCpu, 100 * pruneCpu / growCpu, quarry::dtree::TreeSize(*pruned));
+  std::printf("  case array             %7.1f MB\n", caseArray / 1e6);
+  std::printf(
+      "  peak memory grow+prune %7.1f MB = %.2f x case array (target < 2; %.1f MB above the loaded "
+      "cases)\n",
+      (peak - beforeLoad) / 1e6, static_cast<double>(peak - beforeLoad) / caseArray,
+      (peak - beforeGrow) / 1e6);
+  if (!peer) return 0;
+
+  const fs::path features = folder / "peer_X.bin";
+  const fs::path classes = folder / "peer_y.bin";
+  int width = 0;
+  WritePeerData(engine, features, classes, width);
+  tree.reset();
+  pruned.reset();
+  engine.Cases.FreeCases();
+  long peerNodes = 0;
+  double peerCpu = 0;
+  const double peerSeconds =
+      RunPeer(folder, features, classes, width, static_cast<long>(cases), peerCpu, peerNodes);
+  fs::remove(features);
+  fs::remove(classes);
+  if (peerSeconds < 0) {
+    std::printf("  peer                   not run (needs /usr/bin/python3 with python3-sklearn)\n");
+    return 0;
+  }
+  std::printf("  peer fit (%d columns) %7.2f s  (CPU %.2f s), %ld nodes\n", width, peerSeconds,
+              peerCpu, peerNodes);
+  std::printf("  growing / peer         %7.2f  (CPU %.2f; target <= 1)\n",
+              growSeconds / peerSeconds, growCpu / peerCpu);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<long> sizes;
+  bool peer = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string flag = argv[i];
+    if (flag == "--rows" && i + 1 < argc) sizes.push_back(std::atol(argv[++i]));
+    if (flag == "--no-peer") peer = false;
+  }
+  if (sizes.empty()) sizes = {200000, 1000000};
+  const fs::path folder = fs::temp_directory_path() / "quarry-bench-grow";
+  setenv("QUARRY_HOME", folder.c_str(), 0);
+  for (long rows : sizes) {
+    if (int status = RunSize(rows, peer); status != 0) return status;
+  }
+  return 0;
+}
