@@ -11,6 +11,7 @@
 // and fits DecisionTreeClassifier(criterion="entropy", min_samples_leaf=2); it needs Debian's
 // python3-sklearn (apt-get install python3-sklearn).
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -192,6 +193,9 @@ int RunSize(long rows, bool peer) {
   auto tree = quarry::dtree::GrowNewTree(engine, 0, engine.MaxItem());
   const double growSeconds = Seconds(start);
   const double growCpu = CpuSeconds() - cpu;
+  const long long growPeak = StatusBytes("VmHWM:");
+  const long long afterGrow = StatusBytes("VmRSS:");
+  // Pruned as the job prunes it: a copy, since both trees are written.
   auto pruned = quarry::dtree::CopyTree(*tree);
   engine.Options.VERBOSITY = 0;
   start = Clock::now();
@@ -200,31 +204,42 @@ int RunSize(long rows, bool peer) {
   const double pruneSeconds = Seconds(start);
   const double pruneCpu = CpuSeconds() - cpu;
   const long long peak = StatusBytes("VmHWM:");
+  const int treeNodes = quarry::dtree::TreeSize(*tree);
+  const int treeLeaves = quarry::dtree::LeafCount(*tree);
+  const int treeDepth = quarry::dtree::TreeDepth(*tree);
+  const int prunedNodes = quarry::dtree::TreeSize(*pruned);
+  pruned.reset();
+  tree.reset();
+  malloc_trim(0);
+  const long long treeBytes = afterGrow - StatusBytes("VmRSS:");
 
   std::printf("\n%lld rows, %d attributes (%d continuous, %d discrete of %d values), 3 classes\n",
               cases, engine.MaxAtt() + 1, kContinuous, kDiscrete, kValues);
   std::printf("  load into cases        %7.2f s\n", loadSeconds);
   std::printf("  grow unpruned tree     %7.2f s  (CPU %.2f s), %d nodes, %d leaves, depth %d\n",
-              growSeconds, growCpu, quarry::dtree::TreeSize(*tree), quarry::dtree::LeafCount(*tree),
-              quarry::dtree::TreeDepth(*tree));
+              growSeconds, growCpu, treeNodes, treeLeaves, treeDepth);
   std::printf(
       "  error-based pruning    %7.2f s  (CPU %.2f s) = %.1f%% of growing (target < 20%%), %d "
       "nodes left\n",
-      pruneSeconds, pruneCpu, 100 * pruneCpu / growCpu, quarry::dtree::TreeSize(*pruned));
+      pruneSeconds, pruneCpu, 100 * pruneCpu / growCpu, prunedNodes);
   std::printf("  case array             %7.1f MB\n", caseArray / 1e6);
+  std::printf("  loaded (cases, work arrays, database cache) %7.1f MB\n",
+              (beforeGrow - beforeLoad) / 1e6);
+  std::printf("  unpruned tree          %7.1f MB\n", treeBytes / 1e6);
   std::printf(
-      "  peak memory grow+prune %7.1f MB = %.2f x case array (target < 2; %.1f MB above the loaded "
-      "cases)\n",
-      (peak - beforeLoad) / 1e6, static_cast<double>(peak - beforeLoad) / caseArray,
-      (peak - beforeGrow) / 1e6);
+      "  peak memory growing    %7.1f MB = %.2f x case array; without the tree %.2f x (target < "
+      "2)\n",
+      (growPeak - beforeLoad) / 1e6, static_cast<double>(growPeak - beforeLoad) / caseArray,
+      static_cast<double>(growPeak - beforeLoad - treeBytes) / caseArray);
+  std::printf(
+      "  peak memory grow+prune %7.1f MB = %.2f x case array (the tree and its pruned copy)\n",
+      (peak - beforeLoad) / 1e6, static_cast<double>(peak - beforeLoad) / caseArray);
   if (!peer) return 0;
 
   const fs::path features = folder / "peer_X.bin";
   const fs::path classes = folder / "peer_y.bin";
   int width = 0;
   WritePeerData(engine, features, classes, width);
-  tree.reset();
-  pruned.reset();
   engine.Cases.FreeCases();
   long peerNodes = 0;
   double peerCpu = 0;
