@@ -25,8 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "core/data/connect_string.h"
-#include "core/data/data_source.h"
+#include "bench/bench_support.h"
 #include "core/dtree/error_based_pruning.h"
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/tree_growing.h"
@@ -34,65 +33,19 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using quarry::bench::Clock;
+using quarry::bench::CpuSeconds;
+using quarry::bench::Seconds;
+using quarry::bench::StatusBytes;
 using quarry::dtree::InductionEngine;
 
-constexpr int kContinuous = 10;
-constexpr int kDiscrete = 5;
-constexpr int kValues = 20;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long long StatusBytes(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + std::strlen(key)) * 1024;
-  }
-  return 0;
-}
-
-// Starts a new peak of resident memory from the current size.
-void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
-bool MakeTable(quarry::DataSource& source, long rows) {
-  std::string columns;
-  std::string values;
-  for (int i = 1; i <= kContinuous; ++i) {
-    columns += "r" + std::to_string(i) + " real,";
-    values +=
-        "case when abs(random()) % 50 = 0 then null else (abs(random()) % 100000) / 100.0 end,";
-  }
-  for (int i = 1; i <= kDiscrete; ++i) {
-    columns += "s" + std::to_string(i) + " text,";
-    values += "case when abs(random()) % 50 = 0 then null else 'v' || (abs(random()) % " +
-              std::to_string(kValues) + ") end,";
-  }
-  columns += "cls text";
-  values += "null";
-  // The class follows a few attributes; one row in ten gets a random class instead.
-  const std::string classRule =
-      "update big set cls = case when abs(random()) % 10 = 0 then 'c' || (abs(random()) % 3) "
-      "when r1 < 300 and s1 in ('v1','v2','v3','v4','v5','v6') then 'c0' "
-      "when r2 + r3 > 1200 then 'c1' "
-      "when r4 < 400 or s2 in ('v0','v1','v2','v3','v4','v5','v6','v7') then 'c2' "
-      "when r5 > r6 then 'c0' else 'c1' end";
-  return source.Execute("create table big(" + columns + ")") &&
-         source.Execute(
-             "insert into big with recursive n(i) as (select 1 union all select i + 1 from n where "
-             "i < " +
-             std::to_string(rows) + ") select " + values + " from n") &&
-         source.Execute(classRule);
-}
+// The class follows a few attributes; one row in ten gets a random class instead.
+constexpr const char* kClassRule =
+    "update big set cls = case when abs(random()) % 10 = 0 then 'c' || (abs(random()) % 3) "
+    "when r1 < 300 and s1 in ('v1','v2','v3','v4','v5','v6') then 'c0' "
+    "when r2 + r3 > 1200 then 'c1' "
+    "when r4 < 400 or s2 in ('v0','v1','v2','v3','v4','v5','v6','v7') then 'c2' "
+    "when r5 > r6 then 'c0' else 'c1' end";
 
 // The loaded cases as the peer reads them: float32 features (continuous values, then 20
 // indicator columns per text column), int32 classes.
@@ -157,20 +110,7 @@ int RunSize(long rows, bool peer) {
   fs::create_directories(folder);
   const fs::path db = folder / ("grow_" + std::to_string(rows) + ".sqlite");
   quarry::DataSource source;
-  if (!fs::exists(db)) {
-    std::cout << "making " << rows << " rows in " << db.string() << "\n" << std::flush;
-    if (!quarry::DataSource::CreateSqliteFile(db.string()) ||
-        !source.Open(quarry::SqliteConnectString(db.string())) || !MakeTable(source, rows)) {
-      std::cerr << "cannot make the table: " << source.LastError() << "\n";
-      fs::remove(db);
-      return 1;
-    }
-    source.Close();
-  }
-  if (!source.Open(quarry::SqliteConnectString(db.string()))) {
-    std::cerr << source.LastError() << "\n";
-    return 1;
-  }
+  if (!quarry::bench::OpenSyntheticTable(source, db, rows, "null", kClassRule)) return 1;
 
   std::ostringstream report;
   InductionEngine engine(report);
@@ -186,7 +126,7 @@ int RunSize(long rows, bool peer) {
                               cases * static_cast<long long>(sizeof(void*)) +
                               cases * static_cast<long long>(sizeof(float));
 
-  ResetPeakMemory();
+  quarry::bench::ResetPeakMemory();
   const long long beforeGrow = StatusBytes("VmRSS:");
   start = Clock::now();
   double cpu = CpuSeconds();
@@ -214,7 +154,8 @@ int RunSize(long rows, bool peer) {
   const long long treeBytes = afterGrow - StatusBytes("VmRSS:");
 
   std::printf("\n%lld rows, %d attributes (%d continuous, %d discrete of %d values), 3 classes\n",
-              cases, engine.MaxAtt() + 1, kContinuous, kDiscrete, kValues);
+              cases, engine.MaxAtt() + 1, quarry::bench::kSyntheticContinuous,
+              quarry::bench::kSyntheticDiscrete, quarry::bench::kSyntheticValues);
   std::printf("  load into cases        %7.2f s\n", loadSeconds);
   std::printf("  grow unpruned tree     %7.2f s  (CPU %.2f s), %d nodes, %d leaves, depth %d\n",
               growSeconds, growCpu, treeNodes, treeLeaves, treeDepth);

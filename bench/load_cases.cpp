@@ -19,57 +19,15 @@
 #include <sstream>
 #include <string>
 
-#include "core/data/connect_string.h"
-#include "core/data/data_source.h"
+#include "bench/bench_support.h"
 #include "core/dtree/case_set.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// CPU seconds (user + system) used so far by this process or by its finished children: on a
-// busy machine these compare fairer than wall-clock times.
-double CpuSeconds(int who) {
-  rusage usage{};
-  getrusage(who, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Resident memory now and at its peak, in bytes.
-long long StatusBytes(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + std::strlen(key)) * 1024;
-  }
-  return 0;
-}
-
-bool MakeTable(quarry::DataSource& source, long rows) {
-  std::string columns;
-  std::string values;
-  for (int i = 1; i <= 10; ++i) {
-    columns += "r" + std::to_string(i) + " real,";
-    values +=
-        "case when abs(random()) % 50 = 0 then null else (abs(random()) % 100000) / 100.0 end,";
-  }
-  for (int i = 1; i <= 5; ++i) {
-    columns += "s" + std::to_string(i) + " text,";
-    values += "case when abs(random()) % 50 = 0 then null else 'v' || (abs(random()) % 20) end,";
-  }
-  columns += "cls text";
-  values += "'c' || (abs(random()) % 3)";
-  return source.Execute("create table big(" + columns + ")") &&
-         source.Execute(
-             "insert into big with recursive n(i) as (select 1 union all select i + 1 from n where "
-             "i < " +
-             std::to_string(rows) + ") select " + values + " from n");
-}
+using quarry::bench::Clock;
+using quarry::bench::CpuSeconds;
+using quarry::bench::Seconds;
+using quarry::bench::StatusBytes;
 
 }  // namespace
 
@@ -87,20 +45,8 @@ int main(int argc, char** argv) {
   if (dbPath.empty()) dbPath = (folder / ("load_" + std::to_string(rows) + ".sqlite")).string();
 
   quarry::DataSource source;
-  if (!std::filesystem::exists(dbPath)) {
-    std::cout << "making " << rows << " rows in " << dbPath << "\n";
-    if (!quarry::DataSource::CreateSqliteFile(dbPath) ||
-        !source.Open(quarry::SqliteConnectString(dbPath)) || !MakeTable(source, rows)) {
-      std::cerr << "cannot make the table: " << source.LastError() << "\n";
-      std::filesystem::remove(dbPath);
-      return 1;
-    }
-    source.Close();
-  }
-  if (!source.Open(quarry::SqliteConnectString(dbPath))) {
-    std::cerr << source.LastError() << "\n";
+  if (!quarry::bench::OpenSyntheticTable(source, dbPath, rows, "'c' || (abs(random()) % 3)", ""))
     return 1;
-  }
 
   // The peer first, so the file is in the page cache for both.
   const std::string command = "sqlite3 -csv '" + dbPath + "' 'select * from big' > /dev/null";
