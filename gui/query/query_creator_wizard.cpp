@@ -74,6 +74,22 @@ void Place(QGridLayout* grid, int row, int column, const QString& caption, QWidg
   grid->addWidget(widget, row + 1, column);
 }
 
+// Two lists side by side (what can be chosen, what was chosen) with a column of controls between
+// them: the shape of most pages.
+QGridLayout* ListPair(QWidget* page, const QString& leftCaption, QListWidget* left,
+                      std::initializer_list<QWidget*> middle, const QString& rightCaption,
+                      QListWidget* right) {
+  auto* controls = new QVBoxLayout;
+  controls->addStretch();
+  for (QWidget* widget : middle) controls->addWidget(widget);
+  controls->addStretch();
+  auto* grid = new QGridLayout(page);
+  Place(grid, 0, 0, leftCaption, left);
+  grid->addLayout(controls, 1, 1);
+  Place(grid, 0, 2, rightCaption, right);
+  return grid;
+}
+
 }  // namespace
 
 QueryCreatorWizard::QueryCreatorWizard(Workbench& workbench, QWidget* parent)
@@ -115,17 +131,9 @@ QWizardPage* QueryCreatorWizard::MakeTablesPage() {
   connect(add, &QPushButton::clicked, this, &QueryCreatorWizard::AddTable);
   connect(tables_, &QListWidget::itemDoubleClicked, this, &QueryCreatorWizard::AddTable);
   connect(remove, &QPushButton::clicked, this, &QueryCreatorWizard::RemoveTable);
-  auto* buttons = new QVBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(new QLabel("Alias", page));
-  buttons->addWidget(alias_);
-  buttons->addWidget(add);
-  buttons->addWidget(remove);
-  buttons->addStretch();
-  auto* grid = new QGridLayout(page);
-  Place(grid, 0, 0, "Tables", tables_);
-  grid->addLayout(buttons, 1, 1);
-  Place(grid, 0, 2, "Chosen tables", chosen_);
+  QGridLayout* grid =
+      ListPair(page, "Tables", tables_, {new QLabel("Alias", page), alias_, add, remove},
+               "Chosen tables", chosen_);
   grid->addWidget(tablesPreview_, 2, 0, 1, 3);
   return page;
 }
@@ -184,17 +192,8 @@ QWizardPage* QueryCreatorWizard::MakeFieldsPage() {
   connect(add, &QPushButton::clicked, this, &QueryCreatorWizard::AddField);
   connect(fieldColumns_, &QListWidget::itemDoubleClicked, this, &QueryCreatorWizard::AddField);
   connect(remove, &QPushButton::clicked, this, [this] { RemoveSelected(fields_, query_.fields); });
-  auto* buttons = new QVBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(new QLabel("Aggregate", page));
-  buttons->addWidget(aggregate_);
-  buttons->addWidget(add);
-  buttons->addWidget(remove);
-  buttons->addStretch();
-  auto* grid = new QGridLayout(page);
-  Place(grid, 0, 0, "Fields", fieldColumns_);
-  grid->addLayout(buttons, 1, 1);
-  Place(grid, 0, 2, "Chosen fields", fields_);
+  ListPair(page, "Fields", fieldColumns_, {new QLabel("Aggregate", page), aggregate_, add, remove},
+           "Chosen fields", fields_);
   return page;
 }
 
@@ -202,24 +201,12 @@ QWizardPage* QueryCreatorWizard::MakeWherePage() {
   auto* page = new QWizardPage(this);
   page->setTitle("Set WHERE Condition");
   page->setSubTitle("Conditions are joined by AND (optional).");
-  whereField_ = Combo(page, "whereField");
-  whereOperator_ = Combo(page, "whereOperator", kConditionOperators);
-  whereRight_ = Combo(page, "whereRightField");
-  whereValue_ = new QLineEdit(page);
-  whereValue_->setObjectName("whereValue");
-  where_ = List(page, "whereConditions");
-  auto* add = Button(page, "Add Condition", "addWhere");
-  auto* remove = Button(page, "Remove", "removeWhere");
-  connect(add, &QPushButton::clicked, this, &QueryCreatorWizard::AddWhere);
-  connect(remove, &QPushButton::clicked, this, [this] { RemoveSelected(where_, query_.where); });
   auto* grid = new QGridLayout(page);
-  Place(grid, 0, 0, "Field", whereField_);
-  Place(grid, 0, 1, "Operator", whereOperator_);
-  Place(grid, 0, 2, "Field", whereRight_);
-  Place(grid, 2, 2, "Value", whereValue_);
-  grid->addWidget(add, 3, 1);
-  grid->addWidget(where_, 4, 0, 1, 3);
-  grid->addWidget(remove, 5, 2);
+  where_ = MakeConditionInputs(page, "where", grid, 0);
+  connect(where_.add, &QPushButton::clicked, this,
+          [this] { AddCondition(where_, {}, query_.where); });
+  connect(where_.remove, &QPushButton::clicked, this,
+          [this] { RemoveSelected(where_.list, query_.where); });
   return page;
 }
 
@@ -234,39 +221,43 @@ QWizardPage* QueryCreatorWizard::MakeGroupByPage() {
   connect(groupColumns_, &QListWidget::itemDoubleClicked, this, &QueryCreatorWizard::AddGroupBy);
   connect(remove, &QPushButton::clicked, this,
           [this] { RemoveSelected(groupBy_, query_.groupBy); });
-  havingAggregate_ = Combo(page, "havingAggregate", {"Count", "Sum", "Avg"});
-  havingField_ = Combo(page, "havingField");
-  havingOperator_ = Combo(page, "havingOperator", kConditionOperators);
-  havingRight_ = Combo(page, "havingRightField");
-  havingValue_ = new QLineEdit(page);
-  havingValue_->setObjectName("havingValue");
-  having_ = List(page, "having");
-  auto* addHaving = Button(page, "Add HAVING", "addHaving");
-  auto* removeHaving = Button(page, "Remove", "removeHaving");
-  connect(addHaving, &QPushButton::clicked, this, &QueryCreatorWizard::AddHaving);
-  connect(removeHaving, &QPushButton::clicked, this,
-          [this] { RemoveSelected(having_, query_.having); });
-  auto* buttons = new QVBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(add);
-  buttons->addWidget(remove);
-  buttons->addStretch();
-  auto* grid = new QGridLayout(page);
-  Place(grid, 0, 0, "Fields", groupColumns_);
-  grid->addLayout(buttons, 1, 1);
-  Place(grid, 0, 2, "GROUP BY", groupBy_);
+  QGridLayout* grid = ListPair(page, "Fields", groupColumns_, {add, remove}, "GROUP BY", groupBy_);
   auto* havingGrid = new QGridLayout;
+  havingAggregate_ = Combo(page, "havingAggregate", {"Count", "Sum", "Avg"});
   Place(havingGrid, 0, 0, "Aggregator", havingAggregate_);
-  Place(havingGrid, 0, 1, "Field", havingField_);
-  Place(havingGrid, 0, 2, "Operator", havingOperator_);
-  Place(havingGrid, 0, 3, "Field", havingRight_);
-  Place(havingGrid, 2, 3, "Value", havingValue_);
-  havingGrid->addWidget(addHaving, 3, 3);
-  havingGrid->addWidget(having_, 4, 0, 1, 4);
-  havingGrid->addWidget(removeHaving, 5, 3);
+  having_ = MakeConditionInputs(page, "having", havingGrid, 1);
+  connect(having_.add, &QPushButton::clicked, this, [this] {
+    AddCondition(having_, havingAggregate_->currentText().toStdString(), query_.having);
+  });
+  connect(having_.remove, &QPushButton::clicked, this,
+          [this] { RemoveSelected(having_.list, query_.having); });
   grid->addWidget(new QLabel("HAVING", page), 2, 0);
   grid->addLayout(havingGrid, 3, 0, 1, 3);
   return page;
+}
+
+QueryCreatorWizard::ConditionInputs QueryCreatorWizard::MakeConditionInputs(QWidget* page,
+                                                                            const QString& kind,
+                                                                            QGridLayout* grid,
+                                                                            int column) {
+  auto name = [&kind](const char* part) { return (kind + part).toStdString(); };
+  ConditionInputs inputs;
+  inputs.field = Combo(page, name("Field").c_str());
+  inputs.op = Combo(page, name("Operator").c_str(), kConditionOperators);
+  inputs.right = Combo(page, name("RightField").c_str());
+  inputs.value = new QLineEdit(page);
+  inputs.value->setObjectName(kind + "Value");
+  inputs.list = List(page, name("Conditions").c_str());
+  inputs.add = Button(page, "Add " + kind.toUpper(), name("Add").c_str());
+  inputs.remove = Button(page, "Remove", name("Remove").c_str());
+  Place(grid, 0, column, "Field", inputs.field);
+  Place(grid, 0, column + 1, "Operator", inputs.op);
+  Place(grid, 0, column + 2, "Field", inputs.right);
+  Place(grid, 2, column + 2, "Value", inputs.value);
+  grid->addWidget(inputs.add, 3, column + 2);
+  grid->addWidget(inputs.list, 4, 0, 1, column + 3);
+  grid->addWidget(inputs.remove, 5, column + 2);
+  return inputs;
 }
 
 QWizardPage* QueryCreatorWizard::MakeOrderByPage() {
@@ -281,16 +272,7 @@ QWizardPage* QueryCreatorWizard::MakeOrderByPage() {
   connect(descending, &QPushButton::clicked, this, [this] { AddOrder(true); });
   connect(remove, &QPushButton::clicked, this,
           [this] { RemoveSelected(orderBy_, query_.orderBy); });
-  auto* buttons = new QVBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ascending);
-  buttons->addWidget(descending);
-  buttons->addWidget(remove);
-  buttons->addStretch();
-  auto* grid = new QGridLayout(page);
-  Place(grid, 0, 0, "Fields", orderColumns_);
-  grid->addLayout(buttons, 1, 1);
-  Place(grid, 0, 2, "ORDER BY", orderBy_);
+  ListPair(page, "Fields", orderColumns_, {ascending, descending, remove}, "ORDER BY", orderBy_);
   return page;
 }
 
@@ -331,11 +313,11 @@ void QueryCreatorWizard::initializePage(int id) {
   const std::vector<WizardColumn> all = AllColumns();
   QStringList entries;
   for (const std::string& entry : query_.tables) entries << Text(entry);
-  auto fillOperands = [&](QComboBox* field, QComboBox* right) {
-    FillColumns(field, all);
-    FillColumns(right, all);
-    right->insertItem(0, kValueOperand);
-    right->setCurrentIndex(0);
+  auto fillOperands = [&](const ConditionInputs& inputs) {
+    FillColumns(inputs.field, all);
+    FillColumns(inputs.right, all);
+    inputs.right->insertItem(0, kValueOperand);
+    inputs.right->setCurrentIndex(0);
   };
   switch (id) {
     case kJoinsPage:
@@ -350,11 +332,11 @@ void QueryCreatorWizard::initializePage(int id) {
       FillColumns(fieldColumns_);
       break;
     case kWherePage:
-      fillOperands(whereField_, whereRight_);
+      fillOperands(where_);
       break;
     case kGroupByPage:
       FillColumns(groupColumns_);
-      fillOperands(havingField_, havingRight_);
+      fillOperands(having_);
       break;
     case kOrderByPage:
       FillColumns(orderColumns_);
@@ -496,53 +478,35 @@ void QueryCreatorWizard::AddField() {
   }
 }
 
-WizardCondition QueryCreatorWizard::ReadCondition(QComboBox* field, QComboBox* op, QComboBox* right,
-                                                  QLineEdit* value) const {
+void QueryCreatorWizard::AddCondition(const ConditionInputs& inputs, const std::string& aggregate,
+                                      std::vector<WizardCondition>& conditions) {
   const std::vector<WizardColumn> all = AllColumns();
   WizardCondition condition;
-  condition.left = ColumnAt(all, field->currentIndex());
-  condition.op = op->currentText().toStdString();
-  if (right->currentIndex() > 0) {
-    condition.rightColumn = ColumnAt(all, right->currentIndex() - 1);
+  condition.aggregate = aggregate;
+  condition.left = ColumnAt(all, inputs.field->currentIndex());
+  condition.op = inputs.op->currentText().toStdString();
+  if (inputs.right->currentIndex() > 0) {
+    condition.rightColumn = ColumnAt(all, inputs.right->currentIndex() - 1);
   } else {
-    condition.value = value->text().trimmed().toStdString();
+    condition.value = inputs.value->text().trimmed().toStdString();
   }
-  return condition;
-}
-
-void QueryCreatorWizard::AddWhere() {
-  const WizardCondition condition =
-      ReadCondition(whereField_, whereOperator_, whereRight_, whereValue_);
-  const auto text = WhereConditionText(condition);
+  // Only a HAVING condition has an aggregate on its left.
+  const auto text =
+      aggregate.empty() ? WhereConditionText(condition) : HavingConditionText(condition);
   if (!text) {
     Refuse(text.status().message());
     return;
   }
-  query_.where.push_back(condition);
-  where_->addItem(Text(*text));
-  whereValue_->clear();
+  conditions.push_back(condition);
+  inputs.list->addItem(Text(*text));
+  inputs.value->clear();
 }
 
 void QueryCreatorWizard::AddGroupBy() {
-  const std::vector<WizardColumn> all = AllColumns();
-  const WizardColumn column = ColumnAt(all, groupColumns_->currentRow());
+  const WizardColumn column = ColumnAt(AllColumns(), groupColumns_->currentRow());
   if (column.column.empty()) return;
   query_.groupBy.push_back(column);
   groupBy_->addItem(Text(WizardColumnText(column)));
-}
-
-void QueryCreatorWizard::AddHaving() {
-  WizardCondition condition =
-      ReadCondition(havingField_, havingOperator_, havingRight_, havingValue_);
-  condition.aggregate = havingAggregate_->currentText().toStdString();
-  const auto text = HavingConditionText(condition);
-  if (!text) {
-    Refuse(text.status().message());
-    return;
-  }
-  query_.having.push_back(condition);
-  having_->addItem(Text(*text));
-  havingValue_->clear();
 }
 
 void QueryCreatorWizard::AddOrder(bool descending) {
@@ -568,13 +532,14 @@ void QueryCreatorWizard::ShowLists() {
   for (const WizardJoin& join : query_.joins) joins_->addItem(JoinText(join));
   fields_->clear();
   for (const WizardField& field : query_.fields) fields_->addItem(FieldText(field));
-  where_->clear();
-  for (const WizardCondition& c : query_.where) where_->addItem(Text(*WhereConditionText(c)));
+  where_.list->clear();
+  for (const WizardCondition& c : query_.where) where_.list->addItem(Text(*WhereConditionText(c)));
   groupBy_->clear();
   for (const WizardColumn& column : query_.groupBy)
     groupBy_->addItem(Text(WizardColumnText(column)));
-  having_->clear();
-  for (const WizardCondition& c : query_.having) having_->addItem(Text(*HavingConditionText(c)));
+  having_.list->clear();
+  for (const WizardCondition& c : query_.having)
+    having_.list->addItem(Text(*HavingConditionText(c)));
   orderBy_->clear();
   for (const WizardOrder& order : query_.orderBy) orderBy_->addItem(OrderText(order));
   ShowFromPreview();

@@ -12,10 +12,12 @@
 #include "core/query/query_wizard.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QPushButton;
 class QWizardPage;
 
 namespace quarry::gui {
@@ -50,6 +52,16 @@ class QueryCreatorWizard : public QWizard {
   bool validateCurrentPage() override;
 
  private:
+  // The controls of a WHERE or HAVING condition and the list of the conditions added.
+  struct ConditionInputs {
+    QComboBox* field = nullptr;
+    QComboBox* op = nullptr;
+    QComboBox* right = nullptr;  // "(value)", then the columns
+    QLineEdit* value = nullptr;
+    QListWidget* list = nullptr;
+    QPushButton* add = nullptr;
+    QPushButton* remove = nullptr;
+  };
   struct Columns {
     std::vector<std::string> names;
     std::vector<std::string> types;
@@ -62,14 +74,19 @@ class QueryCreatorWizard : public QWizard {
   QWizardPage* MakeGroupByPage();
   QWizardPage* MakeOrderByPage();
   QWizardPage* MakeStatementPage();
+  // Object names are `kind` + "Field", "Operator", "RightField", "Value", "Conditions", "Add".
+  ConditionInputs MakeConditionInputs(QWidget* page, const QString& kind, QGridLayout* grid,
+                                      int column);
 
   void AddTable();
   void RemoveTable();
   void AddJoin();
   void AddField();
-  void AddWhere();
+  // Adds the condition the inputs describe to `conditions` (query_.where or query_.having),
+  // or says why it cannot be written.
+  void AddCondition(const ConditionInputs& inputs, const std::string& aggregate,
+                    std::vector<WizardCondition>& conditions);
   void AddGroupBy();
-  void AddHaving();
   void AddOrder(bool descending);
   // Removes the selected entry of `list` from `entries` and from the list.
   template <class T>
@@ -83,8 +100,6 @@ class QueryCreatorWizard : public QWizard {
   void FillColumns(QListWidget* list) const;
   // The column a combo or list holds at `row` (one of AllColumns(), or of ColumnsOf(entry)).
   static WizardColumn ColumnAt(const std::vector<WizardColumn>& columns, int row);
-  WizardCondition ReadCondition(QComboBox* field, QComboBox* op, QComboBox* right,
-                                QLineEdit* value) const;
   void ShowLists();
   void ShowFromPreview();
   // Shows why something cannot be done; false, for the caller to return.
@@ -113,20 +128,12 @@ class QueryCreatorWizard : public QWizard {
   QListWidget* fieldColumns_;
   QListWidget* fields_;
 
-  QComboBox* whereField_;
-  QComboBox* whereOperator_;
-  QComboBox* whereRight_;
-  QLineEdit* whereValue_;
-  QListWidget* where_;
+  ConditionInputs where_;
 
   QListWidget* groupColumns_;
   QListWidget* groupBy_;
   QComboBox* havingAggregate_;
-  QComboBox* havingField_;
-  QComboBox* havingOperator_;
-  QComboBox* havingRight_;
-  QLineEdit* havingValue_;
-  QListWidget* having_;
+  ConditionInputs having_;
 
   QListWidget* orderColumns_;
   QListWidget* orderBy_;

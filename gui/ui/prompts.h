@@ -7,13 +7,15 @@
 #include <QString>
 #include <optional>
 
+#include "core/query/table_view.h"
+
 class QWidget;
 
 namespace quarry::gui {
 
 inline constexpr const char* kProductName = "QUARRY";
-// What a window says when a job holds the data source it needs.
-inline constexpr const char* kSystemBusy = "System busy, try again later";
+// What a window says when a job holds the data source it needs is core's kSystemBusy.
+using quarry::kSystemBusy;
 // What a command says when its previous job still runs.
 inline constexpr const char* kChildIsRunning = "child is running try again later";
 

@@ -58,22 +58,10 @@ void WriteLines(const std::filesystem::path& path, int count, bool blankBetween)
   }
 }
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
-  }
-  void cleanup() {
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
-
   void menuHasEveryCommand_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("menu");
@@ -371,11 +359,6 @@ class MainWindowTest : public QObject {
     QVERIFY(title.contains("QUARRY"));
     QVERIFY(title.contains("3.0"));
   }
-
- private:
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace

@@ -35,22 +35,10 @@ std::string ReadFile(const std::filesystem::path& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-class ImportExportTest : public QObject {
+class ImportExportTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
-  }
-  void cleanup() {
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
-
   void importReadsTheFileIntoANewTable() {
     const auto file = home_->path() / "weather.txt";
     std::ofstream(file)
@@ -148,11 +136,6 @@ class ImportExportTest : public QObject {
     dialog.exec();
     QVERIFY(prompts_->choosers.isEmpty());
   }
-
- private:
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace

@@ -45,22 +45,10 @@ void Pick(QComboBox* combo, const QString& text) {
   combo->setCurrentIndex(index);
 }
 
-class QueryCreatorTest : public QObject {
+class QueryCreatorTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
-  }
-  void cleanup() {
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
-
   // Every page used once; the statement reaches the editor and runs.
   void composesAJoinedGroupedStatementForTheEditor() {
     QString edited;
@@ -96,14 +84,14 @@ class QueryCreatorTest : public QObject {
       Pick(Child<QComboBox>(wizard, "whereField"), "[d].[humidity]");
       Pick(Child<QComboBox>(wizard, "whereOperator"), ">");
       Child<QLineEdit>(wizard, "whereValue")->setText("high");
-      Click(wizard, "addWhere");
+      Click(wizard, "whereAdd");
       QCOMPARE(Child<QListWidget>(wizard, "whereConditions")->count(), 0);
       Child<QLineEdit>(wizard, "whereValue")->setText("70");
-      Click(wizard, "addWhere");
+      Click(wizard, "whereAdd");
       Pick(Child<QComboBox>(wizard, "whereField"), "[weather_data].[windy]");
       Pick(Child<QComboBox>(wizard, "whereOperator"), "=");
       Child<QLineEdit>(wizard, "whereValue")->setText("false");
-      Click(wizard, "addWhere");
+      Click(wizard, "whereAdd");
       wizard->next();
 
       Pick(Child<QListWidget>(wizard, "groupColumns"), "[d].[outlook]");
@@ -112,9 +100,9 @@ class QueryCreatorTest : public QObject {
       Pick(Child<QComboBox>(wizard, "havingField"), "[weather_data].[play]");
       Pick(Child<QComboBox>(wizard, "havingOperator"), ">=");
       Child<QLineEdit>(wizard, "havingValue")->setText("many");
-      Click(wizard, "addHaving");
+      Click(wizard, "havingAdd");
       Child<QLineEdit>(wizard, "havingValue")->setText("1");
-      Click(wizard, "addHaving");
+      Click(wizard, "havingAdd");
       wizard->next();
 
       Pick(Child<QListWidget>(wizard, "orderColumns"), "[d].[outlook]");
@@ -201,10 +189,6 @@ class QueryCreatorTest : public QObject {
     int rows = -1;
     int columns = -1;
   };
-
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace

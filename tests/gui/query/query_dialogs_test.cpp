@@ -47,22 +47,10 @@ QPointer<QTimer> WatchQuerySet(Seen& seen) {
   });
 }
 
-class QueryDialogsTest : public QObject {
+class QueryDialogsTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
-  }
-  void cleanup() {
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
-
   void executeShowsTheResultAndDropsTheScratchTable() {
     auto& editor = window_->Bench().Dialog<EditQueryDialog>();
     editor.SetSql("select outlook, play from golf_data where play = 'yes'");
@@ -224,11 +212,6 @@ class QueryDialogsTest : public QObject {
     QCOMPARE(model.headerData(0, Qt::Vertical).toInt(), 1);
     QCOMPARE(viewer.Summary(), QString("big: 5000 rows, 2 columns"));
   }
-
- private:
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
   Choose(&wizard, "whereField", "[golf_data].[humidity]", nullptr);
   Choose(&wizard, "whereOperator", ">", nullptr);
   wizard.findChild<QLineEdit*>("whereValue")->setText("80");
-  Choose(&wizard, "whereRightField", "(value)", "addWhere");
+  Choose(&wizard, "whereRightField", "(value)", "whereAdd");
   wizard.next();
   Choose(&wizard, "groupColumns", "[golf_data].[outlook]", "addGroupBy");
   wizard.next();

@@ -48,6 +48,19 @@ TempHome::~TempHome() {
   std::filesystem::remove_all(path_, ec);
 }
 
+void WorkbenchTest::init() {
+  home_ = std::make_unique<TempHome>();
+  prompts_ = std::make_unique<RecordingPrompts>();
+  window_ = std::make_unique<MainWindow>();
+  window_->OpenStartDatabase({});
+}
+
+void WorkbenchTest::cleanup() {
+  window_.reset();
+  prompts_.reset();
+  home_.reset();
+}
+
 QTimer* OnNextModal(std::function<void(QWidget*)> action) {
   auto* timer = new QTimer;
   timer->setInterval(10);

@@ -12,8 +12,10 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "gui/app/main_window.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui::testing {
@@ -103,6 +105,21 @@ class RecordingPrompts : public Prompts {
 // Runs `action` on the next modal dialog as soon as it is up (for code that calls exec()). The
 // returned timer watches for it; delete it when no dialog came.
 QTimer* OnNextModal(std::function<void(QWidget*)> action);
+
+// Base of a test class whose every test function starts with a fresh working folder, recording
+// prompts and a main window on the sample database.
+class WorkbenchTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+ protected:
+  std::unique_ptr<TempHome> home_;
+  std::unique_ptr<RecordingPrompts> prompts_;
+  std::unique_ptr<MainWindow> window_;
+};
 
 // The sample database the build made.
 std::filesystem::path SampleDatabaseFile();
