@@ -21,7 +21,7 @@ class TreeGrower {
  private:
   void ChooseTest(TreeNode& node, int att);
   // PartitionCases (node, v, kp, lp) with the outcomes of kp..lp known.
-  int PartitionByOutcome(int v, int kp, int lp, std::vector<int>& outcome);
+  int PartitionByOutcome(int v, int kp, int lp, std::vector<int16_t>& outcome);
 
   InductionEngine& e_;
   SplitEvaluator& split_;
@@ -129,13 +129,17 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
   node.SetErrors(0);
   // Each branch's cases are taken from kp..lp in turn. Their outcomes are worked out once and
   // kept in step with the cases' places: a branch's growing reorders only its own cases, which
-  // all have the same outcome.
-  std::vector<int> outcome(static_cast<size_t>(lp - kp + 1));
+  // all have the same outcome. The outcomes are held by every node on the path being grown, so
+  // they are kept small and let go before the last branch grows.
+  std::vector<int16_t> outcome(static_cast<size_t>(lp - kp + 1));
   for (int i = kp; i <= lp; ++i) {
-    outcome[static_cast<size_t>(i - kp)] = e_.Outcome(node, cases.Item[static_cast<size_t>(i)]);
+    const int o = e_.Outcome(node, cases.Item[static_cast<size_t>(i)]);
+    outcome[static_cast<size_t>(i - kp)] =
+        static_cast<int16_t>(o > node.Forks ? -1 : o);  // beyond the branches: none takes it
   }
   for (int v = 1; v <= node.Forks; ++v) {
     const int ep = PartitionByOutcome(v, kp, lp, outcome);
+    if (v == node.Forks) std::vector<int16_t>().swap(outcome);
     auto child = std::make_unique<TreeNode>();
     if (kp > ep) {
       child->MakeLeaf(node.ClassDist, bestClass, 0, 0);
@@ -153,7 +157,7 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
   e_.AllKnown = allKnownAtEntry;
 }
 
-int TreeGrower::PartitionByOutcome(int v, int kp, int lp, std::vector<int>& outcome) {
+int TreeGrower::PartitionByOutcome(int v, int kp, int lp, std::vector<int16_t>& outcome) {
   int last = kp - 1;
   for (int i = kp; i <= lp; ++i) {
     if (outcome[static_cast<size_t>(i - kp)] != v) continue;
