@@ -297,9 +297,22 @@ bool QueryCreatorWizard::Prepare() {
     TryExclusiveUse exclusive(source);
     if (!exclusive.Owns()) return Refuse(kSystemBusy);
     if (!source.ListTables(names)) return Refuse(source.LastError());
+    // The chosen tables may have gained or lost columns, or gone, since the last time.
+    columns_.clear();
+    for (size_t i = query_.tables.size(); i-- > 0;) {
+      const std::string table = ParseTableEntry(query_.tables[i]).table;
+      if (columns_.count(table)) continue;
+      Columns columns;
+      if (source.FieldTypes(SelectAllFrom(table), columns.names, columns.types)) {
+        columns_[table] = std::move(columns);
+      } else {
+        ForgetTable(i);
+      }
+    }
   }
   tables_->clear();
   for (const std::string& name : names) tables_->addItem(Text(name));
+  ShowLists();
   restart();
   return true;
 }
@@ -431,8 +444,13 @@ void QueryCreatorWizard::AddTable() {
 void QueryCreatorWizard::RemoveTable() {
   const int row = chosen_->currentRow();
   if (row < 0) return;
-  const WizardTable table = ParseTableEntry(query_.tables[static_cast<size_t>(row)]);
-  query_.tables.erase(query_.tables.begin() + row);
+  ForgetTable(static_cast<size_t>(row));
+  ShowLists();
+}
+
+void QueryCreatorWizard::ForgetTable(size_t index) {
+  const WizardTable table = ParseTableEntry(query_.tables[index]);
+  query_.tables.erase(query_.tables.begin() + static_cast<std::ptrdiff_t>(index));
   // Whatever names the table goes with it: the statement could not be built otherwise.
   const std::string& named = table.alias.empty() ? table.table : table.alias;
   auto uses = [&named](const WizardColumn& column) { return column.table == named; };
@@ -446,7 +464,6 @@ void QueryCreatorWizard::RemoveTable() {
   std::erase_if(query_.having, conditionUses);
   std::erase_if(query_.groupBy, uses);
   std::erase_if(query_.orderBy, [&](const WizardOrder& o) { return uses(o.column); });
-  ShowLists();
 }
 
 void QueryCreatorWizard::AddJoin() {

@@ -80,6 +80,8 @@ class QueryCreatorWizard : public QWizard {
 
   void AddTable();
   void RemoveTable();
+  // Drops chosen table `index` and the joins, fields, conditions and orderings that name it.
+  void ForgetTable(size_t index);
   void AddJoin();
   void AddField();
   // Adds the condition the inputs describe to `conditions` (query_.where or query_.having),

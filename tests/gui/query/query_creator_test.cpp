@@ -184,6 +184,30 @@ class QueryCreatorTest : public testing::WorkbenchTest {
     QCOMPARE(prompts_->Texts(), QStringList{"Please, open a DataBase"});
   }
 
+  void preparingAgainForgetsATableThatWasDropped() {
+    DataSource& source = window_->Source();
+    QVERIFY(source.Execute("SELECT * INTO [humid days] FROM [golf_data] WHERE [humidity] > 80"));
+    QueryCreatorWizard& wizard = window_->Bench().Dialog<QueryCreatorWizard>();
+    QVERIFY(wizard.Prepare());
+    wizard.show();
+    for (const char* table : {"humid days", "golf_data"}) {
+      Pick(Child<QListWidget>(&wizard, "tables"), table);
+      Click(&wizard, "addTable");
+    }
+    wizard.next();
+    wizard.next();
+    Pick(Child<QListWidget>(&wizard, "fieldColumns"), "[humid days].[play]");
+    Click(&wizard, "addField");
+    wizard.reject();
+
+    QVERIFY(source.DropTable("humid days"));
+    QVERIFY(wizard.Prepare());
+    QCOMPARE(wizard.Query().tables, std::vector<std::string>{"golf_data"});
+    QVERIFY(wizard.Query().fields.empty());
+    QCOMPARE(Child<QListWidget>(&wizard, "chosenTables")->count(), 1);
+    QVERIFY(prompts_->boxes.isEmpty());
+  }
+
  private:
   struct Seen {
     int rows = -1;
