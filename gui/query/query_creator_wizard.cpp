@@ -254,9 +254,9 @@ QueryCreatorWizard::ConditionInputs QueryCreatorWizard::MakeConditionInputs(QWid
   Place(grid, 0, column + 1, "Operator", inputs.op);
   Place(grid, 0, column + 2, "Field", inputs.right);
   Place(grid, 2, column + 2, "Value", inputs.value);
-  grid->addWidget(inputs.add, 3, column + 2);
-  grid->addWidget(inputs.list, 4, 0, 1, column + 3);
-  grid->addWidget(inputs.remove, 5, column + 2);
+  grid->addWidget(inputs.add, 4, column + 2);
+  grid->addWidget(inputs.list, 5, 0, 1, column + 3);
+  grid->addWidget(inputs.remove, 6, column + 2);
   return inputs;
 }
 
