@@ -74,7 +74,8 @@ class QueryCreatorWizard : public QWizard {
   QWizardPage* MakeGroupByPage();
   QWizardPage* MakeOrderByPage();
   QWizardPage* MakeStatementPage();
-  // Object names are `kind` + "Field", "Operator", "RightField", "Value", "Conditions", "Add".
+  // Object names are `kind` + "Field", "Operator", "RightField", "Value", "Conditions", "Add",
+  // "Remove".
   ConditionInputs MakeConditionInputs(QWidget* page, const QString& kind, QGridLayout* grid,
                                       int column);
 
@@ -109,7 +110,7 @@ class QueryCreatorWizard : public QWizard {
 
   Workbench& workbench_;
   WizardQuery query_;
-  std::map<std::string, Columns> columns_;  // by table, read once when the table is chosen
+  std::map<std::string, Columns> columns_;  // by table, read when chosen and on each Prepare
   QString statement_;
 
   QListWidget* tables_;
