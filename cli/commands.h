@@ -27,5 +27,6 @@ void AddNullsubCommand(CLI::App& app, CliContext& ctx);
 void AddSampleCommand(CLI::App& app, CliContext& ctx);
 void AddScaleCommand(CLI::App& app, CliContext& ctx);
 void AddValuesCommand(CLI::App& app, CliContext& ctx);
+void AddAdviseCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

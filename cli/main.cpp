@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
       AddDtreeCommand,
       AddStoredQueriesCommand, AddDiscretizeCommand, AddStatsCommand, AddNullsubCommand,
       AddSampleCommand, AddScaleCommand, AddValuesCommand,
+      AddAdviseCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 

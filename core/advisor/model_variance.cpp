@@ -1,0 +1,85 @@
+#include "core/advisor/model_variance.h"
+
+#include <ostream>
+
+#include "core/data/data_source.h"
+#include "core/data/rand.h"
+#include "core/data/table_split.h"
+#include "core/data/working_folder.h"
+#include "core/dtree/error_based_pruning.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/run_induction.h"
+#include "core/pruning/prune_tree.h"
+
+namespace quarry {
+
+namespace {
+
+// Removes one round's sample tables and the files the engine wrote of them, whatever happened.
+class SampleRound {
+ public:
+  explicit SampleRound(DataSource& source) : source_(source) {}
+  ~SampleRound() {
+    source_.DropTable(kModelSampleData);
+    source_.DropTable(kModelSampleTest);
+    std::error_code ignored;
+    for (const auto& file : result.files) std::filesystem::remove(file, ignored);
+    std::filesystem::remove(WorkingFile(dtree::PruningLogName(kModelSampleData)), ignored);
+  }
+  SampleRound(const SampleRound&) = delete;
+  SampleRound& operator=(const SampleRound&) = delete;
+
+  dtree::InductionResult result;
+
+ private:
+  DataSource& source_;
+};
+
+}  // namespace
+
+float FiveValueVariance(const int (&values)[kModelSampleRounds]) {
+  float mean = 0;
+  for (int value : values) mean += static_cast<float>(value);
+  mean /= kModelSampleRounds;
+  float sum = 0;
+  for (int value : values)
+    sum += (static_cast<float>(value) - mean) * (static_cast<float>(value) - mean);
+  return sum * 0.2f;
+}
+
+Expected<float> MeasureModelVariance(DataSource& source, const std::string& table,
+                                     Progress& progress) {
+  ExclusiveUse exclusive(source);
+  for (const char* name : {kModelSampleData, kModelSampleTest}) {
+    if (source.TableExists(name)) {
+      return InvalidArgument(std::string("the table ") + name +
+                             " exists: the pruning adviser draws its samples into it, so rename "
+                             "or drop it first");
+    }
+  }
+  // One generator for the five rounds, so that each round draws another sample.
+  Rand rand;
+  int leaves[kModelSampleRounds] = {};
+  for (int round = 0; round < kModelSampleRounds; ++round) {
+    progress.Update("model variance: tree", round + 1, kModelSampleRounds);
+    SampleRound sample(source);
+    if (Status s = SplitTable(source, table, kModelSampleData, kModelSampleTest,
+                              kModelSamplePercent, rand);
+        !s.ok()) {
+      return s;
+    }
+    std::ostream discard(nullptr);  // the engine's report is not part of the advice
+    dtree::InductionEngine engine(discard, progress);
+    const std::vector<std::string> args = {"counsel", "-f", kModelSampleData, "-p", "-s"};
+    if (Status s = dtree::RunInduction(engine, args, pruning::kStandardPrune, std::string(), source,
+                                       sample.result);
+        !s.ok()) {
+      return Status(s.code(),
+                    "the decision-tree engine failed on a sample of " + table + ": " + s.message());
+    }
+    leaves[round] = sample.result.leafCount;
+  }
+  return FiveValueVariance(leaves);
+}
+
+}  // namespace quarry

@@ -1,0 +1,32 @@
+#pragma once
+// The model variance of a training table: how much the decision tree grown from it changes with
+// the sample it is grown from.
+
+#include <string>
+
+#include "core/common/status.h"
+#include "core/jobs/progress.h"
+
+namespace quarry {
+
+class DataSource;
+
+inline constexpr const char* kModelSampleData = "QuarryModelSample_data";
+inline constexpr const char* kModelSampleTest = "QuarryModelSample_test";
+inline constexpr int kModelSampleRounds = 5;
+inline constexpr int kModelSamplePercent = 70;
+
+// Five rounds, each splitting `table` at random into kModelSampleData (70% of the rows) and
+// kModelSampleTest (the rest), growing and pruning a tree on the first with the engine options
+// -p -s, and noting the pruned tree's number of leaves. The result is the variance of the five
+// counts (the mean of their squared differences from their mean). The sample tables and the
+// engine's files of them are removed after each round, also when a round fails; the names must
+// be free when the measure starts.
+Expected<float> MeasureModelVariance(DataSource& source, const std::string& table,
+                                     Progress& progress = NoProgress());
+
+// The variance of `values` as the adviser computes it: squared differences from the mean, summed,
+// times 0.2 (five values).
+float FiveValueVariance(const int (&values)[kModelSampleRounds]);
+
+}  // namespace quarry
