@@ -1,0 +1,137 @@
+// The assistant as a user meets it in a dialog laid out like the decision-tree dialog: F1 and
+// "What's This" on its controls, and advice on its table list.
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QFormLayout>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "core/advisor/advice_speech.h"
+#include "core/data/connect_string.h"
+#include "core/data/data_source.h"
+#include "gui/advisor/assistant_balloon.h"
+#include "gui/advisor/decision_tree_assistant.h"
+#include "gui/advisor/dtree_help_texts.h"
+#include "tests/gui/support/gui_test_support.h"
+
+namespace quarry::gui {
+namespace {
+
+QStringList Displayed(const std::vector<std::string>& texts) {
+  QStringList out;
+  for (const std::string& text : texts) out << QString::fromStdString(DisplaySpeech(text));
+  return out;
+}
+
+class DecisionTreeAssistantTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    home_ = std::make_unique<testing::TempHome>();
+    const auto copy = home_->path() / "sample.sqlite";
+    std::filesystem::copy_file(testing::SampleDatabaseFile(), copy);
+    QVERIFY(source_.Open(SqliteConnectString(copy.string())));
+
+    dialog_ = std::make_unique<QDialog>();
+    dialog_->setWindowTitle("C4.5: Setting Parameters");
+    auto* form = new QFormLayout(dialog_.get());
+    tables_ = new QListWidget;
+    tables_->addItems({"golf_data", "golf_test"});
+    form->addRow(tables_);
+    leafField_ = new QLineEdit("2");
+    form->addRow("Number of items in each leaf:", leafField_);
+    windowing_ = new QCheckBox("windowing enabled");
+    form->addRow(windowing_);
+    unlisted_ = new QLabel("Options");
+    form->addRow(unlisted_);
+    mValues_ = new QLineEdit;
+    mValues_->setProperty("assistantTopic", "MValues");
+    form->addRow("M values:", mValues_);
+    execute_ = new QPushButton("E&xecute");
+    form->addRow(execute_);
+    assistant_ = new DecisionTreeAssistant(dialog_.get(), tables_, source_);
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+  }
+
+  void cleanup() {
+    dialog_.reset();
+    source_.Close();
+    home_.reset();
+  }
+
+  void F1ExplainsTheFocusedControlInOrder() {
+    windowing_->setFocus();
+    QTest::keyClick(windowing_, Qt::Key_F1);
+    QVERIFY(assistant_->Balloon().isVisible());
+    QCOMPARE(assistant_->Balloon().Shown(), Displayed(DecisionTreeHelpTexts("windowing enabled")));
+    QCOMPARE(assistant_->Balloon().Shown().size(), 6);
+    QVERIFY(assistant_->Balloon().Shown().first().startsWith(
+        "If you check this option you activate the Windowing functionality. What is the "
+        "Windowing?"));
+  }
+
+  void WhatsThisOnAFieldSpeaksForItsLabel() {
+    QCOMPARE(WhatsThis(leafField_),
+             Displayed(DecisionTreeHelpTexts("Number of items in each leaf:")));
+    QCOMPARE(WhatsThis(mValues_).size(), 3);
+    QVERIFY(
+        WhatsThis(mValues_).first().startsWith("This sequence of values, affects decision MEP"));
+    QCOMPARE(WhatsThis(execute_),
+             QStringList{"Pressing this button, QUARRY will induce a decision tree."});
+  }
+
+  void AnUnlistedLabelHasNoComment() {
+    QCOMPARE(WhatsThis(unlisted_), QStringList{"No comment...."});
+  }
+
+  void TheTableListAdvisesOnTheSelectedTable() {
+    tables_->clearSelection();
+    QCOMPARE(WhatsThis(tables_->viewport()), Displayed(NoTableSpeech()));
+
+    tables_->setCurrentRow(1);  // golf_test: not a training table, counsel is not asked
+    const QStringList failure = WhatsThis(tables_->viewport());
+    QCOMPARE(failure.size(), 3);
+    QVERIFY(failure.first().startsWith("You may select a _data table;"));
+    QVERIFY(assistant_->Balloon().Note().contains("_data"));
+
+    tables_->setCurrentRow(0);
+    const QStringList advice = WhatsThis(tables_->viewport());
+    QCOMPARE(advice.size(), 5);
+    QCOMPARE(advice[0], QString("Dataset golf_data."));
+    QVERIFY(advice[2].contains("the appropriate pruning algorithm is: "));
+    QVERIFY(advice[3].startsWith("If you want induce a simple tree I suggest: "));
+    QVERIFY(assistant_->Balloon().Note().isEmpty());
+    QVERIFY(!source_.TableExists("QuarryModelSample_data"));
+  }
+
+ private:
+  QStringList WhatsThis(QWidget* control) {
+    const QPoint local(2, 2);
+    QHelpEvent event(QEvent::WhatsThis, local, control->mapToGlobal(local));
+    QApplication::sendEvent(control, &event);
+    return assistant_->Balloon().Shown();
+  }
+
+  std::unique_ptr<testing::TempHome> home_;
+  DataSource source_;
+  std::unique_ptr<QDialog> dialog_;
+  QListWidget* tables_ = nullptr;
+  QLineEdit* leafField_ = nullptr;
+  QCheckBox* windowing_ = nullptr;
+  QLabel* unlisted_ = nullptr;
+  QLineEdit* mValues_ = nullptr;
+  QPushButton* execute_ = nullptr;
+  DecisionTreeAssistant* assistant_ = nullptr;
+};
+
+}  // namespace
+}  // namespace quarry::gui
+
+QUARRY_GUI_TEST_MAIN(quarry::gui::DecisionTreeAssistantTest)
+#include "decision_tree_assistant_test.moc"
