@@ -28,5 +28,7 @@ void AddSampleCommand(CLI::App& app, CliContext& ctx);
 void AddScaleCommand(CLI::App& app, CliContext& ctx);
 void AddValuesCommand(CLI::App& app, CliContext& ctx);
 void AddAdviseCommand(CLI::App& app, CliContext& ctx);
+void AddMtreeCommand(CLI::App& app, CliContext& ctx);
+void AddMtreeCvCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
       AddStoredQueriesCommand, AddDiscretizeCommand, AddStatsCommand, AddNullsubCommand,
       AddSampleCommand, AddScaleCommand, AddValuesCommand,
       AddAdviseCommand,
+      AddMtreeCommand,  AddMtreeCvCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 

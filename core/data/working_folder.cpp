@@ -85,6 +85,11 @@ Status WriteResultFile(const std::filesystem::path& path, std::string_view conte
   std::filesystem::rename(temporary, path, ec);
   if (ec) {
     std::filesystem::remove(temporary, ec);
+  std::filesystem::path partial = path;
+  partial += ".part";
+  if (Status s = WriteWholeFile(partial, content); !s.ok()) return s;
+  std::filesystem::rename(partial, path, ec);
+    std::filesystem::remove(partial, ec);
     return IoError("cannot write " + path.string() + ": " + ec.message());
   }
   return Status::Ok();

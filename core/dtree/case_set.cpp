@@ -31,7 +31,7 @@ void AppendName(std::vector<std::string>& names, std::string_view text) {
 
 }  // namespace
 
-CaseSet::CaseSet(std::ostream& report) : report_(report) {}
+CaseSet::CaseSet(std::ostream& report, TargetKind target) : report_(report), target_(target) {}
 
 CaseSet::~CaseSet() = default;
 
@@ -130,8 +130,13 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
     if (c == '"') quotedClass += c;
   }
   quotedClass += "\"";
-  std::vector<std::string> queries = {"select " + quotedClass + " from " + QuoteIdent(table) +
-                                      " group by " + quotedClass};
+  // A numeric target has no class names.
+  const bool readClasses = target_ == TargetKind::kClass;
+  std::vector<std::string> queries;
+  if (readClasses) {
+    queries.push_back("select " + quotedClass + " from " + QuoteIdent(table) + " group by " +
+                      quotedClass);
+  }
   std::vector<size_t> queryOfColumn(names.size(), 0);
   for (size_t i = 0; i < names.size(); ++i) {
     if (types[i] != "string") continue;
@@ -141,11 +146,13 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
   }
   std::vector<std::vector<std::string>> results;
   const std::vector<Status> statuses = RunGroupedQueries(source, queries, results);
-  if (!statuses[0].ok())
-    return DatabaseError("cannot read the classes of " + table + ": " + statuses[0].message());
-  for (const std::string& value : results[0]) {
-    AppendName(att_.ClassName, value);
-    ++att_.MaxClass;
+  if (readClasses) {
+    if (!statuses[0].ok())
+      return DatabaseError("cannot read the classes of " + table + ": " + statuses[0].message());
+    for (const std::string& value : results[0]) {
+      AppendName(att_.ClassName, value);
+      ++att_.MaxClass;
+    }
   }
   att_.ClassFreq.assign(static_cast<size_t>(att_.MaxClass + 1), 0.0f);
 
@@ -205,20 +212,15 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
           value == "?" ? kUnknownValue : FindName(value, att_.ValueName[a], 1, att_.ValueCount[a]);
     } else {
       text = value;
-      std::replace(text.begin(), text.end(), ',', '.');
-      if (text == "?") {
-        c[a].cont = kUnknown;
-        continue;
-      }
-      double number = 0.0;
-      if (!ParseDecimal(text, number)) {
-        WriteInputError(errors, 4, att_.AttName[a], text, row);
-      }
-      c[a].cont = static_cast<float>(number);
+      c[a].cont = ParseContinuous(text, a, row, errors);
     }
   }
   const size_t classIndex = static_cast<size_t>(maxAtt + 1);
   text = classIndex < values.size() ? values[classIndex] : std::string("?");
+  if (target_ == TargetKind::kNumber) {
+    c[maxAtt + 1].cont = ParseContinuous(text, maxAtt + 1, row, errors);
+    return c;
+  }
   std::replace(text.begin(), text.end(), ',', '.');
   int classNo = FindName(text, att_.ClassName, 0, att_.MaxClass);
   if (classNo < 0) {
@@ -227,6 +229,15 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
   }
   c[maxAtt + 1].discr = classNo;
   return c;
+}
+
+float CaseSet::ParseContinuous(std::string& text, int attribute, long row,
+                               std::ostream& errors) const {
+  std::replace(text.begin(), text.end(), ',', '.');
+  if (text == "?") return kUnknown;
+  double number = 0.0;
+  if (!ParseDecimal(text, number)) WriteInputError(errors, 4, att_.AttName[attribute], text, row);
+  return static_cast<float>(number);
 }
 
 void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,

@@ -56,16 +56,21 @@ struct AttributeTable {
 // Index k in first..last with names[k] == text, or first - 1 when none matches.
 int FindName(std::string_view text, const std::vector<std::string>& names, int first, int last);
 
+// What the last column holds: a class (the decision-tree engine) or a number (the model-tree
+// engine, which keeps the target as a 32-bit float in the class cell; "?" gives kUnknown).
+enum class TargetKind { kClass, kNumber };
+
 class CaseSet {
  public:
   // `report` receives the input error messages (standard output in the programs).
-  explicit CaseSet(std::ostream& report);
+  explicit CaseSet(std::ostream& report, TargetKind target = TargetKind::kClass);
   ~CaseSet();
   CaseSet(const CaseSet&) = delete;
   CaseSet& operator=(const CaseSet&) = delete;
 
   // Builds the attribute table of `table`: the last column is the class, "string" columns are
-  // discrete with the values the database groups, every other type continuous.
+  // discrete with the values the database groups, every other type continuous. With a numeric
+  // target no class names are read.
   Status LoadAttributes(const std::string& table, DataSource& source);
 
   // Reads every row of `table` into cases against the current attribute table. Returns 0 when
@@ -110,7 +115,10 @@ class CaseSet {
   bool LoadCasesInTwoStreams(const std::string& table, DataSource& source, std::vector<Case>& out);
   void SetItems(const std::vector<Case>& loaded);
 
+  float ParseContinuous(std::string& text, int attribute, long row, std::ostream& errors) const;
+
   std::ostream& report_;
+  TargetKind target_;
   AttributeTable att_;
   CaseArena arena_;
   size_t caseWidth_ = 0;
