@@ -21,9 +21,7 @@ std::filesystem::path WorkingFolder() {
 Status EnsureWorkingFolder() {
   std::error_code ec;
   std::filesystem::create_directories(WorkingFolder(), ec);
-  if (ec)
-    return IoError("cannot create the working folder " + WorkingFolder().string() + ": " +
-                   ec.message());
+  if (ec) return IoError("cannot create the working folder " + WorkingFolder().string() + ": " + ec.message());
   return Status::Ok();
 }
 
