@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "core/common/string_printf.h"
+#include "core/common/text_util.h"
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
 #include "core/data/rand.h"
@@ -66,8 +66,8 @@ bool MakeTable(DataSource& source, const std::string& table, long rows) {
     y += Uniform(rand, 2.0) - 1.0 + Uniform(rand, 2.0) - 1.0;
     batch += batch.empty() ? "insert into " + table + " values " : ", ";
     batch += "(";
-    for (int i = 1; i <= 8; ++i) batch += StringPrintf("%.4f, ", x[i]);
-    batch += StringPrintf("'%s', 'g%d', 'h%d', %.4f)", soil[d1], d2, d3, y);
+    for (int i = 1; i <= 8; ++i) batch += Format("%.4f, ", x[i]);
+    batch += Format("'%s', 'g%d', 'h%d', %.4f)", soil[d1], d2, d3, y);
     if (batch.size() > 200000 || r + 1 == rows) {
       if (!source.Execute(batch)) return false;
       batch.clear();

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/model_tree_options.h"
+#include "core/common/text_util.h"
 
 namespace quarry::cli {
 
@@ -13,9 +14,8 @@ void PrintTree(const char* what, const modeltree::ModelTreeFiles& files) {
             << " leaves\n"
             << "  tree:  " << files.tree.string() << "\n"
             << "  rules: " << files.rules.string() << "\n"
-            << "  on " << files.evaluatedOn << " (" << files.errors.n
-            << " cases): ERROR = " << files.errors.Rmse()
-            << ", SSres/Syy = " << files.errors.Ratio() << "\n";
+            << "  on " << files.evaluatedOn << " (" << files.errors.n << " cases): "
+            << Format("ERROR = %f, SSres/Syy = %f\n", files.errors.Rmse(), files.errors.Ratio());
 }
 
 }  // namespace

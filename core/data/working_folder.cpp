@@ -21,7 +21,9 @@ std::filesystem::path WorkingFolder() {
 Status EnsureWorkingFolder() {
   std::error_code ec;
   std::filesystem::create_directories(WorkingFolder(), ec);
-  if (ec) return IoError("cannot create the working folder " + WorkingFolder().string() + ": " + ec.message());
+  if (ec)
+    return IoError("cannot create the working folder " + WorkingFolder().string() + ": " +
+                   ec.message());
   return Status::Ok();
 }
 
@@ -83,11 +85,6 @@ Status WriteResultFile(const std::filesystem::path& path, std::string_view conte
   std::filesystem::rename(temporary, path, ec);
   if (ec) {
     std::filesystem::remove(temporary, ec);
-  std::filesystem::path partial = path;
-  partial += ".part";
-  if (Status s = WriteWholeFile(partial, content); !s.ok()) return s;
-  std::filesystem::rename(partial, path, ec);
-    std::filesystem::remove(partial, ec);
     return IoError("cannot write " + path.string() + ": " + ec.message());
   }
   return Status::Ok();

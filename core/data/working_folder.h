@@ -34,7 +34,4 @@ Status WriteResultFile(const std::filesystem::path& path, std::string_view conte
 // Appends `content` to a file, creating it when missing.
 Status AppendToFile(const std::filesystem::path& path, std::string_view content);
 
-// Writes a result file under a temporary name beside `path` and renames it into place when it is
-// complete, so that no partial file ever carries the final name.
-
 }  // namespace quarry

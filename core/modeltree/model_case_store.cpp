@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "core/common/string_printf.h"
+#include "core/common/text_util.h"
 #include "core/data/data_source.h"
 
 namespace quarry::modeltree {
@@ -86,7 +86,7 @@ void ModelCaseStore::SubstituteMissingValues() {
       for (Case c : Item) {
         if (c[a].cont == dtree::kUnknown) c[a].cont = static_cast<float>(mean);
       }
-      report << lead << StringPrintf(" substituted with %f\n", mean);
+      report << lead << Format(" substituted with %f\n", mean);
     }
   }
 }

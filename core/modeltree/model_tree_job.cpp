@@ -14,6 +14,7 @@
 #include "core/modeltree/regression_grafting.h"
 #include "core/treefiles/model_rules_writer.h"
 #include "core/treefiles/model_tree_writer.h"
+#include "core/treefiles/tree_file_names.h"
 
 namespace quarry::modeltree {
 
@@ -98,8 +99,8 @@ Expected<ModelTreeFiles> ModelTreeEngine::Finish(const std::string& baseName, in
   rulesText += errorLines;
 
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
-  files.tree = WorkingFile(SafeFileName(baseName) + ".tree");
-  files.rules = WorkingFile(SafeFileName(baseName) + ".rules");
+  files.tree = treefiles::TreeFilePath(baseName);
+  files.rules = treefiles::RulesFilePath(baseName);
   if (Status s = WriteResultFile(files.tree, treeText); !s.ok()) return s;
   if (Status s = WriteResultFile(files.rules, rulesText); !s.ok()) return s;
   return files;

@@ -1,7 +1,6 @@
 #include "core/modeltree/regression_cv.h"
 
 #include <cmath>
-#include <fstream>
 
 #include "core/common/fcvt.h"
 #include "core/data/data_source.h"
@@ -28,8 +27,7 @@ FoldResult MakeResult(int fold, const ErrorMeasures& errors, const std::string& 
 }
 
 void AppendLine(const std::filesystem::path& file, const std::string& line) {
-  std::ofstream out(file, std::ios::app);
-  if (out) out << line << "\n";  // a file that cannot be opened is skipped
+  AppendToFile(file, line + "\n");  // a file that cannot be written is skipped
 }
 
 }  // namespace

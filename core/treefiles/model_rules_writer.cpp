@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/common/fcvt.h"
-#include "core/common/string_printf.h"
 #include "core/common/text_util.h"
 
 namespace quarry::treefiles {
@@ -101,10 +100,10 @@ class ModelRulesWriter {
 
   void WriteRule(const ModelTreeNode& leaf) {
     out_ += "\n";
-    out_ += StringPrintf("-->  Rule%d:\n", rule_++);
-    out_ += StringPrintf("             Number of cases: %d\n", leaf.Items());
-    out_ += StringPrintf("             Mean: %f\n", static_cast<double>(leaf.mean));
-    out_ += StringPrintf("             Deviance: %f\n", leaf.deviance);
+    out_ += Format("-->  Rule%d:\n", rule_++);
+    out_ += Format("             Number of cases: %d\n", leaf.Items());
+    out_ += Format("             Mean: %f\n", static_cast<double>(leaf.mean));
+    out_ += Format("             Deviance: %f\n", leaf.deviance);
     out_ += "     IF";
     for (size_t i = 0; i < conditions_.size(); ++i) {
       out_ += (i == 0 ? kFirstCondition : kNextCondition) + conditions_[i] + " ";
@@ -124,12 +123,12 @@ class ModelRulesWriter {
       for (int k = 0; k <= m; ++k) term[k] = term[k] || v[k] != 0.0;
     }
     const char* target = att_.AttName[m + 1].c_str();
-    out_ += StringPrintf("             %s = %f ", target, total[m + 1]);
+    out_ += Format("             %s = %f ", target, total[m + 1]);
     for (int k = 0; k <= m; ++k) {
       if (!term[k]) continue;
       const char* name = att_.AttName[k].c_str();
-      out_ += total[k] >= 0.0 ? StringPrintf(" + %f * %s ", total[k], name)
-                              : StringPrintf(" %f * %s ", total[k], name);
+      out_ += total[k] >= 0.0 ? Format(" + %f * %s ", total[k], name)
+                              : Format(" %f * %s ", total[k], name);
     }
   }
 
@@ -146,7 +145,7 @@ class ModelRulesWriter {
 void WriteModelRules(std::string& out, const ModelTreeNode& root, const dtree::AttributeTable& att,
                      int cases) {
   out += "Regression Tree\n";
-  out += StringPrintf("Read  %d cases, with %d  attributes.\n\n", cases, att.MaxAtt + 1);
+  out += Format("Read  %d cases, with %d  attributes.\n\n", cases, att.MaxAtt + 1);
   ModelRulesWriter(out, att).Write(root);
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/common/string_printf.h"
+#include "core/common/text_util.h"
 
 namespace quarry::treefiles {
 
@@ -25,9 +25,9 @@ class ModelTreeWriter {
     out_ += annotation;
     out_ += "\n";
     const std::string detail(static_cast<size_t>(depth) * 2, ' ');
-    out_ += detail + StringPrintf("MEAN: %f\n", static_cast<double>(node.mean));
-    out_ += detail + StringPrintf("DEVIANCE: %f\n", node.deviance);
-    out_ += detail + StringPrintf("NUMBER OF ITEMS: %d\n", node.Items());
+    out_ += detail + Format("MEAN: %f\n", static_cast<double>(node.mean));
+    out_ += detail + Format("DEVIANCE: %f\n", node.deviance);
+    out_ += detail + Format("NUMBER OF ITEMS: %d\n", node.Items());
     switch (node.kind) {
       case modeltree::kLeaf:
         ++counts_.leaves;
@@ -41,8 +41,8 @@ class ModelTreeWriter {
         const auto& test = static_cast<const modeltree::ContinuousSplit&>(*node.test);
         const char* name = att_.AttName[test.attribute].c_str();
         const double threshold = test.threshold;
-        Write(*node.left, depth + 1, StringPrintf(" [case: %s %s %f", name, "<=", threshold) + "]");
-        Write(*node.right, depth + 1, StringPrintf(" [case: %s %s %f", name, ">", threshold) + "]");
+        Write(*node.left, depth + 1, Format(" [case: %s %s %f", name, "<=", threshold) + "]");
+        Write(*node.right, depth + 1, Format(" [case: %s %s %f", name, ">", threshold) + "]");
         break;
       }
       default:
@@ -57,18 +57,17 @@ class ModelTreeWriter {
     const char* target = att_.AttName[att_.MaxAtt + 1].c_str();
     switch (node.kind) {
       case modeltree::kContinuousSplit:
-        return StringPrintf("-->CONTINUOUS NODE: %s ", att_.AttName[node.test->attribute].c_str());
+        return Format("-->CONTINUOUS NODE: %s ", att_.AttName[node.test->attribute].c_str());
       case modeltree::kDiscreteSplit:
-        return "-->DISCRETE NODE: " +
-               StringPrintf(" %s ", att_.AttName[node.test->attribute].c_str());
+        return "-->DISCRETE NODE: " + Format(" %s ", att_.AttName[node.test->attribute].c_str());
       default:
         break;
     }
     const modeltree::LinearModel& model = *node.model;
     const char* lead = node.kind == modeltree::kRegression ? "-->REGRESS NODE: " : "-->LEAF: ";
-    if (model.IsConstant()) return lead + StringPrintf("%s = %15.15f ", target, model.intercept);
-    return lead + StringPrintf("%s = %15.15f + %15.15f %s", target, model.intercept, model.slope,
-                               att_.AttName[model.variable].c_str());
+    if (model.IsConstant()) return lead + Format("%s = %15.15f ", target, model.intercept);
+    return lead + Format("%s = %15.15f + %15.15f %s", target, model.intercept, model.slope,
+                         att_.AttName[model.variable].c_str());
   }
 
   // The second child of a discrete split lists only the values no ancestor split on the same
@@ -122,8 +121,7 @@ class ModelTreeWriter {
 }  // namespace
 
 std::string ModelTreeHeader(int cases, int attributes) {
-  return StringPrintf("Regression tree\nRead  %d cases, with %d  attributes.\n\n", cases,
-                      attributes);
+  return Format("Regression tree\nRead  %d cases, with %d  attributes.\n\n", cases, attributes);
 }
 
 void WriteModelTree(std::string& out, const ModelTreeNode& root, const dtree::AttributeTable& att,
@@ -132,7 +130,7 @@ void WriteModelTree(std::string& out, const ModelTreeNode& root, const dtree::At
 }
 
 std::string ModelErrorLines(double error, double ratio) {
-  return StringPrintf("\n\nERROR = %f\n", error) + StringPrintf("SSres/Syy = %f\n", ratio);
+  return Format("\n\nERROR = %f\n", error) + Format("SSres/Syy = %f\n", ratio);
 }
 
 }  // namespace quarry::treefiles
