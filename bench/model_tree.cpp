@@ -7,9 +7,6 @@
 // the ratio of the largest to the smallest grow time. The rows come from the project's
 // generator, so every run grows the same trees.
 
-#include <sys/resource.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "core/common/text_util.h"
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
@@ -26,20 +24,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace quarry;
+using bench::Clock;
+using bench::CpuSeconds;
+using bench::Seconds;
 using namespace quarry::modeltree;
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 double Uniform(Rand& rand, double high) {
   return (rand.Next() * 32768.0 + rand.Next()) / (32768.0 * 32768.0) * high;
