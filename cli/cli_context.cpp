@@ -1,9 +1,11 @@
 #include "cli/cli_context.h"
 
 #include <chrono>
+#include <filesystem>
 
 #include "core/data/connect_string.h"
 #include "core/data/sample_database.h"
+#include "core/data/working_folder.h"
 
 namespace quarry::cli {
 
@@ -35,6 +37,15 @@ int CliContext::Fail(const Status& status) {
   std::cout.flush();
   std::cerr << status.message() << "\n";
   return kExitFailure;
+}
+
+std::string InputFile(const std::string& file) {
+  std::error_code ec;
+  if (std::filesystem::path(file).parent_path().empty() &&
+      std::filesystem::is_regular_file(WorkingFile(file), ec)) {
+    return WorkingFile(file).string();
+  }
+  return file;
 }
 
 void StderrProgress::Update(std::string_view what, long done, long total) {

@@ -31,6 +31,10 @@ struct CliContext {
   static int Fail(const Status& status);
 };
 
+// A file the user names: a bare name is looked up in the working folder first, then taken as
+// it stands (relative to the current folder).
+std::string InputFile(const std::string& file);
+
 // Progress lines on stderr ("import: 10000 rows"), at most a few per second.
 class StderrProgress : public Progress {
  public:

@@ -1,10 +1,7 @@
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
-
 #include "cli/commands.h"
 #include "core/data/data_file.h"
-#include "core/data/working_folder.h"
 
 namespace quarry::cli {
 
@@ -17,12 +14,7 @@ void AddImportCommand(CLI::App& app, CliContext& ctx) {
   cmd->callback([&ctx] {
     ctx.action = [&ctx] {
       if (!ctx.OpenDatabase()) return kExitFailure;
-      std::string path = file;
-      std::error_code ec;
-      if (std::filesystem::path(file).parent_path().empty() &&
-          std::filesystem::is_regular_file(WorkingFile(file), ec)) {
-        path = WorkingFile(file).string();
-      }
+      const std::string path = InputFile(file);
       StderrProgress progress;
       auto result = ImportDataFile(ctx.source.ConnectString(), path, table, progress);
       if (!result) return CliContext::Fail(result.status());

@@ -30,5 +30,7 @@ void AddValuesCommand(CLI::App& app, CliContext& ctx);
 void AddAdviseCommand(CLI::App& app, CliContext& ctx);
 void AddMtreeCommand(CLI::App& app, CliContext& ctx);
 void AddMtreeCvCommand(CLI::App& app, CliContext& ctx);
+void AddAssocCommand(CLI::App& app, CliContext& ctx);
+void AddBinarizeCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

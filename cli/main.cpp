@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
       AddSampleCommand, AddScaleCommand, AddValuesCommand,
       AddAdviseCommand,
       AddMtreeCommand,  AddMtreeCvCommand,
+      AddAssocCommand, AddBinarizeCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 
