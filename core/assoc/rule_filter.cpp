@@ -39,16 +39,14 @@ Status TemplateSet::AddText(std::string_view text) {
   for (std::string_view entry : SplitEntries(text)) {
     entry = Trim(entry);
     if (entry.empty() || entry.front() == '#') continue;
-    TemplateKind kind;
-    if (StartsWith(entry, kInclude)) {
-      kind = TemplateKind::kInclusive;
-      entry.remove_prefix(kInclude.size());
-    } else if (StartsWith(entry, kExclude)) {
-      kind = TemplateKind::kRestrictive;
-      entry.remove_prefix(kExclude.size());
-    } else {
+    const size_t blank = entry.find_first_of(" \t");
+    const std::string_view keyword = entry.substr(0, blank);
+    if (keyword != kInclude && keyword != kExclude) {
       return ParseError("a template begins with include or exclude: " + std::string(entry));
     }
+    const TemplateKind kind =
+        keyword == kInclude ? TemplateKind::kInclusive : TemplateKind::kRestrictive;
+    entry.remove_prefix(keyword.size());
     auto parsed = RuleTemplate::Parse(entry);
     if (!parsed) return parsed.status();
     added.push_back({kind, std::move(parsed.value())});

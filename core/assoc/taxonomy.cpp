@@ -143,7 +143,9 @@ Status Taxonomy::Close() {
   complete_ = true;
   precomputed_.clear();
   if (preprocessing_) {
-    for (int p = 0; p < AttributeCount() + ClassCount(); ++p) precomputed_.push_back(Ancestors(p));
+    std::vector<ItemVector> all;
+    for (int p = 0; p < AttributeCount() + ClassCount(); ++p) all.push_back(Ancestors(p));
+    precomputed_ = std::move(all);
   }
   figures_ = TaxonomyFigures{};
   figures_.numClasses = ClassCount();

@@ -168,10 +168,12 @@ std::string SqlDialect::TypeWord(std::string_view word) const {
 
 std::string SqlDialect::QuoteName(std::string_view name) const {
   // SQLite reads a double-quoted name that matches no column as a string literal, so a
-  // misspelt column would pass silently; its brackets and backquotes never do that.
+  // misspelt column would pass silently; its brackets and backquotes never do that. But its ODBC
+  // driver splits statements at a ";" outside '' and "" quotes, so a name holding one is
+  // double-quoted all the same.
   char open = '"';
   char close = '"';
-  if (kind_ == DbmsKind::kSqlite) {
+  if (kind_ == DbmsKind::kSqlite && name.find(';') == std::string_view::npos) {
     const bool hasBracket = name.find(']') != std::string_view::npos;
     open = hasBracket ? '`' : '[';
     close = hasBracket ? '`' : ']';

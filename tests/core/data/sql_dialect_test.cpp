@@ -38,6 +38,7 @@ TEST(SqlDialect, RewritesBracketsOutsideLiteralsOnly) {
   // SQLite keeps brackets: its double quotes would turn a misspelt column into a string.
   SqlDialect sqlite(DbmsKind::kSqlite);
   EXPECT_EQ(sqlite.Rewrite("select [a]]b], [c] from [t]"), "select `a]b`, [c] from [t]");
+  EXPECT_EQ(sqlite.Rewrite("select [a;b\"c] from t"), "select \"a;b\"\"c\" from t");
 }
 
 TEST(SqlDialect, MapsTypeWordsOfColumnDefinitionsOnly) {

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "core/assoc/binarization.h"
+#include "core/data/sql_quote.h"
+#include "tests/support/temp_database.h"
+
+namespace quarry::assoc {
+namespace {
+
+using Names = std::vector<std::string>;
+using Table = std::vector<std::vector<std::string>>;
+
+class BinarizationTest : public testing::DatabaseTest {
+ protected:
+  Names Columns(const std::string& table) {
+    Names names;
+    EXPECT_TRUE(source_.FieldNames(SelectAllFrom(table), names)) << source_.LastError();
+    return names;
+  }
+};
+
+TEST_F(BinarizationTest, OneColumnPerValueAndNullStaysNull) {
+  MakeTable("t", {"id", "c"}, {"integer", "string"}, {{"1", "a"}, {"2", "b"}, {"3", "?"}, {"4", "a"}});
+  auto result = BinarizeColumn(source_, "t", "c");
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  EXPECT_EQ(result->columns, (Names{"c_Value_a", "c_Value_b"}));
+  EXPECT_EQ(Columns("t"), (Names{"id", "c", "c_Value_a", "c_Value_b"}));
+  EXPECT_EQ(Rows("select id, c_Value_a, c_Value_b from t order by id"),
+            (Table{{"1", "1", "0"}, {"2", "0", "1"}, {"3", "?", "?"}, {"4", "1", "0"}}));
+}
+
+// Quotes, brackets and commas in values become part of column names and literals without
+// breaking the statements.
+TEST_F(BinarizationTest, OddValuesAndNamesAreSafe) {
+  MakeTable("odd table", {"k", "col]x"}, {"integer", "string"},
+            {{"1", "it's"}, {"2", "a]b"}, {"3", "x, y"}, {"4", "'; drop table t; --"}});
+  auto result = BinarizeColumn(source_, "odd table", "col]x");
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  ASSERT_EQ(result->columns.size(), 4u);
+  EXPECT_EQ(Rows("select count(*) from [odd table] where [col]]x_Value_it's] = 1"), (Table{{"1"}}));
+  EXPECT_EQ(Rows("select k from [odd table] where [col]]x_Value_a]]b] = 1"), (Table{{"2"}}));
+  EXPECT_EQ(Rows("select sum([col]]x_Value_x, y]) from [odd table]"), (Table{{"1"}}));
+}
+
+TEST_F(BinarizationTest, NumbersBareTextQuoted) {
+  // A REAL column of SQLite may hold text; it must reach SQL as a literal, never bare.
+  MakeTable("n", {"v"}, {"real"}, {{"2.5"}, {"10"}, {"2.5"}});
+  ASSERT_TRUE(source_.Execute("insert into n values ('1 or 1=1')"));
+  auto result = BinarizeColumn(source_, "n", "v");
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  EXPECT_EQ(Rows("select [v_Value_2.5], v_Value_10, [v_Value_1 or 1=1] from n"),
+            (Table{{"1", "0", "0"}, {"0", "1", "0"}, {"1", "0", "0"}, {"0", "0", "1"}}));
+}
+
+// SQLite compares names without regard to case: a column for "A" would be the one for "a", and
+// its updates would overwrite it.
+TEST_F(BinarizationTest, AValueWhoseColumnExistsIsSkippedNotMerged) {
+  MakeTable("t", {"c"}, {"string"}, {{"A"}, {"a"}, {"a"}});
+  auto result = BinarizeColumn(source_, "t", "c");
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  ASSERT_EQ(result->columns.size(), 1u);
+  ASSERT_EQ(result->skipped.size(), 1u);
+  EXPECT_NE(result->skipped[0].find("has a column"), std::string::npos);
+  EXPECT_EQ(Rows("select c, " + QuoteIdent(result->columns[0]) + " from t order by rowid"),
+            (Table{{"A", "1"}, {"a", "0"}, {"a", "0"}}));
+}
+
+TEST_F(BinarizationTest, MissingColumnOrTableChangesNothing) {
+  MakeTable("t", {"c"}, {"string"}, {{"a"}});
+  EXPECT_EQ(BinarizeColumn(source_, "t", "nope").status().code(), StatusCode::kNotFound);
+  EXPECT_EQ(BinarizeColumn(source_, "none", "c").status().code(), StatusCode::kNotFound);
+  EXPECT_EQ(Columns("t"), (Names{"c"}));
+}
+
+TEST_F(BinarizationTest, BinarizeTableReplacesALeftoverAndKeepsOnlyValueColumns) {
+  MakeTable("w", {"outlook", "play"}, {"string", "string"},
+            {{"sunny", "no"}, {"rainy", "yes"}, {"?", "yes"}});
+  MakeTable(kBinTable, {"stale"}, {"integer"}, {{"1"}});
+  auto result = BinarizeTable(source_, "w");
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  EXPECT_EQ(result->table, kBinTable);
+  EXPECT_EQ(Columns(kBinTable),
+            (Names{"outlook_Value_rainy", "outlook_Value_sunny", "play_Value_no", "play_Value_yes"}));
+  EXPECT_EQ(Rows("select * from BinTable"),
+            (Table{{"0", "1", "1", "0"}, {"1", "0", "0", "1"}, {"?", "?", "0", "1"}}));
+  EXPECT_EQ(Columns("w"), (Names{"outlook", "play"}));
+}
+
+TEST_F(BinarizationTest, BinarizeTableRefusesItsOwnWorkTableAndEmptyInput) {
+  MakeTable(kBinTable, {"c"}, {"string"}, {{"a"}});
+  EXPECT_EQ(BinarizeTable(source_, kBinTable).status().code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(Count(kBinTable), 1);
+  MakeTable("nulls", {"c"}, {"string"}, {{"?"}});
+  EXPECT_FALSE(BinarizeTable(source_, "nulls").ok());
+  EXPECT_FALSE(source_.TableExists(kBinTable));  // dropped as a leftover, not made again
+}
+
+}  // namespace
+}  // namespace quarry::assoc
