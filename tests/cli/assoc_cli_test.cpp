@@ -36,7 +36,8 @@ class AssocCliTest : public ::testing::Test {
 TEST_F(AssocCliTest, TheThreeAlgorithmsPrintTheSameResult) {
   auto apriori = Run({"assoc", "--table", "baskets", "--support", "0.1", "--confidence", "0.8"});
   ASSERT_EQ(apriori.exitCode, 0) << apriori.err;
-  EXPECT_NE(apriori.out.find("Frequent Patterns : \n[bread]  support 0.350000\n"), std::string::npos);
+  EXPECT_NE(apriori.out.find("Frequent Patterns : \n[bread]  support 0.350000\n"),
+            std::string::npos);
   EXPECT_NE(apriori.out.find("Number of transactions: 200\n"), std::string::npos);
   EXPECT_NE(apriori.out.find("Number of items: 12\n"), std::string::npos);
   EXPECT_NE(apriori.out.find("Rule 1: ["), std::string::npos);
@@ -73,7 +74,8 @@ TEST_F(AssocCliTest, BadInputWritesNothing) {
   EXPECT_FALSE(RuleFilesExist());
   EXPECT_EQ(Run({"assoc", "--table", "baskets", "--ais-pruning"}).exitCode, 2);
   EXPECT_EQ(Run({"assoc", "--table", "baskets", "--ancestor-pruning"}).exitCode, 2);
-  EXPECT_EQ(Run({"assoc", "--table", "baskets", "--taxonomy", "x", "--algorithm", "tid"}).exitCode, 2);
+  EXPECT_EQ(Run({"assoc", "--table", "baskets", "--taxonomy", "x", "--algorithm", "tid"}).exitCode,
+            2);
   EXPECT_EQ(Run({"query", "select count(*) from sqlite_master where name like 'BinTable%'"}).out,
             "count(*)\n0\n");
 }
@@ -102,7 +104,8 @@ TEST_F(AssocCliTest, GeneralizedRulesOverATaxonomyFile) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("Number of items: 16\n"), std::string::npos);
   EXPECT_NE(run.out.find("Taxonomy: 4 classes, 12 attributes, average depth 2.000000"),
-            std::string::npos) << run.out;
+            std::string::npos)
+      << run.out;
   EXPECT_NE(run.out.find("[Drinks]  support"), std::string::npos);
   EXPECT_EQ(run.out.find("[bread,Food]"), std::string::npos);
   auto pruned = Run({"assoc", "--table", "baskets", "--support", "0.1", "--confidence", "0.9",
@@ -117,7 +120,8 @@ TEST_F(AssocCliTest, BinarizeAddsValueColumns) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("added housing_Value_own\n"), std::string::npos) << run.out;
   EXPECT_TRUE(run.out.ends_with("Process finished\n"));
-  EXPECT_EQ(Run({"query", "select count(*) from loan_data where housing_Value_own = 1 and housing <> 'own'"})
+  EXPECT_EQ(Run({"query",
+                 "select count(*) from loan_data where housing_Value_own = 1 and housing <> 'own'"})
                 .out,
             "count(*)\n0\n");
   EXPECT_EQ(Run({"binarize", "--table", "loan_data", "--column", "nope"}).exitCode, 1);

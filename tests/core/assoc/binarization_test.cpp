@@ -20,7 +20,8 @@ class BinarizationTest : public testing::DatabaseTest {
 };
 
 TEST_F(BinarizationTest, OneColumnPerValueAndNullStaysNull) {
-  MakeTable("t", {"id", "c"}, {"integer", "string"}, {{"1", "a"}, {"2", "b"}, {"3", "?"}, {"4", "a"}});
+  MakeTable("t", {"id", "c"}, {"integer", "string"},
+            {{"1", "a"}, {"2", "b"}, {"3", "?"}, {"4", "a"}});
   auto result = BinarizeColumn(source_, "t", "c");
   ASSERT_TRUE(result.ok()) << result.status().message();
   EXPECT_EQ(result->columns, (Names{"c_Value_a", "c_Value_b"}));
@@ -79,8 +80,8 @@ TEST_F(BinarizationTest, BinarizeTableReplacesALeftoverAndKeepsOnlyValueColumns)
   auto result = BinarizeTable(source_, "w");
   ASSERT_TRUE(result.ok()) << result.status().message();
   EXPECT_EQ(result->table, kBinTable);
-  EXPECT_EQ(Columns(kBinTable),
-            (Names{"outlook_Value_rainy", "outlook_Value_sunny", "play_Value_no", "play_Value_yes"}));
+  EXPECT_EQ(Columns(kBinTable), (Names{"outlook_Value_rainy", "outlook_Value_sunny",
+                                       "play_Value_no", "play_Value_yes"}));
   EXPECT_EQ(Rows("select * from BinTable"),
             (Table{{"0", "1", "1", "0"}, {"1", "0", "0", "1"}, {"?", "?", "0", "1"}}));
   EXPECT_EQ(Columns("w"), (Names{"outlook", "play"}));

@@ -33,14 +33,16 @@ TEST_P(CandidateTreeSearch, FindsExactlyTheContainedCandidates) {
     candidates.push_back(c);
   }
   CandidateTree tree(kItems, GetParam());
-  for (size_t i = 0; i < candidates.size(); ++i) tree.Insert(candidates[i], static_cast<int32_t>(i));
+  for (size_t i = 0; i < candidates.size(); ++i)
+    tree.Insert(candidates[i], static_cast<int32_t>(i));
   EXPECT_EQ(tree.Size(), candidates.size());
   for (int round = 0; round < 200; ++round) {
     ItemVector t(kItems, 0);
     for (auto& byte : t) byte = rand.Next() % 2 == 0 ? 1 : 0;
     std::set<int32_t> expected;
     for (size_t i = 0; i < candidates.size(); ++i) {
-      if (std::all_of(candidates[i].begin(), candidates[i].end(), [&](int32_t p) { return t[p] == 1; })) {
+      if (std::all_of(candidates[i].begin(), candidates[i].end(),
+                      [&](int32_t p) { return t[p] == 1; })) {
         expected.insert(static_cast<int32_t>(i));
       }
     }

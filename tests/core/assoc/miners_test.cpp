@@ -29,7 +29,8 @@ std::vector<std::string> BruteForce(const Table& rows, float support) {
     for (const auto& row : rows) {
       count += std::all_of(items.begin(), items.end(), [&](int i) { return row[i] == "1"; });
     }
-    if (assoc::IsFrequent(count, static_cast<long>(rows.size()), support)) found.push_back({items, count});
+    if (assoc::IsFrequent(count, static_cast<long>(rows.size()), support))
+      found.push_back({items, count});
   }
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
     return a.first.size() != b.first.size() ? a.first.size() < b.first.size() : a.first < b.first;
@@ -37,7 +38,8 @@ std::vector<std::string> BruteForce(const Table& rows, float support) {
   std::vector<std::string> out;
   for (const auto& [items, count] : found) {
     std::string text = "[";
-    for (size_t i = 0; i < items.size(); ++i) text += (i ? "," : "") + std::string(1, char('a' + items[i]));
+    for (size_t i = 0; i < items.size(); ++i)
+      text += (i ? "," : "") + std::string(1, char('a' + items[i]));
     out.push_back(text + "]=" + std::to_string(count));
   }
   return out;
@@ -64,7 +66,8 @@ class MinersAgree : public AssocTest, public ::testing::WithParamInterface<Agree
 // support give many candidates that never become frequent.
 TEST_P(MinersAgree, WithEachOtherAndWithBruteForce) {
   const AgreementCase c = GetParam();
-  const Table rows = RandomRows(c.rows, c.items, c.density, static_cast<unsigned>(c.items * 7 + c.rows));
+  const Table rows =
+      RandomRows(c.rows, c.items, c.density, static_cast<unsigned>(c.items * 7 + c.rows));
   MakeBaskets("t", rows);
   const std::vector<std::string> expected = BruteForce(rows, c.support);
   EXPECT_EQ(MineTexts("t", c.support, assoc::kApriori), expected);
@@ -73,10 +76,11 @@ TEST_P(MinersAgree, WithEachOtherAndWithBruteForce) {
   EXPECT_EQ(MineTexts("t", c.support, assoc::kAis, /*aisPruning=*/true), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tables, MinersAgree,
-                         ::testing::Values(AgreementCase{30, 6, 50, 0.2f}, AgreementCase{40, 8, 80, 0.5f},
-                                           AgreementCase{60, 10, 70, 0.3f}, AgreementCase{50, 9, 20, 0.02f},
-                                           AgreementCase{12, 5, 90, 0.0f}, AgreementCase{25, 7, 60, 1.0f}));
+INSTANTIATE_TEST_SUITE_P(
+    Tables, MinersAgree,
+    ::testing::Values(AgreementCase{30, 6, 50, 0.2f}, AgreementCase{40, 8, 80, 0.5f},
+                      AgreementCase{60, 10, 70, 0.3f}, AgreementCase{50, 9, 20, 0.02f},
+                      AgreementCase{12, 5, 90, 0.0f}, AgreementCase{25, 7, 60, 1.0f}));
 
 // The sample's basket table, with its planted patterns, through all three miners.
 TEST_F(AssocTest, MinersAgreeOnTheSampleBaskets) {
@@ -129,7 +133,8 @@ TEST_F(AssocTest, RefusesTablesItCannotMine) {
   ASSERT_TRUE(Mine(miner, "good", 0.5f).ok());
   Status s = Mine(miner, "words", 0.1f);
   EXPECT_EQ(s.code(), StatusCode::kInvalidArgument);
-  EXPECT_NE(s.message().find("column b of table words holds \"yes\""), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("column b of table words holds \"yes\""), std::string::npos)
+      << s.message();
   // A failed run leaves no result of the run before it.
   EXPECT_TRUE(miner.FrequentItemsets().empty());
   EXPECT_NE(Mine(miner, "empty", 0.1f).message().find("has no rows"), std::string::npos);
@@ -165,7 +170,8 @@ TEST_F(AssocTest, StopsAtTheNumberOfItems) {
 TEST_F(AssocTest, ZeroSupportReportsOnlyItemsetsThatOccur) {
   MakeBaskets("t", {{"1", "0", "0"}, {"1", "1", "0"}});
   for (int algorithm : {assoc::kApriori, assoc::kAprioriTid, assoc::kAis}) {
-    EXPECT_EQ(MineTexts("t", 0.0f, algorithm), (std::vector<std::string>{"[a]=2", "[b]=1", "[a,b]=1"}));
+    EXPECT_EQ(MineTexts("t", 0.0f, algorithm),
+              (std::vector<std::string>{"[a]=2", "[b]=1", "[a,b]=1"}));
   }
 }
 

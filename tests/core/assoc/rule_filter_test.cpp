@@ -8,8 +8,9 @@ namespace {
 
 // Items: bread milk beer wine decision_Value_yes decision_Value_no; classes Products, Food,
 // Drinks as generalized rules name them.
-const std::vector<std::string> kNames = {"bread", "milk", "beer", "wine", "decision_Value_yes",
-                                         "decision_Value_no", "Products", "Food", "Drinks"};
+const std::vector<std::string> kNames = {
+    "bread",    "milk", "beer",  "wine", "decision_Value_yes", "decision_Value_no",
+    "Products", "Food", "Drinks"};
 
 Taxonomy Shop() {
   Taxonomy t;
@@ -44,7 +45,8 @@ TEST_P(TemplateMatching, AgreesWithTheDocumentedMeaning) {
   const ItemCatalog catalog{kNames, &shop};
   auto t = RuleTemplate::Parse(GetParam().templ);
   ASSERT_TRUE(t.ok()) << t.status().message();
-  EXPECT_EQ(t->Matches(Rule(GetParam().antecedent, GetParam().consequent), catalog), GetParam().matches)
+  EXPECT_EQ(t->Matches(Rule(GetParam().antecedent, GetParam().consequent), catalog),
+            GetParam().matches)
       << GetParam().templ;
 }
 
@@ -52,22 +54,21 @@ INSTANTIATE_TEST_SUITE_P(
     Templates, TemplateMatching,
     ::testing::Values(
         MatchCase{"bread ==> milk", {0}, {1}, true},
-        MatchCase{"bread ==> milk", {0, 2}, {1}, false},         // every item needs an element
+        MatchCase{"bread ==> milk", {0, 2}, {1}, false},  // every item needs an element
         MatchCase{"bread, ... ==> milk", {0, 2}, {1}, true},
-        MatchCase{"bread, ... ==> milk", {2}, {1}, false},       // bread is required
+        MatchCase{"bread, ... ==> milk", {2}, {1}, false},  // bread is required
         MatchCase{"... ==> decision_Value_*", {0, 1, 2}, {4}, true},
         MatchCase{"... ==> decision_Value_*", {0}, {4, 5}, false},
         MatchCase{"... ==> decision_Value_*+", {0}, {4, 5}, true},
-        MatchCase{"* ==> *", {0}, {1}, true},
-        MatchCase{"* ==> *", {0, 1}, {2}, false},
+        MatchCase{"* ==> *", {0}, {1}, true}, MatchCase{"* ==> *", {0, 1}, {2}, false},
         MatchCase{"*{2,3} ==> *", {0, 1}, {2}, true},
         MatchCase{"*{2,3} ==> *", {0, 1, 2, 3}, {4}, false},
         MatchCase{"*{2,} ==> *", {0, 1, 2, 3}, {4}, true},
         MatchCase{"<Food>+ ==> <Drinks>", {0, 1}, {2}, true},
-        MatchCase{"<Food>+ ==> <Drinks>", {0, 2}, {3}, false},   // beer is no Food
-        MatchCase{"<Products>{2} ==> ...", {0, 3}, {1}, true},   // the root holds everything
-        MatchCase{"<Food> ==> ...", {7}, {1}, true},             // the class item Food itself
-        MatchCase{"<Food> ==> ...", {6}, {1}, false},            // Products is above Food
+        MatchCase{"<Food>+ ==> <Drinks>", {0, 2}, {3}, false},  // beer is no Food
+        MatchCase{"<Products>{2} ==> ...", {0, 3}, {1}, true},  // the root holds everything
+        MatchCase{"<Food> ==> ...", {7}, {1}, true},            // the class item Food itself
+        MatchCase{"<Food> ==> ...", {6}, {1}, false},           // Products is above Food
         // bread can go to either element; the assignment must give wine to <Drinks>.
         MatchCase{"<Food>, <Products> ==> *", {0, 3}, {1}, true},
         MatchCase{"<Products>, <Food> ==> *", {0, 3}, {1}, true},
@@ -102,7 +103,8 @@ TEST(RuleFilter, KeepsWhatAnInclusiveTemplateMatchesAndNoRestrictiveOne) {
   EXPECT_EQ(*filter.Apply(none), (std::vector<size_t>{0, 1, 2, 3}));
 
   TemplateSet templates;
-  ASSERT_TRUE(templates.AddText("include ... ==> decision_Value_*\n# comment\ninclude bread ==> ...").ok());
+  ASSERT_TRUE(
+      templates.AddText("include ... ==> decision_Value_*\n# comment\ninclude bread ==> ...").ok());
   EXPECT_EQ(*filter.Apply(templates), (std::vector<size_t>{0, 1, 2}));
   ASSERT_TRUE(templates.Add(TemplateKind::kRestrictive, "<Drinks>, ...", "...").ok());
   EXPECT_EQ(*filter.Apply(templates), (std::vector<size_t>{0}));

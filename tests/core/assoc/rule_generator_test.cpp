@@ -36,9 +36,9 @@ TEST(RuleGeneration, OneItemConsequentsFirstThenJoinedOnes) {
   const std::vector<AssociationRule> rules = RuleGenerator({"a", "b", "c"}, 0.7f, 10, Abc()).Run();
   Names texts;
   for (const AssociationRule& r : rules) texts.push_back(r.text);
-  EXPECT_EQ(texts, (Names{"[b]  ==>  [a]", "[a]  ==>  [b]", "[c]  ==>  [a]", "[c]  ==>  [b]",
-                          "[b,c]  ==>  [a]", "[a,c]  ==>  [b]", "[a,b]  ==>  [c]",
-                          "[c]  ==>  [a,b]"}));
+  EXPECT_EQ(texts,
+            (Names{"[b]  ==>  [a]", "[a]  ==>  [b]", "[c]  ==>  [a]", "[c]  ==>  [b]",
+                   "[b,c]  ==>  [a]", "[a,c]  ==>  [b]", "[a,b]  ==>  [c]", "[c]  ==>  [a,b]"}));
   EXPECT_FLOAT_EQ(rules[0].support, 0.5f);
   EXPECT_FLOAT_EQ(rules[0].confidence, 5.0f / 7.0f);
   EXPECT_FLOAT_EQ(rules[7].confidence, 0.8f);
@@ -81,13 +81,14 @@ TEST(RuleFiles, ExactFormats) {
   ASSERT_TRUE(WriteOutRules(rules).ok());
   ASSERT_TRUE(WriteAssocFile(rules).ok());
   const std::string out = Slurp(WorkingFile(kOutRulesFile));
-  EXPECT_TRUE(out.starts_with(
-      "[b]  ==>  [a] supp: 0.500000 \n conf: 0.714286 \n\n"
-      "[a]  ==>  [b] supp: 0.500000 \n conf: 0.833333 \n\n[c]"))
+  EXPECT_TRUE(
+      out.starts_with("[b]  ==>  [a] supp: 0.500000 \n conf: 0.714286 \n\n"
+                      "[a]  ==>  [b] supp: 0.500000 \n conf: 0.833333 \n\n[c]"))
       << out;
   EXPECT_TRUE(out.ends_with("[c]  ==>  [a,b] supp: 0.400000 \n conf: 0.800000 \n\n"));
   const std::string assoc = Slurp(WorkingFile(kAssocFile));
-  EXPECT_TRUE(assoc.starts_with("Regola 0 = [b]  ==>  [a]\n***************\nRegola 1 = [a]  ==>  [b]\n"));
+  EXPECT_TRUE(
+      assoc.starts_with("Regola 0 = [b]  ==>  [a]\n***************\nRegola 1 = [a]  ==>  [b]\n"));
   EXPECT_TRUE(assoc.ends_with("Regola 7 = [c]  ==>  [a,b]\n***************\n"));
 
   // No rules: both files are emptied.

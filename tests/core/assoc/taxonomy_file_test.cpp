@@ -71,16 +71,19 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"class A\nclass A\n", "line 2: class A twice"},
         BadFile{"class A\nclass B\n", "line 2: class B has no father, and A is the root already"},
         BadFile{"class A : B\nclass B : A\n", "no class is the root: one class line has no father"},
-        BadFile{"class A\nattribute x\n", "line 2: an attribute line names its class: attribute NAME : CLASS"},
+        BadFile{"class A\nattribute x\n",
+                "line 2: an attribute line names its class: attribute NAME : CLASS"},
         BadFile{"class A\nattribute z : A\n", "line 2: z is not an attribute of the table"},
         BadFile{"class A\nclass B : C\n", "line 2: there is no class C"},
         BadFile{"class \"A\n", "line 1: a name is missing or unfinished"},
-        BadFile{"class A\nattribute x : A\n", "All are must be associated to a leaf in the hierarchy"},
+        BadFile{"class A\nattribute x : A\n",
+                "All are must be associated to a leaf in the hierarchy"},
         BadFile{"class A\nclass B : A\nattribute x : A\nattribute y : A\n",
                 "There  are some node without associated leaves"},
-        BadFile{"class A\nclass B : A\nclass C : B\nclass B2 : C\nattribute x : C\nattribute y : A\n"
-                "preprocessing maybe\n",
-                "line 7: preprocessing on or off"}));
+        BadFile{
+            "class A\nclass B : A\nclass C : B\nclass B2 : C\nattribute x : C\nattribute y : A\n"
+            "preprocessing maybe\n",
+            "line 7: preprocessing on or off"}));
 
 TEST(TaxonomyFile, AMissingFileIsAnIoError) {
   auto t = ReadTaxonomyFile("/nonexistent/shop.tax", {"x"});

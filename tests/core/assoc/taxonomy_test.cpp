@@ -31,9 +31,9 @@ ItemVector Pair(int a, int b, size_t m) { return ToItemVector({a, b}, m); }
 TEST(Taxonomy, AncestorsRunFromTheOwnClassUpToTheRoot) {
   for (bool preprocessing : {false, true}) {
     const Taxonomy t = Shop(preprocessing);
-    EXPECT_EQ(t.Ancestors(0), (ItemVector{1, 1, 0}));  // bread: Food, Products
-    EXPECT_EQ(t.Ancestors(2), (ItemVector{1, 0, 1}));  // beer: Drinks, Products
-    EXPECT_EQ(t.Ancestors(3), (ItemVector{1, 0, 0}));  // wine: Products
+    EXPECT_EQ(t.Ancestors(0), (ItemVector{1, 1, 0}));      // bread: Food, Products
+    EXPECT_EQ(t.Ancestors(2), (ItemVector{1, 0, 1}));      // beer: Drinks, Products
+    EXPECT_EQ(t.Ancestors(3), (ItemVector{1, 0, 0}));      // wine: Products
     EXPECT_EQ(t.Ancestors(4 + 1), (ItemVector{1, 1, 0}));  // the class Food itself
     EXPECT_EQ(t.Ancestors(4 + 0), (ItemVector{1, 0, 0}));
   }
@@ -131,18 +131,20 @@ using testing::AssocTest;
 
 // bread and milk are Food; a transaction with both holds Food once.
 TEST_F(AssocTest, GeneralizedMiningCountsAClassOncePerTransaction) {
-  MakeTable("shop", {"bread", "milk", "beer", "wine"}, {"real", "real", "real", "real"},
-            {{"1", "1", "0", "0"}, {"1", "0", "1", "0"}, {"0", "0", "1", "1"}, {"0", "1", "0", "0"}});
+  MakeTable(
+      "shop", {"bread", "milk", "beer", "wine"}, {"real", "real", "real", "real"},
+      {{"1", "1", "0", "0"}, {"1", "0", "1", "0"}, {"0", "0", "1", "1"}, {"0", "1", "0", "0"}});
   Taxonomy t = Shop();
   AssociationMiner miner;
   miner.SetGeneralization(true, false);
   miner.SetTaxonomy(&t);
   ASSERT_TRUE(Mine(miner, "shop", 0.5f, kAis).ok());  // generalized mode mines with A priori
-  EXPECT_EQ(Describe(miner),
-            (Names{"[bread]=2", "[milk]=2", "[beer]=2", "[Products]=4", "[Food]=3", "[Drinks]=2",
-                   "[bread,Products]=2", "[bread,Food]=2", "[milk,Products]=2", "[milk,Food]=2",
-                   "[beer,Products]=2", "[beer,Drinks]=2", "[Products,Food]=3", "[Products,Drinks]=2",
-                   "[bread,Products,Food]=2", "[milk,Products,Food]=2", "[beer,Products,Drinks]=2"}));
+  EXPECT_EQ(
+      Describe(miner),
+      (Names{"[bread]=2", "[milk]=2", "[beer]=2", "[Products]=4", "[Food]=3", "[Drinks]=2",
+             "[bread,Products]=2", "[bread,Food]=2", "[milk,Products]=2", "[milk,Food]=2",
+             "[beer,Products]=2", "[beer,Drinks]=2", "[Products,Food]=3", "[Products,Drinks]=2",
+             "[bread,Products,Food]=2", "[milk,Products,Food]=2", "[beer,Products,Drinks]=2"}));
   EXPECT_EQ(miner.Figures().items, 7);
   EXPECT_DOUBLE_EQ(miner.Figures().averageTransactionSize, 7.0 / 4.0);
 
@@ -168,7 +170,8 @@ TEST_F(AssocTest, GeneralizedMiningNeedsACompleteTaxonomyOfTheTable) {
   EXPECT_EQ(Mine(miner, "t", 0.5f).message(), kDefineTaxonomy);
   Taxonomy shop = Shop();  // describes other columns
   miner.SetTaxonomy(&shop);
-  EXPECT_NE(Mine(miner, "t", 0.5f).message().find("does not describe the columns"), std::string::npos);
+  EXPECT_NE(Mine(miner, "t", 0.5f).message().find("does not describe the columns"),
+            std::string::npos);
   Taxonomy open;
   open.SetAttributes({"a", "b"});
   open.AddClassName("R");
