@@ -5,24 +5,11 @@
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "core/data/table_columns.h"
 
 namespace quarry::assoc {
 
 namespace {
-
-struct Columns {
-  std::vector<std::string> names;
-  std::vector<std::string> types;
-};
-
-Expected<Columns> ReadColumns(DataSource& source, const std::string& table) {
-  Columns columns;
-  if (!source.FieldTypes(SelectAllFrom(table), columns.names, columns.types) ||
-      columns.names.empty()) {
-    return NotFound("cannot read table " + table + ": " + source.LastError());
-  }
-  return columns;
-}
 
 // The value as the SQL of a comparison with a column of type `type`.
 std::string ValueLiteral(const std::string& value, const std::string& type) {
@@ -107,7 +94,7 @@ std::string BinaryColumnName(const std::string& column, const std::string& value
 Expected<BinarizeResult> BinarizeColumn(DataSource& source, const std::string& table,
                                         const std::string& column) {
   ExclusiveUse exclusive(source);
-  auto columns = ReadColumns(source, table);
+  auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
   auto it = std::find(columns->names.begin(), columns->names.end(), column);
   if (it == columns->names.end()) return NotFound("table " + table + " has no column " + column);
@@ -123,7 +110,7 @@ Expected<BinarizeResult> BinarizeColumn(DataSource& source, const std::string& t
 Expected<BinarizeResult> BinarizeTable(DataSource& source, const std::string& table,
                                        Progress& progress) {
   ExclusiveUse exclusive(source);
-  auto columns = ReadColumns(source, table);
+  auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
   std::string name = kBinTable;
   if (EqualsIgnoreCase(table, name) || EqualsIgnoreCase(table, name + "1")) {

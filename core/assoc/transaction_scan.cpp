@@ -75,9 +75,10 @@ Status TransactionScan::Pass(const std::string& what, long expectedRows,
   }
   // A fetch that fails ends the rows early, as the end of the table does: the count tells.
   if (transaction.number != expectedRows) {
+    const std::string why = source_.LastError();
     return DatabaseError("cannot read table " + table_ + ": " + std::to_string(expectedRows) +
-                         " rows counted, " + std::to_string(transaction.number) + " read " +
-                         source_.LastError());
+                         " rows counted, " + std::to_string(transaction.number) + " read" +
+                         (why.empty() ? "" : ": " + why));
   }
   return Status::Ok();
 }

@@ -4,25 +4,13 @@
 
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "core/data/table_columns.h"
 
 namespace quarry {
 
 namespace {
 
-struct Columns {
-  std::vector<std::string> names;
-  std::vector<std::string> types;
-};
-
-Expected<Columns> ReadColumns(DataSource& source, const std::string& table) {
-  Columns columns;
-  if (!source.FieldTypes(SelectAllFrom(table), columns.names, columns.types) || columns.names.empty()) {
-    return NotFound("cannot read table " + table + ": " + source.LastError());
-  }
-  return columns;
-}
-
-Status ReplaceTable(DataSource& source, const std::string& name, const Columns& columns) {
+Status ReplaceTable(DataSource& source, const std::string& name, const TableColumns& columns) {
   source.DropTable(name);  // an absent table is no error
   if (!source.CreateTable(name, columns.names, columns.types)) {
     return DatabaseError("cannot create table " + name + ": " + source.LastError());
@@ -46,7 +34,7 @@ Status SplitTable(DataSource& source, const std::string& table, const std::strin
     return InvalidArgument("the tables of a split must have three different names");
   }
   ExclusiveUse exclusive(source);
-  auto columns = ReadColumns(source, table);
+  auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
   for (const std::string& target : {first, second}) {
     if (Status s = ReplaceTable(source, target, *columns); !s.ok()) return s;
@@ -90,7 +78,7 @@ std::string ComplementTableName(const std::string& table, int fold) {
 Status PartitionTable(DataSource& source, int k, const std::string& table, Rand& rand, Progress& progress) {
   if (k < 1) return InvalidArgument("the number of folds must be at least 1");
   ExclusiveUse exclusive(source);
-  auto columns = ReadColumns(source, table);
+  auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
   for (int i = 0; i < k; ++i) {
     if (Status s = ReplaceTable(source, FoldTableName(table, i), *columns); !s.ok()) return s;

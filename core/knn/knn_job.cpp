@@ -11,6 +11,7 @@
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "core/data/table_columns.h"
 #include "core/knn/knn_cases.h"
 #include "core/knn/knn_classifier.h"
 
@@ -22,21 +23,7 @@ namespace {
 // to keep their texts in memory.
 constexpr size_t kBatchRows = 256;
 
-struct Columns {
-  std::vector<std::string> names;
-  std::vector<std::string> types;
-};
-
-Expected<Columns> ReadColumns(DataSource& source, const std::string& table) {
-  Columns columns;
-  if (!source.FieldTypes(SelectAllFrom(table), columns.names, columns.types) ||
-      columns.names.empty()) {
-    return NotFound("cannot read table " + table + ": " + source.LastError());
-  }
-  return columns;
-}
-
-bool SameStructure(const Columns& a, const Columns& b) {
+bool SameStructure(const TableColumns& a, const TableColumns& b) {
   return a.names == b.names && a.types == b.types;
 }
 
@@ -93,7 +80,7 @@ class KnnRun {
   const std::function<void(const std::string&)>& notice_;
   Progress& progress_;
   const std::string temporary_;
-  Columns columns_;
+  TableColumns columns_;
   KnnResult result_;
 };
 
@@ -214,10 +201,10 @@ Expected<KnnResult> KnnRun::Run() {
   Expected<KnnCases> cases = InvalidArgument("");
   {
     TimedSection timed(result_.time.databaseSeconds);
-    auto train = ReadColumns(source_, params_.train);
+    auto train = ReadTableColumns(source_, params_.train);
     if (!train) return train.status();
     columns_ = std::move(*train);
-    auto test = ReadColumns(source_, params_.test);
+    auto test = ReadTableColumns(source_, params_.test);
     if (!test) return test.status();
     if (!SameStructure(columns_, *test)) {
       return InvalidArgument("table " + params_.test + " has not the columns and types of table " +
@@ -282,7 +269,7 @@ Expected<KnnResult> RunKnn(DataSource& source, const KnnParams& params, std::ost
 Expected<std::vector<std::string>> CompatibleTestTables(DataSource& source,
                                                         const std::string& train) {
   ExclusiveUse exclusive(source);
-  auto columns = ReadColumns(source, train);
+  auto columns = ReadTableColumns(source, train);
   if (!columns) return columns.status();
   std::vector<std::string> tables;
   if (!source.ListTables(tables))
@@ -290,7 +277,7 @@ Expected<std::vector<std::string>> CompatibleTestTables(DataSource& source,
   std::vector<std::string> compatible;
   for (const std::string& table : tables) {
     if (table == train) continue;
-    Columns other;
+    TableColumns other;
     if (source.FieldTypes(SelectAllFrom(table), other.names, other.types) &&
         SameStructure(*columns, other)) {
       compatible.push_back(table);
