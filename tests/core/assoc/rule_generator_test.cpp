@@ -96,7 +96,7 @@ TEST(RuleFiles, ExactFormats) {
   ASSERT_TRUE(WriteAssocFile({}).ok());
   EXPECT_EQ(Slurp(WorkingFile(kOutRulesFile)), "");
   EXPECT_EQ(Slurp(WorkingFile(kAssocFile)), "");
-  EXPECT_FALSE(std::filesystem::exists(WorkingFile("outrules.txt.partial")));
+  EXPECT_FALSE(std::filesystem::exists(WorkingFile("outrules.txt.part")));
 }
 
 }  // namespace
