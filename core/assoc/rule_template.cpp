@@ -209,6 +209,19 @@ bool SideFits(const std::vector<TemplateElement>& elements, const ItemPositions&
 
 }  // namespace
 
+std::string TemplateName(std::string_view name) {
+  const bool plain = !name.empty() && name != "..." && name == Trim(name) &&
+                     name.find_first_of(",\"<>{}*;") == std::string_view::npos &&
+                     name.find(kArrow) == std::string_view::npos && name.back() != '+';
+  if (plain) return std::string(name);
+  std::string quoted = "\"";
+  for (char c : name) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 bool NameFitsPattern(std::string_view name, std::string_view pattern) {
   size_t n = 0;
   size_t p = 0;

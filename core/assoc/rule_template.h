@@ -68,6 +68,10 @@ class RuleTemplate {
 // Parses one side; exposed for the template editor's field checks.
 Expected<std::vector<TemplateElement>> ParseTemplateSide(std::string_view side);
 
+// How an item or class name is written in a template so that it reads back as that one name:
+// as it stands when the syntax leaves it alone, otherwise in double quotes.
+std::string TemplateName(std::string_view name);
+
 // Whether `name` fits a pattern where "*" stands for any run of characters.
 bool NameFitsPattern(std::string_view name, std::string_view pattern);
 

@@ -87,6 +87,23 @@ TEST(RuleTemplate, ReadsQuotedNamesAndCounts) {
   EXPECT_EQ(t->Text(), "\"a, b\"{1,2}, <\"Odd, class\">+ , ...    ==>  x");
 }
 
+// The template window writes chosen names with TemplateName; each must read back as that one
+// item, whatever it holds.
+TEST(RuleTemplate, WrittenNamesReadBackAsThemselves) {
+  for (const std::string name : {"bread", "decision_Value_yes", "a, b", "say \"hi\"", "x*y", "...",
+                                 "c++", " padded ", "a ==> b", "semi;colon", "<Food>", "{2}"}) {
+    auto t = RuleTemplate::Parse(TemplateName(name) + " ==> " + "<" + TemplateName(name) + ">");
+    ASSERT_TRUE(t.ok()) << name << ": " << t.status().message();
+    ASSERT_EQ(t->LeftElements().size(), 1u) << name;
+    EXPECT_EQ(t->LeftElements()[0].kind, TemplateElement::Kind::kItem) << name;
+    EXPECT_EQ(t->LeftElements()[0].text, name);
+    EXPECT_EQ(t->LeftElements()[0].max, 1) << name;
+    EXPECT_EQ(t->RightElements()[0].kind, TemplateElement::Kind::kClass) << name;
+    EXPECT_EQ(t->RightElements()[0].text, name);
+  }
+  EXPECT_EQ(TemplateName("bread"), "bread");
+}
+
 TEST(RuleTemplate, RefusesWhatItCannotRead) {
   for (const char* bad : {"a ==> b ==> c", "a", " ==> b", "a, ==> b", "a{2,1} ==> b", "a{0} ==> b",
                           "a{x} ==> b", "\"a ==> b", "<> ==> b", "a<b ==> c", "+ ==> b"}) {
