@@ -6,6 +6,9 @@
 #include "gui/app/database_commands.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
+#include "gui/assoc/association_rules_dialog.h"
+#include "gui/assoc/binarization_dialog.h"
+#include "gui/assoc/rule_filter_window.h"
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
 #include "gui/query/edit_query_dialog.h"
@@ -41,6 +44,20 @@ void BindCommands(CommandMap& map, MainWindow& window) {
   map.Bind(kCmdEditNewQuery, [&bench] { bench.Dialog<EditQueryDialog>().exec(); });
   map.Bind(kCmdExistingQuery, [&bench] {
     SelectingQueryDialog& dialog = bench.Dialog<SelectingQueryDialog>();
+    dialog.Prepare();
+    dialog.exec();
+  });
+  for (const auto& [command, generalized] :
+       {std::pair{kCmdDiscoveryRules, false}, std::pair{kCmdDiscoveryGenRules, true}}) {
+    map.Bind(command, [&bench, generalized] {
+      AssociationRulesDialog& dialog = bench.Dialog<AssociationRulesDialog>();
+      dialog.Prepare(generalized);
+      dialog.exec();
+    });
+  }
+  map.Bind(kCmdFilterRules, [&bench] { bench.Dialog<RuleFilterWindow>().exec(); });
+  map.Bind(kCmdBinarization, [&bench] {
+    BinarizationDialog& dialog = bench.Dialog<BinarizationDialog>();
     dialog.Prepare();
     dialog.exec();
   });

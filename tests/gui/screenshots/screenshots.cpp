@@ -1,6 +1,6 @@
 // Screenshots of the workbench as a reviewer would see it, taken on a real X server (run under
 // xvfb-run): the main window with a tree in its textual view, the tree and rules viewers, the
-// table viewer and the Query Creator's last page.
+// table viewer, the Query Creator's last page and the Association Rules dialog after a run.
 //   gui_screenshots OUTPUT_FOLDER
 // Fails when a window cannot be captured or the capture is blank.
 
@@ -20,8 +20,10 @@
 #include <QPushButton>
 
 #include "core/data/data_source.h"
+#include "gui/app/job_center.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
+#include "gui/assoc/association_rules_dialog.h"
 #include "gui/query/query_creator_wizard.h"
 #include "gui/query/query_set_dialog.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
@@ -137,6 +139,22 @@ int main(int argc, char** argv) {
   ok = QTest::qWaitForWindowExposed(&wizard) && !wizard.Statement().isEmpty() && ok;
   ok = Capture(out.filePath("query_creator.png")) && ok;
   wizard.close();
+
+  {
+    // The completion box is recorded rather than shown, so that it does not cover the dialog.
+    testing::RecordingPrompts prompts;
+    AssociationRulesDialog& assoc = window.Bench().Dialog<AssociationRulesDialog>();
+    assoc.Prepare(false);
+    assoc.SelectTable("baskets");
+    assoc.findChild<QLineEdit*>("minSupport")->setText("0.15");
+    assoc.Execute();
+    ok = window.Jobs().WaitForWorkers(60000) && ok;
+    assoc.show();
+    ok = QTest::qWaitForWindowExposed(&assoc) && ok;
+    ok = QTest::qWaitFor([&] { return !prompts.boxes.isEmpty(); }, 10000) && ok;
+    ok = Capture(out.filePath("association_rules.png")) && ok;
+    assoc.hide();
+  }
 
   if (!ok) std::fprintf(stderr, "a screenshot is missing or blank\n");
   return ok ? 0 : 1;
