@@ -172,6 +172,8 @@ AssociationRulesDialog::AssociationRulesDialog(Workbench& workbench, QWidget* pa
   buttons->addStretch();
   buttons->addWidget(close);
   grid->addLayout(buttons, 9, 0, 1, 3);
+  grid->setRowStretch(1, 1);
+  grid->setRowStretch(6, 2);
   ApplyMode();
   resize(760, 720);
 }
