@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/common/number_text.h"
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 

@@ -133,29 +133,4 @@ std::string Format(const char* format, ...) {
   return out;
 }
 
-bool IsNumberLiteral(std::string_view text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    if (std::isdigit(static_cast<unsigned char>(text[i]))) {
-      ++digits;
-    } else if (text[i] == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  if (digits == 0) return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t expDigits = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  return i == text.size();
-}
-
 }  // namespace quarry

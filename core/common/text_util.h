@@ -35,7 +35,4 @@ long DigitsValue(std::string_view text, long limit);
 // printf-style formatting into a string: the engines' report and file formats are printf formats.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// A decimal number as SQL accepts it bare: sign, digits with at most one point, exponent.
-bool IsNumberLiteral(std::string_view text);
-
 }  // namespace quarry

@@ -77,7 +77,7 @@ TEST_F(AssocCliTest, BadInputWritesNothing) {
   EXPECT_EQ(Run({"assoc", "--table", "baskets", "--taxonomy", "x", "--algorithm", "tid"}).exitCode,
             2);
   EXPECT_EQ(Run({"query", "select count(*) from sqlite_master where name like 'BinTable%'"}).out,
-            "count(*)\n0\n");
+            "COUNT(*)\n0\n");
 }
 
 TEST_F(AssocCliTest, BinarizedLoansGiveRulesAboutDecisions) {
@@ -88,7 +88,7 @@ TEST_F(AssocCliTest, BinarizedLoansGiveRulesAboutDecisions) {
   EXPECT_NE(run.out.find("rules kept by the filter"), std::string::npos);
   // The binarized copy is gone; the table itself is untouched.
   EXPECT_EQ(Run({"query", "select count(*) from sqlite_master where name = 'BinTable'"}).out,
-            "count(*)\n0\n");
+            "COUNT(*)\n0\n");
   EXPECT_EQ(Run({"columns", "loan_data"}).out.find("_Value_"), std::string::npos);
 }
 
@@ -123,7 +123,7 @@ TEST_F(AssocCliTest, BinarizeAddsValueColumns) {
   EXPECT_EQ(Run({"query",
                  "select count(*) from loan_data where housing_Value_own = 1 and housing <> 'own'"})
                 .out,
-            "count(*)\n0\n");
+            "COUNT(*)\n0\n");
   EXPECT_EQ(Run({"binarize", "--table", "loan_data", "--column", "nope"}).exitCode, 1);
 }
 
