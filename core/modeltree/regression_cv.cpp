@@ -101,7 +101,7 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
   RegressionCvOutcome outcome;
   outcome.resultsFile = WorkingFile("risultati.txt");
   for (int i = 0; i < k; ++i) {
-    progress.Update("folds done", i, k);
+    progress.Update(kFoldsDone, i, k);
     if (progress.Cancelled()) return Cancelled("the cross-validation was cancelled");
     const std::string fold = FoldTableName(params.table, i);
     const std::string complement = ComplementTableName(params.table, i);

@@ -19,6 +19,9 @@ class DataSource;
 
 namespace quarry::modeltree {
 
+// The progress step of the folds: Update(kFoldsDone, i, K) as fold i starts.
+inline constexpr const char* kFoldsDone = "folds done";
+
 struct RegressionCvParams {
   std::string table;
   int folds = 10;

@@ -11,6 +11,8 @@
 #include "gui/assoc/rule_filter_window.h"
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
+#include "gui/modeltree/regression_cv_dialog.h"
+#include "gui/modeltree/strata_dialog.h"
 #include "gui/query/edit_query_dialog.h"
 #include "gui/query/query_creator_wizard.h"
 #include "gui/query/selecting_query_dialog.h"
@@ -26,6 +28,14 @@ QString ChooseResultFile(QWidget& window, const QString& caption, const QString&
   EnsureWorkingFolder();
   return CurrentPrompts().OpenFileName(&window, caption,
                                        QString::fromStdString(WorkingFolder().string()), filter);
+}
+
+// The session's dialog of a method, its table list read again.
+template <class D>
+void OpenMethodDialog(Workbench& bench) {
+  D& dialog = bench.Dialog<D>();
+  dialog.Prepare();
+  dialog.exec();
 }
 
 }  // namespace
@@ -61,6 +71,10 @@ void BindCommands(CommandMap& map, MainWindow& window) {
     dialog.Prepare();
     dialog.exec();
   });
+  map.Bind(kCmdRegressionTrees, [&bench] { OpenMethodDialog<StrataDialog>(bench); });
+  map.Bind(kCmdRegressionKcv, [&bench] { OpenMethodDialog<RegressionCvDialog>(bench); });
+  map.Bind(kCmdPruningRegressionKcv,
+           [&bench] { OpenMethodDialog<PruningRegressionCvDialog>(bench); });
   map.Bind(kCmdExit, [&window] { window.close(); });
   map.Bind(kCmdTextualView, [&window] { window.ChooseTextualView(); });
   map.Bind(kCmdGraphicView, [&window] {

@@ -1,0 +1,24 @@
+#pragma once
+// The table list of a method dialog: the tables of the open database, read again each time the
+// dialog opens, with the table the user had chosen still chosen.
+
+#include <QString>
+
+class QListWidget;
+
+namespace quarry {
+class DataSource;
+}
+
+namespace quarry::gui {
+
+// Fills `list` with the tables of `source`. Returns what to tell the user when they cannot be
+// read (a job holds the database, an error), else an empty text; a closed database gives an
+// empty list and no text.
+QString FillTableList(QListWidget& list, DataSource& source);
+
+QString SelectedTable(const QListWidget& list);
+// Selects `table` when the list has it.
+void SelectTable(QListWidget& list, const QString& table);
+
+}  // namespace quarry::gui
