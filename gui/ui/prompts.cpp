@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 
+#include "gui/ui/attribute_name_dialog.h"
 #include "gui/ui/table_name_dialog.h"
 
 namespace quarry::gui {
@@ -51,6 +52,12 @@ QString Prompts::SaveFileName(QWidget* parent, const QString& caption, const QSt
 
 std::optional<QString> Prompts::TableName(QWidget* parent) {
   TableNameDialog dialog(parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Name();
+}
+
+std::optional<QString> Prompts::AttributeName(QWidget* parent) {
+  AttributeNameDialog dialog(parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Name();
 }

@@ -37,6 +37,8 @@ class Prompts {
                                const QString& filter);
   // "QUARRY Insert Table Name"; nullopt when cancelled.
   virtual std::optional<QString> TableName(QWidget* parent);
+  // "Attribute Name", the name of a new column; nullopt when cancelled.
+  virtual std::optional<QString> AttributeName(QWidget* parent);
 };
 
 // The prompts in use; tests install their own with SetPrompts (nullptr restores the real ones).

@@ -78,6 +78,11 @@ class RecordingPrompts : public Prompts {
     if (name.isEmpty()) return std::nullopt;
     return name;
   }
+  std::optional<QString> AttributeName(QWidget*) override {
+    const QString name = Next(attributeNames);
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+  }
 
   QStringList Texts() const {
     QStringList out;
@@ -92,6 +97,7 @@ class RecordingPrompts : public Prompts {
   std::deque<QString> openFiles;
   std::deque<QString> saveFiles;
   std::deque<QString> tableNames;
+  std::deque<QString> attributeNames;
 
  private:
   static QString Next(std::deque<QString>& queue) {
