@@ -1,0 +1,96 @@
+#include "gui/transform/table_field_lists.h"
+
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include "core/data/data_source.h"
+#include "core/data/sql_quote.h"
+#include "gui/ui/prompts.h"
+
+namespace quarry::gui {
+
+bool SelectListItem(QListWidget* list, const QString& text) {
+  const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+  if (found.isEmpty()) return false;
+  list->setCurrentItem(found.first());
+  return true;
+}
+
+QString CurrentText(const QListWidget* list) {
+  const QListWidgetItem* item = list ? list->currentItem() : nullptr;
+  return item ? item->text() : QString();
+}
+
+TableFieldLists::TableFieldLists(DataSource& source, QListWidget* tables, QListWidget* fields,
+                                 QObject* parent)
+    : QObject(parent), source_(source), tables_(tables), fields_(fields) {
+  connect(tables_, &QListWidget::currentTextChanged, this, [this](const QString& table) {
+    QString why;
+    if (!RefreshFields(&why)) emit Busy(why);
+    emit TableChosen(table);
+  });
+  if (fields_) {
+    connect(fields_, &QListWidget::currentTextChanged, this, &TableFieldLists::FieldChosen);
+  }
+}
+
+bool TableFieldLists::Refresh(QString* why) {
+  const QString table = Table();
+  const QString field = Field();
+  {
+    const QSignalBlocker block(tables_);
+    tables_->clear();
+  }
+  if (fields_) fields_->clear();
+  if (!source_.IsOpen()) return true;
+  TryExclusiveUse exclusive(source_);
+  if (!exclusive.Owns()) {
+    if (why) *why = kSystemBusy;
+    return false;
+  }
+  std::vector<std::string> names;
+  if (!source_.ListTables(names)) {
+    if (why) *why = QString::fromStdString(source_.LastError());
+    return false;
+  }
+  {
+    const QSignalBlocker block(tables_);
+    for (const std::string& name : names) tables_->addItem(QString::fromStdString(name));
+    SelectListItem(tables_, table);
+  }
+  if (!RefreshFields(why)) return false;
+  if (fields_) SelectListItem(fields_, field);
+  return true;
+}
+
+bool TableFieldLists::RefreshFields(QString* why) {
+  if (!fields_) return true;
+  const QString field = Field();
+  const QSignalBlocker block(fields_);
+  fields_->clear();
+  const QString table = Table();
+  if (table.isEmpty()) return true;
+  TryExclusiveUse exclusive(source_);
+  if (!exclusive.Owns()) {
+    if (why) *why = kSystemBusy;
+    return false;
+  }
+  std::vector<std::string> names;
+  if (!source_.FieldNames(SelectAllFrom(table.toStdString()), names)) {
+    if (why) *why = QString::fromStdString(source_.LastError());
+    return false;
+  }
+  for (const std::string& name : names) fields_->addItem(QString::fromStdString(name));
+  SelectListItem(fields_, field);
+  return true;
+}
+
+QString TableFieldLists::Table() const { return CurrentText(tables_); }
+QString TableFieldLists::Field() const { return CurrentText(fields_); }
+
+bool TableFieldLists::SelectTable(const QString& table) { return SelectListItem(tables_, table); }
+bool TableFieldLists::SelectField(const QString& field) {
+  return fields_ && SelectListItem(fields_, field);
+}
+
+}  // namespace quarry::gui
