@@ -9,13 +9,21 @@
 #include "gui/assoc/association_rules_dialog.h"
 #include "gui/assoc/binarization_dialog.h"
 #include "gui/assoc/rule_filter_window.h"
+#include "gui/cluster/clustering_dialog.h"
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
+#include "gui/graphics/graphic_visualization_dialog.h"
+#include "gui/knn/knn_dialog.h"
 #include "gui/modeltree/regression_cv_dialog.h"
 #include "gui/modeltree/strata_dialog.h"
 #include "gui/query/edit_query_dialog.h"
 #include "gui/query/query_creator_wizard.h"
 #include "gui/query/selecting_query_dialog.h"
+#include "gui/transform/discretization_dialog.h"
+#include "gui/transform/null_substitution_dialog.h"
+#include "gui/transform/sampling_dialog.h"
+#include "gui/transform/scaling_dialog.h"
+#include "gui/transform/statistical_analysis_dialog.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
 #include "gui/ui/prompts.h"
@@ -23,6 +31,14 @@
 namespace quarry::gui {
 
 namespace {
+
+// The session's dialog D, prepared (tables listed again) and shown modally.
+template <class D>
+void OpenPrepared(Workbench& bench) {
+  D& dialog = bench.Dialog<D>();
+  dialog.Prepare();
+  dialog.exec();
+}
 
 QString ChooseResultFile(QWidget& window, const QString& caption, const QString& filter) {
   EnsureWorkingFolder();
@@ -85,6 +101,14 @@ void BindCommands(CommandMap& map, MainWindow& window) {
     const QString file = ChooseResultFile(window, "Rules View", "Rules (*.rules)");
     if (!file.isEmpty()) ShowRules(&window, file.toStdString());
   });
+  map.Bind(kCmdClustering, [&bench] { OpenPrepared<ClusteringDialog>(bench); });
+  map.Bind(kCmdKNearestNeighbour, [&bench] { OpenPrepared<KnnDialog>(bench); });
+  map.Bind(kCmdDiscretization, [&bench] { OpenPrepared<DiscretizationDialog>(bench); });
+  map.Bind(kCmdStatisticalAnalysis, [&bench] { OpenPrepared<StatisticalAnalysisDialog>(bench); });
+  map.Bind(kCmdNullValueSubstitution, [&bench] { OpenPrepared<NullSubstitutionDialog>(bench); });
+  map.Bind(kCmdSampling, [&bench] { OpenPrepared<SamplingDialog>(bench); });
+  map.Bind(kCmdScaling, [&bench] { OpenPrepared<ScalingDialog>(bench); });
+  map.Bind(kCmdGraphicAnalysis, [&bench] { OpenPrepared<GraphicVisualizationDialog>(bench); });
   map.Bind(kCmdAbout, [&window] {
     AboutDialog about(&window);
     about.exec();
