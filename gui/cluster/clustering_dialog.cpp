@@ -13,6 +13,7 @@
 #include "core/data/rand.h"
 #include "gui/app/workbench.h"
 #include "gui/query/query_set_dialog.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui {
@@ -93,16 +94,12 @@ void ClusteringDialog::Prepare() {
     return;
   }
   for (const std::string& table : *tables) tables_->addItem(QString::fromStdString(table));
-  const QList<QListWidgetItem*> found = tables_->findItems(previous, Qt::MatchExactly);
-  if (!found.isEmpty()) tables_->setCurrentItem(found.first());
+  ChooseItem(tables_, previous);
 }
 
 QString ClusteringDialog::StatusText() const { return status_->text(); }
 
-QString ClusteringDialog::SelectedTable() const {
-  QListWidgetItem* item = tables_->currentItem();
-  return item ? item->text() : QString();
-}
+QString ClusteringDialog::SelectedTable() const { return ChosenText(tables_); }
 
 void ClusteringDialog::Execute() {
   if (runner_.IsRunning()) {

@@ -166,9 +166,9 @@ ChartData GraphicVisualizationDialog::Data() const {
   data.series = grid_->horizontalHeaderItem(heightColumn)->text();
   const bool probability = heightColumn > 0;
   for (int row = 0; row < grid_->rowCount(); ++row) {
-    // A probability is drawn over its value; a value alone over its row label.
-    data.categories << (probability ? grid_->item(row, 0)->text()
-                                    : grid_->verticalHeaderItem(row)->text());
+    // A probability is drawn over its value; a value alone over its row's number, which fits
+    // under the narrow columns of a long list where "Value 12" would not.
+    data.categories << (probability ? grid_->item(row, 0)->text() : QString::number(row + 1));
     const auto height = ParseNumber(grid_->item(row, heightColumn)->text().toStdString());
     data.heights.push_back(height.value_or(0.0));
   }
@@ -199,8 +199,7 @@ bool GraphicVisualizationDialog::SaveChart(const QString& path) {
 void GraphicVisualizationDialog::ChooseSaveFile() {
   EnsureWorkingFolder();
   QString path = CurrentPrompts().SaveFileName(
-      this, "Save Chart", QString::fromStdString(WorkingFolder().string()),
-      "PNG images (*.png)");
+      this, "Save Chart", QString::fromStdString(WorkingFolder().string()), "PNG images (*.png)");
   if (path.isEmpty()) return;
   if (!path.endsWith(".png", Qt::CaseInsensitive)) path += ".png";
   SaveChart(path);

@@ -6,6 +6,8 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLinearGradient>
 #include <QPieSeries>
@@ -13,6 +15,7 @@
 #include <QStackedBarSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 namespace quarry::gui {
 
@@ -30,7 +33,7 @@ struct Range {
 };
 
 Range HeightRange(const std::vector<double>& heights) {
-  Range range;
+  Range range{0, 0};
   for (double height : heights) {
     range.low = std::min(range.low, height);
     range.high = std::max(range.high, height);
@@ -46,6 +49,7 @@ Range HeightRange(const std::vector<double>& heights) {
 QCategoryAxis* CategoryAxis(const QStringList& categories) {
   auto* axis = new QCategoryAxis;
   axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+  axis->setStartValue(0.5);
   for (int i = 0; i < categories.size(); ++i) axis->append(categories[i], i + 1.5);
   axis->setRange(0.5, categories.size() + 0.5);
   return axis;
@@ -84,8 +88,10 @@ void Attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
   series->attachAxis(y);
 }
 
-QAreaSeries* Area(QLineSeries* upper, const QColor& colour, bool gradient) {
-  auto* area = new QAreaSeries(upper);
+// The area under `upper` and, when given, over `lower`.
+QAreaSeries* Area(QLineSeries* upper, const QColor& colour, bool gradient,
+                  QLineSeries* lower = nullptr) {
+  auto* area = new QAreaSeries(upper, lower);
   if (gradient) {
     QLinearGradient fill(QPointF(0, 0), QPointF(1, 0));
     fill.setCoordinateMode(QGradient::ObjectBoundingMode);
@@ -103,8 +109,8 @@ void DrawBars(QChart* chart, const ChartData& data, const ChartLook& look, QAbst
   auto* set = new QBarSet(data.series);
   for (double height : data.heights) set->append(height);
   set->setColor(kFace);
-  QAbstractBarSeries* bars = look.stacking ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries)
-                                           : new QBarSeries;
+  QAbstractBarSeries* bars =
+      look.stacking ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries) : new QBarSeries;
   bars->append(set);
   bars->setBarWidth(kBarWidth);
   auto* x = new QBarCategoryAxis;
@@ -117,10 +123,11 @@ void DrawBars(QChart* chart, const ChartData& data, const ChartLook& look, QAbst
 // The shapes of a 3D kind: a darker copy shifted up and to the right first, the face over it.
 void DrawWithDepth(QChart* chart, const ChartData& data, ChartKind kind, QAbstractAxis* y,
                    const Range& range) {
+  const QPointF depth(0.18, (range.high - range.low) * 0.04);
   auto* x = CategoryAxis(data.categories);
   x->setTitleText(kAxisX);
+  x->setMax(x->max() + depth.x());
   chart->addAxis(x, Qt::AlignBottom);
-  const QPointF depth(0.18, (range.high - range.low) * 0.04);
   const QColor back = kFace.darker(170);
   const bool bars = kind == ChartKind::kHistogram3D;
   if (kind == ChartKind::kStep3D) {
@@ -132,9 +139,14 @@ void DrawWithDepth(QChart* chart, const ChartData& data, ChartKind kind, QAbstra
     face->setName(data.series);
     Attach(chart, face, x, y);
   } else {
-    QAreaSeries* shadow = Area(bars ? Outline(data.heights, true, depth)
-                                    : Polyline(data.heights, depth),
-                               back, false);
+    // The copy stands on the shifted floor, so nothing of it shows between the bars.
+    auto* floor = new QLineSeries;
+    floor->append(depth.x(), depth.y());
+    floor->append(static_cast<double>(data.heights.size()) + 1 + depth.x(), depth.y());
+    QAreaSeries* shadow =
+        Area(bars ? Outline(data.heights, true, depth) : Polyline(data.heights, depth), back, false,
+             floor);
+    shadow->setPen(Qt::NoPen);
     Attach(chart, shadow, x, y);
     QAreaSeries* face =
         Area(bars ? Outline(data.heights, true, {}) : Polyline(data.heights, {}), kFace, true);

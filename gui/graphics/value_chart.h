@@ -15,10 +15,9 @@ enum class ChartKind { kHistogram, kPie, kArea, kStep, kHistogram3D, kArea3D, kS
 
 // The popup menu's caption of a kind ("Histogram", "Histogram 3D", ...).
 QString ChartKindCaption(ChartKind kind);
-inline constexpr ChartKind kChartKinds[] = {ChartKind::kHistogram,   ChartKind::kPie,
-                                            ChartKind::kArea,        ChartKind::kStep,
-                                            ChartKind::kHistogram3D, ChartKind::kArea3D,
-                                            ChartKind::kStep3D};
+inline constexpr ChartKind kChartKinds[] = {
+    ChartKind::kHistogram,   ChartKind::kPie,    ChartKind::kArea,  ChartKind::kStep,
+    ChartKind::kHistogram3D, ChartKind::kArea3D, ChartKind::kStep3D};
 
 struct ChartData {
   QString series;          // the grid column the heights come from ("Value", "Probability")

@@ -16,6 +16,7 @@
 #include "gui/app/workbench.h"
 #include "gui/query/query_set_dialog.h"
 #include "gui/ui/dialog_progress.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui {
@@ -66,11 +67,15 @@ KnnDialog::KnnDialog(Workbench& workbench, QWidget* parent)
   for (QWidget* widget : std::initializer_list<QWidget*>{ok_, view_, weight_, k_})
     widget->setEnabled(false);
 
-  connect(trainTables_, &QListWidget::currentTextChanged, this, &KnnDialog::ChooseTrainTable);
-  connect(testTables_, &QListWidget::currentTextChanged, this, &KnnDialog::ChooseTestTable);
-  connect(fields_, &QListWidget::currentRowChanged, this, &KnnDialog::ShowFieldDistance);
-  connect(distances_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0) ChooseDistance(static_cast<knn::DistanceKind>(row));
+  connect(trainTables_, &QListWidget::itemSelectionChanged, this,
+          [this] { ChooseTrainTable(ChosenText(trainTables_)); });
+  connect(testTables_, &QListWidget::itemSelectionChanged, this,
+          [this] { ChooseTestTable(ChosenText(testTables_)); });
+  connect(fields_, &QListWidget::itemSelectionChanged, this, &KnnDialog::ShowFieldDistance);
+  connect(distances_, &QListWidget::itemSelectionChanged, this, [this] {
+    const QList<QListWidgetItem*> chosen = distances_->selectedItems();
+    if (!chosen.isEmpty())
+      ChooseDistance(static_cast<knn::DistanceKind>(distances_->row(chosen.first())));
   });
   connect(ok_, &QPushButton::clicked, this, &KnnDialog::Classify);
   connect(view_, &QPushButton::clicked, this, &KnnDialog::View);
@@ -130,17 +135,11 @@ void KnnDialog::Prepare() {
 
 QString KnnDialog::StatusText() const { return status_->text(); }
 
-QString KnnDialog::Selected(const QListWidget* list) const {
-  const QListWidgetItem* item = list->currentItem();
-  return item ? item->text() : QString();
-}
-
 void KnnDialog::ChooseTrainTable(const QString& table) {
-  if (Selected(trainTables_) != table) {
-    const QList<QListWidgetItem*> found = trainTables_->findItems(table, Qt::MatchExactly);
-    if (found.isEmpty()) return;
-    const QSignalBlocker block(trainTables_);
-    trainTables_->setCurrentItem(found.first());
+  if (ChosenText(trainTables_) != table) {
+    // Choosing the item runs this again, through the list's signal.
+    ChooseItem(trainTables_, table);
+    return;
   }
   for (QWidget* widget : std::initializer_list<QWidget*>{ok_, weight_, k_})
     widget->setEnabled(false);
@@ -174,11 +173,9 @@ void KnnDialog::ChooseTrainTable(const QString& table) {
 
 void KnnDialog::ChooseTestTable(const QString& table) {
   if (table.isEmpty()) return;
-  if (Selected(testTables_) != table) {
-    const QList<QListWidgetItem*> found = testTables_->findItems(table, Qt::MatchExactly);
-    if (found.isEmpty()) return;
-    const QSignalBlocker block(testTables_);
-    testTables_->setCurrentItem(found.first());
+  if (ChosenText(testTables_) != table) {
+    ChooseItem(testTables_, table);
+    return;
   }
   for (QWidget* widget : std::initializer_list<QWidget*>{ok_, view_, weight_, k_})
     widget->setEnabled(true);
@@ -192,7 +189,7 @@ void KnnDialog::ChooseTestTable(const QString& table) {
     return;
   }
   std::vector<std::string> names;
-  if (!source.FieldNames(SelectAllFrom(Selected(trainTables_).toStdString()), names)) {
+  if (!source.FieldNames(SelectAllFrom(ChosenText(trainTables_).toStdString()), names)) {
     status_->setText(QString::fromStdString(source.LastError()));
     return;
   }
@@ -206,18 +203,20 @@ void KnnDialog::ChooseTestTable(const QString& table) {
 }
 
 void KnnDialog::ShowFieldDistance() {
-  const auto at = fieldDistances_.find(Selected(fields_));
+  const auto at = fieldDistances_.find(ChosenText(fields_));
   const QSignalBlocker block(distances_);
-  distances_->setCurrentRow(at == fieldDistances_.end() ? -1 : static_cast<int>(at->second));
+  distances_->clearSelection();
+  if (at != fieldDistances_.end())
+    distances_->setCurrentRow(static_cast<int>(at->second), QItemSelectionModel::ClearAndSelect);
 }
 
 void KnnDialog::ChooseDistance(knn::DistanceKind kind) {
-  const auto at = fieldDistances_.find(Selected(fields_));
+  const auto at = fieldDistances_.find(ChosenText(fields_));
   if (at == fieldDistances_.end()) return;
   at->second = kind;
   {
     const QSignalBlocker block(distances_);
-    distances_->setCurrentRow(static_cast<int>(kind));
+    distances_->setCurrentRow(static_cast<int>(kind), QItemSelectionModel::ClearAndSelect);
   }
   EnableQ();
 }
@@ -231,8 +230,8 @@ void KnnDialog::EnableQ() {
 
 void KnnDialog::Classify() {
   knn::KnnParams params;
-  params.train = Selected(trainTables_).toStdString();
-  params.test = Selected(testTables_).toStdString();
+  params.train = ChosenText(trainTables_).toStdString();
+  params.test = ChosenText(testTables_).toStdString();
   if (params.train.empty() || params.test.empty()) {
     status_->setText(knn::kSelectTables);
     return;
@@ -257,8 +256,7 @@ void KnnDialog::Classify() {
     result = knn::RunKnn(
         source, params, report,
         [this](const std::string& notice) {
-          CurrentPrompts().Message(this, QMessageBox::Information,
-                                   QString::fromStdString(notice));
+          CurrentPrompts().Message(this, QMessageBox::Information, QString::fromStdString(notice));
         },
         progress);
   }
@@ -274,7 +272,7 @@ void KnnDialog::Classify() {
 }
 
 void KnnDialog::View() {
-  const QString test = Selected(testTables_);
+  const QString test = ChosenText(testTables_);
   if (test.isEmpty()) return;
   DataSource& source = workbench_.Source();
   source.SetCurrentTable(test.toStdString());
@@ -284,7 +282,6 @@ void KnnDialog::View() {
 void KnnDialog::CancelTest() {
   {
     const QSignalBlocker block(testTables_);
-    testTables_->setCurrentItem(nullptr);
     testTables_->clearSelection();
   }
   k_->setText(kDefaultK);

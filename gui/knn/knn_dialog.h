@@ -37,7 +37,6 @@ class KnnDialog : public QDialog {
   void CancelTest();
 
  private:
-  QString Selected(const QListWidget* list) const;
   void ShowFieldDistance();
   void EnableQ();
 

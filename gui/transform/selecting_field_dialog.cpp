@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "gui/ui/list_choice.h"
+
 namespace quarry::gui {
 
 SelectingFieldDialog::SelectingFieldDialog(const QStringList& fields, QWidget* parent)
@@ -25,9 +27,6 @@ SelectingFieldDialog::SelectingFieldDialog(const QStringList& fields, QWidget* p
   resize(300, 280);
 }
 
-QString SelectingFieldDialog::Field() const {
-  const QListWidgetItem* item = fields_->currentItem();
-  return item ? item->text() : QString();
-}
+QString SelectingFieldDialog::Field() const { return ChosenText(fields_); }
 
 }  // namespace quarry::gui

@@ -7,13 +7,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <tuple>
 
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 #include "gui/app/workbench.h"
 #include "gui/transform/selecting_field_dialog.h"
-#include "gui/transform/table_field_lists.h"
 #include "gui/transform/transform_run.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui {
@@ -21,8 +22,8 @@ namespace quarry::gui {
 namespace {
 
 constexpr Statistic kStatistics[] = {
-    Statistic::kAverage,     Statistic::kMode,       Statistic::kMedian,
-    Statistic::kStDeviation, Statistic::kMin,        Statistic::kMax,
+    Statistic::kAverage,     Statistic::kMode,          Statistic::kMedian,
+    Statistic::kStDeviation, Statistic::kMin,           Statistic::kMax,
     Statistic::kValueNumber, Statistic::kMissingValues, Statistic::kCorrelation};
 
 // "St Deviation" -> "stDeviation": the object names of a statistic's button and result box.
@@ -43,10 +44,10 @@ StatisticalAnalysisDialog::StatisticalAnalysisDialog(Workbench& workbench, QWidg
   fields_ = new QListWidget(this);
   fields_->setObjectName("fields");
   status_ = NewStatusLine(this);
-  connect(tables_, &QListWidget::currentTextChanged, this,
-          &StatisticalAnalysisDialog::ChooseTable);
-  connect(fields_, &QListWidget::currentTextChanged, this,
-          [this](const QString& entry) { EnableButtons(!entry.isEmpty()); });
+  connect(tables_, &QListWidget::itemSelectionChanged, this,
+          [this] { ChooseTable(ChosenText(tables_)); });
+  connect(fields_, &QListWidget::itemSelectionChanged, this,
+          [this] { EnableButtons(!ChosenText(fields_).isEmpty()); });
 
   auto* statistics = new QGridLayout;
   int row = 0;
@@ -57,6 +58,7 @@ StatisticalAnalysisDialog::StatisticalAnalysisDialog(Workbench& workbench, QWidg
     auto* result = new QLineEdit(this);
     result->setObjectName(ObjectName(statistic) + "Result");
     result->setReadOnly(true);
+    result->setMinimumWidth(200);
     connect(button, &QPushButton::clicked, this, [this, statistic] { Compute(statistic); });
     buttons_[statistic] = button;
     results_[statistic] = result;
@@ -84,11 +86,11 @@ StatisticalAnalysisDialog::StatisticalAnalysisDialog(Workbench& workbench, QWidg
   closing->addWidget(close);
   closing->addWidget(cancel);
   layout->addLayout(closing, 3, 0, 1, 3);
-  resize(720, 400);
+  resize(800, 400);
 }
 
 void StatisticalAnalysisDialog::Prepare() {
-  const QString table = CurrentText(tables_);
+  const QString table = ChosenText(tables_);
   const QSignalBlocker block(tables_);
   tables_->clear();
   status_->clear();
@@ -105,14 +107,15 @@ void StatisticalAnalysisDialog::Prepare() {
     return;
   }
   for (const std::string& name : names) tables_->addItem(QString::fromStdString(name));
-  SelectListItem(tables_, table);
+  ChooseItem(tables_, table);
 }
 
 void StatisticalAnalysisDialog::ChooseTable(const QString& table) {
   if (table.isEmpty()) return;
-  if (CurrentText(tables_) != table) {
-    const QSignalBlocker block(tables_);
-    if (!SelectListItem(tables_, table)) return;
+  if (ChosenText(tables_) != table) {
+    // Choosing the item runs this again, through the list's signal.
+    ChooseItem(tables_, table);
+    return;
   }
   DataSource& source = workbench_.Source();
   TryExclusiveUse exclusive(source);
@@ -133,7 +136,7 @@ void StatisticalAnalysisDialog::ChooseTable(const QString& table) {
 }
 
 bool StatisticalAnalysisDialog::ChooseField(const QString& entry) {
-  return SelectListItem(fields_, entry);
+  return ChooseItem(fields_, entry);
 }
 
 QString StatisticalAnalysisDialog::Result(Statistic statistic) const {
@@ -143,7 +146,7 @@ QString StatisticalAnalysisDialog::Result(Statistic statistic) const {
 QString StatisticalAnalysisDialog::StatusText() const { return status_->text(); }
 
 void StatisticalAnalysisDialog::Compute(Statistic statistic) {
-  const QString entry = CurrentText(fields_);
+  const QString entry = ChosenText(fields_);
   if (entry.isEmpty()) return;
   StatisticParams params;
   std::tie(params.table, params.column) = SplitFieldEntry(entry.toStdString());
@@ -176,6 +179,7 @@ void StatisticalAnalysisDialog::Compute(Statistic statistic) {
     return Status::Ok();
   });
   results_.at(statistic)->setText(text);
+  results_.at(statistic)->setCursorPosition(0);
 }
 
 void StatisticalAnalysisDialog::EnableButtons(bool enabled) {

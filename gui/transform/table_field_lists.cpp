@@ -5,32 +5,22 @@
 
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui {
 
-bool SelectListItem(QListWidget* list, const QString& text) {
-  const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-  if (found.isEmpty()) return false;
-  list->setCurrentItem(found.first());
-  return true;
-}
-
-QString CurrentText(const QListWidget* list) {
-  const QListWidgetItem* item = list ? list->currentItem() : nullptr;
-  return item ? item->text() : QString();
-}
-
 TableFieldLists::TableFieldLists(DataSource& source, QListWidget* tables, QListWidget* fields,
                                  QObject* parent)
     : QObject(parent), source_(source), tables_(tables), fields_(fields) {
-  connect(tables_, &QListWidget::currentTextChanged, this, [this](const QString& table) {
+  connect(tables_, &QListWidget::itemSelectionChanged, this, [this] {
     QString why;
     if (!RefreshFields(&why)) emit Busy(why);
-    emit TableChosen(table);
+    emit TableChosen(Table());
   });
   if (fields_) {
-    connect(fields_, &QListWidget::currentTextChanged, this, &TableFieldLists::FieldChosen);
+    connect(fields_, &QListWidget::itemSelectionChanged, this,
+            [this] { emit FieldChosen(Field()); });
   }
 }
 
@@ -56,10 +46,10 @@ bool TableFieldLists::Refresh(QString* why) {
   {
     const QSignalBlocker block(tables_);
     for (const std::string& name : names) tables_->addItem(QString::fromStdString(name));
-    SelectListItem(tables_, table);
+    ChooseItem(tables_, table);
   }
   if (!RefreshFields(why)) return false;
-  if (fields_) SelectListItem(fields_, field);
+  if (fields_) ChooseItem(fields_, field);
   return true;
 }
 
@@ -81,16 +71,16 @@ bool TableFieldLists::RefreshFields(QString* why) {
     return false;
   }
   for (const std::string& name : names) fields_->addItem(QString::fromStdString(name));
-  SelectListItem(fields_, field);
+  ChooseItem(fields_, field);
   return true;
 }
 
-QString TableFieldLists::Table() const { return CurrentText(tables_); }
-QString TableFieldLists::Field() const { return CurrentText(fields_); }
+QString TableFieldLists::Table() const { return ChosenText(tables_); }
+QString TableFieldLists::Field() const { return ChosenText(fields_); }
 
-bool TableFieldLists::SelectTable(const QString& table) { return SelectListItem(tables_, table); }
+bool TableFieldLists::SelectTable(const QString& table) { return ChooseItem(tables_, table); }
 bool TableFieldLists::SelectField(const QString& field) {
-  return fields_ && SelectListItem(fields_, field);
+  return fields_ && ChooseItem(fields_, field);
 }
 
 }  // namespace quarry::gui

@@ -46,8 +46,4 @@ class TableFieldLists : public QObject {
   QListWidget* fields_;
 };
 
-// Selects the item of `list` whose text is `text`; false when there is none.
-bool SelectListItem(QListWidget* list, const QString& text);
-QString CurrentText(const QListWidget* list);
-
 }  // namespace quarry::gui

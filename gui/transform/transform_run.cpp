@@ -40,8 +40,8 @@ Status RunTransform(QWidget* parent, DataSource& source, QLabel* status,
   status->repaint();
   const Status done = work(source);
   status->clear();
-  if (!done.ok()) CurrentPrompts().Message(parent, QMessageBox::Warning,
-                                           QString::fromStdString(done.message()));
+  if (!done.ok())
+    CurrentPrompts().Message(parent, QMessageBox::Warning, QString::fromStdString(done.message()));
   return done;
 }
 

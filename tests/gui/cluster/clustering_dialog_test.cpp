@@ -2,11 +2,11 @@
 // parameter checks, a run whose tables agree with the data, the result buttons around a run,
 // and what it says while a job or the database is busy.
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
-#include <QLabel>
 
 #include "gui/app/command_table.h"
 #include "gui/app/job_center.h"
@@ -82,11 +82,13 @@ class ClusteringDialogTest : public QObject {
 
     DataSource& source = window_->Source();
     // Every distinct row once, its frequency summing to the table, clusters 0..K-1.
-    const Rows expected = testing::ReadRows(
-        source, "select (select count(*) from baskets), count(*), 0, 2 from "
-                "(select distinct * from baskets)");
-    QCOMPARE(testing::ReadRows(source, "select sum(Frequence), count(*), min(NumberClustering), "
-                                       "max(NumberClustering) from Clusterbaskets"),
+    const Rows expected =
+        testing::ReadRows(source,
+                          "select (select count(*) from baskets), count(*), 0, 2 from "
+                          "(select distinct * from baskets)");
+    QCOMPARE(testing::ReadRows(source,
+                               "select sum(Frequence), count(*), min(NumberClustering), "
+                               "max(NumberClustering) from Clusterbaskets"),
              expected);
     // The statistics table agrees with the cluster table, cluster by cluster.
     const Rows perCluster = testing::ReadRows(
@@ -94,8 +96,9 @@ class ClusteringDialogTest : public QObject {
         "select NumberClustering, sum(Frequence), count(*) from Clusterbaskets group by "
         "NumberClustering order by NumberClustering");
     const Rows stats = testing::ReadRows(
-        source, "select [Number Clustering], N, NumberOfIndividuals from StatisticClusterbaskets "
-                "order by [Number Clustering]");
+        source,
+        "select [Number Clustering], N, NumberOfIndividuals from StatisticClusterbaskets "
+        "order by [Number Clustering]");
     QCOMPARE(stats, perCluster);
   }
 

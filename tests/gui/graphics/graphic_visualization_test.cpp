@@ -5,6 +5,7 @@
 #include <QAbstractAxis>
 #include <QAreaSeries>
 #include <QBarSeries>
+#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QPieSeries>
 #include <QPointer>
+#include <QPushButton>
 #include <QStackedBarSeries>
 #include <QTableWidget>
 #include <set>
@@ -125,7 +127,7 @@ class GraphicVisualizationTest : public QObject {
       QCOMPARE(chart->axes(Qt::Horizontal)[0]->titleText(), QString("ASSE X"));
       QCOMPARE(chart->axes(Qt::Vertical)[0]->titleText(), QString("ASSE Y"));
       // The 3D kinds draw their face over an offset copy that gives the depth.
-      QCOMPARE(chart->series().size(), kind.endsWith("3D") ? 2 : 1);
+      QCOMPARE(int(chart->series().size()), kind.endsWith("3D") ? 2 : 1);
     }
 
     MenuAction(menu, "Histogram")->trigger();
@@ -161,7 +163,8 @@ class GraphicVisualizationTest : public QObject {
     QVERIFY(colours.size() > 8);
     QVERIFY(prompts_->boxes.isEmpty());
 
-    QVERIFY(!dialog.SaveChart(QString::fromStdString((home_->path() / "no/such/dir/x.png").string())));
+    QVERIFY(
+        !dialog.SaveChart(QString::fromStdString((home_->path() / "no/such/dir/x.png").string())));
     QCOMPARE(prompts_->boxes.size(), 1);
   }
 
