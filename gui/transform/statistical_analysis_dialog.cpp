@@ -6,13 +6,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <tuple>
 
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 #include "gui/app/workbench.h"
 #include "gui/transform/selecting_field_dialog.h"
+#include "gui/transform/table_field_lists.h"
 #include "gui/transform/transform_run.h"
 #include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
@@ -44,8 +44,8 @@ StatisticalAnalysisDialog::StatisticalAnalysisDialog(Workbench& workbench, QWidg
   fields_ = new QListWidget(this);
   fields_->setObjectName("fields");
   status_ = NewStatusLine(this);
-  connect(tables_, &QListWidget::itemSelectionChanged, this,
-          [this] { ChooseTable(ChosenText(tables_)); });
+  lists_ = new TableFieldLists(workbench.Source(), tables_, nullptr, this);
+  connect(lists_, &TableFieldLists::TableChosen, this, &StatisticalAnalysisDialog::ChooseTable);
   connect(fields_, &QListWidget::itemSelectionChanged, this,
           [this] { EnableButtons(!ChosenText(fields_).isEmpty()); });
 
@@ -90,31 +90,15 @@ StatisticalAnalysisDialog::StatisticalAnalysisDialog(Workbench& workbench, QWidg
 }
 
 void StatisticalAnalysisDialog::Prepare() {
-  const QString table = ChosenText(tables_);
-  const QSignalBlocker block(tables_);
-  tables_->clear();
-  status_->clear();
-  DataSource& source = workbench_.Source();
-  if (!source.IsOpen()) return;
-  TryExclusiveUse exclusive(source);
-  if (!exclusive.Owns()) {
-    status_->setText(kSystemBusy);
-    return;
-  }
-  std::vector<std::string> names;
-  if (!source.ListTables(names)) {
-    status_->setText(QString::fromStdString(source.LastError()));
-    return;
-  }
-  for (const std::string& name : names) tables_->addItem(QString::fromStdString(name));
-  ChooseItem(tables_, table);
+  QString why;
+  status_->setText(lists_->Refresh(&why) ? QString() : why);
 }
 
 void StatisticalAnalysisDialog::ChooseTable(const QString& table) {
   if (table.isEmpty()) return;
-  if (ChosenText(tables_) != table) {
+  if (lists_->Table() != table) {
     // Choosing the item runs this again, through the list's signal.
-    ChooseItem(tables_, table);
+    lists_->SelectTable(table);
     return;
   }
   DataSource& source = workbench_.Source();

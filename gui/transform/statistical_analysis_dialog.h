@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace quarry::gui {
 
+class TableFieldLists;
 class Workbench;
 
 class StatisticalAnalysisDialog : public QDialog {
@@ -39,6 +40,7 @@ class StatisticalAnalysisDialog : public QDialog {
 
   Workbench& workbench_;
   QListWidget* tables_;
+  TableFieldLists* lists_;
   QListWidget* fields_;
   std::map<Statistic, QPushButton*> buttons_;
   std::map<Statistic, QLineEdit*> results_;

@@ -27,16 +27,14 @@ class ClusteringDialogTest : public QObject {
 
  private slots:
   void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
+    session_ = std::make_unique<testing::Session>();
+    home_ = &session_->home;
+    prompts_ = &session_->prompts;
+    window_ = &session_->window;
   }
   void cleanup() {
     window_->Jobs().WaitForWorkers(60000);
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
+    session_.reset();
   }
 
   void menuCommandOffersOnlyNumericTables() {
@@ -163,9 +161,10 @@ class ClusteringDialogTest : public QObject {
   static void Execute(ClusteringDialog& dialog) { Child<QPushButton>(&dialog, "1068")->click(); }
   static QString Status(ClusteringDialog& dialog) { return Child<QLabel>(&dialog, "1375")->text(); }
 
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<testing::Session> session_;
+  testing::TempHome* home_ = nullptr;
+  testing::RecordingPrompts* prompts_ = nullptr;
+  MainWindow* window_ = nullptr;
 };
 
 }  // namespace

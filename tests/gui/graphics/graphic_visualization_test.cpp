@@ -46,16 +46,12 @@ class GraphicVisualizationTest : public QObject {
 
  private slots:
   void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
+    session_ = std::make_unique<testing::Session>();
+    home_ = &session_->home;
+    prompts_ = &session_->prompts;
+    window_ = &session_->window;
   }
-  void cleanup() {
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
+  void cleanup() { session_.reset(); }
 
   void gridsShowValuesAndProbabilities() {
     QString title;
@@ -175,9 +171,10 @@ class GraphicVisualizationTest : public QObject {
     return dialog;
   }
 
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<testing::Session> session_;
+  testing::TempHome* home_ = nullptr;
+  testing::RecordingPrompts* prompts_ = nullptr;
+  MainWindow* window_ = nullptr;
 };
 
 }  // namespace

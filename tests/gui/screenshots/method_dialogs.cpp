@@ -147,8 +147,10 @@ int main(int argc, char** argv) {
   ok = Capture(graphics, out.filePath("graphic_visualization.png")) && ok;
   graphics.Lists().SelectField("temperature");
   graphics.SetProbability(false);
-  graphics.Graph(ChartKind::kStep);
-  ok = Capture(graphics, out.filePath("graphic_visualization_step.png")) && ok;
+  graphics.Graph(ChartKind::kArea3D);
+  ok = Capture(graphics, out.filePath("graphic_visualization_area3d.png")) && ok;
+  graphics.Graph(ChartKind::kStep3D);
+  ok = Capture(graphics, out.filePath("graphic_visualization_step3d.png")) && ok;
   graphics.Lists().SelectField("outlook");
   graphics.SetProbability(true);
   graphics.Graph(ChartKind::kPie);
