@@ -140,12 +140,13 @@ void DrawWithDepth(QChart* chart, const ChartData& data, ChartKind kind, QAbstra
     Attach(chart, face, x, y);
   } else {
     // The copy stands on the shifted floor, so nothing of it shows between the bars.
+    QLineSeries* upper = bars ? Outline(data.heights, true, depth) : Polyline(data.heights, depth);
     auto* floor = new QLineSeries;
-    floor->append(depth.x(), depth.y());
-    floor->append(static_cast<double>(data.heights.size()) + 1 + depth.x(), depth.y());
-    QAreaSeries* shadow =
-        Area(bars ? Outline(data.heights, true, depth) : Polyline(data.heights, depth), back, false,
-             floor);
+    if (upper->count() > 0) {
+      floor->append(upper->at(0).x(), depth.y());
+      floor->append(upper->at(upper->count() - 1).x(), depth.y());
+    }
+    QAreaSeries* shadow = Area(upper, back, false, floor);
     shadow->setPen(Qt::NoPen);
     Attach(chart, shadow, x, y);
     QAreaSeries* face =
