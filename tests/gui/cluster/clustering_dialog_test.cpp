@@ -22,21 +22,10 @@ namespace {
 using testing::Child;
 using testing::Rows;
 
-class ClusteringDialogTest : public QObject {
+class ClusteringDialogTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    session_ = std::make_unique<testing::Session>();
-    home_ = &session_->home;
-    prompts_ = &session_->prompts;
-    window_ = &session_->window;
-  }
-  void cleanup() {
-    window_->Jobs().WaitForWorkers(60000);
-    session_.reset();
-  }
-
   void menuCommandOffersOnlyNumericTables() {
     QStringList offered;
     QString title;
@@ -160,11 +149,6 @@ class ClusteringDialogTest : public QObject {
   }
   static void Execute(ClusteringDialog& dialog) { Child<QPushButton>(&dialog, "1068")->click(); }
   static QString Status(ClusteringDialog& dialog) { return Child<QLabel>(&dialog, "1375")->text(); }
-
-  std::unique_ptr<testing::Session> session_;
-  testing::TempHome* home_ = nullptr;
-  testing::RecordingPrompts* prompts_ = nullptr;
-  MainWindow* window_ = nullptr;
 };
 
 }  // namespace

@@ -41,18 +41,10 @@ QAction* MenuAction(QMenu& menu, const QString& text) {
   return nullptr;
 }
 
-class GraphicVisualizationTest : public QObject {
+class GraphicVisualizationTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    session_ = std::make_unique<testing::Session>();
-    home_ = &session_->home;
-    prompts_ = &session_->prompts;
-    window_ = &session_->window;
-  }
-  void cleanup() { session_.reset(); }
-
   void gridsShowValuesAndProbabilities() {
     QString title;
     QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
@@ -170,11 +162,6 @@ class GraphicVisualizationTest : public QObject {
     dialog.Prepare();
     return dialog;
   }
-
-  std::unique_ptr<testing::Session> session_;
-  testing::TempHome* home_ = nullptr;
-  testing::RecordingPrompts* prompts_ = nullptr;
-  MainWindow* window_ = nullptr;
 };
 
 }  // namespace

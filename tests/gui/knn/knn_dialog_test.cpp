@@ -28,18 +28,10 @@ QStringList Items(QListWidget* list) {
   return items;
 }
 
-class KnnDialogTest : public QObject {
+class KnnDialogTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    session_ = std::make_unique<testing::Session>();
-    home_ = &session_->home;
-    prompts_ = &session_->prompts;
-    window_ = &session_->window;
-  }
-  void cleanup() { session_.reset(); }
-
   void choosingTablesEnablesTheControls() {
     QString title;
     QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
@@ -181,11 +173,6 @@ class KnnDialogTest : public QObject {
     dialog.Prepare();
     return dialog;
   }
-
-  std::unique_ptr<testing::Session> session_;
-  testing::TempHome* home_ = nullptr;
-  testing::RecordingPrompts* prompts_ = nullptr;
-  MainWindow* window_ = nullptr;
 };
 
 }  // namespace

@@ -11,21 +11,10 @@
 #include <vector>
 
 #include "core/data/data_source.h"
-#include "gui/app/main_window.h"
-#include "tests/gui/support/gui_test_support.h"
 
 namespace quarry::gui::testing {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-// What each test of a method dialog starts from: a fresh working folder, recording prompts and
-// the main window on its own copy of the sample database.
-struct Session {
-  Session() { window.OpenStartDatabase({}); }
-  TempHome home;
-  RecordingPrompts prompts;
-  MainWindow window;
-};
 
 inline Rows ReadRows(DataSource& source, const std::string& sql) {
   Rows rows;

@@ -33,18 +33,10 @@ void PressOk(QDialog& dialog) {
   dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 }
 
-class TransformDialogsTest : public QObject {
+class TransformDialogsTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    session_ = std::make_unique<testing::Session>();
-    home_ = &session_->home;
-    prompts_ = &session_->prompts;
-    window_ = &session_->window;
-  }
-  void cleanup() { session_.reset(); }
-
   void menuCommandsOpenTheirDialogs() {
     const std::pair<int, QString> commands[] = {
         {kCmdDiscretization, "Discretization QUARRY"},
@@ -317,11 +309,6 @@ class TransformDialogsTest : public QObject {
     dialog.Prepare();
     return dialog;
   }
-
-  std::unique_ptr<testing::Session> session_;
-  testing::TempHome* home_ = nullptr;
-  testing::RecordingPrompts* prompts_ = nullptr;
-  MainWindow* window_ = nullptr;
 };
 
 }  // namespace
