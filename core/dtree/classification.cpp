@@ -13,43 +13,15 @@ class CaseSpreader {
   CaseSpreader(std::vector<float>& classSum, LeafVote vote) : sum_(classSum), vote_(vote) {}
 
   void Spread(Case c, const TreeNode& node, float w) {
-    switch (node.NodeType) {
-      case kLeaf:
-        Vote(node, w);
-        return;
-      case kDiscreteTest: {
-        const int v = DVal(c, node.Tested());
-        if (v >= 1 && v <= node.Forks) {
-          Spread(c, node.Child(v), w);
-        } else {
-          SpreadAll(c, node, w);
-        }
-        return;
-      }
-      case kCutTest: {
-        const float v = CVal(c, node.Tested());
-        if (v == kUnknown) {
-          SpreadAll(c, node, w);
-        } else {
-          Spread(c, node.Child(v <= node.Cont.Cut ? 1 : 2), w);
-        }
-        return;
-      }
-      case kSubsetTest: {
-        const int v = DVal(c, node.Tested());
-        if (v != kUnknownValue) {
-          for (int b = 1; b <= node.Forks; ++b) {
-            if (InSet(node.Discr.Subset[static_cast<size_t>(b)], v)) {
-              Spread(c, node.Child(b), w);
-              return;
-            }
-          }
-        }
-        SpreadAll(c, node, w);
-        return;
-      }
-      default:
-        return;
+    if (node.IsLeaf()) {
+      Vote(node, w);
+      return;
+    }
+    const int branch = RouteBranch(node, c);
+    if (branch > 0) {
+      Spread(c, node.Child(branch), w);
+    } else {
+      SpreadAll(c, node, w);
     }
   }
 
@@ -77,6 +49,30 @@ class CaseSpreader {
 };
 
 }  // namespace
+
+int RouteBranch(const TreeNode& node, Case c) {
+  switch (node.NodeType) {
+    case kDiscreteTest: {
+      const int v = DVal(c, node.Tested());
+      return v >= 1 && v <= node.Forks ? v : 0;
+    }
+    case kCutTest: {
+      const float v = CVal(c, node.Tested());
+      if (v == kUnknown) return 0;
+      return v <= node.Cont.Cut ? 1 : 2;
+    }
+    case kSubsetTest: {
+      const int v = DVal(c, node.Tested());
+      if (v == kUnknownValue) return 0;
+      for (int b = 1; b <= node.Forks; ++b) {
+        if (InSet(node.Discr.Subset[static_cast<size_t>(b)], v)) return b;
+      }
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
 
 int Classify(InductionEngine& engine, Case c, const TreeNode& tree, LeafVote vote) {
   std::vector<float>& classSum = engine.ClassSum;

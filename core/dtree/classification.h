@@ -11,6 +11,10 @@ namespace quarry::dtree {
 
 class InductionEngine;
 
+// The branch (1..Forks) a case follows at an inner node, or 0 when the test cannot decide and
+// the case goes down every branch with its weight shared.
+int RouteBranch(const TreeNode& node, Case c);
+
 enum class LeafVote {
   kDistribution,  // a leaf votes its class distribution (variant A)
   kWholeCase,     // a leaf reached with the whole weight votes its class alone (variant B)

@@ -14,6 +14,8 @@
 #include "core/dtree/trial_evaluation.h"
 #include "core/dtree/windowing.h"
 #include "core/pruning/prune_tree.h"
+#include "core/pruning/pruning_method.h"
+#include "core/pruning/pruning_tables.h"
 #include "core/treefiles/decision_rules_writer.h"
 #include "core/treefiles/decision_tree_writer.h"
 #include "core/treefiles/tree_file_names.h"
@@ -21,8 +23,6 @@
 namespace quarry::dtree {
 
 namespace {
-
-constexpr int kFoldTables = 10;
 
 bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
@@ -47,28 +47,26 @@ void AppendLine(const std::filesystem::path& path, const std::string& text,
 JobTables TablesForJob(const std::string& stem, int mode) {
   using namespace pruning;
   JobTables tables;
-  if (mode == kIterativeGrowingPruning) {
+  tables.test = TestTableName(stem, mode);
+  if (UsesTrainingHalves(mode)) {
     if (!Contains(stem, "_train1")) {
       tables.problem = "the training table's name must contain _train1";
       return tables;
     }
-    tables.required.push_back(ReplaceAll(stem, "_train1", "_train2"));
-    tables.test = ReplaceAll(stem, "_train1", "_test");
+    tables.required.push_back(SecondHalfName(stem));
     return tables;
   }
   if (!Contains(stem, "_data")) {
     tables.problem = "the training table's name must contain _data";
     return tables;
   }
-  tables.test = ReplaceAll(stem, "_data", "_test");
-  if (mode == kStandardPrune || mode == kPessimisticErrorPruning) return tables;
-  tables.required.push_back(ReplaceAll(stem, "_data", "_prune"));
-  if (mode == kErrorComplexityCV || mode == kErrorComplexityCV1SE ||
-      mode == kErrorComplexityNewCV || mode == kErrorComplexityNewCV1SE) {
-    const std::string base = ReplaceAll(stem, "_data", "");
-    for (int v = 1; v <= kFoldTables; ++v) {
-      tables.required.push_back(base + "_xt" + std::to_string(v));
-      tables.required.push_back(base + "_xs" + std::to_string(v));
+  if (!NeedsPruningTable(mode)) return tables;
+  tables.required.push_back(PruningTableName(stem));
+  if (NeedsFoldTables(mode)) {
+    const std::string base = BaseName(stem);
+    for (int v = 1; v <= kFoldPairs; ++v) {
+      tables.required.push_back(FoldTrainingName(base, v));
+      tables.required.push_back(FoldTestName(base, v));
     }
   }
   return tables;
@@ -168,6 +166,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   EvaluateTrials(engine, trees, vote);
   result.rawErrors = CountTreeErrors(engine, raw, vote);
   result.prunedErrors = CountTreeErrors(engine, pruned, vote);
+  result.evaluatedCases = engine.MaxItem() + 1;
 
   if (options.UNSEENS) {
     engine.Cases.FreeCases();
@@ -179,6 +178,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
     EvaluateTrials(engine, trees, vote);
     result.rawErrors = CountTreeErrors(engine, raw, vote);
     result.prunedErrors = CountTreeErrors(engine, pruned, vote);
+    result.evaluatedCases = engine.MaxItem() + 1;
     AppendLine(rawTreeFile, "\nerrors on test set:  " + std::to_string(result.rawErrors), result);
     AppendLine(prunedTreeFile, "\nerrors on test set:  " + std::to_string(result.prunedErrors),
                result);

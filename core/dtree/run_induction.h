@@ -18,10 +18,11 @@ namespace quarry::dtree {
 class InductionEngine;
 
 struct InductionResult {
-  int rawErrors = 0;     // errors of the best raw tree (on the test cases when evaluated there)
-  int prunedErrors = 0;  // the same for its pruned tree
-  float errorRate = 0;   // rawErrors over the raw tree's training weight
-  int leafCount = 0;     // leaves of the pruned tree
+  int rawErrors = 0;       // errors of the best raw tree (on the test cases when evaluated there)
+  int prunedErrors = 0;    // the same for its pruned tree
+  int evaluatedCases = 0;  // the cases those counts are taken over
+  float errorRate = 0;     // rawErrors over the raw tree's training weight
+  int leafCount = 0;       // leaves of the pruned tree
   int bestTrial = 0;
   std::vector<std::filesystem::path> files;  // the files written, in order
   std::vector<std::string> warnings;         // files that could not be written, and why

@@ -1,6 +1,7 @@
 #include "core/dtree/tree_node.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quarry::dtree {
 
@@ -26,7 +27,7 @@ void TreeNode::SetForks(int forks) {
 
 namespace {
 
-void CopyFields(TreeNode& to, const TreeNode& from) {
+void CopyFields(TreeNode& to, const TreeNode& from, bool subtrees) {
   to.NodeType = from.NodeType;
   to.Forks = from.Forks;
   to.Leaf = from.Leaf;
@@ -39,6 +40,7 @@ void CopyFields(TreeNode& to, const TreeNode& from) {
   to.GainRatio = from.GainRatio;
   to.Branch.clear();
   to.Branch.resize(from.Branch.size());
+  if (!subtrees) return;
   for (size_t v = 1; v < from.Branch.size(); ++v) {
     if (from.Branch[v]) to.Branch[v] = CopyTree(*from.Branch[v]);
   }
@@ -48,7 +50,13 @@ void CopyFields(TreeNode& to, const TreeNode& from) {
 
 std::unique_ptr<TreeNode> CopyTree(const TreeNode& node) {
   auto copy = std::make_unique<TreeNode>();
-  CopyFields(*copy, node);
+  CopyFields(*copy, node, true);
+  return copy;
+}
+
+std::unique_ptr<TreeNode> CopyNode(const TreeNode& node) {
+  auto copy = std::make_unique<TreeNode>();
+  CopyFields(*copy, node, false);
   return copy;
 }
 
@@ -65,6 +73,20 @@ void ReplaceWithCopy(TreeNode& node, const TreeNode& source) {
   node.alfa = copy->alfa;
   node.GainRatio = copy->GainRatio;
   node.Branch = std::move(copy->Branch);
+}
+
+void SwapContents(TreeNode& a, TreeNode& b) {
+  std::swap(a.NodeType, b.NodeType);
+  std::swap(a.Forks, b.Forks);
+  std::swap(a.Branch, b.Branch);
+  std::swap(a.Leaf, b.Leaf);
+  std::swap(a.ClassDist, b.ClassDist);
+  std::swap(a.Fp, b.Fp);
+  std::swap(a.Lp, b.Lp);
+  std::swap(a.Cont, b.Cont);
+  std::swap(a.Discr, b.Discr);
+  std::swap(a.alfa, b.alfa);
+  std::swap(a.GainRatio, b.GainRatio);
 }
 
 int TreeSize(const TreeNode& node) {

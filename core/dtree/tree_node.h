@@ -103,8 +103,14 @@ class TreeNode {
 // A deep copy: distribution, both test parts, subsets and every subtree.
 std::unique_ptr<TreeNode> CopyTree(const TreeNode& node);
 
+// The node alone: its branch slots stay empty.
+std::unique_ptr<TreeNode> CopyNode(const TreeNode& node);
+
 // Makes `node` a deep copy of `source` (which may lie below `node`: it is copied first).
 void ReplaceWithCopy(TreeNode& node, const TreeNode& source);
+
+// Exchanges everything two nodes hold, subtrees included, without copying.
+void SwapContents(TreeNode& a, TreeNode& b);
 
 // Tree statistics.
 int TreeSize(const TreeNode& node);   // nodes

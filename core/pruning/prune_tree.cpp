@@ -4,23 +4,62 @@
 
 #include "core/dtree/error_based_pruning.h"
 #include "core/dtree/induction_engine.h"
+#include "core/pruning/critical_value_pruning.h"
+#include "core/pruning/error_complexity_cv.h"
+#include "core/pruning/error_complexity_pruning.h"
+#include "core/pruning/iterative_growing_pruning.h"
+#include "core/pruning/minimum_error_pruning.h"
+#include "core/pruning/pessimistic_error_pruning.h"
+#include "core/pruning/pruning_context.h"
+#include "core/pruning/reduced_error_pruning.h"
 
 namespace quarry::pruning {
+
+namespace {
+
+Status Dispatch(const PruningContext& ctx, const dtree::TreeNode& grown, dtree::TreeNode& tree,
+                int method) {
+  switch (method) {
+    case kStandardPrune:
+      if (dtree::ErrorBasedPrune(ctx.engine, tree, ctx.trainingTable)) {
+        ctx.Report() << "\nSimplified ";
+      }
+      return Status::Ok();
+    case kReducedErrorPruning:
+      return ReducedErrorPruning(ctx, tree);
+    case kReducedErrorGrafting:
+      return ReducedErrorGrafting(ctx, tree);
+    case kPessimisticErrorPruning:
+      return PessimisticErrorPruning(ctx, tree);
+    case kCriticalValuePruning:
+      return CriticalValuePruning(ctx, tree);
+    case kMinimumErrorPruning:
+      return MinimumErrorPruning(ctx, grown, tree);
+    case kErrorComplexityTestSet:
+    case kErrorComplexityTestSet1SE:
+      return ErrorComplexityPruning(ctx, grown, tree, method);
+    case kErrorComplexityCV:
+    case kErrorComplexityCV1SE:
+    case kErrorComplexityNewCV:
+    case kErrorComplexityNewCV1SE:
+      return ErrorComplexityCrossValidation(ctx, grown, tree, method);
+    case kIterativeGrowingPruning:
+      return IterativeGrowingPruning(ctx, tree);
+    default:
+      return InvalidArgument("pruning method " + std::to_string(method) + " is not available");
+  }
+}
+
+}  // namespace
 
 Status PruneTree(dtree::InductionEngine& engine, dtree::TreeNode& result, int method,
                  const dtree::TreeNode& grown, const std::string& trainingTable, DataSource& source,
                  const std::string& mValues) {
-  (void)source;
-  (void)mValues;
-  switch (method) {
-    case kStandardPrune: {
-      dtree::ReplaceWithCopy(result, grown);
-      if (dtree::ErrorBasedPrune(engine, result, trainingTable)) engine.Report() << "\nSimplified ";
-      return Status::Ok();
-    }
-    default:
-      return InvalidArgument("pruning method " + std::to_string(method) + " is not available");
-  }
+  const PruningContext ctx{engine, source, trainingTable, mValues};
+  std::unique_ptr<dtree::TreeNode> tree = dtree::CopyTree(grown);  // slot 0
+  if (Status s = Dispatch(ctx, grown, *tree, method); !s.ok()) return s;
+  dtree::SwapContents(result, *tree);
+  return Status::Ok();
 }
 
 }  // namespace quarry::pruning

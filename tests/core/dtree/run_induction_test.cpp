@@ -130,7 +130,7 @@ TEST_F(RunInductionTest, TablesThatCannotMakeATreeAreRefused) {
   EXPECT_TRUE(EndsWith(report_.str(), "\t** illegal value **\n"));
   MakeGolf("g_data");
   MakeGolf("g_prune");
-  s = Run({"-f", "g_data"}, 5);  // a pruning method this engine does not offer
+  s = Run({"-f", "g_data"}, 10);  // the unused code
   EXPECT_EQ(s.code(), StatusCode::kInvalidArgument);
   EXPECT_TRUE(TreeFiles().empty());
 }

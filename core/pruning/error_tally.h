@@ -1,0 +1,41 @@
+#pragma once
+// The errors of a tree on a case set, kept case by case so that a local change of the tree is
+// judged by reclassifying only the cases it can affect. Every count equals what classifying the
+// whole case set would give.
+
+#include <cstdint>
+#include <vector>
+
+#include "core/dtree/case_set.h"
+#include "core/dtree/classification.h"
+
+namespace quarry::pruning {
+
+class ErrorTally {
+ public:
+  // Classifies every case with `root`.
+  ErrorTally(dtree::InductionEngine& engine, const dtree::TreeNode& root,
+             const std::vector<dtree::Case>& cases, dtree::LeafVote vote);
+
+  int Errors() const { return errors_; }
+
+  // The errors of `root`, which differs from the tallied tree only in nodes that no case
+  // outside `affected` reaches. Does not change the tally.
+  int Try(const dtree::TreeNode& root, const std::vector<int32_t>& affected);
+  // Makes the tree of the last Try the tallied one.
+  void Accept();
+
+ private:
+  bool Wrong(const dtree::TreeNode& root, int32_t i);
+
+  dtree::InductionEngine& engine_;
+  const std::vector<dtree::Case>& cases_;
+  dtree::LeafVote vote_;
+  std::vector<uint8_t> wrong_;
+  int errors_ = 0;
+  const std::vector<int32_t>* tried_ = nullptr;
+  std::vector<uint8_t> triedWrong_;
+  int triedErrors_ = 0;
+};
+
+}  // namespace quarry::pruning

@@ -1,0 +1,156 @@
+#include "core/pruning/iterative_growing_pruning.h"
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/common/text_util.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/tree_growing.h"
+#include "core/pruning/pruning_tables.h"
+#include "core/pruning/reduced_error_pruning.h"
+
+namespace quarry::pruning {
+
+using dtree::TreeNode;
+
+void InheritLeafClass(TreeNode& node, int parentClass) {
+  if (!node.IsLeaf()) {
+    for (int v = 1; v <= node.Forks; ++v) InheritLeafClass(node.Child(v), node.Leaf);
+  }
+  if (node.ClassDist.empty()) return;
+  const float largest = *std::max_element(node.ClassDist.begin(), node.ClassDist.end());
+  if (largest == node.ClassDist[static_cast<size_t>(parentClass)]) {
+    node.Leaf = static_cast<int16_t>(parentClass);
+  }
+}
+
+void RegrowLeaves(dtree::InductionEngine& engine, TreeNode& node, int first, int last) {
+  if (node.IsLeaf()) {
+    const std::vector<float> dist = node.ClassDist;
+    const int16_t leafClass = node.Leaf;
+    dtree::GrowTree(engine, node, first, last);
+    node.Leaf = leafClass;
+    node.ClassDist = dist;
+    node.SetItems(engine.CountWeight(first, last));
+    for (int v = 1; v <= node.Forks; ++v) InheritLeafClass(node.Child(v), node.Leaf);
+    return;
+  }
+  std::vector<float>& weight = engine.Cases.Weight;
+  const int kp = engine.PartitionCases(node, 0, first, last) + 1;
+  const bool allKnownAtEntry = engine.AllKnown;
+  if (kp != first) engine.AllKnown = false;
+  const float items = node.Items();
+  node.SetErrors(0);
+  for (int v = 1; v <= node.Forks; ++v) {
+    const int ep = engine.PartitionCases(node, v, kp, last);
+    if (kp > ep) continue;
+    TreeNode& child = node.Child(v);
+    const float factor = child.Items() / items;
+    // Unknown cases that a branch without previous items would zero are kept out of it.
+    if (factor == 0) {
+      RegrowLeaves(engine, child, kp, ep);
+      node.SetErrors(node.Errors() + child.Errors());
+      continue;
+    }
+    for (int i = first; i < kp; ++i) weight[static_cast<size_t>(i)] *= factor;
+    RegrowLeaves(engine, child, first, ep);
+    node.SetErrors(node.Errors() + child.Errors());
+    engine.PartitionCases(node, 0, first, ep);
+    for (int i = first; i < kp; ++i) weight[static_cast<size_t>(i)] /= factor;
+  }
+  engine.AllKnown = allKnownAtEntry;
+}
+
+namespace {
+
+// Everything that decides how a tree regrows and classifies, as one text: two trees with the
+// same signature lead to the same steps.
+void AppendSignature(const TreeNode& node, std::string& out) {
+  auto put = [&out](const void* data, size_t size) {
+    out.append(static_cast<const char*>(data), size);
+  };
+  put(&node.NodeType, sizeof node.NodeType);
+  put(&node.Forks, sizeof node.Forks);
+  put(&node.Leaf, sizeof node.Leaf);
+  const float items = node.Items();
+  put(&items, sizeof items);
+  put(node.ClassDist.data(), node.ClassDist.size() * sizeof(float));
+  if (node.IsLeaf()) return;
+  const int tested = node.Tested();
+  put(&tested, sizeof tested);
+  put(&node.Cont.Cut, sizeof node.Cont.Cut);
+  for (const dtree::ValueSet& set : node.Discr.Subset) put(set.data(), set.size());
+  for (int v = 1; v <= node.Forks; ++v) AppendSignature(node.Child(v), out);
+}
+
+std::string Signature(const TreeNode& tree) {
+  std::string out;
+  AppendSignature(tree, out);
+  return out;
+}
+
+}  // namespace
+
+Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree) {
+  dtree::InductionEngine& engine = ctx.engine;
+  std::ostream& out = ctx.Report();
+  const std::string halves[2] = {ctx.trainingTable, SecondHalfName(ctx.trainingTable)};
+
+  for (int v = 1; v <= tree.Forks; ++v) {
+    if (!tree.Child(v).IsLeaf()) InheritLeafClass(tree.Child(v), tree.Leaf);
+  }
+  out << Format("\n\n\n\t\t\tSTEP NUMBER %d (ITERATIVE GROWING AND PRUNING METHOD)\n", 1)
+      << "\n\nGROWN TREE\n\n";
+  std::unique_ptr<TreeNode> grown = dtree::CopyTree(tree);  // G
+  TreeNode& pruned = tree;                                  // P
+
+  // Step k grows on the half that step k - 1 pruned with and prunes with the other one.
+  auto pruneWith = [&](int half) -> Status {
+    if (Status s = ctx.LoadTable(halves[half]); !s.ok()) return s;
+    out << Format("\nRed %d cases from file <%s> for pruning\n\n", engine.MaxItem() + 1,
+                  halves[half].c_str());
+    ReducedErrorPass pass(ctx, pruned, dtree::LeafVote::kWholeCase);
+    int counter = 1;
+    pass.Prune(pruned, 1, counter);
+    out << "\n\n\nPRUNED TREE\n\n";
+    return Status::Ok();
+  };
+  if (Status s = pruneWith(1); !s.ok()) return s;
+
+  // The steps are deterministic: a pruned tree met before at the same half would repeat the
+  // same cycle forever, so it ends the loop as equal leaf counts do.
+  std::set<std::string> seen[2];
+  seen[1].insert(Signature(pruned));
+  int step = 1;
+  while (true) {
+    if (Status s = ctx.CheckCancelled(); !s.ok()) return s;
+    ++step;
+    const int half = step % 2;  // 0: the training table, 1: the second half
+    engine.JobProgress().Update("iterative growing and pruning (step)", step, -1);
+    std::unique_ptr<TreeNode> previous = dtree::CopyTree(pruned);  // Q
+    engine.ResetWeights();
+    engine.AllKnown = true;
+    // The regrowth starts from the previous pruned tree and extends its leaves on the half that
+    // pruned it.
+    grown = dtree::CopyTree(*previous);
+    RegrowLeaves(engine, *grown, 0, engine.MaxItem());
+    out << Format("\n\n\n\t\t\tSTEP NUMBER %d (ITERATIVE GROWING AND PRUNING METHOD)\n", step)
+        << "\n\nGROWN TREE\n\n";
+    ctx.PrintTree(*grown);
+    dtree::ReplaceWithCopy(pruned, *grown);
+    if (Status s = pruneWith(half); !s.ok()) return s;
+    if (dtree::LeafCount(pruned) == dtree::LeafCount(*previous)) break;
+    if (!seen[half].insert(Signature(pruned)).second) break;
+  }
+  out << "\n\n\nBEST TREE (ITERATIVE GROWING AND PRUNING METHOD)\n"
+      << Format("AT STEP = %d\n\n", step);
+  ctx.PrintTree(pruned);
+  return ctx.LoadTable(WholeTrainingName(ctx.trainingTable));
+}
+
+}  // namespace quarry::pruning

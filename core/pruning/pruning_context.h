@@ -1,0 +1,41 @@
+#pragma once
+// What every pruning method works with: the engine (its loaded cases, options and report
+// stream), the data source its tables come from, the training table's name, and the helpers
+// that swap the loaded case set and print trees into the report.
+
+#include <iosfwd>
+#include <string>
+
+#include "core/common/status.h"
+#include "core/dtree/tree_node.h"
+
+namespace quarry {
+class DataSource;
+}
+
+namespace quarry::dtree {
+class InductionEngine;
+}
+
+namespace quarry::pruning {
+
+struct PruningContext {
+  dtree::InductionEngine& engine;
+  DataSource& source;
+  std::string trainingTable;
+  std::string mValues;  // the minimum error method's m-value text
+
+  std::ostream& Report() const;
+  // Lines the engine writes only at verbosity 1 or more.
+  bool Verbose() const;
+  // Replaces the loaded cases by the rows of `table`. A table without rows or that cannot be
+  // read fails: a method cannot judge a tree on no cases.
+  Status LoadTable(const std::string& table) const;
+  Status LoadTraining() const { return LoadTable(trainingTable); }
+  // Writes `tree` into the report as the tree files show it.
+  void PrintTree(const dtree::TreeNode& tree) const;
+  // Fails with kCancelled when the job was asked to stop.
+  Status CheckCancelled() const;
+};
+
+}  // namespace quarry::pruning
