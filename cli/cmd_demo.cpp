@@ -50,7 +50,10 @@ void AddDemoCommand(CLI::App& app, CliContext& ctx) {
       std::cout << "  class " << att.AttName[att.MaxAtt + 1] << ":";
       for (int c = 0; c <= att.MaxClass; ++c) std::cout << (c ? ", " : " ") << att.ClassName[c];
       std::cout << "\n\nDecision tree from golf_data, evaluated on golf_test:\n";
-      return RunDecisionTreeJob(ctx, {"quarry", "-f", "golf_data", "-u", "-c", "0.25", "-m", "2"});
+      pruning::DecisionTreeParameters parameters;
+      parameters.table = "golf_data";
+      parameters.subsets = false;
+      return RunDecisionTreeJob(ctx, parameters);
     };
   });
 }

@@ -7,59 +7,84 @@ namespace quarry::cli {
 
 namespace {
 
-struct DtreeArguments {
-  std::string table;
-  bool gainCriterion = false;
-  bool probabilityThresholds = false;
-  bool unseen = false;
-  bool subsets = false;
-  std::string confidence = "0.25";
-  std::string minCases = "2";
-  std::string window, trials, increment, verbosity;
-
-  // The engine's option vector, in the order the workbench's dialog builds it.
-  std::vector<std::string> Vector() const {
-    std::vector<std::string> args = {"quarry", "-f", table};
-    if (gainCriterion) args.push_back("-g");
-    if (probabilityThresholds) args.push_back("-p");
-    if (unseen) args.push_back("-u");
-    if (subsets) args.push_back("-s");
-    args.insert(args.end(), {"-c", confidence, "-m", minCases});
-    for (const auto& [letter, value] :
-         {std::pair{"-w", &window}, {"-t", &trials}, {"-i", &increment}}) {
-      if (!value->empty()) args.insert(args.end(), {letter, *value});
-    }
-    if (!verbosity.empty()) args.insert(args.end(), {"-v", verbosity});
-    return args;
+std::string MethodNames() {
+  std::string names;
+  for (const pruning::PruningMethodInfo& method : pruning::PruningMethods()) {
+    names += (names.empty() ? "" : ", ") + std::string(method.cliName);
   }
-};
+  return names;
+}
 
 }  // namespace
+
+void AddDtreeOptions(CLI::App& cmd, DtreeOptions& o) {
+  cmd.add_option("--table,-f", o.parameters.table,
+                 "The training table; its name contains _data (_train1 for --prune iterative)")
+      ->required();
+  cmd.add_flag("-g", o.parameters.gainCriterion,
+               "Use the gain criterion instead of the gain ratio");
+  cmd.add_flag("-s", o.parameters.subsets, "Tests on groups of discrete values");
+  cmd.add_flag("-u", o.parameters.unseen,
+               "Evaluate the trees on the unseen cases of the *_test table too");
+  cmd.add_flag("-p", o.parameters.probThreshold,
+               "Soften thresholds; writes the *_prunePROBTHRESH.tree file");
+  cmd.add_option("-m", o.parameters.minCases,
+                 "Cases in at least two branches of a test (default 2)");
+  cmd.add_option("-c", o.parameters.confidence,
+                 "Pruning confidence level, a fraction in (0, 1] (default 0.25)");
+  cmd.add_option("-v", o.parameters.verbosity, "Verbosity of the engine's trace (0 to 5)");
+  cmd.add_option("--prune", o.method, "Pruning method: " + MethodNames() + " (default standard)")
+      ->check([](const std::string& name) {
+        return pruning::FindPruningMethod(name)
+                   ? std::string()
+                   : "unknown pruning method " + name + "; one of " + MethodNames();
+      });
+  cmd.add_option("--mvalues", o.parameters.mValues,
+                 "The m values of minimum-error pruning, as \"num1,num2,...\"");
+}
+
+bool FinishDtreeOptions(DtreeOptions& o) {
+  o.parameters.method = pruning::FindPruningMethod(o.method)->code;
+  if (o.parameters.method == pruning::kMinimumErrorPruning && o.parameters.mValues.empty()) {
+    std::cerr << "--prune minimum-error needs --mvalues \"num1,num2,...\"\n";
+    return false;
+  }
+  return true;
+}
 
 void AddDtreeCommand(CLI::App& app, CliContext& ctx) {
   auto* cmd = app.add_subcommand(
       "dtree",
-      "Grow a decision tree from a *_data table, prune it (standard pruning) and evaluate it; "
-      "writes "
-      "TABLE.tree, TABLEPRUNED.tree and their .rules files in the working folder");
-  static DtreeArguments a;
-  cmd->add_option("--table,-f", a.table, "The training table; its name contains _data")->required();
-  cmd->add_flag("-g", a.gainCriterion, "Use the gain criterion instead of the gain ratio");
-  cmd->add_flag("-s", a.subsets, "Tests on groups of discrete values");
-  cmd->add_flag("-u", a.unseen, "Evaluate the trees on the unseen cases of the *_test table too");
-  cmd->add_flag("-p", a.probabilityThresholds,
-                "Soften thresholds; writes the *_prunePROBTHRESH.tree file");
-  cmd->add_option("-m", a.minCases, "Cases in at least two branches of a test (default 2)");
-  cmd->add_option("-c", a.confidence,
-                  "Pruning confidence level, a fraction in (0, 1] (default 0.25)");
-  cmd->add_option("-t", a.trials, "Windowing with this many trials");
-  cmd->add_option("-w", a.window, "Windowing with this initial window size");
-  cmd->add_option("-i", a.increment, "Windowing with this maximum window increment");
-  cmd->add_option("-v", a.verbosity, "Verbosity of the engine's trace (0 to 5)");
+      "Grow a decision tree from a *_data table, prune it with the chosen method and evaluate "
+      "it; writes TABLE.tree, TABLEPRUNED.tree and their .rules files in the working folder");
+  static DtreeOptions o;
+  AddDtreeOptions(*cmd, o);
+  static std::string* windowing[3] = {&o.parameters.trials, &o.parameters.window,
+                                      &o.parameters.increment};
+  static bool given[3] = {false, false, false};
+  const char* letters[3] = {"-t", "-w", "-i"};
+  const char* texts[3] = {"Windowing with this many trials (standard pruning only)",
+                          "Windowing with this initial window size (standard pruning only)",
+                          "Windowing with this maximum window increment (standard pruning only)"};
+  for (int i = 0; i < 3; ++i) {
+    cmd->add_option_function<std::string>(
+        letters[i],
+        [i](const std::string& value) {
+          *windowing[i] = value;
+          given[i] = true;
+        },
+        texts[i]);
+  }
   cmd->callback([&ctx] {
     ctx.action = [&ctx] {
+      if (!FinishDtreeOptions(o)) return kExitUsage;
+      o.parameters.windowing = given[0] || given[1] || given[2];
+      if (o.parameters.windowing && o.parameters.method != pruning::kStandardPrune) {
+        std::cerr << "windowing (-t, -w, -i) goes with standard pruning only\n";
+        return kExitUsage;
+      }
       if (!ctx.OpenDatabase()) return kExitFailure;
-      return RunDecisionTreeJob(ctx, a.Vector());
+      return RunDecisionTreeJob(ctx, o.parameters);
     };
   });
 }

@@ -20,6 +20,7 @@ void AddShowRulesCommand(CLI::App& app, CliContext& ctx);
 void AddClusterCommand(CLI::App& app, CliContext& ctx);
 void AddKnnCommand(CLI::App& app, CliContext& ctx);
 void AddDtreeCommand(CLI::App& app, CliContext& ctx);
+void AddDtreeCvCommand(CLI::App& app, CliContext& ctx);
 void AddStoredQueriesCommand(CLI::App& app, CliContext& ctx);
 void AddDiscretizeCommand(CLI::App& app, CliContext& ctx);
 void AddStatsCommand(CLI::App& app, CliContext& ctx);

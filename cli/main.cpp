@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
       AddShowTreeCommand, AddShowRulesCommand,
       AddClusterCommand, AddKnnCommand,
       AddDtreeCommand,
+      AddDtreeCvCommand,
       AddStoredQueriesCommand, AddDiscretizeCommand, AddStatsCommand, AddNullsubCommand,
       AddSampleCommand, AddScaleCommand, AddValuesCommand,
       AddAdviseCommand,

@@ -88,6 +88,20 @@ def baskets(rng, n):
     return items, rows
 
 
+def write_roles(base, cols, types, training):
+    """The tables the pruning methods read besides B_data, B_prune and B_test, all made from the
+    training rows without drawing anything: B_train is all of them, B_train1 the first half and
+    B_train2 the second; cross-validation fold v (1..10) tests on the rows whose position leaves
+    v - 1 when divided by 10 (B_xs<v>) and trains on the others (B_xt<v>)."""
+    half = len(training) // 2
+    write(base + "_train", cols, types, training)
+    write(base + "_train1", cols, types, training[:half])
+    write(base + "_train2", cols, types, training[half:])
+    for v in range(1, 11):
+        write(base + "_xt%d" % v, cols, types, [r for i, r in enumerate(training) if i % 10 != v - 1])
+        write(base + "_xs%d" % v, cols, types, [r for i, r in enumerate(training) if i % 10 == v - 1])
+
+
 def main():
     rng = random.Random(20261206)
     wave = waveform(rng, 500)
@@ -96,6 +110,7 @@ def main():
     write("wave_data", cols, types, wave[:300])
     write("wave_prune", cols, types, wave[300:400])
     write("wave_test", cols, types, wave[400:])
+    write_roles("wave", cols, types, wave[:300])
 
     loan = loans(rng, 300)
     cols = ["age", "income", "employment", "housing", "purpose", "decision"]

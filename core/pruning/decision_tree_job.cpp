@@ -1,0 +1,70 @@
+#include "core/pruning/decision_tree_job.h"
+
+#include "core/dtree/induction_engine.h"
+
+namespace quarry::pruning {
+
+namespace {
+
+void AddIf(std::vector<std::string>& args, bool on, const char* option) {
+  if (on) args.push_back(option);
+}
+
+}  // namespace
+
+std::vector<std::string> DecisionTreeArguments(const DecisionTreeParameters& p) {
+  std::vector<std::string> args = {"quarry", "-f", p.table};
+  AddIf(args, p.gainCriterion, "-g");
+  AddIf(args, p.probThreshold, "-p");
+  AddIf(args, p.unseen, "-u");
+  AddIf(args, p.subsets, "-s");
+  args.insert(args.end(), {"-c", p.confidence, "-m", p.minCases});
+  if (p.method == kStandardPrune && p.windowing) {
+    args.insert(args.end(), {"-w", p.window, "-t", p.trials, "-i", p.increment});
+  }
+  if (!p.verbosity.empty()) args.insert(args.end(), {"-v", p.verbosity});
+  return args;
+}
+
+std::vector<std::string> CrossValidationArguments(const DecisionTreeParameters& p) {
+  std::vector<std::string> args = {"quarry", "-f", p.table};
+  AddIf(args, p.unseen, "-u");
+  AddIf(args, p.gainCriterion, "-g");
+  AddIf(args, p.probThreshold, "-p");
+  AddIf(args, p.subsets, "-s");
+  args.insert(args.end(), {"-c", p.confidence, "-m", p.minCases});
+  if (!p.verbosity.empty()) args.insert(args.end(), {"-v", p.verbosity});
+  return args;
+}
+
+std::atomic<bool>& DecisionTreeEngineFree() {
+  static std::atomic<bool> free{true};
+  return free;
+}
+
+JobFlags& DecisionTreeJobFlags() {
+  static JobFlags flags;
+  return flags;
+}
+
+JobFlags& ClassificationCvJobFlags() {
+  static JobFlags flags;
+  return flags;
+}
+
+Status RunTreeEngine(const std::vector<std::string>& args, int method, const std::string& mValues,
+                     DataSource& source, std::ostream& report, Progress& progress,
+                     dtree::InductionResult& result) {
+  dtree::InductionEngine engine(report, progress);
+  return dtree::RunInduction(engine, args, method, mValues, source, result);
+}
+
+Status DecisionTreeJob(const DecisionTreeParameters& p, DataSource& source, std::ostream& report,
+                       Progress& progress, dtree::InductionResult& result) {
+  EngineClaim engine;
+  if (!engine.Taken()) return Status(StatusCode::kBusy, kMethodBusy);
+  return RunTreeEngine(DecisionTreeArguments(p), p.method, p.mValues, source, report, progress,
+                       result);
+}
+
+}  // namespace quarry::pruning

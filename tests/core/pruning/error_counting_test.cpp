@@ -1,0 +1,106 @@
+// The methods count errors without classifying every case for every trial; their counts and
+// trees must be those of the full classification the methods are defined by.
+
+#include <gtest/gtest.h>
+
+#include "core/data/rand.h"
+#include "core/dtree/classification.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/tree_growing.h"
+#include "core/pruning/pruning_error_counter.h"
+#include "core/pruning/pruning_method.h"
+#include "core/pruning/tree_measures.h"
+#include "tests/core/pruning/pruning_test_support.h"
+
+namespace quarry::pruning {
+namespace {
+
+using dtree::LeafVote;
+
+// Noisy cases of a continuous x, a discrete d and three classes, with unknown values.
+std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n) {
+  std::vector<std::vector<std::string>> rows;
+  const char* values[] = {"p", "q", "r", "s"};
+  for (int i = 0; i < n; ++i) {
+    const int x = rand.Next() % 100;
+    const int d = rand.Next() % 4;
+    int c = (x < 40 ? 0 : x < 70 ? 1 : 2) + (d == 3 ? 1 : 0);
+    if (rand.Next() % 4 == 0) c = rand.Next() % 3;
+    rows.push_back({rand.Next() % 10 == 0 ? "?" : std::to_string(x),
+                    rand.Next() % 10 == 0 ? "?" : values[d], std::string(1, "abc"[c % 3])});
+  }
+  return rows;
+}
+
+class ErrorCounting : public PruningTest {
+ protected:
+  void SetUp() override {
+    PruningTest::SetUp();
+    Rand rand;
+    MakeRows("r_data", {"x", "d", "c"}, {"real", "string", "string"}, NoisyRows(rand, 400));
+    MakeRows("r_prune", {"x", "d", "c"}, {"real", "string", "string"}, NoisyRows(rand, 300));
+    ASSERT_TRUE(engine_.LoadAttributes("r_data", source_).ok());
+    ASSERT_EQ(engine_.LoadCases("r_data", source_), 0);
+    engine_.Options.MINOBJS = 2;
+    engine_.Options.SUBSET = true;
+    grown_ = dtree::GrowNewTree(engine_, 0, engine_.MaxItem());
+    ASSERT_GT(dtree::LeafCount(*grown_), 10);
+  }
+  std::unique_ptr<TreeNode> grown_;
+};
+
+TEST_F(ErrorCounting, CountsOfPruningsEqualTheFullClassification) {
+  ASSERT_EQ(engine_.LoadCases("r_prune", source_), 0);
+  Rand rand;
+  for (LeafVote vote : {LeafVote::kDistribution, LeafVote::kWholeCase}) {
+    PruningErrorCounter counter(engine_, *grown_, engine_.Cases.Item, vote);
+    EXPECT_EQ(counter.Errors(*grown_), dtree::CountTreeErrors(engine_, *grown_, vote));
+    for (int trial = 0; trial < 40; ++trial) {
+      std::vector<uint8_t> cut(static_cast<size_t>(counter.Index().Size()));
+      for (auto& flag : cut) flag = rand.Next() % 6 == 0;
+      auto pruned = CopyWithCuts(counter.Index(), cut);
+      const int expected = dtree::CountTreeErrors(engine_, *pruned, vote);
+      ASSERT_EQ(counter.Errors(cut), expected) << "trial " << trial;
+      ASSERT_EQ(counter.Errors(*pruned), expected);
+    }
+  }
+}
+
+// Reduced error pruning as the method defines it: one full classification per trial.
+bool FullReducedErrorPrune(dtree::InductionEngine& engine, TreeNode& node, TreeNode& root,
+                           int& current) {
+  if (node.IsLeaf()) return false;
+  for (int v = 1; v <= node.Forks; ++v) FullReducedErrorPrune(engine, node.Child(v), root, current);
+  const int16_t type = node.NodeType;
+  node.NodeType = dtree::kLeaf;
+  const int pruned = dtree::CountTreeErrors(engine, root);
+  node.NodeType = type;
+  if (current < pruned) return false;
+  node.BecomeLeaf(node.Items(), 0);
+  current = pruned;
+  return true;
+}
+
+TEST_F(ErrorCounting, ReducedErrorPruningMakesTheTreeOfFullClassification) {
+  ASSERT_TRUE(Prune(kReducedErrorPruning, *grown_, "", "r_data").ok());
+  ASSERT_EQ(engine_.LoadCases("r_prune", source_), 0);
+  auto expected = dtree::CopyTree(*grown_);
+  int current = dtree::CountTreeErrors(engine_, *expected);
+  FullReducedErrorPrune(engine_, *expected, *expected, current);
+  EXPECT_EQ(dtree::TreeSize(*result_), dtree::TreeSize(*expected));
+  EXPECT_EQ(dtree::CountTreeErrors(engine_, *result_), current);
+  EXPECT_LT(dtree::LeafCount(*result_), dtree::LeafCount(*grown_));
+}
+
+TEST_F(ErrorCounting, OneStandardErrorNeverChoosesALargerTree) {
+  std::vector<int> leaves;
+  for (int method : {kErrorComplexityTestSet, kErrorComplexityTestSet1SE}) {
+    ASSERT_TRUE(Prune(method, *grown_, "", "r_data").ok());
+    leaves.push_back(dtree::LeafCount(*result_));
+  }
+  EXPECT_LE(leaves[1], leaves[0]);
+  EXPECT_LT(leaves[0], dtree::LeafCount(*grown_));
+}
+
+}  // namespace
+}  // namespace quarry::pruning
