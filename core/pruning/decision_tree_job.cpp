@@ -42,16 +42,6 @@ std::atomic<bool>& DecisionTreeEngineFree() {
   return free;
 }
 
-JobFlags& DecisionTreeJobFlags() {
-  static JobFlags flags;
-  return flags;
-}
-
-JobFlags& ClassificationCvJobFlags() {
-  static JobFlags flags;
-  return flags;
-}
-
 Status RunTreeEngine(const std::vector<std::string>& args, int method, const std::string& mValues,
                      DataSource& source, std::ostream& report, Progress& progress,
                      dtree::InductionResult& result) {

@@ -10,7 +10,6 @@
 
 #include "core/common/status.h"
 #include "core/dtree/run_induction.h"
-#include "core/jobs/job_flags.h"
 #include "core/jobs/progress.h"
 #include "core/pruning/pruning_method.h"
 
@@ -50,7 +49,7 @@ std::vector<std::string> DecisionTreeArguments(const DecisionTreeParameters& p);
 std::vector<std::string> CrossValidationArguments(const DecisionTreeParameters& p);
 
 // The decision-tree engine exists once: a job takes it, and a second one meanwhile is answered
-// "method busy". Usable from any thread.
+// "method busy". Usable from any thread. (Each dialog's running flag is its JobRunner's.)
 std::atomic<bool>& DecisionTreeEngineFree();
 class EngineClaim {
  public:
@@ -65,10 +64,6 @@ class EngineClaim {
  private:
   bool taken_;
 };
-
-// The running flags of the two dialogs that start the engine.
-JobFlags& DecisionTreeJobFlags();
-JobFlags& ClassificationCvJobFlags();
 
 // Runs the engine on `p` with `source`: its report goes to `report`, the files to the working
 // folder. Fails with kBusy "method busy" when another job holds the engine, with the engine's

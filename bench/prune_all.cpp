@@ -1,0 +1,188 @@
+// Every pruning method on one large tree, timed against growing it.
+//
+//   prune_all [--rows N] [--db FILE]
+//
+// Makes (or reuses, with --db) an SQLite database with a training table of N rows (default
+// 200,000): 6 REAL and 2 TEXT attributes, a class that a few thresholds decide, 15 % of the
+// classes drawn at random, about 2 % NULL; a pruning table of N / 2 rows; the two halves and the
+// whole of the iterative method; and the ten cross-validation fold pairs (each fold trains on
+// nine tenths of the training table). Grows the tree once, then runs PruneTree with every
+// method and prints its time (database reads included) as a multiple of the growing time, in
+// wall-clock and processor seconds.
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "core/data/connect_string.h"
+#include "core/data/data_source.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/tree_growing.h"
+#include "core/pruning/prune_tree.h"
+#include "core/pruning/pruning_tables.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using quarry::DataSource;
+
+double Seconds(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+std::string Values() {
+  std::string values;
+  for (int i = 1; i <= 6; ++i) {
+    values +=
+        "case when abs(random()) % 50 = 0 then null else (abs(random()) % 10000) / 100.0 "
+        "end as r" +
+        std::to_string(i) + ",";
+  }
+  for (int i = 1; i <= 2; ++i) {
+    values +=
+        "case when abs(random()) % 50 = 0 then null else 'v' || (abs(random()) % 8) end as "
+        "s" +
+        std::to_string(i) + ",";
+  }
+  return values;
+}
+
+// A class that thresholds on r1, r2 and s1 decide, with 15 % noise.
+const char* kClass =
+    "case when abs(random()) % 100 < 15 then 'c' || (abs(random()) % 3) "
+    "when r1 < 30 then 'c0' when r2 < 50 and s1 in ('v1', 'v2', 'v3') then 'c1' "
+    "when r2 < 70 then 'c2' else 'c0' end as cls";
+
+const char* kColumns =
+    "(r1 real, r2 real, r3 real, r4 real, r5 real, r6 real, s1 text, s2 text, cls text)";
+
+bool MakeTable(DataSource& source, const std::string& name, long rows) {
+  return source.Execute("create table " + name + kColumns) &&
+         source.Execute("insert into " + name + " select r1, r2, r3, r4, r5, r6, s1, s2, " +
+                        kClass +
+                        " from (with recursive n(i) as (select 1 union all select i + 1 from n "
+                        "where i < " +
+                        std::to_string(rows) + ") select " + Values() + " i from n)");
+}
+
+bool Copy(DataSource& source, const std::string& name, const std::string& from,
+          const std::string& where) {
+  return source.Execute("create table " + name + kColumns) &&
+         source.Execute("insert into " + name + " select * from " + from + " where " + where);
+}
+
+bool MakeDatabase(DataSource& source, long rows) {
+  using namespace quarry::pruning;
+  if (!MakeTable(source, "b_data", rows) || !MakeTable(source, "b_prune", rows / 2) ||
+      !Copy(source, "b_train1", "b_data", "rowid % 2 = 0") ||
+      !Copy(source, "b_train2", "b_data", "rowid % 2 = 1") ||
+      !Copy(source, "b_train", "b_data", "1")) {
+    return false;
+  }
+  for (int v = 1; v <= kFoldPairs; ++v) {
+    const std::string rest = "rowid % 10 != " + std::to_string(v - 1);
+    const std::string fold = "rowid % 10 = " + std::to_string(v - 1);
+    if (!Copy(source, FoldTrainingName("b", v), "b_data", rest) ||
+        !Copy(source, FoldTestName("b", v), "b_data", fold)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long rows = 200000;
+  std::string dbPath;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string flag = argv[i];
+    if (flag == "--rows") rows = std::atol(argv[i + 1]);
+    if (flag == "--db") dbPath = argv[i + 1];
+  }
+  const auto folder = std::filesystem::temp_directory_path() / "quarry-bench-prune";
+  std::filesystem::create_directories(folder);
+  setenv("QUARRY_HOME", folder.c_str(), 0);
+  if (dbPath.empty()) dbPath = (folder / ("prune_" + std::to_string(rows) + ".sqlite")).string();
+
+  DataSource source;
+  if (!std::filesystem::exists(dbPath)) {
+    std::cout << "making the tables of " << rows << " training rows in " << dbPath << "\n";
+    if (!DataSource::CreateSqliteFile(dbPath) ||
+        !source.Open(quarry::SqliteConnectString(dbPath)) || !MakeDatabase(source, rows)) {
+      std::cerr << "cannot make the tables: " << source.LastError() << "\n";
+      std::filesystem::remove(dbPath);
+      return 1;
+    }
+    source.Close();
+  }
+  if (!source.Open(quarry::SqliteConnectString(dbPath))) {
+    std::cerr << source.LastError() << "\n";
+    return 1;
+  }
+
+  std::ostringstream report;
+  quarry::dtree::InductionEngine engine(report);
+  auto load = [&](const std::string& table) {
+    return engine.LoadAttributes(table, source).ok() && engine.LoadCases(table, source) == 0;
+  };
+  if (!load("b_data")) {
+    std::cerr << "cannot load b_data: " << source.LastError() << "\n";
+    return 1;
+  }
+  engine.ResetWeights();
+  engine.AllKnown = true;
+  auto start = Clock::now();
+  double cpu = CpuSeconds();
+  auto grown = quarry::dtree::GrowNewTree(engine, 0, engine.MaxItem());
+  const double growSeconds = Seconds(start);
+  const double growCpu = CpuSeconds() - cpu;
+  std::printf("training rows %d, grown tree %d leaves\n", engine.MaxItem() + 1,
+              quarry::dtree::LeafCount(*grown));
+  std::printf("%-16s %8.2f s wall %8.2f s cpu\n", "growing", growSeconds, growCpu);
+  std::printf("%-16s %8s %10s %8s %10s %7s\n", "method", "wall s", "x growing", "cpu s",
+              "x growing", "leaves");
+
+  for (const quarry::pruning::PruningMethodInfo& method : quarry::pruning::PruningMethods()) {
+    const bool halves = quarry::pruning::UsesTrainingHalves(method.code);
+    const std::string training = halves ? "b_train1" : "b_data";
+    if (!load(training)) {
+      std::cerr << "cannot load " << training << "\n";
+      return 1;
+    }
+    engine.ResetWeights();
+    engine.AllKnown = true;
+    // The iterative method grows its own tree on the first half; the others share the one.
+    auto own = halves ? quarry::dtree::GrowNewTree(engine, 0, engine.MaxItem()) : nullptr;
+    report.str("");
+    quarry::dtree::TreeNode result;
+    start = Clock::now();
+    cpu = CpuSeconds();
+    const quarry::Status status = quarry::pruning::PruneTree(
+        engine, result, method.code, halves ? *own : *grown, training, source, "0,0.5,1,2,4,8,16");
+    const double seconds = Seconds(start);
+    const double cpuSeconds = CpuSeconds() - cpu;
+    if (!status.ok()) {
+      std::cerr << method.cliName << ": " << status.message() << "\n";
+      return 1;
+    }
+    std::printf("%-16s %8.2f %10.2f %8.2f %10.2f %7d\n", std::string(method.cliName).c_str(),
+                seconds, seconds / growSeconds, cpuSeconds, cpuSeconds / growCpu,
+                quarry::dtree::LeafCount(result));
+    std::fflush(stdout);
+  }
+  return 0;
+}
