@@ -16,6 +16,7 @@
 #include "gui/knn/knn_dialog.h"
 #include "gui/modeltree/regression_cv_dialog.h"
 #include "gui/modeltree/strata_dialog.h"
+#include "gui/dtree/decision_tree_dialog.h"
 #include "gui/query/edit_query_dialog.h"
 #include "gui/query/query_creator_wizard.h"
 #include "gui/query/selecting_query_dialog.h"
@@ -62,6 +63,11 @@ void BindCommands(CommandMap& map, MainWindow& window) {
   map.Bind(kCmdImportFile, [&bench] { ImportFileCommand(bench); });
   map.Bind(kCmdExportFile, [&bench] {
     ExportFileDialog& dialog = bench.Dialog<ExportFileDialog>();
+    dialog.Prepare();
+    dialog.exec();
+  });
+  map.Bind(kCmdDecisionTrees, [&bench] {
+    DecisionTreeDialog& dialog = bench.Dialog<DecisionTreeDialog>();
     dialog.Prepare();
     dialog.exec();
   });

@@ -1,0 +1,162 @@
+#include "gui/dtree/decision_tree_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <sstream>
+
+#include "core/data/data_source.h"
+#include "core/data/working_folder.h"
+#include "core/treefiles/tree_file_names.h"
+#include "gui/app/workbench.h"
+#include "gui/dtree/tree_options_form.h"
+#include "gui/treefiles/rules_viewer_dialog.h"
+#include "gui/treefiles/tree_viewer_dialog.h"
+#include "gui/ui/prompts.h"
+
+namespace quarry::gui {
+
+namespace {
+
+QPushButton* Button(const char* text, const char* name, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
+    : QDialog(parent), workbench_(workbench), runner_(workbench.Runner("Decision Trees")) {
+  setObjectName("decisionTreeDialog");
+  setWindowTitle("C4.5: Setting Parameters");
+  tables_ = new QListWidget(this);
+  tables_->setObjectName("tables");
+  options_ = new TreeOptionsForm(this);
+  status_ = new QLabel(this);
+  status_->setObjectName("status");
+  status_->setWordWrap(true);
+  auto* execute = Button("E&xecute", "execute", this);
+  auto* cancel = Button("&Cancel", "cancel", this);
+  showTree_ = Button("Show &Tree", "showTree", this);
+  showRules_ = Button("Show &Rules", "showRules", this);
+  prunedTree_ = Button("Pruned Tree", "prunedTree", this);
+  prunedRules_ = Button("Pruned Rules", "prunedRules", this);
+  assistant_ = new QHBoxLayout();
+
+  auto* menuBar = new QMenuBar(this);
+  menuBar->addMenu(options_->MethodMenu());
+
+  auto* buttons = new QHBoxLayout();
+  buttons->addWidget(execute);
+  buttons->addWidget(cancel);
+  buttons->addStretch();
+  auto* viewers = new QHBoxLayout();
+  for (QPushButton* b : {showTree_, showRules_, prunedTree_, prunedRules_}) viewers->addWidget(b);
+  auto* layout = new QGridLayout(this);
+  layout->setMenuBar(menuBar);
+  layout->addWidget(new QLabel("Tables", this), 0, 0);
+  layout->addWidget(tables_, 1, 0);
+  layout->addWidget(options_, 1, 1);
+  layout->addWidget(status_, 2, 0, 1, 2);
+  layout->addLayout(buttons, 3, 0, 1, 2);
+  layout->addLayout(viewers, 4, 0, 1, 2);
+  layout->addLayout(assistant_, 5, 0, 1, 2);
+
+  connect(options_, &TreeOptionsForm::MethodChosen, this, &DecisionTreeDialog::ShowHint);
+  connect(execute, &QPushButton::clicked, this, &DecisionTreeDialog::Execute);
+  connect(cancel, &QPushButton::clicked, this, &DecisionTreeDialog::Cancel);
+  connect(showTree_, &QPushButton::clicked, this, [this] { ShowFile(false, false); });
+  connect(showRules_, &QPushButton::clicked, this, [this] { ShowFile(true, false); });
+  connect(prunedTree_, &QPushButton::clicked, this, [this] { ShowFile(false, true); });
+  connect(prunedRules_, &QPushButton::clicked, this, [this] { ShowFile(true, true); });
+  runner_.SetResultButtons({showTree_, showRules_, prunedTree_, prunedRules_});
+  for (QPushButton* b : {showTree_, showRules_, prunedTree_, prunedRules_}) b->setEnabled(false);
+  ShowHint(pruning::kStandardPrune);
+  resize(640, 460);
+}
+
+void DecisionTreeDialog::Prepare() {
+  tables_->clear();
+  options_->SetDefaults();
+  DataSource& source = workbench_.Source();
+  if (runner_.IsRunning()) {
+    CurrentPrompts().Message(this, QMessageBox::Warning, "method in working status");
+  } else if (source.Users() > 0) {
+    CurrentPrompts().Message(this, QMessageBox::Information, "wait please");
+  }
+  TryExclusiveUse exclusive(source);
+  std::vector<std::string> names;
+  if (source.IsOpen() && exclusive.Owns() && source.ListTables(names)) {
+    for (const std::string& name : names) tables_->addItem(QString::fromStdString(name));
+  }
+  if (!lastTable_.isEmpty()) SelectTable(lastTable_);
+}
+
+void DecisionTreeDialog::SelectTable(const QString& table) {
+  const QList<QListWidgetItem*> found = tables_->findItems(table, Qt::MatchExactly);
+  if (!found.isEmpty()) tables_->setCurrentItem(found.first());
+}
+
+QString DecisionTreeDialog::SelectedTable() const {
+  QListWidgetItem* item = tables_->currentItem();
+  return item ? item->text() : QString();
+}
+
+QString DecisionTreeDialog::StatusText() const { return status_->text(); }
+
+void DecisionTreeDialog::ShowHint(int method) {
+  if (auto info = pruning::FindPruningMethod(method)) {
+    status_->setText(QString::fromUtf8(info->hint.data(), static_cast<int>(info->hint.size())));
+  }
+}
+
+void DecisionTreeDialog::Cancel() {
+  status_->clear();
+  options_->ResetForCancel();
+}
+
+void DecisionTreeDialog::Execute() {
+  const QString table = SelectedTable();
+  if (table.isEmpty()) {
+    CurrentPrompts().Message(this, QMessageBox::Warning, "Please, select table");
+    return;
+  }
+  if (runner_.IsRunning()) {
+    CurrentPrompts().Message(this, QMessageBox::Warning,
+                             "child is running: please try again later");
+    return;
+  }
+  EnsureWorkingFolder();
+  status_->setText("Please, wait");
+  pruning::DecisionTreeParameters p = options_->Parameters();
+  p.table = table.toStdString();
+  lastTable_ = table;
+  DataSource& source = workbench_.Source();
+  JobSpec job;
+  job.work = [p, &source](Progress& progress) -> Status {
+    // The windowed program has no console: the report is not shown; the files are the results.
+    std::ostringstream report;
+    dtree::InductionResult result;
+    return pruning::DecisionTreeJob(p, source, report, progress, result);
+  };
+  job.doneMessage = pruning::kTreeCreated;
+  if (runner_.Start(std::move(job)) == JobRunner::StartResult::kLatched)
+    status_->setText(kMethodInWorkingStatus);
+}
+
+void DecisionTreeDialog::ShowFile(bool rules, bool pruned) {
+  if (lastTable_.isEmpty()) return;
+  const std::string stem = lastTable_.toStdString() + (pruned ? "PRUNED" : "");
+  if (rules) {
+    ShowRules(this, treefiles::RulesFilePath(stem).string());
+  } else {
+    ShowTree(this, treefiles::TreeFilePath(stem).string());
+  }
+}
+
+}  // namespace quarry::gui
