@@ -16,6 +16,7 @@
 #include "gui/knn/knn_dialog.h"
 #include "gui/modeltree/regression_cv_dialog.h"
 #include "gui/modeltree/strata_dialog.h"
+#include "gui/dtree/classification_cv_dialog.h"
 #include "gui/dtree/decision_tree_dialog.h"
 #include "gui/query/edit_query_dialog.h"
 #include "gui/query/query_creator_wizard.h"
@@ -68,6 +69,11 @@ void BindCommands(CommandMap& map, MainWindow& window) {
   });
   map.Bind(kCmdDecisionTrees, [&bench] {
     DecisionTreeDialog& dialog = bench.Dialog<DecisionTreeDialog>();
+    dialog.Prepare();
+    dialog.exec();
+  });
+  map.Bind(kCmdClassificationKcv, [&bench] {
+    ClassificationCvDialog& dialog = bench.Dialog<ClassificationCvDialog>();
     dialog.Prepare();
     dialog.exec();
   });

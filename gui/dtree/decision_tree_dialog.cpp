@@ -11,7 +11,9 @@
 #include "core/data/data_source.h"
 #include "core/data/working_folder.h"
 #include "core/treefiles/tree_file_names.h"
+#include "gui/advisor/decision_tree_assistant.h"
 #include "gui/app/workbench.h"
+#include "gui/dtree/tree_dialog_parts.h"
 #include "gui/dtree/tree_options_form.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
@@ -21,12 +23,8 @@ namespace quarry::gui {
 
 namespace {
 
-QPushButton* Button(const char* text, const char* name, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setAutoDefault(false);
-  return button;
-}
+// The decision-tree dialogs' own word for a job of theirs that still runs.
+constexpr const char* kDecisionTreeRunning = "child is running: please try again later";
 
 }  // namespace
 
@@ -40,12 +38,12 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   status_ = new QLabel(this);
   status_->setObjectName("status");
   status_->setWordWrap(true);
-  auto* execute = Button("E&xecute", "execute", this);
-  auto* cancel = Button("&Cancel", "cancel", this);
-  showTree_ = Button("Show &Tree", "showTree", this);
-  showRules_ = Button("Show &Rules", "showRules", this);
-  prunedTree_ = Button("Pruned Tree", "prunedTree", this);
-  prunedRules_ = Button("Pruned Rules", "prunedRules", this);
+  auto* execute = DialogButton("E&xecute", "execute", this);
+  auto* cancel = DialogButton("&Cancel", "cancel", this);
+  showTree_ = DialogButton("Show &Tree", "showTree", this);
+  showRules_ = DialogButton("Show &Rules", "showRules", this);
+  prunedTree_ = DialogButton("Pruned Tree", "prunedTree", this);
+  prunedRules_ = DialogButton("Pruned Rules", "prunedRules", this);
   assistant_ = new QHBoxLayout();
 
   auto* menuBar = new QMenuBar(this);
@@ -70,6 +68,7 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   connect(options_, &TreeOptionsForm::MethodChosen, this, &DecisionTreeDialog::ShowHint);
   connect(execute, &QPushButton::clicked, this, &DecisionTreeDialog::Execute);
   connect(cancel, &QPushButton::clicked, this, &DecisionTreeDialog::Cancel);
+  connect(&runner_, &JobRunner::Finished, this, &DecisionTreeDialog::JobEnded);
   connect(showTree_, &QPushButton::clicked, this, [this] { ShowFile(false, false); });
   connect(showRules_, &QPushButton::clicked, this, [this] { ShowFile(true, false); });
   connect(prunedTree_, &QPushButton::clicked, this, [this] { ShowFile(false, true); });
@@ -77,35 +76,26 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   runner_.SetResultButtons({showTree_, showRules_, prunedTree_, prunedRules_});
   for (QPushButton* b : {showTree_, showRules_, prunedTree_, prunedRules_}) b->setEnabled(false);
   ShowHint(pruning::kStandardPrune);
+  new DecisionTreeAssistant(this, tables_, workbench.Source());
   resize(640, 460);
 }
 
 void DecisionTreeDialog::Prepare() {
-  tables_->clear();
   options_->SetDefaults();
   DataSource& source = workbench_.Source();
   if (runner_.IsRunning()) {
-    CurrentPrompts().Message(this, QMessageBox::Warning, "method in working status");
+    CurrentPrompts().Message(this, QMessageBox::Warning, kMethodInWorkingStatus);
   } else if (source.Users() > 0) {
     CurrentPrompts().Message(this, QMessageBox::Information, "wait please");
   }
-  TryExclusiveUse exclusive(source);
-  std::vector<std::string> names;
-  if (source.IsOpen() && exclusive.Owns() && source.ListTables(names)) {
-    for (const std::string& name : names) tables_->addItem(QString::fromStdString(name));
-  }
-  if (!lastTable_.isEmpty()) SelectTable(lastTable_);
+  FillTableList(*tables_, source, lastTable_);
 }
 
-void DecisionTreeDialog::SelectTable(const QString& table) {
-  const QList<QListWidgetItem*> found = tables_->findItems(table, Qt::MatchExactly);
-  if (!found.isEmpty()) tables_->setCurrentItem(found.first());
-}
+void DecisionTreeDialog::SelectTable(const QString& table) { gui::SelectTable(*tables_, table); }
 
-QString DecisionTreeDialog::SelectedTable() const {
-  QListWidgetItem* item = tables_->currentItem();
-  return item ? item->text() : QString();
-}
+QString DecisionTreeDialog::SelectedTable() const { return gui::SelectedTable(*tables_); }
+
+void DecisionTreeDialog::SetPruningMethod(int code) { options_->ChooseMethod(code); }
 
 QString DecisionTreeDialog::StatusText() const { return status_->text(); }
 
@@ -118,7 +108,10 @@ void DecisionTreeDialog::ShowHint(int method) {
 void DecisionTreeDialog::Cancel() {
   status_->clear();
   options_->ResetForCancel();
+  reject();
 }
+
+void DecisionTreeDialog::JobEnded() { ShowHint(options_->Method()); }
 
 void DecisionTreeDialog::Execute() {
   const QString table = SelectedTable();
@@ -127,8 +120,7 @@ void DecisionTreeDialog::Execute() {
     return;
   }
   if (runner_.IsRunning()) {
-    CurrentPrompts().Message(this, QMessageBox::Warning,
-                             "child is running: please try again later");
+    CurrentPrompts().Message(this, QMessageBox::Warning, kDecisionTreeRunning);
     return;
   }
   EnsureWorkingFolder();

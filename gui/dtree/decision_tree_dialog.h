@@ -32,15 +32,19 @@ class DecisionTreeDialog : public QDialog {
   QString StatusText() const;
   JobRunner& Runner() const { return runner_; }
 
-  // Room beside the buttons for an adviser that helps choose the pruning method.
+  // For an adviser that helps choose the pruning method: room below the buttons for its
+  // controls, and the same effect as choosing `code` from the pruning menu.
   QBoxLayout* AssistantArea() const { return assistant_; }
+  void SetPruningMethod(int code);
 
   void Execute();
+  // "&Cancel": the status cleared, the fields the button resets, the dialog closed.
   void Cancel();
 
  private:
   void ShowHint(int method);
   void ShowFile(bool rules, bool pruned);
+  void JobEnded();
 
   Workbench& workbench_;
   JobRunner& runner_;

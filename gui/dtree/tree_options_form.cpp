@@ -45,8 +45,9 @@ TreeOptionsForm::TreeOptionsForm(QWidget* parent) : QWidget(parent) {
   mValuesLabel_ = new QLabel("MValues ", this);
   mValues_ = Edit(this, "mValues");
   mValues_->setMaxLength(300);
+  mValues_->setProperty("assistantTopic", "MValues");  // its label ends in a space
 
-  auto* form = new QFormLayout(this);
+  auto* form = form_ = new QFormLayout(this);
   form->setContentsMargins(0, 0, 0, 0);
   form->addRow("Number of items in each leaf:", minCases_);
   form->addRow("Gain Ratio:", gainRatio_);
@@ -122,6 +123,13 @@ void TreeOptionsForm::SetDefaults() {
   window_->setText(QString::fromStdString(defaults.window));
   increment_->setText(QString::fromStdString(defaults.increment));
   ChooseMethod(pruning::kStandardPrune);
+}
+
+void TreeOptionsForm::HideWindowing() {
+  for (QWidget* field : {static_cast<QWidget*>(windowing_), static_cast<QWidget*>(trials_),
+                         static_cast<QWidget*>(window_), static_cast<QWidget*>(increment_)}) {
+    form_->setRowVisible(field, false);
+  }
 }
 
 void TreeOptionsForm::ResetForCancel() {

@@ -10,6 +10,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -33,6 +34,8 @@ class TreeOptionsForm : public QWidget {
   void SetDefaults();
   // "&Cancel": minimum cases "2", "True" in the Gain Ratio and discrete-groups lists.
   void ResetForCancel();
+  // The cross-validation never windows: its settings show no windowing fields.
+  void HideWindowing();
   // The fields as the job's parameters (the table is the dialog's).
   pruning::DecisionTreeParameters Parameters() const;
 
@@ -43,6 +46,7 @@ class TreeOptionsForm : public QWidget {
   void CheckMinCases();
   void UpdateWindowing();
 
+  QFormLayout* form_;
   QMenu* menu_;
   int method_ = pruning::kStandardPrune;
   QLineEdit* minCases_;

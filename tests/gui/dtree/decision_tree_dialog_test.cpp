@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 
 #include "core/data/working_folder.h"
 #include "gui/app/command_table.h"
@@ -21,27 +23,12 @@
 namespace quarry::gui {
 namespace {
 
-class DecisionTreeDialogTest : public QObject {
+class DecisionTreeDialogTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
-    dialog_ = &window_->Bench().Dialog<DecisionTreeDialog>();
-    dialog_->Prepare();
-  }
-  void cleanup() {
-    window_->Jobs().WaitForWorkers(60000);
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
-
   void eachMethodWritesItsHintAndEnablesItsFields() {
-    TreeOptionsForm& form = dialog_->Options();
+    TreeOptionsForm& form = Dialog().Options();
     auto* mValues = form.findChild<QLineEdit*>("mValues");
     auto* windowing = form.findChild<QCheckBox*>("windowing");
     auto* trials = form.findChild<QLineEdit*>("trials");
@@ -52,7 +39,7 @@ class DecisionTreeDialogTest : public QObject {
     QVERIFY(trials->isEnabled());
     for (const pruning::PruningMethodInfo& method : pruning::PruningMethods()) {
       form.MethodAction(method.code)->trigger();
-      QCOMPARE(dialog_->StatusText(),
+      QCOMPARE(Dialog().StatusText(),
                QString::fromUtf8(method.hint.data(), static_cast<int>(method.hint.size())));
       QCOMPARE(mValues->isEnabled(), method.code == pruning::kMinimumErrorPruning);
       QCOMPARE(windowing->isEnabled(), method.code == pruning::kStandardPrune);
@@ -64,7 +51,7 @@ class DecisionTreeDialogTest : public QObject {
   }
 
   void minimumCasesFallBackToTwo() {
-    auto* minCases = dialog_->Options().findChild<QLineEdit*>("minCases");
+    auto* minCases = Dialog().Options().findChild<QLineEdit*>("minCases");
     for (const char* text : {"0", "abc", ""}) {
       minCases->setText(text);
       emit minCases->editingFinished();
@@ -72,37 +59,83 @@ class DecisionTreeDialogTest : public QObject {
     }
     minCases->setText("7");
     emit minCases->editingFinished();
-    QCOMPARE(dialog_->Options().Parameters().minCases, std::string("7"));
+    QCOMPARE(Dialog().Options().Parameters().minCases, std::string("7"));
   }
 
   void executeNeedsATableAndGraftingItsPruningTable() {
-    dialog_->Execute();
+    Dialog().Execute();
     QCOMPARE(prompts_->Texts(), QStringList{"Please, select table"});
-    dialog_->SelectTable("loan_data");  // there is no loan_prune
-    dialog_->Options().MethodAction(pruning::kReducedErrorGrafting)->trigger();
-    dialog_->Execute();
-    QCOMPARE(dialog_->StatusText(), QString("Please, wait"));
+    Dialog().SelectTable("loan_data");  // there is no loan_prune
+    Dialog().Options().MethodAction(pruning::kReducedErrorGrafting)->trigger();
+    Dialog().Execute();
+    QCOMPARE(Dialog().StatusText(), QString("Please, wait"));
     QTRY_COMPARE(prompts_->boxes.size(), 2);
     QVERIFY(prompts_->boxes[1].text.startsWith("error, not all tables are availables"));
   }
 
+  // A standard run on golf_data (evaluated on golf_test), then one with minimum error pruning on
+  // wave_data: each enables the four viewers, and each viewer opens that run's own file.
   void aRunEnablesTheViewersOnItsFiles() {
-    auto* showTree = dialog_->findChild<QPushButton*>("showTree");
-    auto* prunedRules = dialog_->findChild<QPushButton*>("prunedRules");
-    QVERIFY(!showTree->isEnabled());
-    dialog_->SelectTable("wave_data");
-    dialog_->Options().MethodAction(pruning::kMinimumErrorPruning)->trigger();
-    dialog_->Options().findChild<QLineEdit*>("mValues")->setText("0.5,2,8");
-    dialog_->Execute();
+    QList<QPushButton*> viewers;
+    for (const char* name : {"showTree", "showRules", "prunedTree", "prunedRules"})
+      viewers << Dialog().findChild<QPushButton*>(name);
+    for (QPushButton* viewer : viewers) QVERIFY(!viewer->isEnabled());
+    Dialog().SelectTable("golf_data");
+    Dialog().Execute();
     QTRY_COMPARE_WITH_TIMEOUT(prompts_->Texts(), QStringList{"classification tree created"}, 60000);
-    QTRY_VERIFY(showTree->isEnabled());
-    QVERIFY(prunedRules->isEnabled());
-    for (const char* file :
-         {"wave_data.tree", "wave_dataPRUNED.tree", "wave_data.rules", "wave_dataPRUNED.rules"}) {
-      QVERIFY2(std::filesystem::exists(WorkingFile(file)), file);
-    }
-    dialog_->Prepare();  // opening again keeps the last table chosen
-    QCOMPARE(dialog_->SelectedTable(), QString("wave_data"));
+    QTRY_VERIFY(viewers[3]->isEnabled());
+    QVERIFY2(
+        Dialog().StatusText().startsWith("Please select a *_data table"),  // "Please, wait" no more
+        qPrintable(Dialog().StatusText()));
+    QCOMPARE(ViewerTitle(viewers[0]), QString("Tree Visualization - golf_data.tree"));
+    QCOMPARE(ViewerTitle(viewers[1]), QString("Rules Visualization - golf_data.rules"));
+    QCOMPARE(ViewerTitle(viewers[2]), QString("Tree Visualization - golf_dataPRUNED.tree"));
+    QCOMPARE(ViewerTitle(viewers[3]), QString("Rules Visualization - golf_dataPRUNED.rules"));
+
+    Dialog().SelectTable("wave_data");
+    Dialog().Options().MethodAction(pruning::kMinimumErrorPruning)->trigger();
+    Dialog().Options().findChild<QLineEdit*>("mValues")->setText("0.5,2,8");
+    Dialog().Execute();
+    QVERIFY(!viewers[0]->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(prompts_->boxes.size(), 2, 60000);
+    QCOMPARE(prompts_->boxes[1].text, QString("classification tree created"));
+    QCOMPARE(prompts_->boxes[1].icon, QMessageBox::Information);
+    QTRY_VERIFY(viewers[0]->isEnabled());
+    QCOMPARE(ViewerTitle(viewers[2]), QString("Tree Visualization - wave_dataPRUNED.tree"));
+    QVERIFY(std::filesystem::exists(WorkingFile("wave_dataPRUNED.rules")));
+    Dialog().Prepare();  // opening again keeps the last table chosen
+    QCOMPARE(Dialog().SelectedTable(), QString("wave_data"));
+  }
+
+  // Windowing reaches the engine only with standard pruning, whatever the check box says.
+  void windowingOnlyWithStandardPruning() {
+    TreeOptionsForm& form = Dialog().Options();
+    form.findChild<QCheckBox*>("windowing")->setChecked(true);
+    form.findChild<QLineEdit*>("trials")->setText("10");
+    const auto args = pruning::DecisionTreeArguments(form.Parameters());
+    QVERIFY(std::find(args.begin(), args.end(), "-t") != args.end());
+    form.MethodAction(pruning::kPessimisticErrorPruning)->trigger();
+    const auto batch = pruning::DecisionTreeArguments(form.Parameters());
+    QVERIFY(std::find(batch.begin(), batch.end(), "-t") == batch.end());
+    QVERIFY(std::find(batch.begin(), batch.end(), "-w") == batch.end());
+  }
+
+  // What an adviser does to the dialog is what choosing from the menu does; Cancel resets the
+  // fields it names and closes.
+  void assistantChoiceAndCancel() {
+    Dialog().SetPruningMethod(pruning::kCriticalValuePruning);
+    QCOMPARE(Dialog().Options().Method(), static_cast<int>(pruning::kCriticalValuePruning));
+    QVERIFY(Dialog().Options().MethodAction(pruning::kCriticalValuePruning)->isChecked());
+    QVERIFY(Dialog().StatusText().startsWith("Please select select a *_data table"));
+    Dialog().Options().findChild<QLineEdit*>("minCases")->setText("9");
+    Dialog().show();
+    Dialog().findChild<QPushButton*>("cancel")->click();
+    QVERIFY(!Dialog().isVisible());
+    QVERIFY(Dialog().StatusText().isEmpty());
+    const pruning::DecisionTreeParameters p = Dialog().Options().Parameters();
+    QCOMPARE(p.minCases, std::string("2"));
+    QVERIFY(p.gainCriterion);
+    QVERIFY(p.subsets);
   }
 
   void theMenuCommandOpensTheDialog() {
@@ -116,10 +149,25 @@ class DecisionTreeDialogTest : public QObject {
   }
 
  private:
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
-  DecisionTreeDialog* dialog_ = nullptr;
+  // Clicks `button` and returns the title of the viewer it opens.
+  static QString ViewerTitle(QPushButton* button) {
+    QString title;
+    testing::OnNextModal([&](QWidget* viewer) {
+      title = viewer->windowTitle();
+      viewer->close();
+    });
+    button->click();
+    return title;
+  }
+
+  // The session's dialog, opened the way its command opens it.
+  DecisionTreeDialog& Dialog() {
+    DecisionTreeDialog& dialog = window_->Bench().Dialog<DecisionTreeDialog>();
+    if (prepared_ != &dialog) dialog.Prepare();
+    prepared_ = &dialog;
+    return dialog;
+  }
+  QPointer<QDialog> prepared_;
 };
 
 }  // namespace

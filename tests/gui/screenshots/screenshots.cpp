@@ -1,6 +1,7 @@
 // Screenshots of the workbench as a reviewer would see it, taken on a real X server (run under
 // xvfb-run): the main window with a tree in its textual view, the tree and rules viewers, the
-// table viewer, the Query Creator's last page and the Association Rules dialog after a run.
+// table viewer, the Query Creator's last page, and the Association Rules, decision-tree and
+// classification cross-validation dialogs after a run.
 //   gui_screenshots OUTPUT_FOLDER
 // Fails when a window cannot be captured or the capture is blank.
 
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -24,6 +26,10 @@
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
 #include "gui/assoc/association_rules_dialog.h"
+#include "gui/dtree/classification_cv_dialog.h"
+#include "gui/dtree/cv_settings_dialog.h"
+#include "gui/dtree/decision_tree_dialog.h"
+#include "gui/dtree/tree_options_form.h"
 #include "gui/query/query_creator_wizard.h"
 #include "gui/query/query_set_dialog.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
@@ -66,6 +72,13 @@ void Choose(QWidget* dialog, const char* name, const QString& text, const char* 
   }
   if (!then) return;
   if (auto* button = dialog->findChild<QPushButton*>(then)) button->click();
+}
+
+// Waits until the job of `runner` has ended and the dialog's result buttons are back.
+bool WaitForJob(JobRunner& runner) {
+  for (int waited = 0; runner.IsRunning() && waited < 120000; waited += 50) QTest::qWait(50);
+  QTest::qWait(700);
+  return !runner.IsRunning();
 }
 
 }  // namespace
@@ -154,6 +167,31 @@ int main(int argc, char** argv) {
     ok = QTest::qWaitFor([&] { return !prompts.boxes.isEmpty(); }, 10000) && ok;
     ok = Capture(out.filePath("association_rules.png")) && ok;
     assoc.hide();
+  }
+  {
+    testing::RecordingPrompts quiet;  // the completion boxes would cover the dialogs
+    DecisionTreeDialog& trees = window.Bench().Dialog<DecisionTreeDialog>();
+    trees.Prepare();
+    trees.show();
+    trees.SelectTable("golf_data");
+    trees.Execute();
+    ok = WaitForJob(trees.Runner()) &&
+         quiet.Texts() == QStringList{"classification tree created"} && ok;
+    ok = QTest::qWaitForWindowExposed(&trees) && ok;
+    ok = Capture(out.filePath("decision_tree_dialog.png")) && ok;
+    trees.close();
+
+    ClassificationCvDialog& cv = window.Bench().Dialog<ClassificationCvDialog>();
+    cv.Prepare();
+    cv.show();
+    cv.SelectTable("wave_data");
+    cv.Settings().Options().MethodAction(quarry::pruning::kReducedErrorPruning)->trigger();
+    cv.Execute();
+    ok = WaitForJob(cv.Runner()) && quiet.Texts().last() == "classification trees created" && ok;
+    if (auto* folds = cv.findChild<QListWidget*>("prunedTrees")) folds->setCurrentRow(2);
+    ok = QTest::qWaitForWindowExposed(&cv) && ok;
+    ok = Capture(out.filePath("classification_cv_dialog.png")) && ok;
+    cv.close();
   }
 
   if (!ok) std::fprintf(stderr, "a screenshot is missing or blank\n");

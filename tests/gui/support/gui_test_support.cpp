@@ -1,5 +1,7 @@
 #include "tests/gui/support/gui_test_support.h"
 
+#include "gui/app/job_center.h"
+
 #include <QTimer>
 #include <cstdlib>
 #include <random>
@@ -56,6 +58,7 @@ void WorkbenchTest::init() {
 }
 
 void WorkbenchTest::cleanup() {
+  window_->Jobs().WaitForWorkers(60000);  // a job's completion may still be on its way
   window_.reset();
   prompts_.reset();
   home_.reset();
