@@ -58,7 +58,7 @@ void WorkbenchTest::init() {
 }
 
 void WorkbenchTest::cleanup() {
-  window_->Jobs().WaitForWorkers(60000);  // a job's completion may still be on its way
+  if (window_) window_->Jobs().WaitForWorkers(60000);  // a completion may be on its way
   window_.reset();
   prompts_.reset();
   home_.reset();
