@@ -136,13 +136,9 @@ class ClassificationCvDialogTest : public testing::WorkbenchTest {
   }
 
   void theMenuCommandOpensTheDialog() {
-    bool shown = false;
-    testing::OnNextModal([&](QWidget* modal) {
-      shown = modal->windowTitle() == "Classification k-fold CV";
-      modal->close();
-    });
-    window_->CommandAction(kCmdClassificationKcv)->trigger();
-    QVERIFY(shown);
+    QCOMPARE(
+        testing::ModalTitle([this] { window_->CommandAction(kCmdClassificationKcv)->trigger(); }),
+        QString("Classification k-fold CV"));
   }
 
  private:
@@ -154,6 +150,7 @@ class ClassificationCvDialogTest : public testing::WorkbenchTest {
     return dialog;
   }
   QPointer<QDialog> prepared_;
+
   std::set<std::string> Tables() {
     std::vector<std::string> names;
     window_->Source().ListTables(names);
@@ -163,13 +160,7 @@ class ClassificationCvDialogTest : public testing::WorkbenchTest {
   // Selects line `row` of `list`, clicks `button` and returns the title of the viewer it opens.
   static QString ViewerTitle(QPushButton* button, QListWidget* list, int row) {
     list->setCurrentRow(row);
-    QString title;
-    testing::OnNextModal([&](QWidget* viewer) {
-      title = viewer->windowTitle();
-      viewer->close();
-    });
-    button->click();
-    return title;
+    return testing::ModalTitle([button] { button->click(); });
   }
 };
 

@@ -139,25 +139,13 @@ class DecisionTreeDialogTest : public testing::WorkbenchTest {
   }
 
   void theMenuCommandOpensTheDialog() {
-    bool shown = false;
-    testing::OnNextModal([&](QWidget* modal) {
-      shown = modal->windowTitle() == "C4.5: Setting Parameters";
-      modal->close();
-    });
-    window_->CommandAction(kCmdDecisionTrees)->trigger();
-    QVERIFY(shown);
+    QCOMPARE(testing::ModalTitle([this] { window_->CommandAction(kCmdDecisionTrees)->trigger(); }),
+             QString("C4.5: Setting Parameters"));
   }
 
  private:
-  // Clicks `button` and returns the title of the viewer it opens.
   static QString ViewerTitle(QPushButton* button) {
-    QString title;
-    testing::OnNextModal([&](QWidget* viewer) {
-      title = viewer->windowTitle();
-      viewer->close();
-    });
-    button->click();
-    return title;
+    return testing::ModalTitle([button] { button->click(); });
   }
 
   // The session's dialog, opened the way its command opens it.

@@ -78,6 +78,16 @@ QTimer* OnNextModal(std::function<void(QWidget*)> action) {
   return timer;
 }
 
+QString ModalTitle(const std::function<void()>& open) {
+  QString title;
+  OnNextModal([&title](QWidget* modal) {
+    title = modal->windowTitle();
+    modal->close();
+  });
+  open();
+  return title;
+}
+
 std::filesystem::path SampleDatabaseFile() { return QUARRY_SAMPLE_DB; }
 
 std::filesystem::path TestDataFile(const std::string& name) {

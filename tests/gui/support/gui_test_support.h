@@ -112,6 +112,9 @@ class RecordingPrompts : public Prompts {
 // returned timer watches for it; delete it when no dialog came.
 QTimer* OnNextModal(std::function<void(QWidget*)> action);
 
+// Runs `open`, which exec()s a modal window, closes that window at once and returns its title.
+QString ModalTitle(const std::function<void()>& open);
+
 // Base of a test class whose every test function starts with a fresh working folder, recording
 // prompts and a main window on the sample database.
 class WorkbenchTest : public QObject {
