@@ -20,6 +20,7 @@
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
 #include "gui/ui/prompts.h"
+#include "gui/ui/table_list.h"
 
 namespace quarry::gui {
 
@@ -128,7 +129,10 @@ ClassificationCvDialog::ClassificationCvDialog(Workbench& workbench, QWidget* pa
   resize(1000, 480);
 }
 
-void ClassificationCvDialog::Prepare() { FillTableList(*tables_, workbench_.Source(), lastTable_); }
+void ClassificationCvDialog::Prepare() {
+  FillTableList(*tables_, workbench_.Source());
+  SelectTable(lastTable_);
+}
 
 void ClassificationCvDialog::SelectTable(const QString& table) {
   gui::SelectTable(*tables_, table);

@@ -18,6 +18,7 @@
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
 #include "gui/ui/prompts.h"
+#include "gui/ui/table_list.h"
 
 namespace quarry::gui {
 
@@ -88,7 +89,8 @@ void DecisionTreeDialog::Prepare() {
   } else if (source.Users() > 0) {
     CurrentPrompts().Message(this, QMessageBox::Information, "wait please");
   }
-  FillTableList(*tables_, source, lastTable_);
+  FillTableList(*tables_, source);
+  SelectTable(lastTable_);
 }
 
 void DecisionTreeDialog::SelectTable(const QString& table) { gui::SelectTable(*tables_, table); }
