@@ -65,7 +65,49 @@ std::string RewritePasswords(std::string_view connect, bool remove) {
   return out;
 }
 
+// A value as ODBC lets it stand in a connect string: in braces when it holds ";" or begins or
+// ends with a blank.
+std::string BraceIfNeeded(std::string_view value) {
+  const bool needs = value.find(';') != std::string_view::npos ||
+                     (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+  return needs ? "{" + std::string(value) + "}" : std::string(value);
+}
+
 }  // namespace
+
+std::string WithConnectValue(std::string_view connect, std::string_view key,
+                             std::string_view value) {
+  const std::string entry = std::string(key) + "=" + BraceIfNeeded(value);
+  std::string out;
+  bool replaced = false;
+  for (const std::string& text : SplitEntries(connect)) {
+    if (Trim(text).empty()) continue;
+    const Entry e = ParseEntry(text);
+    std::string piece = text;
+    if (e.hasValue && EqualsIgnoreCase(e.key, key)) {
+      if (replaced) continue;
+      piece = entry;
+      replaced = true;
+    }
+    if (!out.empty()) out += ';';
+    out += piece;
+  }
+  if (!replaced) {
+    if (!out.empty()) out += ';';
+    out += entry;
+  }
+  return out;
+}
+
+std::string PostgresConnectString(std::string_view host, int port, std::string_view database,
+                                  std::string_view user, std::string_view password) {
+  std::string connect = "DRIVER={PostgreSQL Unicode}";
+  connect = WithConnectValue(connect, "Server", host);
+  connect = WithConnectValue(connect, "Port", std::to_string(port));
+  connect = WithConnectValue(connect, "Database", database);
+  connect = WithConnectValue(connect, "UID", user);
+  return WithConnectValue(connect, "PWD", password);
+}
 
 std::string SqliteConnectString(std::string_view path) {
   return "DRIVER=SQLite3;Database=" + std::string(path) + ";StepAPI=1;NoCreat=1";

@@ -20,6 +20,15 @@ Expected<std::string> ConnectStringForDatabase(std::string_view connectOrPath);
 // The value of `key` (case-insensitive) in a "k=v;k=v" connect string.
 std::optional<std::string> ConnectStringValue(std::string_view connect, std::string_view key);
 
+// The connect string with `key` set to `value`: an entry of that key (any case) is replaced, or
+// the entry is appended. Values holding ";" or braces are written in braces.
+std::string WithConnectValue(std::string_view connect, std::string_view key,
+                             std::string_view value);
+
+// A DSN-less connect string for a PostgreSQL server through Debian's "PostgreSQL Unicode" driver.
+std::string PostgresConnectString(std::string_view host, int port, std::string_view database,
+                                  std::string_view user, std::string_view password);
+
 // The database file of an SQLite connect string; nullopt for other drivers.
 std::optional<std::string> SqliteDatabaseFile(std::string_view connect);
 

@@ -8,6 +8,7 @@
 #include "core/common/text_util.h"
 #include "core/data/column_types.h"
 #include "core/data/connect_string.h"
+#include "core/data/postgres_session.h"
 #include "core/data/sql_lexer.h"
 #include "core/data/sql_quote.h"
 #include "core/data/working_folder.h"
@@ -33,6 +34,11 @@ bool IsNumericColumnType(const std::string& type) {
   return false;
 }
 
+bool IsBooleanColumnType(const std::string& type) {
+  const std::string t = ToLowerAscii(Trim(type));
+  return t == "bit" || t == "boolean" || t == "yesno" || t == "logical";
+}
+
 // Names of the value texts a bit column accepts bare.
 bool IsBooleanWord(std::string_view text) {
   return EqualsIgnoreCase(text, "true") || EqualsIgnoreCase(text, "false");
@@ -52,41 +58,56 @@ std::string SqlTypeOfTypeName(const std::string& type) {
   return type;
 }
 
+// The number `text` stands for, written with at most `digits` significant digits; false, and
+// `text` unchanged, when it is no number.
+bool RewriteNumber(std::string& text, int digits) {
+  double value = 0.0;
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec != std::errc() || ptr != end) return false;
+  char buffer[64];
+  auto [out, ec2] =
+      std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, digits);
+  if (ec2 != std::errc()) return false;
+  for (char* p = buffer; p != out; ++p) {
+    if (*p == 'e') *p = 'E';
+  }
+  text.assign(buffer, out);
+  return true;
+}
+
 // Approximate numbers read as the workbench shows numbers: at most 15 significant digits (7 for
 // single precision), no trailing zeros, upper-case exponent ("85", "0.1", "1E-07"), where
-// drivers write "85.0" or "1.0e-07". The driver's text is kept when it is no number (SQLite
-// lets a REAL column hold text) and for exact decimals, which only lose trailing zeros.
+// drivers write "85.0", "1.0e-07" or, like PostgreSQL, every digit of the double
+// ("0.30000000000000004"). The driver's text is kept when it is no number (SQLite lets a REAL
+// column hold text) and for exact decimals, which only lose trailing zeros.
 void NormalizeNumberText(std::string& text, int digits, bool exactDecimal) {
   const bool hasExponent = text.find_first_of("eE") != std::string::npos;
   if (exactDecimal || (!hasExponent && digits == 15)) {
     // The common case, kept cheap: "85.0" -> "85", "3.50" -> "3.5".
     size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
     bool point = false;
+    int significant = 0;
     for (; i < text.size(); ++i) {
       if (text[i] == '.' && !point) {
         point = true;
       } else if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
         return;
+      } else if (significant > 0 || text[i] != '0') {
+        ++significant;
       }
+    }
+    if (!exactDecimal && significant > digits) {
+      RewriteNumber(text, digits);
+      return;
     }
     if (!point) return;
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();
     return;
   }
-  double value = 0.0;
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  auto [ptr, ec] = std::from_chars(begin, end, value);
-  if (ec != std::errc() || ptr != end) return;
-  char buffer[64];
-  auto [out, ec2] =
-      std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, digits);
-  if (ec2 != std::errc()) return;
-  for (char* p = buffer; p != out; ++p) {
-    if (*p == 'e') *p = 'E';
-  }
-  text.assign(buffer, out);
+  RewriteNumber(text, digits);
 }
 
 // Whether the first word of the statement (after blanks and comments) is `word`.
@@ -140,6 +161,7 @@ void DataSource::ResetResult() {
   resultSql_.clear();
   resultColumns_ = 0;
   resultFetched_ = false;
+  resultAtEnd_ = false;
 }
 
 bool DataSource::Open(const std::string& connectString) {
@@ -164,8 +186,23 @@ bool DataSource::Connect(const std::string& connectString) {
   }
   auto connection = odbc::Connection::Connect(*env_, connectString);
   if (!connection) return Fail(MaskPassword(connection.status().message()));
+  const DbmsKind kind = DbmsKindFromName(connection->DbmsName());
+  if (kind == DbmsKind::kPostgres) {
+    // The driver options only take effect at connect time; the kind of database is known only
+    // once connected (a DSN names no database kind), so the first connection is replaced.
+    if (!HasPostgresDriverOptions(connectString)) {
+      connection = odbc::Connection::Connect(*env_, WithPostgresDriverOptions(connectString));
+      if (!connection) return Fail(MaskPassword(connection.status().message()));
+    }
+    for (const std::string& setting : PostgresSessionSettings()) {
+      auto statement = odbc::Statement::Allocate(*connection);
+      if (!statement) return Fail(statement.status().message());
+      if (Status status = statement->ExecDirect(setting); !status.ok())
+        return Fail(status.message());
+    }
+  }
   connection_ = std::move(connection.value());
-  dialect_ = SqlDialect(DbmsKindFromName(connection_.DbmsName()));
+  dialect_ = SqlDialect(kind);
   {
     std::lock_guard<std::mutex> state(stateMutex_);
     connectString_ = connectString;
@@ -336,6 +373,7 @@ bool DataSource::Query(const std::string& sql) {
   resultSql_ = native;
   resultColumns_ = count;
   resultFetched_ = false;
+  resultAtEnd_ = false;
   return true;
 }
 
@@ -356,8 +394,15 @@ long DataSource::RowCount() {
 }
 
 bool DataSource::FetchCurrent(std::vector<std::string>& values) {
+  if (resultAtEnd_) return false;
   SQLRETURN rc = SQLFetch(result_.get());
-  if (rc == SQL_NO_DATA) return false;
+  if (rc == SQL_NO_DATA) {
+    // A cursor left open holds the server's portal, and with it the table: PostgreSQL refuses
+    // to alter or drop a table that an open cursor of the session reads.
+    result_.CloseCursor();
+    resultAtEnd_ = true;
+    return false;
+  }
   if (!odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
   values.resize(static_cast<size_t>(resultColumns_));
   for (int column = 0; column < resultColumns_; ++column) {
@@ -394,6 +439,7 @@ bool DataSource::FirstRow(std::vector<std::string>& values) {
   if (!result_.valid()) return Fail("no current result set");
   if (resultFetched_) {
     result_.CloseCursor();
+    resultAtEnd_ = false;
     Status status = result_.ExecDirect(resultSql_);
     if (!status.ok()) {
       ResetResult();
@@ -506,7 +552,12 @@ bool DataSource::InsertRow(const std::string& table, const std::vector<std::stri
         Guard guard(mutex_);
         return Fail("value " + value + " of column " + names[i] + " is not a number");
       }
-      list += trimmed;
+      // PostgreSQL's booleans take no bare number: '1' and 'true' alike are quoted there.
+      if (IsBooleanColumnType(type) && dialect_.kind() == DbmsKind::kPostgres) {
+        list += QuoteLiteral(trimmed);
+      } else {
+        list += trimmed;
+      }
     } else if (type == "string") {
       list += QuoteLiteral(value);
     } else {
@@ -519,17 +570,6 @@ bool DataSource::InsertRow(const std::string& table, const std::vector<std::stri
   const std::string sql = columns.empty() ? "insert into " + QuoteIdent(table) + " default values"
                                           : "insert into " + QuoteIdent(table) + "(" + columns +
                                                 ")" + " values(" + list + ")";
-  Guard guard(mutex_);
-  if (inTransaction_ && dialect_.kind() == DbmsKind::kPostgres) {
-    // A refused statement would abort the whole transaction there; a savepoint confines it.
-    if (!Execute("savepoint quarry_row")) return false;
-    if (!Execute(sql)) {
-      const std::string why = lastError_;
-      Execute("rollback to savepoint quarry_row");
-      return Fail(why);
-    }
-    return Execute("release savepoint quarry_row");
-  }
   return Execute(sql);
 }
 

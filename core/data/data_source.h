@@ -123,6 +123,7 @@ class DataSource {
   enum class CellKind : uint8_t { kText, kDouble, kSingle, kDecimal };
   std::vector<CellKind> resultKinds_;
   bool resultFetched_ = false;
+  bool resultAtEnd_ = false;  // every row read, the cursor closed
   std::vector<char> cellBuffer_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "core/common/text_util.h"
 #include "core/data/sql_lexer.h"
+#include "core/data/sql_row_order.h"
 
 namespace quarry {
 
@@ -26,6 +27,11 @@ bool IsSignificant(const SqlToken& t) {
 size_t NextSignificant(const Tokens& tokens, size_t i) {
   while (i < tokens.size() && !IsSignificant(tokens[i])) ++i;
   return i;
+}
+
+bool IsConstraintWord(const SqlToken& t) {
+  return t.IsWord("PRIMARY") || t.IsWord("CONSTRAINT") || t.IsWord("UNIQUE") ||
+         t.IsWord("FOREIGN") || t.IsWord("CHECK");
 }
 
 // Marks the tokens that are type words of column definitions in CREATE TABLE (...) and
@@ -65,9 +71,7 @@ std::vector<bool> FindTypeWords(const Tokens& tokens) {
       }
       if (expectName) {
         expectName = false;
-        const bool constraint = t.IsWord("PRIMARY") || t.IsWord("CONSTRAINT") ||
-                                t.IsWord("UNIQUE") || t.IsWord("FOREIGN") || t.IsWord("CHECK");
-        expectType = !constraint && t.IsIdentifier();
+        expectType = !IsConstraintWord(t) && t.IsIdentifier();
         continue;
       }
       if (expectType) {
@@ -76,15 +80,24 @@ std::vector<bool> FindTypeWords(const Tokens& tokens) {
       }
     }
   } else if (tokens[i].IsWord("ALTER")) {
+    // Every "ADD [COLUMN] name type" of the statement (PostgreSQL takes several at once).
+    int depth = 0;
     for (size_t j = i + 1; j < tokens.size(); ++j) {
-      if (!tokens[j].IsWord("ADD")) continue;
+      if (tokens[j].IsPunct('(')) ++depth;
+      if (tokens[j].IsPunct(')')) --depth;
+      if (depth != 0 || !tokens[j].IsWord("ADD")) continue;
       size_t k = NextSignificant(tokens, j + 1);
       if (k < tokens.size() && tokens[k].IsWord("COLUMN")) k = NextSignificant(tokens, k + 1);
-      if (k >= tokens.size() || !tokens[k].IsIdentifier()) break;
+      if (k >= tokens.size() || !tokens[k].IsIdentifier() || IsConstraintWord(tokens[k])) continue;
       k = NextSignificant(tokens, k + 1);
       if (k < tokens.size() && tokens[k].kind == SqlTokenKind::kWord) isType[k] = true;
-      break;
     }
+  }
+  // "double precision" is a type of its own; "double" alone is the workbench's word for it.
+  for (size_t j = 0; j < tokens.size(); ++j) {
+    if (!isType[j] || !tokens[j].IsWord("DOUBLE")) continue;
+    const size_t k = NextSignificant(tokens, j + 1);
+    if (k < tokens.size() && tokens[k].IsWord("PRECISION")) isType[j] = false;
   }
   return isType;
 }
@@ -118,7 +131,8 @@ std::optional<SelectIntoParts> ParseSelectInto(std::string_view sql) {
     parts.target = IdentifierName(tokens[last]);
     const char* base = sql.data();
     const size_t intoStart = static_cast<size_t>(t.text.data() - base);
-    const size_t targetEnd = static_cast<size_t>(tokens[last].text.data() - base) + tokens[last].text.size();
+    const size_t targetEnd =
+        static_cast<size_t>(tokens[last].text.data() - base) + tokens[last].text.size();
     parts.select = std::string(TrimRight(sql.substr(0, intoStart))) + " " +
                    std::string(Trim(sql.substr(targetEnd)));
     return parts;
@@ -149,6 +163,10 @@ std::string SqlDialect::TypeWord(std::string_view word) const {
       {"counter", "integer", "integer", "integer"},
       {"short", "smallint", "smallint", "smallint"},
       {"byte", "tinyint", "smallint", "smallint"},
+      {"tinyint", "tinyint", "smallint", "tinyint"},
+      // A column the catalog calls "char" without a length holds text of any length; on
+      // PostgreSQL a bare "char" would be a single character.
+      {"char", "char", "bpchar", "char"},
       {"bit", "bit", "boolean", "bit"},
       {"yesno", "bit", "boolean", "bit"},
       {"logical", "bit", "boolean", "bit"},
@@ -157,9 +175,12 @@ std::string SqlDialect::TypeWord(std::string_view word) const {
   for (const Mapping& m : kMappings) {
     if (w == m.word) {
       switch (kind_) {
-        case DbmsKind::kSqlite: return m.sqlite;
-        case DbmsKind::kPostgres: return m.postgres;
-        case DbmsKind::kOther: return m.other;
+        case DbmsKind::kSqlite:
+          return m.sqlite;
+        case DbmsKind::kPostgres:
+          return m.postgres;
+        case DbmsKind::kOther:
+          return m.other;
       }
     }
   }
@@ -190,19 +211,40 @@ std::string SqlDialect::QuoteName(std::string_view name) const {
 std::string SqlDialect::Rewrite(std::string_view sql) const {
   const Tokens tokens = LexSql(sql);
   const std::vector<bool> isType = FindTypeWords(tokens);
+  const bool postgres = kind_ == DbmsKind::kPostgres;
   std::string out;
   out.reserve(sql.size() + 16);
-  for (size_t i = 0; i < tokens.size(); ++i) {
+  auto write = [&](size_t i) {
     const SqlToken& t = tokens[i];
     if (t.kind == SqlTokenKind::kBracketIdent) {
+      out += QuoteName(IdentifierName(t));
+    } else if (postgres && t.kind == SqlTokenKind::kQuotedIdent && t.text[0] == '`') {
       out += QuoteName(IdentifierName(t));
     } else if (isType[i]) {
       out += TypeWord(t.text);
     } else if (t.IsPunct('/')) {
       // "/" divides as floating point, as the workbench's SQL defines it, also on integers.
-      out += "*1.0/";
+      // PostgreSQL would make 1.0 an exact decimal of twenty digits: a double it must be.
+      out += postgres ? "*1::float8/" : "*1.0/";
+    } else if (postgres && t.IsWord("LIKE")) {
+      // LIKE ignores the case of letters on SQLite (and in the workbench's SQL).
+      out += "ILIKE";
     } else {
       out += t.text;
+    }
+  };
+  std::vector<SqlInsertion> insertions;
+  if (postgres) insertions = SqliteRowOrderInsertions(tokens);
+  size_t next = 0;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    write(i);
+    for (; next < insertions.size() && insertions[next].afterToken == i; ++next) {
+      const SqlInsertion& insertion = insertions[next];
+      if (insertion.copyFirst == SqlInsertion::kNoCopy) {
+        out += insertion.text;
+      } else {
+        for (size_t k = insertion.copyFirst; k <= insertion.copyLast; ++k) write(k);
+      }
     }
   }
   return out;

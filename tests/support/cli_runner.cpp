@@ -35,7 +35,8 @@ std::string Slurp(const std::filesystem::path& path) {
 
 CliRun RunCli(const std::string& cli, const std::vector<std::string>& args) {
   std::random_device device;
-  const auto base = std::filesystem::temp_directory_path() / ("quarry-cli-" + std::to_string(device()));
+  const auto base =
+      std::filesystem::temp_directory_path() / ("quarry-cli-" + std::to_string(device()));
   std::string command = ShellQuote(cli);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(base.string() + ".out") + " 2>" + ShellQuote(base.string() + ".err");

@@ -10,7 +10,8 @@ namespace quarry::testing {
 
 TempFolder::TempFolder() {
   std::random_device device;
-  path_ = std::filesystem::temp_directory_path() / ("quarry-test-" + std::to_string(device()) + std::to_string(device()));
+  path_ = std::filesystem::temp_directory_path() /
+          ("quarry-test-" + std::to_string(device()) + std::to_string(device()));
   std::filesystem::create_directories(path_);
   if (const char* old = std::getenv("QUARRY_HOME")) {
     hadHome_ = true;
@@ -29,18 +30,32 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ec);
 }
 
-void DatabaseTest::SetUp() {
-  dbPath_ = folder_.path() / "test.sqlite";
-  std::string error;
-  ASSERT_TRUE(DataSource::CreateSqliteFile(dbPath_.string(), &error)) << error;
-  ASSERT_TRUE(source_.Open(SqliteConnectString(dbPath_.string()))) << source_.LastError();
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+  return info.param == Backend::kSqlite ? "Sqlite" : "Postgres";
+}
+
+void DatabaseTest::OpenBackend(Backend backend) {
+  if (backend == Backend::kPostgres) {
+    const auto server = PostgresTestServer();
+    if (!server) GTEST_SKIP() << kNoPostgresServer;
+    postgres_ = std::make_unique<ScratchPostgresDatabase>(*server);
+    ASSERT_TRUE(postgres_->ok()) << postgres_->error();
+    connect_ = postgres_->connectString();
+  } else {
+    dbPath_ = folder_.path() / "test.sqlite";
+    std::string error;
+    ASSERT_TRUE(DataSource::CreateSqliteFile(dbPath_.string(), &error)) << error;
+    connect_ = SqliteConnectString(dbPath_.string());
+  }
+  ASSERT_TRUE(source_.Open(connect_)) << source_.LastError();
 }
 
 void DatabaseTest::MakeTable(const std::string& table, const std::vector<std::string>& names,
                              const std::vector<std::string>& types,
                              const std::vector<std::vector<std::string>>& rows) {
   ASSERT_TRUE(source_.CreateTable(table, names, types)) << source_.LastError();
-  for (const auto& row : rows) ASSERT_TRUE(source_.InsertRow(table, names, types, row)) << source_.LastError();
+  for (const auto& row : rows)
+    ASSERT_TRUE(source_.InsertRow(table, names, types, row)) << source_.LastError();
 }
 
 std::vector<std::vector<std::string>> DatabaseTest::Rows(const std::string& sql) {
@@ -51,7 +66,6 @@ std::vector<std::vector<std::string>> DatabaseTest::Rows(const std::string& sql)
   for (bool more = source_.FirstRow(row); more; more = source_.NextRow(row)) out.push_back(row);
   return out;
 }
-
 
 long DatabaseTest::Count(const std::string& table) {
   auto rows = Rows("select count(*) from " + QuoteIdent(table));

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/data/data_source.h"
+#include "tests/support/postgres_server.h"
 
 namespace quarry::testing {
 
@@ -24,10 +26,21 @@ class TempFolder {
   bool hadHome_ = false;
 };
 
-// A test with an open DataSource on an empty SQLite database in a temporary working folder.
+// The databases the data source is tested on.
+enum class Backend { kSqlite, kPostgres };
+
+// "Sqlite" or "Postgres", for the names of parameterised tests.
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
+
+// A test with an open DataSource on an empty database in a temporary working folder: SQLite
+// unless the test opens another backend.
 class DatabaseTest : public ::testing::Test {
  protected:
-  void SetUp() override;
+  void SetUp() override { OpenBackend(Backend::kSqlite); }
+
+  // Opens an empty database of `backend` in source_; skips the test when no PostgreSQL server
+  // is configured.
+  void OpenBackend(Backend backend);
 
   // Creates `table` with the given columns and types and inserts rows ("?" for NULL).
   void MakeTable(const std::string& table, const std::vector<std::string>& names,
@@ -38,8 +51,18 @@ class DatabaseTest : public ::testing::Test {
   long Count(const std::string& table);
 
   TempFolder folder_;
-  std::filesystem::path dbPath_;
+  std::filesystem::path dbPath_;  // the SQLite file
+  std::unique_ptr<ScratchPostgresDatabase> postgres_;
+  std::string connect_;  // the connect string of the test's database
   DataSource source_;
+};
+
+// The same test on every backend: TEST_P(BackendTest-derived fixture, ...) instantiated with
+// INSTANTIATE_TEST_SUITE_P(Sqlite, Fixture, ::testing::Values(Backend::kSqlite), BackendName).
+class BackendTest : public DatabaseTest, public ::testing::WithParamInterface<Backend> {
+ protected:
+  void SetUp() override { OpenBackend(GetParam()); }
+  bool OnPostgres() const { return GetParam() == Backend::kPostgres; }
 };
 
 }  // namespace quarry::testing

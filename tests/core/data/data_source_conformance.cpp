@@ -1,0 +1,299 @@
+#include "tests/core/data/data_source_conformance.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "core/data/sql_quote.h"
+
+namespace quarry {
+namespace {
+
+using Table = std::vector<std::vector<std::string>>;
+
+TEST_P(DataSourceConformance, CatalogListsTablesButNoViews) {
+  std::vector<std::string> names;
+  ASSERT_TRUE(source_.Execute("create view only_view as select 1 as x"));
+  ASSERT_TRUE(source_.ListTables(names));
+  EXPECT_TRUE(names.empty());
+  MakeTable("b_table", {"x"}, {"real"}, {});
+  MakeTable("a table", {"x"}, {"real"}, {});
+  MakeTable("MixedCase", {"x"}, {"real"}, {});
+  ASSERT_TRUE(source_.ListTables(names));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"MixedCase", "a table", "b_table"}));
+  EXPECT_TRUE(source_.TableExists("a table"));
+  EXPECT_TRUE(source_.TableExists("MixedCase"));
+  EXPECT_FALSE(source_.TableExists("mixedcase"));
+  EXPECT_FALSE(source_.TableExists("only_view"));
+}
+
+TEST_P(DataSourceConformance, TypeNamesOfProgramAndPlainSqlColumns) {
+  const std::vector<std::string> words = {"string",      "real",    "integer", "float",
+                                          "double",      "bit",     "date",    "timestamp",
+                                          "varchar(10)", "numeric", "single",  "char"};
+  std::vector<std::string> names;
+  for (size_t i = 0; i < words.size(); ++i) names.push_back("c" + std::to_string(i));
+  ASSERT_TRUE(source_.CreateTable("typed", names, words)) << source_.LastError();
+  std::vector<std::string> gotNames, types;
+  ASSERT_TRUE(source_.FieldTypes(SelectAllFrom("typed"), gotNames, types));
+  EXPECT_EQ(gotNames, names);
+  // SQLite's driver reports a column declared "char" as any other text column.
+  EXPECT_EQ(types, (std::vector<std::string>{"string", "float", "integer", "float", "float", "bit",
+                                             "date", "timestamp", "string", "float", "float",
+                                             OnPostgres() ? "char" : "string"}));
+
+  ASSERT_TRUE(
+      source_.Execute("create table plain(a TEXT, b INTEGER, c REAL, d VARCHAR(5), "
+                      "e double precision)"));
+  ASSERT_TRUE(source_.FieldTypes("select * from plain", gotNames, types));
+  EXPECT_EQ(types, (std::vector<std::string>{"string", "integer", "float", "string", "float"}));
+}
+
+// A copy made from the type names the catalog reports takes every value of the original.
+TEST_P(DataSourceConformance, TypeNamesRecreateTheirTable) {
+  MakeTable("orig", {"s", "r", "b", "c"}, {"string", "real", "bit", "char"},
+            {{"a long text value", "1.5", "1", "more than one character"}, {"?", "?", "0", "?"}});
+  std::vector<std::string> names, types;
+  ASSERT_TRUE(source_.FieldTypes(SelectAllFrom("orig"), names, types));
+  MakeTable("copy", names, types, Rows("select * from orig"));
+  EXPECT_EQ(Rows("select * from copy"), Rows("select * from orig"));
+}
+
+TEST_P(DataSourceConformance, ValuesRoundTripAsText) {
+  MakeTable("v", {"s", "r", "i"}, {"string", "real", "integer"},
+            {{"007", "85", "3"},
+             {"O'Brien", "3,5", "?"},
+             {"?", "?", "?"},
+             {"x", "0.1", "-2"},
+             {"tiny", "1e-7", "0"},
+             {"back\\slash\\", "-1.5E+20", "2147483647"},
+             {"Zürich, café", "123456.789", "1"}});
+  EXPECT_EQ(Rows("select * from v"), (Table{{"007", "85", "3"},
+                                            {"O'Brien", "3.5", "?"},
+                                            {"?", "?", "?"},
+                                            {"x", "0.1", "-2"},
+                                            {"tiny", "1E-07", "0"},
+                                            {"back\\slash\\", "-1.5E+20", "2147483647"},
+                                            {"Zürich, café", "123456.789", "1"}}));
+}
+
+// Numbers stored by arithmetic read with at most 15 significant digits, 7 in single precision.
+// (A computed column read directly has no declared type on SQLite, whose driver then gives the
+// value as SQLite writes it: "1030.0" where PostgreSQL gives "1030".)
+TEST_P(DataSourceConformance, NumberTextsOfComputedValues) {
+  MakeTable("n", {"a", "b", "f", "r1", "r2", "r3", "r4"},
+            {"real", "integer", "single", "real", "real", "real", "real"},
+            {{"0.1", "3", "0.1", "?", "?", "?", "?"}});
+  ASSERT_TRUE(source_.Execute(
+      "update n set r1 = a + 0.2, r2 = 1 / b, r3 = a * 1e-10, r4 = 2 * a / b * 1e20"));
+  EXPECT_EQ(Rows("select r1, r2, r3, r4, f from n"),
+            (Table{{"0.3", "0.333333333333333", "1E-11", "6.66666666666667E+18", "0.1"}}));
+}
+
+TEST_P(DataSourceConformance, LongValuesAreReadWhole) {
+  const std::string big(20000, 'x');
+  MakeTable("big", {"s"}, {"string"}, {{big}});
+  EXPECT_EQ(Rows("select s from big")[0][0], big);
+}
+
+TEST_P(DataSourceConformance, NumbersAreNeverWrittenBareUnlessTheyAreNumbers) {
+  MakeTable("t", {"s", "r"}, {"string", "real"}, {});
+  EXPECT_FALSE(
+      source_.InsertRow("t", {"s", "r"}, {"string", "real"}, {"a", "1); drop table t; --"}));
+  EXPECT_TRUE(
+      source_.InsertRow("t", {"s", "r"}, {"string", "real"}, {"1); drop table t; --", "2"}));
+  EXPECT_TRUE(source_.InsertRow("t", {"s", "r"}, {"varchar(20)", "real"}, {"plain text", "3"}));
+  EXPECT_EQ(Rows("select * from t"), (Table{{"1); drop table t; --", "2"}, {"plain text", "3"}}));
+}
+
+TEST_P(DataSourceConformance, NamesWithQuotesAndBrackets) {
+  const std::string table = "odd ]\"' name";
+  const std::string column = "col \"x\" ]y[";
+  MakeTable(table, {column, "Upper"}, {"string", "integer"}, {{"v", "1"}});
+  std::vector<std::string> names;
+  ASSERT_TRUE(source_.FieldNames(SelectAllFrom(table), names));
+  EXPECT_EQ(names, (std::vector<std::string>{column, "Upper"}));
+  EXPECT_EQ(Rows("select " + QuoteIdent(column) + ", [Upper] from " + QuoteIdent(table)),
+            (Table{{"v", "1"}}));
+  EXPECT_TRUE(source_.TableExists(table));
+  EXPECT_TRUE(source_.DropTable(table));
+  EXPECT_FALSE(source_.TableExists(table));
+}
+
+// The class query of the case model names its column in double quotes, the others in brackets.
+TEST_P(DataSourceConformance, DoubleQuotedColumnsKeepTheirCase) {
+  MakeTable("Cases", {"Outlook", "Play"}, {"string", "string"},
+            {{"sunny", "no"}, {"rainy", "yes"}, {"sunny", "yes"}});
+  EXPECT_EQ(Rows("select \"Play\" from [Cases] group by \"Play\""), (Table{{"no"}, {"yes"}}));
+}
+
+TEST_P(DataSourceConformance, FailuresReturnFalseAndLeaveTheObjectUsable) {
+  MakeTable("t", {"x"}, {"real"}, {{"1"}});
+  EXPECT_FALSE(source_.Execute("this is not sql"));
+  EXPECT_FALSE(source_.LastError().empty());
+  EXPECT_FALSE(source_.Query("select * from missing_table"));
+  std::vector<std::string> row;
+  EXPECT_FALSE(source_.FirstRow(row));
+  EXPECT_FALSE(source_.DropTable("missing_table"));
+  EXPECT_FALSE(source_.CreateTable("t", {"x"}, {"real"}));
+  EXPECT_EQ(Rows("select * from t"), (Table{{"1"}}));
+}
+
+TEST_P(DataSourceConformance, RowCountAndFirstRowRestart) {
+  MakeTable("t", {"x"}, {"integer"}, {{"1"}, {"2"}, {"3"}});
+  ExclusiveUse exclusive(source_);
+  ASSERT_TRUE(source_.Query("select x from t order by x"));
+  EXPECT_EQ(source_.RowCount(), 3);
+  std::vector<std::string> row;
+  ASSERT_TRUE(source_.FirstRow(row));
+  ASSERT_TRUE(source_.NextRow(row));
+  EXPECT_EQ(row[0], "2");
+  ASSERT_TRUE(source_.FirstRow(row));
+  EXPECT_EQ(row[0], "1");
+}
+
+TEST_P(DataSourceConformance, SelectIntoKeepsTheColumnTypes) {
+  MakeTable("src", {"s", "r", "i", "d"}, {"string", "real", "integer", "date"},
+            {{"007", "1.5", "2", "2024-01-02"}, {"b", "2.5", "3", "2024-02-03"}});
+  ASSERT_TRUE(source_.Execute("select [s], [r], [i], [d] into [copy t] from [src] where [i] > 2"))
+      << source_.LastError();
+  std::vector<std::string> names, types;
+  ASSERT_TRUE(source_.FieldTypes(SelectAllFrom("copy t"), names, types));
+  EXPECT_EQ(types, (std::vector<std::string>{"string", "float", "integer", "date"}));
+  EXPECT_EQ(Rows("select * from [copy t]"), (Table{{"b", "2.5", "3", "2024-02-03"}}));
+  // A statement that fails half way leaves no table behind.
+  EXPECT_FALSE(source_.Execute("select [s], [nope] into [bad] from [src]"));
+  EXPECT_FALSE(source_.TableExists("bad"));
+}
+
+TEST_P(DataSourceConformance, DivisionIsFloatingPoint) {
+  MakeTable("t", {"n"}, {"integer"}, {{"7"}});
+  EXPECT_EQ(Rows("select n/2 from t"), (Table{{"3.5"}}));
+  EXPECT_EQ(Rows("select count(*)/4 from t"), (Table{{"0.25"}}));
+}
+
+// NULL sorts before every value, and groups come back in the order of their keys.
+TEST_P(DataSourceConformance, RowsComeInTheSameOrderEverywhere) {
+  MakeTable("t", {"s", "n"}, {"string", "integer"},
+            {{"b", "2"}, {"?", "5"}, {"B", "?"}, {"a", "1"}, {"b", "?"}, {"?", "3"}});
+  EXPECT_EQ(Rows("select s, n from t order by s, n desc"),
+            (Table{{"?", "5"}, {"?", "3"}, {"B", "?"}, {"a", "1"}, {"b", "2"}, {"b", "?"}}));
+  EXPECT_EQ(Rows("select [s], count(*) from [t] group by [s]"),
+            (Table{{"?", "2"}, {"B", "1"}, {"a", "1"}, {"b", "2"}}));
+  EXPECT_EQ(Rows("select n from t group by n limit 2"), (Table{{"?"}, {"1"}}));
+  EXPECT_EQ(Rows("select distinct s from t order by s nulls last"),
+            (Table{{"B"}, {"a"}, {"b"}, {"?"}}));
+  // The order of an aggregate's rows follows the same rule.
+  EXPECT_EQ(Rows("select count(*) from (select s from t order by s limit 3) q where s is null"),
+            (Table{{"2"}}));
+}
+
+TEST_P(DataSourceConformance, LikeIgnoresTheCaseOfLetters) {
+  MakeTable("t", {"s"}, {"string"}, {{"Sunny"}, {"rainy"}, {"SUNSET"}});
+  EXPECT_EQ(Rows("select s from t where s like 'sun%' order by s"), (Table{{"SUNSET"}, {"Sunny"}}));
+  EXPECT_EQ(Rows("select s from t where s not like 'SUN%'"), (Table{{"rainy"}}));
+}
+
+TEST_P(DataSourceConformance, BitColumnsHoldZeroAndOne) {
+  MakeTable("t", {"b", "i"}, {"bit", "integer"},
+            {{"1", "1"}, {"0", "2"}, {"true", "3"}, {"?", "4"}});
+  EXPECT_EQ(Rows("select b from t order by i"), (Table{{"1"}, {"0"}, {"1"}, {"?"}}));
+  EXPECT_EQ(Rows("select count(*) from t where b = true"), (Table{{"2"}}));
+}
+
+TEST_P(DataSourceConformance, AlterTableAddsAndDropsColumns) {
+  MakeTable("t", {"x"}, {"integer"}, {{"1"}, {"2"}});
+  ASSERT_TRUE(source_.Execute("alter table [t] add column [New Col] string"))
+      << source_.LastError();
+  ASSERT_TRUE(source_.Execute("alter table [t] add [flag] bit")) << source_.LastError();
+  ASSERT_TRUE(
+      source_.Execute("update [t] set [New Col] = 'v' || [x], [flag] = true where [x] = 2"));
+  std::vector<std::string> names, types;
+  ASSERT_TRUE(source_.FieldTypes(SelectAllFrom("t"), names, types));
+  EXPECT_EQ(names, (std::vector<std::string>{"x", "New Col", "flag"}));
+  EXPECT_EQ(types, (std::vector<std::string>{"integer", "string", "bit"}));
+  EXPECT_EQ(Rows("select * from t order by x"), (Table{{"1", "?", "?"}, {"2", "v2", "1"}}));
+  ASSERT_TRUE(source_.Execute("alter table [t] drop column [New Col]")) << source_.LastError();
+  ASSERT_TRUE(source_.FieldNames(SelectAllFrom("t"), names));
+  EXPECT_EQ(names, (std::vector<std::string>{"x", "flag"}));
+}
+
+TEST_P(DataSourceConformance, DatesAndTimestampsReadAsIsoText) {
+  MakeTable("t", {"d", "ts"}, {"date", "timestamp"}, {{"2024-01-02", "2024-01-02 03:04:05"}});
+  EXPECT_EQ(Rows("select d, ts from t"), (Table{{"2024-01-02", "2024-01-02 03:04:05"}}));
+}
+
+TEST_P(DataSourceConformance, TransactionKeepsGoodRowsAroundARefusedOne) {
+  MakeTable("t", {"x"}, {"real"}, {});
+  ASSERT_TRUE(source_.BeginTransaction());
+  EXPECT_TRUE(source_.InsertRow("t", {"x"}, {"real"}, {"1"}));
+  EXPECT_FALSE(source_.InsertRow("t", {"x"}, {"real"}, {"abc"}));
+  EXPECT_FALSE(source_.Execute("insert into t(nope) values(1)"));
+  EXPECT_FALSE(source_.Query("select nope from t"));
+  EXPECT_TRUE(source_.InsertRow("t", {"x"}, {"real"}, {"2"}));
+  ASSERT_TRUE(source_.Commit()) << source_.LastError();
+  EXPECT_EQ(Count("t"), 2);
+  ASSERT_TRUE(source_.BeginTransaction());
+  EXPECT_TRUE(source_.InsertRow("t", {"x"}, {"real"}, {"3"}));
+  ASSERT_TRUE(source_.Rollback());
+  EXPECT_EQ(Count("t"), 2);
+}
+
+// A job reads a table and changes other rows as it goes, all in one transaction.
+TEST_P(DataSourceConformance, UpdatesWhileFollowingAResultSet) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 10000; ++i) rows.push_back({std::to_string(i), "0"});
+  ASSERT_TRUE(source_.BeginTransaction());
+  MakeTable("t", {"id", "seen"}, {"integer", "integer"}, rows);
+  ASSERT_TRUE(source_.Commit());
+  {
+    ExclusiveUse exclusive(source_);
+    ASSERT_TRUE(source_.BeginTransaction());
+    ASSERT_TRUE(source_.Query("select id from t order by id"));
+    std::vector<std::string> row;
+    long read = 0;
+    for (bool more = source_.FirstRow(row); more; more = source_.NextRow(row)) {
+      if (++read % 100 == 0) {
+        ASSERT_TRUE(source_.Execute("update t set seen = 1 where id = " + row[0]));
+      }
+    }
+    EXPECT_EQ(read, 10000);
+    ASSERT_TRUE(source_.Commit()) << source_.LastError();
+  }
+  EXPECT_EQ(Rows("select count(*) from t where seen = 1"), (Table{{"100"}}));
+}
+
+// Two jobs share the data source; under the lock each reads its own result set whole.
+TEST_P(DataSourceConformance, ThreadsUnderTheLockNeverInterleaveResultSets) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 50; ++i) rows.push_back({std::to_string(i)});
+  MakeTable("ta", {"x"}, {"integer"}, rows);
+  rows.clear();
+  for (int i = 1000; i < 1050; ++i) rows.push_back({std::to_string(i)});
+  MakeTable("tb", {"x"}, {"integer"}, rows);
+  std::atomic<int> bad{0};
+  auto worker = [&](const std::string& table, int base) {
+    for (int round = 0; round < 40; ++round) {
+      ExclusiveUse exclusive(source_);
+      if (!source_.Query("select x from " + table + " order by x")) {
+        ++bad;
+        continue;
+      }
+      std::vector<std::string> row;
+      int expected = base;
+      for (bool more = source_.FirstRow(row); more; more = source_.NextRow(row)) {
+        if (std::stoi(row[0]) != expected++) ++bad;
+      }
+      if (expected != base + 50) ++bad;
+    }
+  };
+  std::thread a(worker, "ta", 0);
+  std::thread b(worker, "tb", 1000);
+  a.join();
+  b.join();
+  EXPECT_EQ(bad.load(), 0);
+}
+
+}  // namespace
+}  // namespace quarry
