@@ -21,8 +21,10 @@ std::string DistinctRowsSql(const std::string& table, const std::vector<std::str
 }
 
 std::string MoveRowSql(const std::string& table, long cluster, long row) {
-  return "update " + QuoteIdent(ClusterTableName(table)) +
-         " set NumberClustering=" + std::to_string(cluster) + " where IdRow=" + std::to_string(row);
+  // Quoted, as every name the program writes: PostgreSQL folds bare names to lower case.
+  return "update " + QuoteIdent(ClusterTableName(table)) + " set " + QuoteIdent(kClusterColumn) +
+         "=" + std::to_string(cluster) + " where " + QuoteIdent(kRowColumn) + "=" +
+         std::to_string(row);
 }
 
 std::string StatisticTableCreateSql(const std::string& table,
@@ -31,7 +33,7 @@ std::string StatisticTableCreateSql(const std::string& table,
   for (const std::string& column : columns) {
     sql += QuoteIdent(column + "_Som") + " double," + QuoteIdent(column + "_SomSq") + " double,";
   }
-  return sql + " [Number Clustering]  integer,N integer,NumberOfIndividuals integer);";
+  return sql + " [Number Clustering]  integer,[N] integer,[NumberOfIndividuals] integer);";
 }
 
 std::string StatisticRowInsertSql(const std::string& table, const ClusterStats& stats) {

@@ -1,0 +1,179 @@
+// quarry-cli run as a user runs it, once on the sample SQLite database and once on the same
+// tables in PostgreSQL: every job must print the same report, write the same files and leave the
+// same tables behind. Where the two databases may legitimately differ, the test says why.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <sstream>
+
+#include "core/data/working_folder.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/postgres_server.h"
+#include "tests/support/temp_database.h"
+
+namespace quarry {
+namespace {
+
+using testing::CliRun;
+
+std::string FileText(const std::string& name) {
+  std::ifstream in(WorkingFile(name), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class PostgresCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1);
+    const auto server = testing::PostgresTestServer();
+    if (!server) GTEST_SKIP() << testing::kNoPostgresServer;
+    postgres_ = std::make_unique<testing::ScratchPostgresDatabase>(*server);
+    ASSERT_TRUE(postgres_->ok()) << postgres_->error();
+  }
+
+  // The sample tables, imported from their data files into PostgreSQL as a user would.
+  void Load(std::initializer_list<const char*> tables) {
+    for (const char* table : tables) {
+      const std::string file = std::string(QUARRY_DATA_DIR) + "/" + table + ".txt";
+      const CliRun run = OnPostgres({"import", file, "--table", table});
+      ASSERT_EQ(run.exitCode, 0) << run.err;
+      ASSERT_EQ(run.out.find("skipped"), std::string::npos) << run.out;
+    }
+  }
+
+  CliRun OnSqlite(const std::vector<std::string>& args) {
+    return testing::RunCli(QUARRY_CLI, args);
+  }
+  CliRun OnPostgres(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--db", postgres_->connectString()});
+    return testing::RunCli(QUARRY_CLI, args);
+  }
+
+  // Runs the command on both databases and expects the same exit, report and files. Progress
+  // on stderr depends on the clock, and a failure's message ends with the driver's own
+  // diagnostic: of stderr only the program's part of a failure is compared.
+  void ExpectSameRun(const std::vector<std::string>& args,
+                     std::initializer_list<const char*> files = {}) {
+    const CliRun sqlite = OnSqlite(args);
+    std::vector<std::string> sqliteFiles;
+    for (const char* file : files) {
+      EXPECT_TRUE(std::filesystem::exists(WorkingFile(file))) << file;
+      sqliteFiles.push_back(FileText(file));
+    }
+    const CliRun postgres = OnPostgres(args);
+    EXPECT_EQ(postgres.exitCode, sqlite.exitCode) << postgres.err;
+    EXPECT_EQ(postgres.out, sqlite.out);
+    if (sqlite.exitCode != 0) {
+      EXPECT_EQ(postgres.err.substr(0, postgres.err.find(':')),
+                sqlite.err.substr(0, sqlite.err.find(':')));
+    }
+    size_t i = 0;
+    for (const char* file : files) EXPECT_EQ(FileText(file), sqliteFiles[i++]) << file;
+  }
+
+  // The rows of `table` on both databases must be the same. Rows an engine updated come back
+  // in another order on PostgreSQL (an updated row is a new row version at the end of the
+  // table), so those are compared as sets.
+  void ExpectSameTable(const std::string& table, bool updated = false) {
+    const std::string sql = "select * from [" + table + "]";
+    CliRun sqlite = OnSqlite({"query", sql});
+    CliRun postgres = OnPostgres({"query", sql});
+    ASSERT_EQ(sqlite.exitCode, 0) << sqlite.err;
+    ASSERT_EQ(postgres.exitCode, 0) << postgres.err;
+    if (updated) {
+      for (CliRun* run : {&sqlite, &postgres}) run->out = SortedLines(run->out);
+    }
+    EXPECT_EQ(postgres.out, sqlite.out) << table;
+  }
+
+  static std::string SortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin() + (lines.empty() ? 0 : 1), lines.end());
+    std::string out;
+    for (const std::string& line : lines) out += line + "\n";
+    return out;
+  }
+
+  testing::TempFolder folder_;
+  std::unique_ptr<testing::ScratchPostgresDatabase> postgres_;
+};
+
+TEST_F(PostgresCliTest, ImportExportQueryAndMaterialize) {
+  Load({"golf_data", "loan_data"});
+  ExpectSameRun({"columns", "loan_data"});
+  for (const char* table : {"golf_data", "loan_data"}) {
+    ExpectSameTable(table);
+    ExpectSameRun({"export", table, std::string(table) + "_out.txt"},
+                  {(std::string(table) + "_out.txt").c_str()});
+  }
+  // The exported file reads back as the very table it came from.
+  ASSERT_EQ(OnPostgres({"import", "loan_data_out.txt", "--table", "Loan Again"}).exitCode, 0);
+  EXPECT_EQ(OnPostgres({"query", "select * from [Loan Again]"}).out,
+            OnPostgres({"query", "select * from loan_data"}).out);
+
+  // The workbench's SQL: brackets, floating-point division, LIKE without regard to case,
+  // grouped rows in key order, NULL sorted first. SQLite's driver reports a computed column as
+  // text, so a computed number keeps SQLite's own text ("82.0" where PostgreSQL's reads "82"),
+  // and a table materialized from it gets a text column there: computed numbers are compared
+  // here through what they decide.
+  ExpectSameRun({"query",
+                 "select outlook, count(*) as n, sum(humidity) / count(*) > 80 as humid "
+                 "from golf_data where outlook like 'S%' group by outlook"});
+  ExpectSameRun({"query", "select * from loan_data order by [income], [age] desc"});
+  ExpectSameRun({"materialize",
+                 "select [outlook], [temperature], [windy] from golf_data where play = 'yes'",
+                 "--name", "Golf Yes"});
+  ExpectSameTable("Golf Yes");
+  ExpectSameRun({"columns", "Golf Yes"});
+  ExpectSameRun({"materialize", "select * from golf_data", "--name", "Golf Yes"});
+
+  // Bad SQL fails the same way and leaves the database usable.
+  const CliRun bad = OnPostgres({"query", "select nothing from nowhere"});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_NE(bad.err.find("Error in SQL Statement"), std::string::npos) << bad.err;
+}
+
+TEST_F(PostgresCliTest, SplitAndPartitionDrawTheSameRows) {
+  Load({"wave_data"});
+  ExpectSameRun({"split", "wave_data", "w70", "w30", "70"});
+  ExpectSameTable("w70");
+  ExpectSameTable("w30");
+  ExpectSameRun({"partition", "wave_data", "3"});
+  for (const char* table :
+       {"wave_data0", "wave_data2", "wave_data_escluso_0", "wave_data_escluso_2"}) {
+    ExpectSameTable(table);
+  }
+  ExpectSameRun({"split", "wave_data", "w70", "w30", "70"});
+}
+
+TEST_F(PostgresCliTest, DecisionTreeJobGivesTheSameTreesAndReport) {
+  Load({"wave_data", "wave_test", "loan_data", "loan_test"});
+  ExpectSameRun({"dtree", "--table", "wave_data", "-u", "-p", "-m", "3"},
+                {"wave_data.tree", "wave_dataPRUNED.tree", "wave_data.rules",
+                 "wave_dataPRUNED.rules", "wave_prunePROBTHRESH.tree", "wave_prune.inf"});
+  ExpectSameRun({"dtree", "--table", "loan_data", "-u", "-s", "-t", "3"},
+                {"loan_data.tree", "loan_dataPRUNED.tree", "loan_dataPRUNED.rules"});
+}
+
+TEST_F(PostgresCliTest, ClusteringAndNearestNeighbours) {
+  Load({"baskets", "golf_data", "golf_test"});
+  ExpectSameRun({"cluster", "--table", "baskets", "--k", "4"});
+  ExpectSameTable("Clusterbaskets", true);
+  ExpectSameTable("StatisticClusterbaskets", true);
+
+  ExpectSameRun({"knn", "--train", "golf_data", "--test", "golf_test", "--k", "3", "--weight",
+                 "--distance", "outlook=vdm"});
+  ExpectSameTable("golf_test", true);
+}
+
+}  // namespace
+}  // namespace quarry
