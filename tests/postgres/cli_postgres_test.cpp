@@ -124,9 +124,10 @@ TEST_F(PostgresCliTest, ImportExportQueryAndMaterialize) {
   // grouped rows in key order, NULL sorted first. SQLite's driver reports a computed column as
   // text, so a computed number keeps SQLite's own text ("82.0" where PostgreSQL's reads "82"),
   // and a table materialized from it gets a text column there: computed numbers are compared
-  // here through what they decide.
+  // here through what they decide. The query editor upper-cases the words of a statement, and
+  // PostgreSQL folds a bare alias back to lower case: aliases are bracketed to keep their case.
   ExpectSameRun({"query",
-                 "select outlook, count(*) as n, sum(humidity) / count(*) > 80 as humid "
+                 "select outlook, count(*) as [n], sum(humidity) / count(*) > 80 as [humid] "
                  "from golf_data where outlook like 'S%' group by outlook"});
   ExpectSameRun({"query", "select * from loan_data order by [income], [age] desc"});
   ExpectSameRun({"materialize",
