@@ -161,7 +161,7 @@ TEST_F(PostgresCliTest, DecisionTreeJobGivesTheSameTreesAndReport) {
   ExpectSameRun({"dtree", "--table", "wave_data", "-u", "-p", "-m", "3"},
                 {"wave_data.tree", "wave_dataPRUNED.tree", "wave_data.rules",
                  "wave_dataPRUNED.rules", "wave_prunePROBTHRESH.tree", "wave_prune.inf"});
-  ExpectSameRun({"dtree", "--table", "loan_data", "-u", "-s", "-t", "3"},
+  ExpectSameRun({"dtree", "--table", "loan_data", "-u", "-s", "-t", "3", "-w", "40", "-i", "20"},
                 {"loan_data.tree", "loan_dataPRUNED.tree", "loan_dataPRUNED.rules"});
 }
 
