@@ -176,5 +176,41 @@ TEST_F(PostgresCliTest, ClusteringAndNearestNeighbours) {
   ExpectSameTable("golf_test", true);
 }
 
+TEST_F(PostgresCliTest, ModelTreesGrowAndPruneAlike) {
+  Load({"growth_data"});
+  ExpectSameRun({"mtree", "--table", "growth_data"}, {"growth_data.tree", "growth_data.rules"});
+  ExpectSameRun(
+      {"mtree", "--table", "growth_data", "--prune", "rep-growing"},
+      {"growth_dataGrown.tree", "growth_dataGrownPruned.tree", "growth_dataGrownPruned.rules"});
+  ExpectSameRun({"mtree", "--table", "growth_data", "--prune", "mdl"}, {"growth_dataPruned.tree"});
+  // The job's scratch tables are gone on both.
+  EXPECT_EQ(OnPostgres({"tables"}).out, "growth_data\n");
+}
+
+TEST_F(PostgresCliTest, TransformationsAddTheSameColumnsAndTables) {
+  Load({"golf_data", "loan_data"});
+  // Sampling follows the row order, which updates change on PostgreSQL: it runs first.
+  ExpectSameRun({"sample", "--table", "loan_data", "--percent", "30", "--name", "Loan30"});
+  ExpectSameTable("Loan30");
+  // Of the statistics, min and max are computed columns (SQLite's text "9000.0") and the mode
+  // of a column whose most frequent values tie takes the first group the database returns.
+  for (const char* stat : {"average", "median", "stdev", "values", "missing"}) {
+    ExpectSameRun({"stats", "--table", "loan_data", "--column", "income", "--stat", stat});
+  }
+  ExpectSameRun({"stats", "--table", "loan_data", "--column", "age", "--stat", "correlation",
+                 "--with", "income"});
+  ExpectSameRun({"values", "--table", "golf_data", "--column", "outlook", "--probability"});
+  ExpectSameRun({"discretize", "--table", "loan_data", "--column", "income", "--intervals", "4",
+                 "--type", "uniform", "--name", "income4"});
+  ExpectSameRun({"discretize", "--table", "golf_data", "--column", "temperature", "--intervals",
+                 "3", "--label", "text", "--name", "Temp3"});
+  ExpectSameRun({"nullsub", "--table", "loan_data", "--column", "age", "--name", "age_full"});
+  ExpectSameRun({"nullsub", "--table", "loan_data", "--column", "employment", "--name", "emp"});
+  ExpectSameRun({"scale", "--table", "golf_data", "--column", "humidity", "--inf=-1", "--sup", "1",
+                 "--name", "hum"});
+  ExpectSameTable("loan_data", true);
+  ExpectSameTable("golf_data", true);
+}
+
 }  // namespace
 }  // namespace quarry
