@@ -6,10 +6,10 @@
 #include <QDialog>
 
 class QLabel;
-class QListWidget;
 
 namespace quarry::gui {
 
+class TableFieldLists;
 class Workbench;
 
 class BinarizationDialog : public QDialog {
@@ -24,11 +24,8 @@ class BinarizationDialog : public QDialog {
   void Binarize();
 
  private:
-  void ShowFields();
-
   Workbench& workbench_;
-  QListWidget* tables_;
-  QListWidget* fields_;
+  TableFieldLists* lists_;
   QLabel* status_;
 };
 

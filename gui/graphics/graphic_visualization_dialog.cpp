@@ -18,7 +18,7 @@
 #include "core/data/working_folder.h"
 #include "core/transform/value_distribution.h"
 #include "gui/app/workbench.h"
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 #include "gui/transform/transform_run.h"
 #include "gui/ui/prompts.h"
 

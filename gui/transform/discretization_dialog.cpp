@@ -13,7 +13,7 @@
 #include "core/data/data_source.h"
 #include "core/transform/discretization.h"
 #include "gui/app/workbench.h"
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 #include "gui/transform/transform_run.h"
 #include "gui/ui/dialog_progress.h"
 #include "gui/ui/prompts.h"

@@ -8,7 +8,7 @@
 #include "core/data/data_source.h"
 #include "core/transform/null_substitution.h"
 #include "gui/app/workbench.h"
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 #include "gui/transform/transform_run.h"
 
 namespace quarry::gui {

@@ -11,7 +11,7 @@
 #include "core/data/rand.h"
 #include "core/transform/sampling.h"
 #include "gui/app/workbench.h"
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 #include "gui/transform/transform_run.h"
 #include "gui/ui/dialog_progress.h"
 #include "gui/ui/prompts.h"

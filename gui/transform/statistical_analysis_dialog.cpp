@@ -12,7 +12,7 @@
 #include "core/data/sql_quote.h"
 #include "gui/app/workbench.h"
 #include "gui/transform/selecting_field_dialog.h"
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 #include "gui/transform/transform_run.h"
 #include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"

@@ -22,7 +22,7 @@
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
 #include "gui/graphics/graphic_visualization_dialog.h"
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 #include "tests/gui/support/gui_test_support.h"
 #include "tests/gui/support/method_dialog_support.h"
 

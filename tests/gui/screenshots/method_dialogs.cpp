@@ -26,7 +26,7 @@
 #include "gui/transform/sampling_dialog.h"
 #include "gui/transform/scaling_dialog.h"
 #include "gui/transform/statistical_analysis_dialog.h"
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 #include "tests/gui/support/gui_test_support.h"
 
 namespace {

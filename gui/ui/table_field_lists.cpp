@@ -1,4 +1,4 @@
-#include "gui/transform/table_field_lists.h"
+#include "gui/ui/table_field_lists.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>

@@ -1,5 +1,5 @@
 #pragma once
-// The "Tables List" and "Fields List" pair that every transformation dialog starts from: the
+// The "Tables List" and "Fields List" pair that the transformation dialogs start from: the
 // tables of the open database and the columns of the chosen one, read without blocking the
 // window while a job holds the database.
 
