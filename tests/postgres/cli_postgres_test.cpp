@@ -58,9 +58,9 @@ class PostgresCliTest : public ::testing::Test {
 
   // Runs the command on both databases and expects the same exit, report and files. Progress
   // on stderr depends on the clock, and a failure's message ends with the driver's own
-  // diagnostic: of stderr only the program's part of a failure is compared.
-  void ExpectSameRun(const std::vector<std::string>& args,
-                     std::initializer_list<const char*> files = {}) {
+  // diagnostic: of stderr only the program's part of a failure is compared. Returns SQLite's run.
+  CliRun ExpectSameRun(const std::vector<std::string>& args,
+                       std::initializer_list<const char*> files = {}) {
     const CliRun sqlite = OnSqlite(args);
     std::vector<std::string> sqliteFiles;
     for (const char* file : files) {
@@ -76,6 +76,7 @@ class PostgresCliTest : public ::testing::Test {
     }
     size_t i = 0;
     for (const char* file : files) EXPECT_EQ(FileText(file), sqliteFiles[i++]) << file;
+    return sqlite;
   }
 
   // The rows of `table` on both databases must be the same. Rows an engine updated come back
@@ -163,6 +164,45 @@ TEST_F(PostgresCliTest, DecisionTreeJobGivesTheSameTreesAndReport) {
                  "wave_dataPRUNED.rules", "wave_prunePROBTHRESH.tree", "wave_prune.inf"});
   ExpectSameRun({"dtree", "--table", "loan_data", "-u", "-s", "-t", "3", "-w", "40", "-i", "20"},
                 {"loan_data.tree", "loan_dataPRUNED.tree", "loan_dataPRUNED.rules"});
+}
+
+TEST_F(PostgresCliTest, ReducedErrorPruningOnThePruneTable) {
+  Load({"wave_data", "wave_prune", "wave_test"});
+  for (const char* method : {"reduced-error", "grafting"}) {
+    EXPECT_EQ(ExpectSameRun({"dtree", "--table", "wave_data", "-u", "--prune", method},
+                            {"wave_data.tree", "wave_dataPRUNED.tree", "wave_dataPRUNED.rules"})
+                  .exitCode,
+              0);
+  }
+}
+
+TEST_F(PostgresCliTest, AprioriOverBinarizedColumns) {
+  Load({"loan_data", "baskets"});
+  ExpectSameRun({"assoc", "--table", "baskets", "--support", "0.1", "--confidence", "0.8"},
+                {"outrules.txt", "assoc.txt"});
+  // Binarized on the fly: the copy is gone afterwards on both.
+  const CliRun onTheFly =
+      ExpectSameRun({"assoc", "--table", "loan_data", "--binarize", "--support", "0.2",
+                     "--confidence", "0.8", "--filter", "include ... ==> decision_Value_*"},
+                    {"outrules.txt"});
+  EXPECT_NE(onTheFly.out.find("rules kept by the filter"), std::string::npos) << onTheFly.err;
+  EXPECT_EQ(OnPostgres({"tables"}).out, "baskets\nloan_data\n");
+  // Binarized into the table itself, then mined from its value columns.
+  for (const char* column : {"housing", "decision"}) {
+    ExpectSameRun({"binarize", "--table", "loan_data", "--column", column});
+  }
+  ExpectSameRun({"columns", "loan_data"});
+  ExpectSameTable("loan_data", true);
+  ExpectSameRun({"materialize",
+                 "select [housing_Value_own], [housing_Value_rent], [decision_Value_approve] "
+                 "from loan_data",
+                 "--name", "LoanBits"});
+  const CliRun mined =
+      ExpectSameRun({"assoc", "--table", "LoanBits", "--support", "0.1", "--confidence", "0.5"},
+                    {"outrules.txt", "assoc.txt"});
+  EXPECT_NE(mined.out.find("Rule 1: [housing_Value_own]  ==>  [decision_Value_approve]"),
+            std::string::npos)
+      << mined.out;
 }
 
 TEST_F(PostgresCliTest, ClusteringAndNearestNeighbours) {
