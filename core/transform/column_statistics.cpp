@@ -147,8 +147,11 @@ Expected<std::string> ComputeStatistic(DataSource& source, const StatisticParams
     case Statistic::kValueNumber:
       return ValueNumber(source, t);
     case Statistic::kMode: {
+      // Of values equally frequent the largest wins: databases return tied groups in an order
+      // of their own, and this is the answer the workbench has always given on SQLite.
       auto row = ReadFirstRow(source, "SELECT Count(" + c + "), " + c + "  FROM  " + t.table +
-                                          "  GROUP BY " + c + "  ORDER BY  Count(" + c + ")  DESC");
+                                          "  GROUP BY " + c + "  ORDER BY  Count(" + c +
+                                          ")  DESC, " + c + " DESC");
       if (!row || row->size() < 2 || (*row)[1] == "?") return std::string(kModeNotAvailable);
       return (*row)[1];
     }

@@ -14,12 +14,13 @@ namespace quarry {
 
 namespace {
 
-// The most frequent known value (nullopt when there is none); on equal counts the group the
-// database returns first.
+// The most frequent known value (nullopt when there is none); on equal counts the group
+// returned first, and the groups are asked for in value order, so the smallest value: without
+// the ORDER BY the order of the groups would be each database's own.
 Expected<std::optional<std::string>> MostFrequentValue(DataSource& source, const std::string& t,
                                                        const std::string& f) {
   if (!source.Query("SELECT " + f + ", COUNT(*) FROM " + t + " WHERE " + f +
-                    " IS NOT NULL GROUP BY " + f)) {
+                    " IS NOT NULL GROUP BY " + f + " ORDER BY " + f)) {
     return DatabaseError(source.LastError());
   }
   std::optional<std::string> best;

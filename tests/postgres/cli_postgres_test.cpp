@@ -232,11 +232,22 @@ TEST_F(PostgresCliTest, TransformationsAddTheSameColumnsAndTables) {
   // Sampling follows the row order, which updates change on PostgreSQL: it runs first.
   ExpectSameRun({"sample", "--table", "loan_data", "--percent", "30", "--name", "Loan30"});
   ExpectSameTable("Loan30");
-  // Of the statistics, min and max are computed columns (SQLite's text "9000.0") and the mode
-  // of a column whose most frequent values tie takes the first group the database returns.
-  for (const char* stat : {"average", "median", "stdev", "values", "missing"}) {
+  // Of the statistics, min and max are computed columns (SQLite's text "9000.0").
+  for (const char* stat : {"average", "median", "stdev", "values", "missing", "mode"}) {
     ExpectSameRun({"stats", "--table", "loan_data", "--column", "income", "--stat", stat});
   }
+  // Most frequent values that tie (three incomes three times each, two outlooks five times),
+  // which each database returns in an order of its own: the mode is the largest, the
+  // substitute for missing values the smallest.
+  EXPECT_EQ(
+      ExpectSameRun({"stats", "--table", "loan_data", "--column", "income", "--stat", "mode"}).out,
+      "30800\n");
+  EXPECT_EQ(
+      ExpectSameRun({"stats", "--table", "golf_data", "--column", "outlook", "--stat", "mode"}).out,
+      "sunny\n");
+  EXPECT_EQ(
+      ExpectSameRun({"nullsub", "--table", "golf_data", "--column", "outlook", "--name", "o2"}).out,
+      "missing values replaced by 'rainy'\nThe table is updated\n");
   ExpectSameRun({"stats", "--table", "loan_data", "--column", "age", "--stat", "correlation",
                  "--with", "income"});
   ExpectSameRun({"values", "--table", "golf_data", "--column", "outlook", "--probability"});

@@ -60,6 +60,24 @@ TEST_F(ColumnStatisticsTest, CountsAndExtremesComeFromTheDatabase) {
   EXPECT_EQ(Stat("empty", "s", Statistic::kMode), kModeNotAvailable);
 }
 
+// Tied groups come from the database in no promised order; the largest of them is the mode.
+// The missing values, however many, count for nothing.
+TEST_F(ColumnStatisticsTest, TheModeOfTiedValuesIsTheLargest) {
+  MakeTable("tied", {"n", "s"}, {"integer", "string"},
+            {{"9", "pear"},
+             {"?", "?"},
+             {"10", "apple"},
+             {"9", "?"},
+             {"2", "pear"},
+             {"?", "?"},
+             {"10", "apple"},
+             {"2", "fig"},
+             {"?", "fig"}});
+  EXPECT_EQ(Stat("tied", "n", Statistic::kMode), "10");  // not "9": numbers order as numbers
+  EXPECT_EQ(Stat("tied", "s", Statistic::kMode), "pear");
+  EXPECT_EQ(Stat("m", "c", Statistic::kMode), "5");
+}
+
 TEST_F(ColumnStatisticsTest, StandardDeviationDividesByTheKnownCountLessOne) {
   EXPECT_EQ(Stat("m", "x", Statistic::kStDeviation), "2.13809");  // sqrt(32 / 7)
   EXPECT_EQ(Stat("five", "x", Statistic::kStDeviation), "15.81139");

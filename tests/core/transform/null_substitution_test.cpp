@@ -48,7 +48,14 @@ TEST_F(NullSubstitutionTest, FloatsTakeTheAverageAndTiesGoToTheFirstGroup) {
   EXPECT_EQ(Rows("select x2 from t"), (Table{{"1"}, {"2"}, {"1.5"}}));
   auto result = Substitute("s", "s2");
   ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result->substitute, "'a'");  // a and b once each; the database groups a first
+  EXPECT_EQ(result->substitute, "'a'");  // a and b once each: the smallest
+}
+
+TEST_F(NullSubstitutionTest, TiedIntegersGiveTheSmallestInNumberOrder) {
+  MakeTable("t", {"n"}, {"integer"}, {{"10"}, {"9"}, {"?"}, {"10"}, {"9"}, {"30"}});
+  auto result = Substitute("n", "n2");
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  EXPECT_EQ(result->substitute, "9");
 }
 
 TEST_F(NullSubstitutionTest, TimestampsAreQuotedToo) {
