@@ -73,7 +73,8 @@ JobTables TablesForJob(const std::string& stem, int mode) {
 }
 
 Status RunInduction(InductionEngine& engine, const std::vector<std::string>& args, int mode,
-                    const std::string& mValues, DataSource& source, InductionResult& result) {
+                    const std::string& mValues, DataSource& source, InductionResult& result,
+                    const std::string& heldOutTable) {
   result = InductionResult();
   std::ostream& out = engine.Report();
   if (Status s = ParseInductionOptions(args, engine.Options, out); !s.ok()) return s;
@@ -188,6 +189,16 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
 
   result.errorRate = static_cast<float>(result.rawErrors) / raw.Items();
   result.leafCount = LeafCount(pruned);
+  if (!heldOutTable.empty()) {
+    engine.Cases.FreeCases();
+    if (engine.LoadCases(heldOutTable, source) == 2) {
+      return DatabaseError("the tree files are written, but the held-out table " + heldOutTable +
+                           " cannot be read: " + engine.Cases.LastLoadError());
+    }
+    result.heldOutRawErrors = CountTreeErrors(engine, raw, vote);
+    result.heldOutPrunedErrors = CountTreeErrors(engine, pruned, vote);
+    result.heldOutCases = engine.MaxItem() + 1;
+  }
   engine.Cases.FreeCases();
   engine.AllocateWorkArrays();
   return Status::Ok();

@@ -23,6 +23,10 @@ struct InductionResult {
   int evaluatedCases = 0;  // the cases those counts are taken over
   float errorRate = 0;     // rawErrors over the raw tree's training weight
   int leafCount = 0;       // leaves of the pruned tree
+  // The same counts on the held-out table a caller names (a cross-validation's left-out fold).
+  int heldOutRawErrors = 0;
+  int heldOutPrunedErrors = 0;
+  int heldOutCases = 0;
   int bestTrial = 0;
   std::vector<std::filesystem::path> files;  // the files written, in order
   std::vector<std::string> warnings;         // files that could not be written, and why
@@ -45,8 +49,10 @@ JobTables TablesForJob(const std::string& stem, int mode);
 // (message written to the report too), kNotFound (kTablesMissing and the missing names) when the
 // job's tables are not there, kInvalidArgument for a training table without rows or without an
 // attribute column, kCancelled when the progress asked to stop; nothing is written in any of
-// these cases.
+// these cases. With `heldOutTable`, the best raw and pruned trees also classify that table's
+// cases, which neither growing nor pruning saw (the held-out counts of the result).
 Status RunInduction(InductionEngine& engine, const std::vector<std::string>& args, int mode,
-                    const std::string& mValues, DataSource& source, InductionResult& result);
+                    const std::string& mValues, DataSource& source, InductionResult& result,
+                    const std::string& heldOutTable = {});
 
 }  // namespace quarry::dtree

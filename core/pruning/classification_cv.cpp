@@ -213,12 +213,15 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
     progress.Update("tree number", i + 1, p.folds);
     args[2] = ComplementTableName(p.tree.table, i);
     dtree::InductionResult fold;
-    status = RunTreeEngine(args, p.tree.method, p.tree.mValues, source, report, progress, fold);
+    // Each fold's trees are judged on the fold left out of their training, the cases they
+    // never saw; the engine's own evaluation (training or test cases) stays in its report.
+    status = RunTreeEngine(args, p.tree.method, p.tree.mValues, source, report, progress, fold,
+                           FoldTableName(p.tree.table, i));
     if (!status.ok()) {
       status = Status(status.code(), "fold " + std::to_string(i + 1) + ": " + status.message());
       break;
     }
-    result.folds.push_back({fold.rawErrors, fold.prunedErrors, fold.evaluatedCases});
+    result.folds.push_back({fold.heldOutRawErrors, fold.heldOutPrunedErrors, fold.heldOutCases});
   }
   const std::vector<std::string> left = DropTables(source, CrossValidationTables(p));
   if (!left.empty()) {

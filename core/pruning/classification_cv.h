@@ -2,8 +2,9 @@
 // Classification k-fold cross-validation: the whole decision-tree job runs once per fold of a
 // K-fold partition of the training table, on the fold's complement T_escluso_i, with the same
 // options and pruning method; each fold gives the misclassified cases of its raw and its pruned
-// tree. The companion tables the method reads are partitioned alike, so that fold i finds them
-// under the names it derives from T_escluso_i; every table the job makes is dropped at its end.
+// tree among the fold T_i that was left out. The companion tables the method reads are partitioned
+// alike, so that fold i finds them under the names it derives from T_escluso_i; every table the job
+// makes is dropped at its end.
 
 #include <iosfwd>
 #include <string>

@@ -44,9 +44,9 @@ std::atomic<bool>& DecisionTreeEngineFree() {
 
 Status RunTreeEngine(const std::vector<std::string>& args, int method, const std::string& mValues,
                      DataSource& source, std::ostream& report, Progress& progress,
-                     dtree::InductionResult& result) {
+                     dtree::InductionResult& result, const std::string& heldOutTable) {
   dtree::InductionEngine engine(report, progress);
-  return dtree::RunInduction(engine, args, method, mValues, source, result);
+  return dtree::RunInduction(engine, args, method, mValues, source, result, heldOutTable);
 }
 
 Status DecisionTreeJob(const DecisionTreeParameters& p, DataSource& source, std::ostream& report,

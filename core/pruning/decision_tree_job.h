@@ -72,9 +72,10 @@ class EngineClaim {
 Status DecisionTreeJob(const DecisionTreeParameters& p, DataSource& source, std::ostream& report,
                        Progress& progress, dtree::InductionResult& result);
 
-// The same with an argument vector already built (the cross-validation's folds).
+// The same with an argument vector already built (the cross-validation's folds), the trees also
+// classifying `heldOutTable` when it is named.
 Status RunTreeEngine(const std::vector<std::string>& args, int method, const std::string& mValues,
                      DataSource& source, std::ostream& report, Progress& progress,
-                     dtree::InductionResult& result);
+                     dtree::InductionResult& result, const std::string& heldOutTable = {});
 
 }  // namespace quarry::pruning

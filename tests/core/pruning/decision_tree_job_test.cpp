@@ -110,7 +110,7 @@ TEST_F(TreeJobTest, CrossValidationMakesAndDropsEveryTableAlsoWhenAFoldFails) {
   double raw = 0;
   for (const FoldErrors& f : result.folds) {
     raw += f.raw;
-    EXPECT_EQ(f.cases, 54);  // evaluated on the fold's training part
+    EXPECT_EQ(f.cases, 6);  // evaluated on the fold left out
   }
   EXPECT_DOUBLE_EQ(result.meanRaw, raw / 10);
   EXPECT_EQ(Tables(), before);
@@ -129,6 +129,34 @@ TEST_F(TreeJobTest, CrossValidationMakesAndDropsEveryTableAlsoWhenAFoldFails) {
   ASSERT_TRUE(ClassificationCrossValidation(p, source_, out_, NoProgress(), result).ok())
       << out_.str();
   EXPECT_EQ(Tables(), before);
+}
+
+TEST_F(TreeJobTest, CrossValidationCountsEachRowOnceOnTheFoldThatLeftItOut) {
+  // Two "b" among 58 "a" with nothing to split on: every tree is the leaf "a", so each "b" row
+  // is misclassified once, by the fold that left it out. Counting on the training parts instead
+  // would find each in nine folds.
+  MakeRows("one_data", {"x", "c"}, {"real", "string"}, [] {
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 60; ++i) rows.push_back({"1", i == 7 || i == 30 ? "b" : "a"});
+    return rows;
+  }());
+  ClassificationCvParameters p;
+  p.tree.table = "one_data";
+  p.tree.unseen = false;
+  p.tree.method = kPessimisticErrorPruning;
+  p.folds = 10;
+  ClassificationCvResult result;
+  ASSERT_TRUE(ClassificationCrossValidation(p, source_, out_, NoProgress(), result).ok());
+  int raw = 0, pruned = 0, cases = 0;
+  for (const FoldErrors& f : result.folds) {
+    raw += f.raw;
+    pruned += f.pruned;
+    cases += f.cases;
+  }
+  EXPECT_EQ(raw, 2);
+  EXPECT_EQ(pruned, 2);
+  EXPECT_EQ(cases, 60);
+  EXPECT_DOUBLE_EQ(result.meanRaw, 0.2);
 }
 
 TEST_F(TreeJobTest, CrossValidationRefusesBadInputAndTouchesNothing) {
