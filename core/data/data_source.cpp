@@ -213,11 +213,16 @@ bool DataSource::Connect(const std::string& connectString) {
 
 std::unique_ptr<DataSource> DataSource::OpenSibling() {
   Guard guard(mutex_);
-  // Only an SQLite file is the same database seen from a second connection, and only
-  // committed data is: the sibling would not see this connection's open transaction.
-  if (!connection_.valid() || inTransaction_ || !SqliteDatabaseFile(connectString_)) return nullptr;
+  // An SQLite file or a PostgreSQL database is the same database seen from a second
+  // connection (elsewhere the connect string may not name one database), and only committed
+  // data is: the sibling would not see this connection's open transaction.
+  if (!connection_.valid() || inTransaction_) return nullptr;
+  const bool postgres = dialect_.kind() == DbmsKind::kPostgres;
+  if (!postgres && !SqliteDatabaseFile(connectString_)) return nullptr;
   auto sibling = std::make_unique<DataSource>();
-  if (!sibling->Connect(connectString_)) return nullptr;
+  // Known to be PostgreSQL already: connected once, with the driver options, not twice.
+  if (!sibling->Connect(postgres ? WithPostgresDriverOptions(connectString_) : connectString_))
+    return nullptr;
   return sibling;
 }
 

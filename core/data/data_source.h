@@ -37,8 +37,9 @@ class DataSource {
   const SqlDialect& Dialect() const { return dialect_; }
 
   // A second connection to the same database, for reading in parallel with this one; nullptr
-  // where a second connection would not see the same data (databases other than SQLite files,
-  // or while this connection has a transaction open). Writes no record of the connect string.
+  // where a second connection would not see the same data (databases other than SQLite files
+  // and PostgreSQL, or while this connection has a transaction open). Writes no record of the
+  // connect string.
   std::unique_ptr<DataSource> OpenSibling();
 
   // Creates an empty SQLite database file (the only way a new file comes into being).

@@ -12,7 +12,10 @@ namespace quarry {
 
 bool ReadInTwoHalves(DataSource& source, const std::string& table, long minRows,
                      const HalfReader& first, const HalfReader& second) {
-  if (source.Dialect().kind() != DbmsKind::kSqlite) return false;
+  // Both databases return a table's rows in the same order to every plain SELECT (on
+  // PostgreSQL the session settings see to it), so a second reader can skip to the second half.
+  const DbmsKind kind = source.Dialect().kind();
+  if (kind != DbmsKind::kSqlite && kind != DbmsKind::kPostgres) return false;
   std::vector<std::string> row;
   if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
       row.empty()) {
@@ -26,7 +29,8 @@ bool ReadInTwoHalves(DataSource& source, const std::string& table, long minRows,
   long secondRows = -1;
   std::thread reader([&] {
     ExclusiveUse exclusive(*sibling);
-    if (sibling->Query(SelectAllFrom(table) + " limit -1 offset " + std::to_string(half))) {
+    const std::string skip = kind == DbmsKind::kSqlite ? " limit -1 offset " : " offset ";
+    if (sibling->Query(SelectAllFrom(table) + skip + std::to_string(half))) {
       secondRows = second(*sibling, -1, half + 1);
     }
   });

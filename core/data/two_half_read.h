@@ -1,7 +1,8 @@
 #pragma once
-// Reading a large SQLite table by two connections at once: the first half on the data source's
-// own connection, the rest on a second connection, on a thread of its own. Reading rows as text
-// through the driver costs more than whatever is done with them, so two readers halve the wait.
+// Reading a large SQLite or PostgreSQL table by two connections at once: the first half on the data
+// source's own connection, the rest on a second connection, on a thread of its own. Reading rows as
+// text through the driver costs more than whatever is done with them, so two readers halve the
+// wait.
 
 #include <functional>
 #include <string>
@@ -16,9 +17,9 @@ class DataSource;
 using HalfReader = std::function<long(DataSource& connection, long limit, long firstRow)>;
 
 // Runs `first` over rows 1..N/2 and `second` over the rest, at once. Returns false when the
-// table is not an SQLite table of at least `minRows` rows, no second connection can be had (for
-// instance inside a transaction), or a half failed or came out short: the caller then throws
-// away what the readers kept and reads the table in one stream. The caller holds the data
+// table is not an SQLite or PostgreSQL table of at least `minRows` rows, no second connection can
+// be had (for instance inside a transaction), or a half failed or came out short: the caller then
+// throws away what the readers kept and reads the table in one stream. The caller holds the data
 // source's exclusive use.
 bool ReadInTwoHalves(DataSource& source, const std::string& table, long minRows,
                      const HalfReader& first, const HalfReader& second);

@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "core/data/sql_quote.h"
+#include "core/data/transaction.h"
+#include "core/data/two_half_read.h"
 
 namespace quarry {
 namespace {
@@ -293,6 +295,52 @@ TEST_P(DataSourceConformance, ThreadsUnderTheLockNeverInterleaveResultSets) {
   a.join();
   b.join();
   EXPECT_EQ(bad.load(), 0);
+}
+
+// Two connections reading a table's halves at once must give its rows in the one order a
+// single reader sees, also after updates moved rows (PostgreSQL writes an updated row anew at
+// the end of the table). Inside a transaction a second connection would not see its changes, so
+// there is no second reader.
+TEST_P(DataSourceConformance, TwoHalvesReadAsOneStream) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 2501; ++i) rows.push_back({std::to_string(i), i % 7 == 0 ? "?" : "v"});
+  {
+    Transaction transaction(source_);  // one commit, not one per row
+    MakeTable("big", {"n", "s"}, {"integer", "string"}, rows);
+    ASSERT_TRUE(transaction.Commit().ok());
+  }
+  ASSERT_TRUE(source_.Execute("update big set s = 'w' where n % 10 = 3"));
+  const Table whole = Rows("select * from big");
+  ASSERT_EQ(whole.size(), 2501u);
+
+  auto reader = [](Table& into) {
+    return [&into](DataSource& connection, long limit, long firstRow) {
+      std::vector<std::string> row;
+      for (bool more = limit != 0 && connection.FirstRow(row); more;
+           more =
+               (limit < 0 || static_cast<long>(into.size()) < limit) && connection.NextRow(row)) {
+        into.push_back(row);
+      }
+      EXPECT_EQ(firstRow == 1 ? 1 : 1251, firstRow);
+      return static_cast<long>(into.size());
+    };
+  };
+  Table first;
+  Table second;
+  {
+    ExclusiveUse exclusive(source_);
+    ASSERT_TRUE(ReadInTwoHalves(source_, "big", 1000, reader(first), reader(second)));
+  }
+  ASSERT_EQ(first.size(), 1250u);
+  first.insert(first.end(), second.begin(), second.end());
+  EXPECT_EQ(first, whole);
+
+  first.clear();
+  second.clear();
+  ExclusiveUse exclusive(source_);
+  EXPECT_FALSE(ReadInTwoHalves(source_, "big", 5000, reader(first), reader(second)));
+  Transaction transaction(source_);
+  EXPECT_FALSE(ReadInTwoHalves(source_, "big", 1000, reader(first), reader(second)));
 }
 
 }  // namespace
