@@ -113,8 +113,7 @@ void NormalizeNumberText(std::string& text, int digits, bool exactDecimal) {
 // Whether the first word of the statement (after blanks and comments) is `word`.
 bool StartsWithWord(const std::string& sql, std::string_view word) {
   for (const SqlToken& token : LexSql(sql)) {
-    if (token.kind == SqlTokenKind::kSpace || token.kind == SqlTokenKind::kComment) continue;
-    return token.IsWord(word);
+    if (token.IsSignificant()) return token.IsWord(word);
   }
   return false;
 }

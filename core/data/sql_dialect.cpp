@@ -19,16 +19,6 @@ namespace {
 
 using Tokens = std::vector<SqlToken>;
 
-bool IsSignificant(const SqlToken& t) {
-  return t.kind != SqlTokenKind::kSpace && t.kind != SqlTokenKind::kComment;
-}
-
-// Index of the first significant token at or after `i` (tokens.size() when none).
-size_t NextSignificant(const Tokens& tokens, size_t i) {
-  while (i < tokens.size() && !IsSignificant(tokens[i])) ++i;
-  return i;
-}
-
 bool IsConstraintWord(const SqlToken& t) {
   return t.IsWord("PRIMARY") || t.IsWord("CONSTRAINT") || t.IsWord("UNIQUE") ||
          t.IsWord("FOREIGN") || t.IsWord("CHECK");
@@ -52,7 +42,7 @@ std::vector<bool> FindTypeWords(const Tokens& tokens) {
     bool expectType = false;
     for (; j < tokens.size(); ++j) {
       const SqlToken& t = tokens[j];
-      if (!IsSignificant(t)) continue;
+      if (!t.IsSignificant()) continue;
       if (t.IsPunct('(')) {
         ++depth;
         if (depth == 1) expectName = true;

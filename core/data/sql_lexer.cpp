@@ -10,6 +10,11 @@ bool SqlToken::IsWord(std::string_view upper) const {
   return kind == SqlTokenKind::kWord && EqualsIgnoreCase(text, upper);
 }
 
+size_t NextSignificant(const std::vector<SqlToken>& tokens, size_t i) {
+  while (i < tokens.size() && !tokens[i].IsSignificant()) ++i;
+  return i;
+}
+
 namespace {
 
 bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
@@ -60,8 +65,8 @@ std::vector<SqlToken> LexSql(std::string_view sql) {
     } else if (c == '"' || c == '`') {
       kind = SqlTokenKind::kQuotedIdent;
       end = SkipEnclosed(sql, i, static_cast<char>(c));
-    } else if (std::isdigit(c) ||
-               (c == '.' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
+    } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() &&
+                                   std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
       kind = SqlTokenKind::kNumber;
       while (end < sql.size()) {
         const unsigned char d = static_cast<unsigned char>(sql[end]);

@@ -11,13 +11,13 @@ namespace quarry {
 
 enum class SqlTokenKind {
   kSpace,
-  kComment,        // -- to end of line, or /* ... */
-  kWord,           // keyword or bare identifier
+  kComment,  // -- to end of line, or /* ... */
+  kWord,     // keyword or bare identifier
   kNumber,
-  kString,         // '...' with '' inside
-  kBracketIdent,   // [...] with ]] inside
-  kQuotedIdent,    // "..." with "" inside, or `...`
-  kPunct,          // any other single character
+  kString,        // '...' with '' inside
+  kBracketIdent,  // [...] with ]] inside
+  kQuotedIdent,   // "..." with "" inside, or `...`
+  kPunct,         // any other single character
 };
 
 struct SqlToken {
@@ -25,7 +25,13 @@ struct SqlToken {
   std::string_view text;  // a view into the lexed statement
 
   bool IsWord(std::string_view upper) const;  // case-insensitive keyword test
-  bool IsPunct(char c) const { return kind == SqlTokenKind::kPunct && text.size() == 1 && text[0] == c; }
+  // Anything but blanks and comments, which no rewrite looks at.
+  bool IsSignificant() const {
+    return kind != SqlTokenKind::kSpace && kind != SqlTokenKind::kComment;
+  }
+  bool IsPunct(char c) const {
+    return kind == SqlTokenKind::kPunct && text.size() == 1 && text[0] == c;
+  }
   bool IsIdentifier() const {
     return kind == SqlTokenKind::kWord || kind == SqlTokenKind::kBracketIdent ||
            kind == SqlTokenKind::kQuotedIdent;
@@ -34,6 +40,9 @@ struct SqlToken {
 
 // Splits `sql` into tokens; an unterminated literal or identifier runs to the end of the text.
 std::vector<SqlToken> LexSql(std::string_view sql);
+
+// Index of the first significant token at or after `i` (tokens.size() when none).
+size_t NextSignificant(const std::vector<SqlToken>& tokens, size_t i);
 
 // The name an identifier token stands for: brackets or quotes removed, doubled closers undone.
 std::string IdentifierName(const SqlToken& token);

@@ -9,15 +9,6 @@ namespace {
 
 using Tokens = std::vector<SqlToken>;
 
-bool IsSignificant(const SqlToken& t) {
-  return t.kind != SqlTokenKind::kSpace && t.kind != SqlTokenKind::kComment;
-}
-
-size_t NextSignificant(const Tokens& tokens, size_t i) {
-  while (i < tokens.size() && !IsSignificant(tokens[i])) ++i;
-  return i;
-}
-
 bool IsAnyWord(const SqlToken& t, std::initializer_list<const char*> words) {
   for (const char* w : words) {
     if (t.IsWord(w)) return true;
@@ -56,7 +47,7 @@ std::vector<ListItem> ReadList(const Tokens& tokens, size_t by, size_t& end) {
   size_t i = by + 1;
   for (; i < tokens.size(); ++i) {
     const SqlToken& t = tokens[i];
-    if (!IsSignificant(t)) continue;
+    if (!t.IsSignificant()) continue;
     if (depth == 0 && (t.IsPunct(')') || t.IsPunct(',') || EndsList(t))) {
       if (open) items.push_back(item);
       item = ListItem();
@@ -104,7 +95,7 @@ void AddGroupOrder(const Tokens& tokens, std::vector<SqlInsertion>& out) {
   size_t at = keys.back().last;
   for (size_t i = end; i < tokens.size(); ++i) {
     const SqlToken& t = tokens[i];
-    if (!IsSignificant(t)) continue;
+    if (!t.IsSignificant()) continue;
     if (t.IsPunct(';') || IsAnyWord(t, {"LIMIT", "OFFSET", "FETCH", "FOR", "WINDOW"})) break;
     at = i;
   }
