@@ -20,9 +20,10 @@ void CaseReach::Index(const dtree::TreeNode& node, std::vector<int32_t> cases) {
   std::vector<int32_t> branch;
   for (int v = 1; v <= node.Forks; ++v) {
     branch.clear();
-    for (int32_t i : here) {
-      const int route = dtree::RouteBranch(node, cases_[static_cast<size_t>(i)]);
-      if (route == v || route == 0) branch.push_back(i);
+    for (int32_t entry : here) {
+      const int route = dtree::RouteBranch(node, cases_[static_cast<size_t>(CaseOf(entry))]);
+      if (route == v) branch.push_back(entry);
+      if (route == 0) branch.push_back(Shared(CaseOf(entry)));
     }
     Index(node.Child(v), branch);
   }

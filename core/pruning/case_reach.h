@@ -21,9 +21,15 @@ class CaseReach {
   // it, with its whole weight or with a share of it.
   CaseReach(const dtree::TreeNode& root, const std::vector<dtree::Case>& cases);
 
-  // Indexes of the cases that reach `node`, an inner node of the tree as it was indexed; the
-  // node may since have changed, as long as the nodes above it did not.
+  // The cases that reach `node`, an inner node of the tree as it was indexed; the node may since
+  // have changed, as long as the nodes above it did not. An entry is a case's index when the
+  // case arrives with its whole weight (every test above it knew its value), Shared(index) when
+  // an unknown value above spread it over several branches.
   const std::vector<int32_t>& At(const dtree::TreeNode& node) const;
+
+  static constexpr int32_t Shared(int32_t index) { return -index - 1; }
+  static constexpr bool IsWhole(int32_t entry) { return entry >= 0; }
+  static constexpr int32_t CaseOf(int32_t entry) { return entry >= 0 ? entry : -entry - 1; }
 
  private:
   void Index(const dtree::TreeNode& node, std::vector<int32_t> cases);

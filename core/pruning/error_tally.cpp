@@ -1,6 +1,7 @@
 #include "core/pruning/error_tally.h"
 
 #include "core/dtree/induction_engine.h"
+#include "core/pruning/case_reach.h"
 
 namespace quarry::pruning {
 
@@ -13,18 +14,20 @@ ErrorTally::ErrorTally(dtree::InductionEngine& engine, const dtree::TreeNode& ro
   }
 }
 
-bool ErrorTally::Wrong(const dtree::TreeNode& root, int32_t i) {
+bool ErrorTally::Wrong(const dtree::TreeNode& from, int32_t i) {
   const dtree::Case c = cases_[static_cast<size_t>(i)];
-  return dtree::Classify(engine_, c, root, vote_) != engine_.ClassOf(c);
+  return dtree::Classify(engine_, c, from, vote_) != engine_.ClassOf(c);
 }
 
-int ErrorTally::Try(const dtree::TreeNode& root, const std::vector<int32_t>& affected) {
+int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
+                    const std::vector<int32_t>& affected) {
   tried_ = &affected;
   triedWrong_.resize(affected.size());
   triedErrors_ = errors_;
   for (size_t k = 0; k < affected.size(); ++k) {
-    const int32_t i = affected[k];
-    triedWrong_[k] = Wrong(root, i);
+    const int32_t entry = affected[k];
+    const int32_t i = CaseReach::CaseOf(entry);
+    triedWrong_[k] = Wrong(CaseReach::IsWhole(entry) ? node : root, i);
     triedErrors_ += triedWrong_[k] - wrong_[static_cast<size_t>(i)];
   }
   return triedErrors_;
@@ -33,7 +36,7 @@ int ErrorTally::Try(const dtree::TreeNode& root, const std::vector<int32_t>& aff
 void ErrorTally::Accept() {
   if (tried_ == nullptr) return;
   for (size_t k = 0; k < tried_->size(); ++k) {
-    wrong_[static_cast<size_t>((*tried_)[k])] = triedWrong_[k];
+    wrong_[static_cast<size_t>(CaseReach::CaseOf((*tried_)[k]))] = triedWrong_[k];
   }
   errors_ = triedErrors_;
   tried_ = nullptr;

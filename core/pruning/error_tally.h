@@ -19,14 +19,18 @@ class ErrorTally {
 
   int Errors() const { return errors_; }
 
-  // The errors of `root`, which differs from the tallied tree only in nodes that no case
-  // outside `affected` reaches. Does not change the tally.
-  int Try(const dtree::TreeNode& root, const std::vector<int32_t>& affected);
+  // The errors of `root`, which differs from the tallied tree only at or below `node`, which no
+  // case outside `affected` (CaseReach entries of `node`) reaches. A case that reaches `node`
+  // with its whole weight gets there with nothing added to its class sums yet, so it is
+  // classified from `node` alone; a case spread by an unknown value above is classified from
+  // the root. Does not change the tally.
+  int Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
+          const std::vector<int32_t>& affected);
   // Makes the tree of the last Try the tallied one.
   void Accept();
 
  private:
-  bool Wrong(const dtree::TreeNode& root, int32_t i);
+  bool Wrong(const dtree::TreeNode& from, int32_t i);
 
   dtree::InductionEngine& engine_;
   const std::vector<dtree::Case>& cases_;

@@ -42,7 +42,7 @@ bool ReducedErrorPass::Prune(TreeNode& node, int number, int& counter) {
   const int currentErrors = tally_.Errors();
   const int16_t type = node.NodeType;
   node.NodeType = dtree::kLeaf;  // for the trial; the children stay
-  const int prunedErrors = tally_.Try(root_, reach_.At(node));
+  const int prunedErrors = tally_.Try(root_, node, reach_.At(node));
   node.NodeType = type;
   if (currentErrors < prunedErrors) {
     ctx_.Report() << Format(
@@ -83,7 +83,7 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     hasInnerChild = true;
     std::unique_ptr<TreeNode> child = std::move(slot);
     dtree::SwapContents(node, *child);
-    const int e = tally_.Try(root_, affected);
+    const int e = tally_.Try(root_, node, affected);
     dtree::SwapContents(node, *child);
     node.Branch[static_cast<size_t>(v)] = std::move(child);
     if (e <= bestGraft) {
@@ -94,7 +94,7 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
 
   const int16_t type = node.NodeType;
   node.NodeType = dtree::kLeaf;
-  const int prunedErrors = tally_.Try(root_, affected);
+  const int prunedErrors = tally_.Try(root_, node, affected);
   node.NodeType = type;
   if (prunedErrors <= currentErrors && (!hasInnerChild || prunedErrors <= bestGraft)) {
     MakeLeaf(node);
@@ -110,7 +110,7 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     std::unique_ptr<TreeNode> child = std::move(node.Branch[static_cast<size_t>(bestChild)]);
     dtree::SwapContents(node, *child);  // the node's former content goes with `child`
     node.SetErrors(node.Items() - node.ClassDist[static_cast<size_t>(node.Leaf)]);
-    tally_.Try(root_, affected);
+    tally_.Try(root_, node, affected);
     tally_.Accept();
     if (ctx_.Verbose()) {
       ctx_.Report() << Format(

@@ -7,6 +7,8 @@
 #include "core/dtree/classification.h"
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/tree_growing.h"
+#include "core/pruning/case_reach.h"
+#include "core/pruning/error_tally.h"
 #include "core/pruning/pruning_error_counter.h"
 #include "core/pruning/pruning_method.h"
 #include "core/pruning/tree_measures.h"
@@ -62,6 +64,48 @@ TEST_F(ErrorCounting, CountsOfPruningsEqualTheFullClassification) {
       const int expected = dtree::CountTreeErrors(engine_, *pruned, vote);
       ASSERT_EQ(counter.Errors(cut), expected) << "trial " << trial;
       ASSERT_EQ(counter.Errors(*pruned), expected);
+    }
+  }
+}
+
+// Every inner node, children first.
+void PostOrder(TreeNode& node, std::vector<TreeNode*>& order) {
+  if (node.IsLeaf()) return;
+  for (int v = 1; v <= node.Forks; ++v) PostOrder(node.Child(v), order);
+  order.push_back(&node);
+}
+
+TEST_F(ErrorCounting, TalliedTrialsOfLeavesAndGraftsEqualTheFullClassification) {
+  ASSERT_EQ(engine_.LoadCases("r_prune", source_), 0);
+  Rand rand;
+  for (LeafVote vote : {LeafVote::kDistribution, LeafVote::kWholeCase}) {
+    auto tree = dtree::CopyTree(*grown_);
+    CaseReach reach(*tree, engine_.Cases.Item);
+    ErrorTally tally(engine_, *tree, engine_.Cases.Item, vote);
+    std::vector<TreeNode*> order;
+    PostOrder(*tree, order);
+    for (TreeNode* node : order) {
+      const std::vector<int32_t>& affected = reach.At(*node);
+      // A graft of each inner child, then the node as a leaf; some trials are kept.
+      for (int v = 1; v <= node->Forks; ++v) {
+        auto& slot = node->Branch[static_cast<size_t>(v)];
+        if (slot->IsLeaf()) continue;
+        std::unique_ptr<TreeNode> child = std::move(slot);
+        dtree::SwapContents(*node, *child);
+        ASSERT_EQ(tally.Try(*tree, *node, affected), dtree::CountTreeErrors(engine_, *tree, vote));
+        dtree::SwapContents(*node, *child);
+        node->Branch[static_cast<size_t>(v)] = std::move(child);
+      }
+      const int16_t type = node->NodeType;
+      node->NodeType = dtree::kLeaf;
+      const int errors = tally.Try(*tree, *node, affected);
+      ASSERT_EQ(errors, dtree::CountTreeErrors(engine_, *tree, vote));
+      node->NodeType = type;
+      if (rand.Next() % 3 == 0) {
+        node->BecomeLeaf(node->Items(), 0);
+        tally.Accept();
+        ASSERT_EQ(tally.Errors(), errors);
+      }
     }
   }
 }
