@@ -1,14 +1,14 @@
 // Every pruning method on one large tree, timed against growing it.
 //
-//   prune_all [--rows N] [--noise P] [--db FILE] [--methods NAME,NAME...]
+//   prune_all [--rows N] [--noise P] [--nulls P] [--db FILE] [--methods NAME,NAME...]
 //
 // Makes (or reuses, with --db) an SQLite database with a training table of N rows (default
 // 200,000): 6 REAL and 2 TEXT attributes, a class that a few thresholds decide, P % (default 2)
-// of the classes drawn at random, about 2 % NULL; a pruning table of N / 2 rows; the two halves and
-// the whole of the iterative method; and the ten cross-validation fold pairs (each fold trains on
-// nine tenths of the training table). Grows the tree once, then runs PruneTree with every
-// method and prints its time (database reads included) as a multiple of the growing time, in
-// wall-clock and processor seconds.
+// of the classes drawn at random, P % (default 2) NULL in each attribute; a pruning table of N / 2
+// rows; the two halves and the whole of the iterative method; and the ten cross-validation fold
+// pairs (each fold trains on nine tenths of the training table). Grows the tree once, then runs
+// PruneTree with every method and prints its time (database reads included) as a multiple of the
+// growing time, in wall-clock and processor seconds.
 
 #include <sys/resource.h>
 
@@ -44,19 +44,17 @@ double CpuSeconds() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-std::string Values() {
+// The attributes, each NULL in `nulls` percent of the rows.
+std::string Values(int nulls) {
+  const std::string isNull = "case when abs(random()) % 100 < " + std::to_string(nulls);
   std::string values;
   for (int i = 1; i <= 6; ++i) {
-    values +=
-        "case when abs(random()) % 50 = 0 then null else (abs(random()) % 10000) / 100.0 "
-        "end as r" +
-        std::to_string(i) + ",";
+    values += isNull + " then null else (abs(random()) % 10000) / 100.0 end as r" +
+              std::to_string(i) + ",";
   }
   for (int i = 1; i <= 2; ++i) {
     values +=
-        "case when abs(random()) % 50 = 0 then null else 'v' || (abs(random()) % 8) end as "
-        "s" +
-        std::to_string(i) + ",";
+        isNull + " then null else 'v' || (abs(random()) % 8) end as s" + std::to_string(i) + ",";
   }
   return values;
 }
@@ -73,13 +71,13 @@ std::string ClassColumn(int noise) {
 const char* kColumns =
     "(r1 real, r2 real, r3 real, r4 real, r5 real, r6 real, s1 text, s2 text, cls text)";
 
-bool MakeTable(DataSource& source, const std::string& name, long rows, int noise) {
+bool MakeTable(DataSource& source, const std::string& name, long rows, int noise, int nulls) {
   return source.Execute("create table " + name + kColumns) &&
          source.Execute("insert into " + name + " select r1, r2, r3, r4, r5, r6, s1, s2, " +
                         ClassColumn(noise) +
                         " from (with recursive n(i) as (select 1 union all select i + 1 from n "
                         "where i < " +
-                        std::to_string(rows) + ") select " + Values() + " i from n)");
+                        std::to_string(rows) + ") select " + Values(nulls) + " i from n)");
 }
 
 bool Copy(DataSource& source, const std::string& name, const std::string& from,
@@ -88,9 +86,10 @@ bool Copy(DataSource& source, const std::string& name, const std::string& from,
          source.Execute("insert into " + name + " select * from " + from + " where " + where);
 }
 
-bool MakeDatabase(DataSource& source, long rows, int noise) {
+bool MakeDatabase(DataSource& source, long rows, int noise, int nulls) {
   using namespace quarry::pruning;
-  if (!MakeTable(source, "b_data", rows, noise) || !MakeTable(source, "b_prune", rows / 2, noise) ||
+  if (!MakeTable(source, "b_data", rows, noise, nulls) ||
+      !MakeTable(source, "b_prune", rows / 2, noise, nulls) ||
       !Copy(source, "b_train1", "b_data", "rowid % 2 = 0") ||
       !Copy(source, "b_train2", "b_data", "rowid % 2 = 1") ||
       !Copy(source, "b_train", "b_data", "1")) {
@@ -114,12 +113,14 @@ int main(int argc, char** argv) {
   std::string dbPath;
   std::string only;  // method names to run, comma-separated; all when empty
   int noise = 2;     // percent of rows with a random class
+  int nulls = 2;     // percent of NULL values in each attribute
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     if (flag == "--rows") rows = std::atol(argv[i + 1]);
     if (flag == "--db") dbPath = argv[i + 1];
     if (flag == "--methods") only = "," + std::string(argv[i + 1]) + ",";
     if (flag == "--noise") noise = std::atoi(argv[i + 1]);
+    if (flag == "--nulls") nulls = std::atoi(argv[i + 1]);
   }
   const auto folder = std::filesystem::temp_directory_path() / "quarry-bench-prune";
   std::filesystem::create_directories(folder);
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
   if (!std::filesystem::exists(dbPath)) {
     std::cout << "making the tables of " << rows << " training rows in " << dbPath << "\n";
     if (!DataSource::CreateSqliteFile(dbPath) ||
-        !source.Open(quarry::SqliteConnectString(dbPath)) || !MakeDatabase(source, rows, noise)) {
+        !source.Open(quarry::SqliteConnectString(dbPath)) ||
+        !MakeDatabase(source, rows, noise, nulls)) {
       std::cerr << "cannot make the tables: " << source.LastError() << "\n";
       std::filesystem::remove(dbPath);
       return 1;

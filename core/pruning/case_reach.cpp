@@ -9,28 +9,49 @@ namespace quarry::pruning {
 
 CaseReach::CaseReach(const dtree::TreeNode& root, const std::vector<dtree::Case>& cases)
     : cases_(cases) {
-  std::vector<int32_t> all(cases.size());
-  std::iota(all.begin(), all.end(), 0);
+  Entries all;
+  all.entry.resize(cases.size());
+  std::iota(all.entry.begin(), all.entry.end(), 0);
+  all.parentWeight.assign(cases.size(), 1.0f);
+  all.spreadAtParent.assign(cases.size(), 0);
   Index(root, std::move(all));
 }
 
-void CaseReach::Index(const dtree::TreeNode& node, std::vector<int32_t> cases) {
+float CaseReach::Arrival(const Entries& here, const dtree::TreeNode& node, size_t k) {
+  // The classifier's share, in its order of operations.
+  return here.spreadAtParent[k] ? here.parentWeight[k] * node.Items() / here.parentItems
+                                : here.parentWeight[k];
+}
+
+float CaseReach::ArrivalWeight(const dtree::TreeNode& node, size_t k) const {
+  return Arrival(Find(node), node, k);
+}
+
+void CaseReach::Index(const dtree::TreeNode& node, Entries cases) {
   if (node.IsLeaf()) return;
-  const std::vector<int32_t>& here = reach_[&node] = std::move(cases);
-  std::vector<int32_t> branch;
+  const Entries& here = reach_[&node] = std::move(cases);
+  std::vector<float> arrival(here.entry.size());
+  for (size_t k = 0; k < arrival.size(); ++k) arrival[k] = Arrival(here, node, k);
+  Entries branch;
+  branch.parentItems = node.Items();
   for (int v = 1; v <= node.Forks; ++v) {
-    branch.clear();
-    for (int32_t entry : here) {
+    branch.entry.clear();
+    branch.parentWeight.clear();
+    branch.spreadAtParent.clear();
+    for (size_t k = 0; k < here.entry.size(); ++k) {
+      const int32_t entry = here.entry[k];
       const int route = dtree::RouteBranch(node, cases_[static_cast<size_t>(CaseOf(entry))]);
-      if (route == v) branch.push_back(entry);
-      if (route == 0) branch.push_back(Shared(CaseOf(entry)));
+      if (route != v && route != 0) continue;
+      branch.entry.push_back(route == v ? entry : Shared(CaseOf(entry)));
+      branch.parentWeight.push_back(arrival[k]);
+      branch.spreadAtParent.push_back(route == 0);
     }
     Index(node.Child(v), branch);
   }
 }
 
-const std::vector<int32_t>& CaseReach::At(const dtree::TreeNode& node) const {
-  static const std::vector<int32_t> kNone;
+const CaseReach::Entries& CaseReach::Find(const dtree::TreeNode& node) const {
+  static const Entries kNone;
   auto found = reach_.find(&node);
   return found == reach_.end() ? kNone : found->second;
 }

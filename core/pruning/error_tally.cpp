@@ -1,16 +1,40 @@
 #include "core/pruning/error_tally.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/dtree/induction_engine.h"
-#include "core/pruning/case_reach.h"
 
 namespace quarry::pruning {
 
+namespace {
+
+// The unit roundoff of a float.
+constexpr double kFloatRounding = 1.0 / (1 << 24);
+
+}  // namespace
+
 ErrorTally::ErrorTally(dtree::InductionEngine& engine, const dtree::TreeNode& root,
                        const std::vector<dtree::Case>& cases, dtree::LeafVote vote)
-    : engine_(engine), cases_(cases), vote_(vote), wrong_(cases.size(), 0) {
+    : engine_(engine),
+      cases_(cases),
+      vote_(vote),
+      classes_(engine.ClassSum.size()),
+      wrong_(cases.size(), 0),
+      sums_(cases.size() * classes_, 0.0),
+      slack_(cases.size(), 0.0) {
   for (size_t i = 0; i < cases.size(); ++i) {
-    wrong_[i] = Wrong(root, static_cast<int32_t>(i));
+    const auto index = static_cast<int32_t>(i);
+    wrong_[i] = Wrong(root, index);
     errors_ += wrong_[i];
+    double* sums = Sums(sums_, i);
+    const long visits = AddVotes(root, index, 1.0f, sums);
+    // Every vote and every share on the way is one or two float roundings, each adding at most
+    // kFloatRounding of the total; pruning and grafting only ever take nodes away, so the count
+    // of this tree bounds every later one. Twice that, for the higher-order terms.
+    double total = 0;
+    for (size_t k = 0; k < classes_; ++k) total += std::fabs(sums[k]);
+    slack_[i] = 4.0 * static_cast<double>(visits + 2) * kFloatRounding * (1.0 + total);
   }
 }
 
@@ -19,15 +43,73 @@ bool ErrorTally::Wrong(const dtree::TreeNode& from, int32_t i) {
   return dtree::Classify(engine_, c, from, vote_) != engine_.ClassOf(c);
 }
 
+long ErrorTally::AddVotes(const dtree::TreeNode& node, int32_t i, float w, double* sums) const {
+  if (node.IsLeaf()) {
+    const float items = node.Items();
+    if (items <= 0 || (vote_ == dtree::LeafVote::kWholeCase && w >= 1.0f)) {
+      sums[node.Leaf] += w;
+    } else {
+      for (size_t k = 0; k < classes_; ++k) {
+        if (node.ClassDist[k] != 0) sums[k] += static_cast<double>(w) * node.ClassDist[k] / items;
+      }
+    }
+    return 1;
+  }
+  const dtree::Case c = cases_[static_cast<size_t>(i)];
+  const int branch = dtree::RouteBranch(node, c);
+  if (branch > 0) return 1 + AddVotes(node.Child(branch), i, w, sums);
+  long visits = 1;
+  for (int b = 1; b <= node.Forks; ++b) {
+    const dtree::TreeNode& child = node.Child(b);
+    visits += AddVotes(child, i, w * child.Items() / node.Items(), sums);
+  }
+  return visits;
+}
+
+int ErrorTally::SureClass(const double* sums, int32_t i) const {
+  size_t best = 0;
+  for (size_t k = 1; k < classes_; ++k) {
+    if (sums[k] > sums[best]) best = k;
+  }
+  double second = -INFINITY;
+  for (size_t k = 0; k < classes_; ++k) {
+    if (k != best) second = std::max(second, sums[k]);
+  }
+  if (sums[best] - second > 2 * slack_[static_cast<size_t>(i)]) return static_cast<int>(best);
+  return -1;
+}
+
+void ErrorTally::Prepare(const dtree::TreeNode& node, const CaseReach& reach) {
+  const std::vector<int32_t>& entries = reach.At(node);
+  before_.assign(entries.size() * classes_, 0.0);
+  for (size_t k = 0; k < entries.size(); ++k) {
+    if (!CaseReach::IsWhole(entries[k])) {
+      AddVotes(node, CaseReach::CaseOf(entries[k]), reach.ArrivalWeight(node, k), Sums(before_, k));
+    }
+  }
+}
+
 int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
-                    const std::vector<int32_t>& affected) {
-  tried_ = &affected;
-  triedWrong_.resize(affected.size());
+                    const CaseReach& reach) {
+  const std::vector<int32_t>& entries = reach.At(node);
+  tried_ = &entries;
+  triedWrong_.resize(entries.size());
+  triedSums_.assign(entries.size() * classes_, 0.0);
   triedErrors_ = errors_;
-  for (size_t k = 0; k < affected.size(); ++k) {
-    const int32_t entry = affected[k];
-    const int32_t i = CaseReach::CaseOf(entry);
-    triedWrong_[k] = Wrong(CaseReach::IsWhole(entry) ? node : root, i);
+  for (size_t k = 0; k < entries.size(); ++k) {
+    const int32_t i = CaseReach::CaseOf(entries[k]);
+    if (CaseReach::IsWhole(entries[k])) {
+      triedWrong_[k] = Wrong(node, i);
+    } else {
+      double* tried = Sums(triedSums_, k);
+      AddVotes(node, i, reach.ArrivalWeight(node, k), tried);
+      const double* now = Sums(sums_, static_cast<size_t>(i));
+      const double* before = Sums(before_, k);
+      for (size_t c = 0; c < classes_; ++c) tried[c] += now[c] - before[c];
+      const int sure = SureClass(tried, i);
+      const dtree::Case c = cases_[static_cast<size_t>(i)];
+      triedWrong_[k] = sure >= 0 ? sure != engine_.ClassOf(c) : Wrong(root, i);
+    }
     triedErrors_ += triedWrong_[k] - wrong_[static_cast<size_t>(i)];
   }
   return triedErrors_;
@@ -36,7 +118,10 @@ int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
 void ErrorTally::Accept() {
   if (tried_ == nullptr) return;
   for (size_t k = 0; k < tried_->size(); ++k) {
-    wrong_[static_cast<size_t>(CaseReach::CaseOf((*tried_)[k]))] = triedWrong_[k];
+    const int32_t entry = (*tried_)[k];
+    const size_t i = static_cast<size_t>(CaseReach::CaseOf(entry));
+    wrong_[i] = triedWrong_[k];
+    if (!CaseReach::IsWhole(entry)) std::copy_n(Sums(triedSums_, k), classes_, Sums(sums_, i));
   }
   errors_ = triedErrors_;
   tried_ = nullptr;

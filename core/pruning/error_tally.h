@@ -2,12 +2,23 @@
 // The errors of a tree on a case set, kept case by case so that a local change of the tree is
 // judged by reclassifying only the cases it can affect. Every count equals what classifying the
 // whole case set would give.
+//
+// A case that reaches the changed node with its whole weight gets there with nothing added to
+// its class sums yet, so the node's subtree alone decides its class. A case spread over several
+// branches by an unknown value above collects votes from all over the tree, and its class is
+// the first largest of float sums whose rounding depends on the order of every vote; reclassifying
+// it from the root for each trial is what makes a tree with many unknown values slow. So the
+// tally keeps each case's sums in double precision, replaces only the changed node's share of
+// them, and takes the class from those sums when the two largest lie further apart than any
+// rounding of the float sums could move them (a bound from the number of nodes the case
+// visits); otherwise, rarely, it classifies the case from the root as the definition does.
 
 #include <cstdint>
 #include <vector>
 
 #include "core/dtree/case_set.h"
 #include "core/dtree/classification.h"
+#include "core/pruning/case_reach.h"
 
 namespace quarry::pruning {
 
@@ -19,26 +30,37 @@ class ErrorTally {
 
   int Errors() const { return errors_; }
 
-  // The errors of `root`, which differs from the tallied tree only at or below `node`, which no
-  // case outside `affected` (CaseReach entries of `node`) reaches. A case that reaches `node`
-  // with its whole weight gets there with nothing added to its class sums yet, so it is
-  // classified from `node` alone; a case spread by an unknown value above is classified from
-  // the root. Does not change the tally.
-  int Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
-          const std::vector<int32_t>& affected);
+  // Notes what the subtree at `node` (an inner node of the tallied tree, indexed in `reach`)
+  // now gives its cases; call it before the trials of `node` change the tree.
+  void Prepare(const dtree::TreeNode& node, const CaseReach& reach);
+  // The errors of `root`, which differs from the tallied tree only at or below `node`, the node
+  // of the last Prepare. Does not change the tally.
+  int Try(const dtree::TreeNode& root, const dtree::TreeNode& node, const CaseReach& reach);
   // Makes the tree of the last Try the tallied one.
   void Accept();
 
  private:
   bool Wrong(const dtree::TreeNode& from, int32_t i);
+  // The votes of the subtree at `node` for case i arriving with weight w, in double precision;
+  // returns the nodes visited.
+  long AddVotes(const dtree::TreeNode& node, int32_t i, float w, double* sums) const;
+  // The class the double sums give, or -1 when rounding could decide otherwise.
+  int SureClass(const double* sums, int32_t i) const;
+  double* Sums(std::vector<double>& table, size_t row) { return &table[row * classes_]; }
 
   dtree::InductionEngine& engine_;
   const std::vector<dtree::Case>& cases_;
   dtree::LeafVote vote_;
+  size_t classes_ = 0;
   std::vector<uint8_t> wrong_;
+  std::vector<double> sums_;   // each case's class sums in the tallied tree
+  std::vector<double> slack_;  // how far each case's float sums may lie from its double ones
   int errors_ = 0;
+
+  std::vector<double> before_;  // per entry of the prepared node: its subtree's votes
   const std::vector<int32_t>* tried_ = nullptr;
   std::vector<uint8_t> triedWrong_;
+  std::vector<double> triedSums_;  // per entry: the case's sums in the tried tree
   int triedErrors_ = 0;
 };
 

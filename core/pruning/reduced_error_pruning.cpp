@@ -40,9 +40,10 @@ bool ReducedErrorPass::Prune(TreeNode& node, int number, int& counter) {
     Prune(node.Child(v), counter, counter);
   }
   const int currentErrors = tally_.Errors();
+  tally_.Prepare(node, reach_);
   const int16_t type = node.NodeType;
   node.NodeType = dtree::kLeaf;  // for the trial; the children stay
-  const int prunedErrors = tally_.Try(root_, node, reach_.At(node));
+  const int prunedErrors = tally_.Try(root_, node, reach_);
   node.NodeType = type;
   if (currentErrors < prunedErrors) {
     ctx_.Report() << Format(
@@ -70,8 +71,8 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     childNumber[static_cast<size_t>(v)] = counter;
     Graft(node.Child(v), counter, counter);
   }
-  const std::vector<int32_t>& affected = reach_.At(node);
   const int currentErrors = tally_.Errors();
+  tally_.Prepare(node, reach_);
 
   // Each inner child in turn takes the node's place; the later branch wins ties.
   int bestGraft = kNoGraft;
@@ -83,7 +84,7 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     hasInnerChild = true;
     std::unique_ptr<TreeNode> child = std::move(slot);
     dtree::SwapContents(node, *child);
-    const int e = tally_.Try(root_, node, affected);
+    const int e = tally_.Try(root_, node, reach_);
     dtree::SwapContents(node, *child);
     node.Branch[static_cast<size_t>(v)] = std::move(child);
     if (e <= bestGraft) {
@@ -94,7 +95,7 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
 
   const int16_t type = node.NodeType;
   node.NodeType = dtree::kLeaf;
-  const int prunedErrors = tally_.Try(root_, node, affected);
+  const int prunedErrors = tally_.Try(root_, node, reach_);
   node.NodeType = type;
   if (prunedErrors <= currentErrors && (!hasInnerChild || prunedErrors <= bestGraft)) {
     MakeLeaf(node);
@@ -110,7 +111,7 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     std::unique_ptr<TreeNode> child = std::move(node.Branch[static_cast<size_t>(bestChild)]);
     dtree::SwapContents(node, *child);  // the node's former content goes with `child`
     node.SetErrors(node.Items() - node.ClassDist[static_cast<size_t>(node.Leaf)]);
-    tally_.Try(root_, node, affected);
+    tally_.Try(root_, node, reach_);
     tally_.Accept();
     if (ctx_.Verbose()) {
       ctx_.Report() << Format(

@@ -85,26 +85,38 @@ TEST_F(ErrorCounting, TalliedTrialsOfLeavesAndGraftsEqualTheFullClassification) 
     std::vector<TreeNode*> order;
     PostOrder(*tree, order);
     for (TreeNode* node : order) {
-      const std::vector<int32_t>& affected = reach.At(*node);
-      // A graft of each inner child, then the node as a leaf; some trials are kept.
+      tally.Prepare(*node, reach);
+      // A graft of each inner child, then the node as a leaf; some are kept.
       for (int v = 1; v <= node->Forks; ++v) {
         auto& slot = node->Branch[static_cast<size_t>(v)];
         if (slot->IsLeaf()) continue;
         std::unique_ptr<TreeNode> child = std::move(slot);
         dtree::SwapContents(*node, *child);
-        ASSERT_EQ(tally.Try(*tree, *node, affected), dtree::CountTreeErrors(engine_, *tree, vote));
+        ASSERT_EQ(tally.Try(*tree, *node, reach), dtree::CountTreeErrors(engine_, *tree, vote));
         dtree::SwapContents(*node, *child);
         node->Branch[static_cast<size_t>(v)] = std::move(child);
       }
       const int16_t type = node->NodeType;
       node->NodeType = dtree::kLeaf;
-      const int errors = tally.Try(*tree, *node, affected);
+      const int errors = tally.Try(*tree, *node, reach);
       ASSERT_EQ(errors, dtree::CountTreeErrors(engine_, *tree, vote));
       node->NodeType = type;
-      if (rand.Next() % 3 == 0) {
+      const int action = rand.Next() % 3;
+      if (action == 0) {
         node->BecomeLeaf(node->Items(), 0);
         tally.Accept();
         ASSERT_EQ(tally.Errors(), errors);
+      }
+      // A graft kept changes the node's training weight, and with it the share of the cases
+      // spread at its parent.
+      for (int v = 1; action == 1 && v <= node->Forks; ++v) {
+        if (node->Child(v).IsLeaf()) continue;
+        std::unique_ptr<TreeNode> child = std::move(node->Branch[static_cast<size_t>(v)]);
+        dtree::SwapContents(*node, *child);
+        tally.Try(*tree, *node, reach);
+        tally.Accept();
+        ASSERT_EQ(tally.Errors(), dtree::CountTreeErrors(engine_, *tree, vote));
+        break;
       }
     }
   }
