@@ -22,19 +22,12 @@ ErrorTally::ErrorTally(dtree::InductionEngine& engine, const dtree::TreeNode& ro
       classes_(engine.ClassSum.size()),
       wrong_(cases.size(), 0),
       sums_(cases.size() * classes_, 0.0),
-      slack_(cases.size(), 0.0) {
+      visits_(cases.size(), 0) {
   for (size_t i = 0; i < cases.size(); ++i) {
     const auto index = static_cast<int32_t>(i);
     wrong_[i] = Wrong(root, index);
     errors_ += wrong_[i];
-    double* sums = Sums(sums_, i);
-    const long visits = AddVotes(root, index, 1.0f, sums);
-    // Every vote and every share on the way is one or two float roundings, each adding at most
-    // kFloatRounding of the total; pruning and grafting only ever take nodes away, so the count
-    // of this tree bounds every later one. Twice that, for the higher-order terms.
-    double total = 0;
-    for (size_t k = 0; k < classes_; ++k) total += std::fabs(sums[k]);
-    slack_[i] = 4.0 * static_cast<double>(visits + 2) * kFloatRounding * (1.0 + total);
+    visits_[i] = AddVotes(root, index, 1.0f, Sums(sums_, i));
   }
 }
 
@@ -61,12 +54,18 @@ long ErrorTally::AddVotes(const dtree::TreeNode& node, int32_t i, float w, doubl
   long visits = 1;
   for (int b = 1; b <= node.Forks; ++b) {
     const dtree::TreeNode& child = node.Child(b);
+    // The classifier's share, in its order of operations.
     visits += AddVotes(child, i, w * child.Items() / node.Items(), sums);
   }
   return visits;
 }
 
-int ErrorTally::SureClass(const double* sums, int32_t i) const {
+int ErrorTally::SureClass(const double* sums, long visits) const {
+  // Every vote and every share on the way is one or two float roundings, each off by at most
+  // kFloatRounding of the total; twice that again for the higher-order terms.
+  double total = 0;
+  for (size_t k = 0; k < classes_; ++k) total += std::fabs(sums[k]);
+  const double slack = 4.0 * static_cast<double>(visits + 2) * kFloatRounding * (1.0 + total);
   size_t best = 0;
   for (size_t k = 1; k < classes_; ++k) {
     if (sums[k] > sums[best]) best = k;
@@ -75,17 +74,17 @@ int ErrorTally::SureClass(const double* sums, int32_t i) const {
   for (size_t k = 0; k < classes_; ++k) {
     if (k != best) second = std::max(second, sums[k]);
   }
-  if (sums[best] - second > 2 * slack_[static_cast<size_t>(i)]) return static_cast<int>(best);
-  return -1;
+  return sums[best] - second > 2 * slack ? static_cast<int>(best) : -1;
 }
 
 void ErrorTally::Prepare(const dtree::TreeNode& node, const CaseReach& reach) {
   const std::vector<int32_t>& entries = reach.At(node);
   before_.assign(entries.size() * classes_, 0.0);
+  beforeVisits_.assign(entries.size(), 0);
   for (size_t k = 0; k < entries.size(); ++k) {
-    if (!CaseReach::IsWhole(entries[k])) {
-      AddVotes(node, CaseReach::CaseOf(entries[k]), reach.ArrivalWeight(node, k), Sums(before_, k));
-    }
+    if (CaseReach::IsWhole(entries[k])) continue;
+    beforeVisits_[k] = AddVotes(node, CaseReach::CaseOf(entries[k]), reach.ArrivalWeight(node, k),
+                                Sums(before_, k));
   }
 }
 
@@ -95,6 +94,7 @@ int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
   tried_ = &entries;
   triedWrong_.resize(entries.size());
   triedSums_.assign(entries.size() * classes_, 0.0);
+  triedVisits_.assign(entries.size(), 0);
   triedErrors_ = errors_;
   for (size_t k = 0; k < entries.size(); ++k) {
     const int32_t i = CaseReach::CaseOf(entries[k]);
@@ -102,11 +102,13 @@ int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
       triedWrong_[k] = Wrong(node, i);
     } else {
       double* tried = Sums(triedSums_, k);
-      AddVotes(node, i, reach.ArrivalWeight(node, k), tried);
+      const long visits = AddVotes(node, i, reach.ArrivalWeight(node, k), tried);
       const double* now = Sums(sums_, static_cast<size_t>(i));
       const double* before = Sums(before_, k);
       for (size_t c = 0; c < classes_; ++c) tried[c] += now[c] - before[c];
-      const int sure = SureClass(tried, i);
+      // A graft can take a case through more nodes than before: count the tried tree's.
+      triedVisits_[k] = visits_[static_cast<size_t>(i)] - beforeVisits_[k] + visits;
+      const int sure = SureClass(tried, triedVisits_[k]);
       const dtree::Case c = cases_[static_cast<size_t>(i)];
       triedWrong_[k] = sure >= 0 ? sure != engine_.ClassOf(c) : Wrong(root, i);
     }
@@ -121,7 +123,10 @@ void ErrorTally::Accept() {
     const int32_t entry = (*tried_)[k];
     const size_t i = static_cast<size_t>(CaseReach::CaseOf(entry));
     wrong_[i] = triedWrong_[k];
-    if (!CaseReach::IsWhole(entry)) std::copy_n(Sums(triedSums_, k), classes_, Sums(sums_, i));
+    if (!CaseReach::IsWhole(entry)) {
+      std::copy_n(Sums(triedSums_, k), classes_, Sums(sums_, i));
+      visits_[i] = triedVisits_[k];
+    }
   }
   errors_ = triedErrors_;
   tried_ = nullptr;

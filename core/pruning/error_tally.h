@@ -11,7 +11,8 @@
 // tally keeps each case's sums in double precision, replaces only the changed node's share of
 // them, and takes the class from those sums when the two largest lie further apart than any
 // rounding of the float sums could move them (a bound from the number of nodes the case
-// visits); otherwise, rarely, it classifies the case from the root as the definition does.
+// visits in the tried tree); otherwise, rarely, it classifies the case from the root as the
+// definition does.
 
 #include <cstdint>
 #include <vector>
@@ -44,8 +45,9 @@ class ErrorTally {
   // The votes of the subtree at `node` for case i arriving with weight w, in double precision;
   // returns the nodes visited.
   long AddVotes(const dtree::TreeNode& node, int32_t i, float w, double* sums) const;
-  // The class the double sums give, or -1 when rounding could decide otherwise.
-  int SureClass(const double* sums, int32_t i) const;
+  // The class the double sums of a case whose classification visits `visits` nodes give, or -1
+  // when rounding could decide otherwise.
+  int SureClass(const double* sums, long visits) const;
   double* Sums(std::vector<double>& table, size_t row) { return &table[row * classes_]; }
 
   dtree::InductionEngine& engine_;
@@ -53,14 +55,16 @@ class ErrorTally {
   dtree::LeafVote vote_;
   size_t classes_ = 0;
   std::vector<uint8_t> wrong_;
-  std::vector<double> sums_;   // each case's class sums in the tallied tree
-  std::vector<double> slack_;  // how far each case's float sums may lie from its double ones
+  std::vector<double> sums_;  // each case's class sums in the tallied tree
+  std::vector<long> visits_;  // and the nodes its classification visits
   int errors_ = 0;
 
   std::vector<double> before_;  // per entry of the prepared node: its subtree's votes
+  std::vector<long> beforeVisits_;
   const std::vector<int32_t>* tried_ = nullptr;
   std::vector<uint8_t> triedWrong_;
   std::vector<double> triedSums_;  // per entry: the case's sums in the tried tree
+  std::vector<long> triedVisits_;
   int triedErrors_ = 0;
 };
 
