@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <ostream>
 #include <sstream>
-#include <thread>
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
+#include "core/data/grouped_values.h"
 #include "core/data/sql_quote.h"
 #include "core/data/two_half_read.h"
 
@@ -65,40 +65,6 @@ void WriteInputError(std::ostream& out, int code, std::string_view name, std::st
   }
 }
 
-// The values of one grouped query, in the database's order.
-Status GroupedValues(DataSource& source, const std::string& sql, std::vector<std::string>& values) {
-  ExclusiveUse exclusive(source);
-  if (!source.Query(sql)) return DatabaseError(source.LastError());
-  std::vector<std::string> row;
-  for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) {
-    values.push_back(row.empty() ? "?" : row[0]);
-  }
-  return Status::Ok();
-}
-
-// Grouped queries run two at a time when a second connection can see the same data: on a large
-// table each is a full scan and sort. Only on an SQLite file, where a second connection costs
-// next to nothing: a server's costs more than most tables gain from it.
-std::vector<Status> RunGroupedQueries(DataSource& source, const std::vector<std::string>& queries,
-                                      std::vector<std::vector<std::string>>& results) {
-  results.assign(queries.size(), {});
-  std::vector<Status> statuses(queries.size());
-  const bool parallel = queries.size() >= 2 && source.Dialect().kind() == DbmsKind::kSqlite;
-  std::unique_ptr<DataSource> sibling = parallel ? source.OpenSibling() : nullptr;
-  std::thread helper;
-  if (sibling) {
-    helper = std::thread([&] {
-      for (size_t q = 1; q < queries.size(); q += 2)
-        statuses[q] = GroupedValues(*sibling, queries[q], results[q]);
-    });
-  }
-  const size_t step = sibling ? 2 : 1;
-  for (size_t q = 0; q < queries.size(); q += step)
-    statuses[q] = GroupedValues(source, queries[q], results[q]);
-  if (helper.joinable()) helper.join();
-  return statuses;
-}
-
 }  // namespace
 
 void CaseSet::ReportInputError(int code, std::string_view name, std::string_view text, long row) {
@@ -134,20 +100,17 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
   quotedClass += "\"";
   // A numeric target has no class names.
   const bool readClasses = target_ == TargetKind::kClass;
-  std::vector<std::string> queries;
-  if (readClasses) {
-    queries.push_back("select " + quotedClass + " from " + QuoteIdent(table) + " group by " +
-                      quotedClass);
-  }
+  std::vector<std::string> grouped;
+  if (readClasses) grouped.push_back(quotedClass);
   std::vector<size_t> queryOfColumn(names.size(), 0);
   for (size_t i = 0; i < names.size(); ++i) {
     if (types[i] != "string") continue;
-    const std::string column = QuoteIdent(names[i]);
-    queryOfColumn[i] = queries.size();
-    queries.push_back("select " + column + " from " + QuoteIdent(table) + " group by " + column);
+    queryOfColumn[i] = grouped.size();
+    grouped.push_back(QuoteIdent(names[i]));
   }
   std::vector<std::vector<std::string>> results;
-  const std::vector<Status> statuses = RunGroupedQueries(source, queries, results);
+  const std::vector<Status> statuses =
+      ReadGroupedValues(source, QuoteIdent(table), grouped, results);
   if (readClasses) {
     if (!statuses[0].ok())
       return DatabaseError("cannot read the classes of " + table + ": " + statuses[0].message());

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <thread>
 
+#include "core/data/grouped_values.h"
 #include "core/data/sql_quote.h"
 #include "core/data/transaction.h"
 #include "core/data/two_half_read.h"
@@ -341,6 +342,27 @@ TEST_P(DataSourceConformance, TwoHalvesReadAsOneStream) {
   EXPECT_FALSE(ReadInTwoHalves(source_, "big", 5000, reader(first), reader(second)));
   Transaction transaction(source_);
   EXPECT_FALSE(ReadInTwoHalves(source_, "big", 1000, reader(first), reader(second)));
+}
+
+// Each column's values in its own group order, NULL first, whether each column is grouped by a
+// query of its own or all of them at once; a column asked for twice, in other quotes, gets the
+// same values twice.
+TEST_P(DataSourceConformance, GroupedValuesOfSeveralColumns) {
+  MakeTable("g t", {"cls", "a", "n"}, {"string", "string", "integer"},
+            {{"y", "b", "3"}, {"x", "?", "1"}, {"y", "B", "?"}, {"x", "b", "3"}, {"z", "a", "2"}});
+  std::vector<std::vector<std::string>> values;
+  const auto statuses =
+      ReadGroupedValues(source_, "[g t]", {"\"cls\"", "[a]", "[n]", "[cls]"}, values);
+  ASSERT_EQ(statuses.size(), 4u);
+  for (const Status& status : statuses) EXPECT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(values,
+            (Table{{"x", "y", "z"}, {"?", "B", "a", "b"}, {"?", "1", "2", "3"}, {"x", "y", "z"}}));
+  EXPECT_EQ(ReadGroupedValues(source_, "[g t]", {"[a]"}, values).front().ok(), true);
+  EXPECT_EQ(values, (Table{{"?", "B", "a", "b"}}));
+  const auto failed = ReadGroupedValues(source_, "[g t]", {"[a]", "[nothing]"}, values);
+  EXPECT_TRUE(failed[0].ok());
+  EXPECT_FALSE(failed[1].ok());
+  EXPECT_EQ(values[0], (std::vector<std::string>{"?", "B", "a", "b"}));
 }
 
 }  // namespace
