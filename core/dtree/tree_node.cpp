@@ -1,13 +1,86 @@
 #include "core/dtree/tree_node.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace quarry::dtree {
 
-void TreeNode::MakeLeaf(const std::vector<float>& classDist, int leafClass, float items,
+SubsetList::SubsetList(const SubsetList& other)
+    : sets_(other.sets_ ? std::make_unique<std::vector<ValueSet>>(*other.sets_) : nullptr) {}
+
+SubsetList& SubsetList::operator=(const SubsetList& other) {
+  if (this != &other) *this = SubsetList(other);
+  return *this;
+}
+
+SubsetList& SubsetList::operator=(std::initializer_list<ValueSet> sets) {
+  sets_ = std::make_unique<std::vector<ValueSet>>(sets);
+  return *this;
+}
+
+void SubsetList::assign(size_t count, const ValueSet& set) {
+  sets_ = std::make_unique<std::vector<ValueSet>>(count, set);
+}
+
+bool SubsetList::operator==(const SubsetList& other) const {
+  return std::equal(begin(), end(), other.begin(), other.end());
+}
+
+float* ClassDistribution::Heap() const {
+  float* block;
+  std::memcpy(&block, heap_, sizeof block);
+  return block;
+}
+
+void ClassDistribution::SetHeap(float* block) { std::memcpy(heap_, &block, sizeof block); }
+
+void ClassDistribution::Release() {
+  if (size_ > kInPlace) delete[] Heap();
+  size_ = 0;
+}
+
+void ClassDistribution::Take(ClassDistribution& other) noexcept {
+  static_assert(sizeof inPlace_ >= sizeof heap_);
+  std::memcpy(inPlace_, other.inPlace_, sizeof inPlace_);
+  size_ = other.size_;
+  other.size_ = 0;
+}
+
+ClassDistribution& ClassDistribution::operator=(ClassDistribution&& other) noexcept {
+  if (this != &other) {
+    Release();
+    Take(other);
+  }
+  return *this;
+}
+
+void ClassDistribution::assign(std::span<const float> weights) {
+  const size_t n = weights.size();
+  if (n == size_) {  // also safe when `weights` are this distribution's own
+    std::copy(weights.begin(), weights.end(), data());
+    return;
+  }
+  float* block = n > kInPlace ? new float[n] : nullptr;
+  if (block != nullptr) std::copy(weights.begin(), weights.end(), block);
+  float kept[kInPlace];
+  if (block == nullptr) std::copy(weights.begin(), weights.end(), kept);
+  Release();
+  size_ = static_cast<uint32_t>(n);
+  if (block != nullptr) {
+    SetHeap(block);
+  } else {
+    std::copy(kept, kept + n, inPlace_);
+  }
+}
+
+bool ClassDistribution::operator==(const ClassDistribution& other) const {
+  return std::equal(begin(), end(), other.begin(), other.end());
+}
+
+void TreeNode::MakeLeaf(std::span<const float> classDist, int leafClass, float items,
                         float errors) {
-  ClassDist = classDist;
+  ClassDist.assign(classDist);
   Leaf = static_cast<int16_t>(leafClass);
   BecomeLeaf(items, errors);
 }
@@ -21,15 +94,15 @@ void TreeNode::BecomeLeaf(float items, float errors) {
 
 void TreeNode::SetForks(int forks) {
   Forks = static_cast<int16_t>(forks);
-  Branch.clear();
-  Branch.resize(static_cast<size_t>(forks) + 1);
+  // A leaf keeps no slots at all; slots start empty.
+  Branch = forks > 0 ? std::make_unique<std::unique_ptr<TreeNode>[]>(static_cast<size_t>(forks) + 1)
+                     : nullptr;
 }
 
 namespace {
 
 void CopyFields(TreeNode& to, const TreeNode& from, bool subtrees) {
   to.NodeType = from.NodeType;
-  to.Forks = from.Forks;
   to.Leaf = from.Leaf;
   to.ClassDist = from.ClassDist;
   to.Fp = from.Fp;
@@ -38,11 +111,11 @@ void CopyFields(TreeNode& to, const TreeNode& from, bool subtrees) {
   to.Discr = from.Discr;
   to.alfa = from.alfa;
   to.GainRatio = from.GainRatio;
-  to.Branch.clear();
-  to.Branch.resize(from.Branch.size());
+  to.SetForks(from.Forks);
   if (!subtrees) return;
-  for (size_t v = 1; v < from.Branch.size(); ++v) {
-    if (from.Branch[v]) to.Branch[v] = CopyTree(*from.Branch[v]);
+  for (int v = 1; v <= from.Forks; ++v) {
+    const size_t at = static_cast<size_t>(v);
+    if (from.Branch[at]) to.Branch[at] = CopyTree(*from.Branch[at]);
   }
 }
 
@@ -62,17 +135,7 @@ std::unique_ptr<TreeNode> CopyNode(const TreeNode& node) {
 
 void ReplaceWithCopy(TreeNode& node, const TreeNode& source) {
   std::unique_ptr<TreeNode> copy = CopyTree(source);
-  node.NodeType = copy->NodeType;
-  node.Forks = copy->Forks;
-  node.Leaf = copy->Leaf;
-  node.ClassDist = std::move(copy->ClassDist);
-  node.Fp = copy->Fp;
-  node.Lp = copy->Lp;
-  node.Cont = copy->Cont;
-  node.Discr = std::move(copy->Discr);
-  node.alfa = copy->alfa;
-  node.GainRatio = copy->GainRatio;
-  node.Branch = std::move(copy->Branch);
+  SwapContents(node, *copy);  // the node's former subtree goes with `copy`
 }
 
 void SwapContents(TreeNode& a, TreeNode& b) {

@@ -31,7 +31,7 @@ void InheritLeafClass(TreeNode& node, int parentClass) {
 
 void RegrowLeaves(dtree::InductionEngine& engine, TreeNode& node, int first, int last) {
   if (node.IsLeaf()) {
-    const std::vector<float> dist = node.ClassDist;
+    const dtree::ClassDistribution dist = node.ClassDist;
     const int16_t leafClass = node.Leaf;
     dtree::GrowTree(engine, node, first, last);
     node.Leaf = leafClass;
