@@ -4,7 +4,7 @@
 
 #include "core/common/fcvt.h"
 #include "core/common/text_util.h"
-#include "core/data/working_folder.h"
+#include "core/treefiles/result_file_stream.h"
 #include "core/treefiles/tree_file_names.h"
 
 namespace quarry::treefiles {
@@ -43,11 +43,14 @@ std::string Condition(const TreeNode& node, int v, const AttributeTable& att) {
 
 class RulesWriter {
  public:
-  RulesWriter(const AttributeTable& att, std::string& text) : att_(att), text_(text) {}
+  // A stream, when given, takes the text as it grows.
+  RulesWriter(const AttributeTable& att, std::string& text, ResultFileStream* stream)
+      : att_(att), text_(text), stream_(stream) {}
 
   void Walk(const TreeNode& node, size_t depth) {
     if (node.IsLeaf()) {
       AppendRule(node, depth);
+      if (stream_ != nullptr) stream_->Drain(text_);
       return;
     }
     if (path_.size() <= depth) path_.resize(depth + 1);
@@ -76,25 +79,42 @@ class RulesWriter {
 
   const AttributeTable& att_;
   std::string& text_;
+  ResultFileStream* stream_;
   std::vector<std::string> path_;
   int rule_ = 1;
 };
 
+std::string RulesHeader(const TreeNode& root, const AttributeTable& att) {
+  return "Decision Tree\n" + Format("Read  %f cases, with %d  attributes.\n\n",
+                                    static_cast<double>(root.Items()), att.MaxAtt + 1);
+}
+
+void AppendRulesSummary(std::string& text, const TreeNode& root) {
+  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
+  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
+}
+
 }  // namespace
 
 std::string DecisionRulesText(const TreeNode& root, const AttributeTable& att) {
-  std::string text = "Decision Tree\n";
-  text += Format("Read  %f cases, with %d  attributes.\n\n", static_cast<double>(root.Items()),
-                 att.MaxAtt + 1);
-  RulesWriter(att, text).Walk(root, 0);
-  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
-  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
+  std::string text = RulesHeader(root, att);
+  RulesWriter(att, text, nullptr).Walk(root, 0);
+  AppendRulesSummary(text, root);
   return text;
+}
+
+Status WriteDecisionRulesFile(const TreeNode& root, const AttributeTable& att,
+                              const std::filesystem::path& path) {
+  ResultFileStream stream(path);
+  std::string text = RulesHeader(root, att);
+  RulesWriter(att, text, &stream).Walk(root, 0);
+  AppendRulesSummary(text, root);
+  return stream.Finish(text);
 }
 
 Status WriteDecisionRules(const TreeNode& root, const AttributeTable& att,
                           const std::string& baseName) {
-  return WriteResultFile(RulesFilePath(baseName), DecisionRulesText(root, att));
+  return WriteDecisionRulesFile(root, att, RulesFilePath(baseName));
 }
 
 }  // namespace quarry::treefiles

@@ -1,7 +1,7 @@
 #include "core/treefiles/decision_tree_writer.h"
 
 #include "core/common/text_util.h"
-#include "core/data/working_folder.h"
+#include "core/treefiles/result_file_stream.h"
 #include "core/treefiles/tree_file_names.h"
 
 namespace quarry::treefiles {
@@ -49,8 +49,9 @@ void AppendAnnotation(std::string& text, const TreeNode& parent, int v, const At
   }
 }
 
+// Appends the blocks of `node` and its subtree; a stream takes the text as it grows.
 void AppendNode(std::string& text, const TreeNode& node, const TreeNode* parent, int v, int depth,
-                const AttributeTable& att) {
+                const AttributeTable& att, ResultFileStream* stream) {
   std::string branchPrefix;
   std::string detailPrefix;
   for (int d = 0; d < depth; ++d) {
@@ -75,32 +76,51 @@ void AppendNode(std::string& text, const TreeNode& node, const TreeNode* parent,
       "\n" + detailPrefix + "MOST FREQUENT CLASS: " + att.ClassName[static_cast<size_t>(node.Leaf)];
   text += "\n" + detailPrefix + Format("ERROR: %.1f", static_cast<double>(node.Errors()));
   text += "\n" + detailPrefix + Format("NUMBER OF ITEMS: %d", static_cast<int>(node.Items()));
-  for (int b = 1; b <= node.Forks; ++b) AppendNode(text, node.Child(b), &node, b, depth + 1, att);
+  if (stream != nullptr) stream->Drain(text);
+  for (int b = 1; b <= node.Forks; ++b) {
+    AppendNode(text, node.Child(b), &node, b, depth + 1, att, stream);
+  }
+}
+
+std::string Header(const TreeNode& root, const AttributeTable& att) {
+  return "Decision tree\n" + Format("Read  %f cases, with %d  attributes.\n",
+                                    static_cast<double>(root.Items()), att.MaxAtt + 1);
+}
+
+void AppendSummary(std::string& text, const TreeNode& root, int minObjs) {
+  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
+  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
+  text += Format("Number of collapsed leaves = %d\n", dtree::CollapsedLeafCount(root, minObjs));
+  text += Format("Depth = %d\n", dtree::TreeDepth(root));
 }
 
 }  // namespace
 
 std::string DecisionTreeBlocks(const TreeNode& root, const AttributeTable& att) {
   std::string text;
-  AppendNode(text, root, nullptr, 0, 0, att);
+  AppendNode(text, root, nullptr, 0, 0, att, nullptr);
   return text;
 }
 
 std::string DecisionTreeText(const TreeNode& root, const AttributeTable& att, int minObjs) {
-  std::string text = "Decision tree\n";
-  text += Format("Read  %f cases, with %d  attributes.\n", static_cast<double>(root.Items()),
-                 att.MaxAtt + 1);
-  text += DecisionTreeBlocks(root, att);
-  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
-  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
-  text += Format("Number of collapsed leaves = %d\n", dtree::CollapsedLeafCount(root, minObjs));
-  text += Format("Depth = %d\n", dtree::TreeDepth(root));
+  std::string text = Header(root, att);
+  AppendNode(text, root, nullptr, 0, 0, att, nullptr);
+  AppendSummary(text, root, minObjs);
   return text;
+}
+
+Status WriteDecisionTreeFile(const TreeNode& root, const AttributeTable& att, int minObjs,
+                             const std::filesystem::path& path) {
+  ResultFileStream stream(path);
+  std::string text = Header(root, att);
+  AppendNode(text, root, nullptr, 0, 0, att, &stream);
+  AppendSummary(text, root, minObjs);
+  return stream.Finish(text);
 }
 
 Status WriteDecisionTree(const TreeNode& root, const AttributeTable& att, int minObjs,
                          const std::string& baseName) {
-  return WriteResultFile(TreeFilePath(baseName), DecisionTreeText(root, att, minObjs));
+  return WriteDecisionTreeFile(root, att, minObjs, TreeFilePath(baseName));
 }
 
 }  // namespace quarry::treefiles
