@@ -1,7 +1,9 @@
 #include "core/dtree/run_induction.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
+#include <utility>
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
@@ -36,6 +38,41 @@ void Record(const Status& status, const std::filesystem::path& path, InductionRe
     result.warnings.push_back(status.message());
   }
 }
+
+// A result file written before the job knows it will succeed: it waits under a name of its own
+// and takes its real name when committed; an uncommitted one is removed.
+class StagedFile {
+ public:
+  explicit StagedFile(std::filesystem::path path) : path_(std::move(path)) {
+    staged_ = path_;
+    staged_ += ".staged";
+  }
+  ~StagedFile() {
+    if (!staged_.empty()) {
+      std::error_code ec;
+      std::filesystem::remove(staged_, ec);
+    }
+  }
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  const std::filesystem::path& Staged() const { return staged_; }
+  void Written(Status status) { written_ = std::move(status); }
+  // Gives the file its name; how writing it went when it could not be written.
+  Status Commit() {
+    if (!written_.ok()) return written_;
+    std::error_code ec;
+    std::filesystem::rename(staged_, path_, ec);
+    if (ec) return IoError("cannot write " + path_.string() + ": " + ec.message());
+    staged_.clear();
+    return Status::Ok();
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path staged_;
+  Status written_ = Status::Ok();
+};
 
 void AppendLine(const std::filesystem::path& path, const std::string& text,
                 InductionResult& result) {
@@ -119,34 +156,71 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   engine.ResetWeights();
   engine.GrownNodes = 0;
 
+  const LeafVote vote =
+      mode == pruning::kIterativeGrowingPruning ? LeafVote::kWholeCase : LeafVote::kDistribution;
+  const std::string prunedStem = stem + "PRUNED";
+  const auto rawTreeFile = treefiles::TreeFilePath(stem);
+  const auto prunedTreeFile = treefiles::TreeFilePath(prunedStem);
+  const auto rawRulesFile = treefiles::RulesFilePath(stem);
+  const AttributeTable& att = engine.Att();
+
   Rand rand;
   TrialTrees trees;
+  // Pruned in place, the raw tree is written under temporary names and measured first.
+  StagedFile stagedTree(rawTreeFile);
+  StagedFile stagedRules(rawRulesFile);
+  int rawLeaves = 0;
+  float rawItems = 0;
   if (options.BATCH) {
-    trees.raw.push_back(GrowNewTree(engine, 0, engine.MaxItem()));
+    std::unique_ptr<TreeNode> grown = GrowNewTree(engine, 0, engine.MaxItem());
     out << "\n";
     if (engine.JobProgress().Cancelled()) return Cancelled("the decision-tree job was stopped");
-    auto pruned = std::make_unique<TreeNode>();
-    if (Status s = pruning::PruneTree(engine, *pruned, mode, *trees.raw[0], stem, source, mValues);
-        !s.ok()) {
-      return s;
+    rawLeaves = LeafCount(*grown);
+    rawItems = grown->Items();
+    // The raw tree and a pruned copy of a large table would be held together; the methods that
+    // need nothing of the raw tree but its files and figures prune it in place instead. Test
+    // and held-out cases are classified after pruning, so a job with either keeps the copy.
+    if (pruning::PrunesInPlace(mode) && !options.UNSEENS && heldOutTable.empty()) {
+      stagedTree.Written(
+          treefiles::WriteDecisionTreeFile(*grown, att, options.MINOBJS, stagedTree.Staged()));
+      stagedRules.Written(treefiles::WriteDecisionRulesFile(*grown, att, stagedRules.Staged()));
+      trees.rawFigures.push_back({TreeSize(*grown), CountTreeErrors(engine, *grown, vote)});
+      if (Status s = pruning::PruneInPlace(engine, *grown, mode, stem, source); !s.ok()) return s;
+      trees.raw.push_back(nullptr);
+      trees.pruned.push_back(std::move(grown));
+    } else {
+      auto pruned = std::make_unique<TreeNode>();
+      if (Status s = pruning::PruneTree(engine, *pruned, mode, *grown, stem, source, mValues);
+          !s.ok()) {
+        return s;
+      }
+      trees.raw.push_back(std::move(grown));
+      trees.pruned.push_back(std::move(pruned));
     }
-    trees.pruned.push_back(std::move(pruned));
   } else {
     BuildBestTree(engine, rand, stem, trees);
   }
   if (engine.JobProgress().Cancelled()) return Cancelled("the decision-tree job was stopped");
   result.bestTrial = trees.best;
-  const TreeNode& raw = *trees.raw[static_cast<size_t>(trees.best)];
+  const TreeNode* raw = trees.raw[static_cast<size_t>(trees.best)].get();
   TreeNode& pruned = *trees.pruned[static_cast<size_t>(trees.best)];
+  if (raw != nullptr) {
+    rawLeaves = LeafCount(*raw);
+    rawItems = raw->Items();
+  }
 
-  const std::string prunedStem = stem + "PRUNED";
-  const auto rawTreeFile = treefiles::TreeFilePath(stem);
-  const auto prunedTreeFile = treefiles::TreeFilePath(prunedStem);
-  const AttributeTable& att = engine.Att();
-  Record(treefiles::WriteDecisionTree(raw, att, options.MINOBJS, stem), rawTreeFile, result);
+  if (raw != nullptr) {
+    Record(treefiles::WriteDecisionTree(*raw, att, options.MINOBJS, stem), rawTreeFile, result);
+  } else {
+    Record(stagedTree.Commit(), rawTreeFile, result);
+  }
   Record(treefiles::WriteDecisionTree(pruned, att, options.MINOBJS, prunedStem), prunedTreeFile,
          result);
-  Record(treefiles::WriteDecisionRules(raw, att, stem), treefiles::RulesFilePath(stem), result);
+  if (raw != nullptr) {
+    Record(treefiles::WriteDecisionRules(*raw, att, stem), rawRulesFile, result);
+  } else {
+    Record(stagedRules.Commit(), rawRulesFile, result);
+  }
   Record(treefiles::WriteDecisionRules(pruned, att, prunedStem),
          treefiles::RulesFilePath(prunedStem), result);
 
@@ -161,11 +235,10 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
            treefiles::TreeFilePath(softStem), result);
   }
 
-  const LeafVote vote =
-      mode == pruning::kIterativeGrowingPruning ? LeafVote::kWholeCase : LeafVote::kDistribution;
   out << Format("\n\nEvaluation on training data (%d items):\n", engine.MaxItem() + 1);
   EvaluateTrials(engine, trees, vote);
-  result.rawErrors = CountTreeErrors(engine, raw, vote);
+  result.rawErrors = raw != nullptr ? CountTreeErrors(engine, *raw, vote)
+                                    : trees.rawFigures[static_cast<size_t>(trees.best)].errors;
   result.prunedErrors = CountTreeErrors(engine, pruned, vote);
   result.evaluatedCases = engine.MaxItem() + 1;
 
@@ -177,17 +250,17 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
     }
     out << Format("\nEvaluation on test data (%d items):\n", engine.MaxItem() + 1);
     EvaluateTrials(engine, trees, vote);
-    result.rawErrors = CountTreeErrors(engine, raw, vote);
+    result.rawErrors = CountTreeErrors(engine, *raw, vote);  // a job with unseens keeps it
     result.prunedErrors = CountTreeErrors(engine, pruned, vote);
     result.evaluatedCases = engine.MaxItem() + 1;
     AppendLine(rawTreeFile, "\nerrors on test set:  " + std::to_string(result.rawErrors), result);
     AppendLine(prunedTreeFile, "\nerrors on test set:  " + std::to_string(result.prunedErrors),
                result);
   }
-  AppendLine(rawTreeFile, "\nnumber of leaves:  " + std::to_string(LeafCount(raw)), result);
+  AppendLine(rawTreeFile, "\nnumber of leaves:  " + std::to_string(rawLeaves), result);
   AppendLine(prunedTreeFile, "\nnumber of leaves:  " + std::to_string(LeafCount(pruned)), result);
 
-  result.errorRate = static_cast<float>(result.rawErrors) / raw.Items();
+  result.errorRate = static_cast<float>(result.rawErrors) / rawItems;
   result.leafCount = LeafCount(pruned);
   if (!heldOutTable.empty()) {
     engine.Cases.FreeCases();
@@ -195,7 +268,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
       return DatabaseError("the tree files are written, but the held-out table " + heldOutTable +
                            " cannot be read: " + engine.Cases.LastLoadError());
     }
-    result.heldOutRawErrors = CountTreeErrors(engine, raw, vote);
+    result.heldOutRawErrors = CountTreeErrors(engine, *raw, vote);  // kept for held-out cases
     result.heldOutPrunedErrors = CountTreeErrors(engine, pruned, vote);
     result.heldOutCases = engine.MaxItem() + 1;
   }

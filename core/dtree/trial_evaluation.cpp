@@ -27,12 +27,15 @@ void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote v
   }
   out << "\tSize      Errors   Size      Errors   Estimate\n\n";
   for (int t = 0; t < trees.Trials(); ++t) {
-    const TreeNode& raw = *trees.raw[static_cast<size_t>(t)];
+    const TreeNode* raw = trees.raw[static_cast<size_t>(t)].get();
     const TreeNode& pruned = *trees.pruned[static_cast<size_t>(t)];
-    const int rawErrors = CountTreeErrors(engine, raw, vote);
+    const RawFigures figures = raw != nullptr
+                                   ? RawFigures{TreeSize(*raw), CountTreeErrors(engine, *raw, vote)}
+                                   : trees.rawFigures[static_cast<size_t>(t)];
+    const int rawErrors = figures.errors;
     const int prunedErrors = CountTreeErrors(engine, pruned, vote);
     if (trees.Trials() > 1) out << Format("%4d", t);
-    out << Format("\t%4d  %3d(%4.1f%%)   %4d  %3d(%4.1f%%)    (%4.1f%%)%s\n", TreeSize(raw),
+    out << Format("\t%4d  %3d(%4.1f%%)   %4d  %3d(%4.1f%%)    (%4.1f%%)%s\n", figures.size,
                   rawErrors, Percent(rawErrors, cases), TreeSize(pruned), prunedErrors,
                   Percent(prunedErrors, cases), 100.0 * pruned.Errors() / pruned.Items(),
                   t == trees.best ? "   <<" : "");

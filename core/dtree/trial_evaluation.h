@@ -12,9 +12,16 @@ namespace quarry::dtree {
 
 class InductionEngine;
 
+// What the evaluation table shows of a raw tree: kept when the tree itself is pruned in place.
+struct RawFigures {
+  int size = 0;
+  int errors = 0;  // on the loaded cases, with the job's vote
+};
+
 struct TrialTrees {
-  std::vector<std::unique_ptr<TreeNode>> raw;     // as grown
+  std::vector<std::unique_ptr<TreeNode>> raw;     // as grown; null when pruned in place
   std::vector<std::unique_ptr<TreeNode>> pruned;  // as pruned
+  std::vector<RawFigures> rawFigures;             // [t] for a null raw[t]: taken on the same cases
   int best = 0;
 
   int Trials() const { return static_cast<int>(raw.size()); }

@@ -62,4 +62,27 @@ Status PruneTree(dtree::InductionEngine& engine, dtree::TreeNode& result, int me
   return Status::Ok();
 }
 
+bool PrunesInPlace(int method) {
+  switch (method) {
+    case kStandardPrune:
+    case kReducedErrorPruning:
+    case kReducedErrorGrafting:
+    case kPessimisticErrorPruning:
+    case kCriticalValuePruning:
+      return true;
+    default:
+      return false;
+  }
+}
+
+Status PruneInPlace(dtree::InductionEngine& engine, dtree::TreeNode& tree, int method,
+                    const std::string& trainingTable, DataSource& source) {
+  if (!PrunesInPlace(method)) {
+    return InvalidArgument("pruning method " + std::to_string(method) +
+                           " needs the grown tree beside the one it prunes");
+  }
+  const PruningContext ctx{engine, source, trainingTable, std::string()};
+  return Dispatch(ctx, tree, tree, method);
+}
+
 }  // namespace quarry::pruning

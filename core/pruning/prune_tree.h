@@ -1,9 +1,10 @@
 #pragma once
 // The pruning step of a decision-tree job: one method, chosen by its code, turns the grown tree
-// into the pruned tree the job writes and evaluates. Every method works on copies; the grown
-// tree is left as it is. A method that needs other cases loads them through the engine and,
-// before it returns, loads the cases the engine evaluates on: the training table, or for the
-// iterative method the whole training set B_train.
+// into the pruned tree the job writes and evaluates. PruneTree works on a copy and leaves the
+// grown tree as it is; PruneInPlace prunes the grown tree itself, for the methods that need
+// nothing of it but the tree they prune. A method that needs other cases loads them through the
+// engine and, before it returns, loads the cases the engine evaluates on: the training table, or
+// for the iterative method the whole training set B_train.
 
 #include <string>
 
@@ -30,5 +31,14 @@ namespace quarry::pruning {
 Status PruneTree(dtree::InductionEngine& engine, dtree::TreeNode& result, int method,
                  const dtree::TreeNode& grown, const std::string& trainingTable, DataSource& source,
                  const std::string& mValues);
+
+// The methods that read no other version of the grown tree than the one they prune, and leave
+// the engine holding the training table's cases when they are done.
+bool PrunesInPlace(int method);
+
+// Prunes `tree` itself with one of the methods PrunesInPlace accepts; failures as PruneTree's.
+// On failure the tree is left part pruned.
+Status PruneInPlace(dtree::InductionEngine& engine, dtree::TreeNode& tree, int method,
+                    const std::string& trainingTable, DataSource& source);
 
 }  // namespace quarry::pruning

@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "core/common/text_util.h"
 #include "core/data/working_folder.h"
+#include "core/dtree/classification.h"
+#include "core/dtree/tree_growing.h"
+#include "core/pruning/prune_tree.h"
+#include "core/treefiles/decision_rules_writer.h"
+#include "core/treefiles/decision_tree_writer.h"
 #include "core/treefiles/rules_file_reader.h"
 #include "core/treefiles/tree_file_reader.h"
 #include "tests/core/dtree/engine_test_support.h"
@@ -30,7 +36,7 @@ class RunInductionTest : public EngineTest {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(WorkingFolder())) {
       const std::string ext = entry.path().extension().string();
-      if (ext == ".tree" || ext == ".rules" || ext == ".part")
+      if (ext == ".tree" || ext == ".rules" || ext == ".part" || ext == ".staged")
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
@@ -75,6 +81,65 @@ TEST_F(RunInductionTest, AJobWritesParsableTreesAndRulesAndEvaluatesThem) {
   EXPECT_EQ(rules->rules.size(), 5u);
   EXPECT_EQ(rules->rules[3].conditions,
             (std::vector<std::string>{"outlook = sunny", "humidity <= 75.0000000000"}));
+}
+
+// 300 rows whose class follows x with every seventh row flipped: a tree that pruning cuts.
+std::vector<std::vector<std::string>> NoisyRows() {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 300; ++i) {
+    const int x = (i * 37) % 101;
+    const bool a = (x < 45) != (i % 7 == 0);
+    rows.push_back({std::to_string(x), "v" + std::to_string(i % 5), a ? "a" : "b"});
+  }
+  return rows;
+}
+
+TEST_F(RunInductionTest, PruningTheGrownTreeInPlaceWritesWhatPruningACopyWrites) {
+  MakeRows("n_data", {"x", "s", "c"}, {"real", "string", "string"}, NoisyRows());
+  MakeRows("n_prune", {"x", "s", "c"}, {"real", "string", "string"}, NoisyRows());
+  for (int mode : {pruning::kStandardPrune, pruning::kReducedErrorPruning,
+                   pruning::kPessimisticErrorPruning}) {
+    ASSERT_TRUE(pruning::PrunesInPlace(mode));
+    std::ostringstream trace;
+    InductionEngine other(trace);
+    ASSERT_TRUE(other.LoadAttributes("n_data", source_).ok());
+    ASSERT_EQ(other.LoadCases("n_data", source_), 0);
+    other.Options.FileName = "n_data";
+    std::unique_ptr<TreeNode> grown = GrowNewTree(other, 0, other.MaxItem());
+    TreeNode pruned;
+    ASSERT_TRUE(pruning::PruneTree(other, pruned, mode, *grown, "n_data", source_, "").ok());
+    ASSERT_LT(TreeSize(pruned), TreeSize(*grown));
+    const std::string leaves = "\nnumber of leaves:  ";
+
+    ASSERT_TRUE(Run({"-f", "n_data"}, mode).ok()) << mode;
+    EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("n_data.tree")),
+              treefiles::DecisionTreeText(*grown, other.Att(), 2) + leaves +
+                  std::to_string(LeafCount(*grown)));
+    EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("n_dataPRUNED.tree")),
+              treefiles::DecisionTreeText(pruned, other.Att(), 2) + leaves +
+                  std::to_string(LeafCount(pruned)));
+    EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("n_data.rules")),
+              treefiles::DecisionRulesText(*grown, other.Att()));
+    EXPECT_EQ(result_.rawErrors, CountTreeErrors(other, *grown));
+    EXPECT_EQ(result_.errorRate, static_cast<float>(result_.rawErrors) / grown->Items());
+    EXPECT_NE(report_.str().find(Format("\t%4d  %3d(", TreeSize(*grown), result_.rawErrors)),
+              std::string::npos);
+    EXPECT_EQ(TreeFiles(), (std::vector<std::string>{"n_data.rules", "n_data.tree",
+                                                     "n_dataPRUNED.rules", "n_dataPRUNED.tree"}));
+  }
+}
+
+TEST_F(RunInductionTest, AFailedPruningKeepsTheFilesOfTheLastRun) {
+  MakeRows("n_data", {"x", "s", "c"}, {"real", "string", "string"}, NoisyRows());
+  MakeRows("n_prune", {"x", "s", "c"}, {"real", "string", "string"}, {});
+  ASSERT_TRUE(Run({"-f", "n_data"}).ok());
+  const auto before = *treefiles::ReadTextFile(WorkingFile("n_data.rules"));
+  // Reduced error pruning writes the grown tree's files before it finds no pruning cases.
+  EXPECT_EQ(Run({"-f", "n_data", "-m", "5"}, pruning::kReducedErrorPruning).code(),
+            StatusCode::kInvalidArgument);
+  EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("n_data.rules")), before);
+  EXPECT_EQ(TreeFiles(), (std::vector<std::string>{"n_data.rules", "n_data.tree",
+                                                   "n_dataPRUNED.rules", "n_dataPRUNED.tree"}));
 }
 
 TEST_F(RunInductionTest, ATestTableWithoutRowsIsEvaluatedAsNoCases) {
