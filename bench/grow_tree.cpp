@@ -6,7 +6,9 @@
 // For each size (default 200,000 and 1,000,000 rows) makes or reuses an SQLite table in the
 // benchmark folder: 10 continuous columns (two decimals), 5 text columns of 20 values each, a
 // class of 3 values that follows the attributes with 10% noise, about 2% NULL. Loads it into the
-// engine and times, single-threaded, growing the unpruned tree and error-based pruning of a copy.
+// engine and times, single-threaded, growing the unpruned tree and error-based pruning of it in
+// place (as the job prunes with standard pruning), and measures the peak memory of both, and of
+// pruning a copy (as a job that keeps the grown tree does).
 // The peer gets the very cases the engine loaded (text columns one-hot encoded, unknowns -999)
 // and fits DecisionTreeClassifier(criterion="entropy", min_samples_leaf=2); it needs Debian's
 // python3-sklearn (apt-get install python3-sklearn).
@@ -14,6 +16,7 @@
 #include <malloc.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -122,9 +125,16 @@ int RunSize(long rows, bool peer) {
   }
   const double loadSeconds = Seconds(start);
   const long long cases = engine.MaxItem() + 1;
+  // The cells of every case, the Item pointers and the weights.
   const long long caseArray = cases * (engine.MaxAtt() + 2) * 4 +
                               cases * static_cast<long long>(sizeof(void*)) +
                               cases * static_cast<long long>(sizeof(float));
+  // The split evaluator's arrays sized at loading: the gain and split information of every cut
+  // (2 floats a case) and the n*log2(n) table of whole counts (a double a case).
+  const long long workArrays = cases * (4 + 4 + 8);
+  // Growing gathers each attribute's values of a node: sort keys (8 bytes), case pointers (8),
+  // weights (4), classes gathered and sorted (2 + 2).
+  const long long splitScratch = cases * 24;
 
   quarry::bench::ResetPeakMemory();
   const long long beforeGrow = StatusBytes("VmRSS:");
@@ -135,24 +145,33 @@ int RunSize(long rows, bool peer) {
   const double growCpu = CpuSeconds() - cpu;
   const long long growPeak = StatusBytes("VmHWM:");
   const long long afterGrow = StatusBytes("VmRSS:");
-  // Pruned as the job prunes it: a copy, since both trees are written.
-  auto pruned = quarry::dtree::CopyTree(*tree);
-  engine.Options.VERBOSITY = 0;
-  start = Clock::now();
-  cpu = CpuSeconds();
-  quarry::dtree::ErrorBasedPrune(engine, *pruned, "big_data");
-  const double pruneSeconds = Seconds(start);
-  const double pruneCpu = CpuSeconds() - cpu;
-  const long long peak = StatusBytes("VmHWM:");
   const int treeNodes = quarry::dtree::TreeSize(*tree);
   const int treeLeaves = quarry::dtree::LeafCount(*tree);
   const int treeDepth = quarry::dtree::TreeDepth(*tree);
-  const int prunedNodes = quarry::dtree::TreeSize(*pruned);
-  pruned.reset();
+  engine.Options.VERBOSITY = 0;
+
+  // Pruning a copy, as a job does that evaluates on unseen cases or whose method needs the
+  // grown tree beside the pruned one.
+  auto copy = quarry::dtree::CopyTree(*tree);
+  quarry::dtree::ErrorBasedPrune(engine, *copy, "big_data");
+  const long long copyPeak = StatusBytes("VmHWM:");
+  copy.reset();
+  malloc_trim(0);
+
+  // Pruning in place, as the job does with standard pruning.
+  quarry::bench::ResetPeakMemory();
+  start = Clock::now();
+  cpu = CpuSeconds();
+  quarry::dtree::ErrorBasedPrune(engine, *tree, "big_data");
+  const double pruneSeconds = Seconds(start);
+  const double pruneCpu = CpuSeconds() - cpu;
+  const long long inPlacePeak = StatusBytes("VmHWM:");
+  const int prunedNodes = quarry::dtree::TreeSize(*tree);
   tree.reset();
   malloc_trim(0);
   const long long treeBytes = afterGrow - StatusBytes("VmRSS:");
 
+  auto times = [&](long long bytes) { return static_cast<double>(bytes) / caseArray; };
   std::printf("\n%lld rows, %d attributes (%d continuous, %d discrete of %d values), 3 classes\n",
               cases, engine.MaxAtt() + 1, quarry::bench::kSyntheticContinuous,
               quarry::bench::kSyntheticDiscrete, quarry::bench::kSyntheticValues);
@@ -163,18 +182,29 @@ int RunSize(long rows, bool peer) {
       "  error-based pruning    %7.2f s  (CPU %.2f s) = %.1f%% of growing (target < 20%%), %d "
       "nodes left\n",
       pruneSeconds, pruneCpu, 100 * pruneCpu / growCpu, prunedNodes);
-  std::printf("  case array             %7.1f MB\n", caseArray / 1e6);
-  std::printf("  loaded (cases, work arrays, database cache) %7.1f MB\n",
-              (beforeGrow - beforeLoad) / 1e6);
-  std::printf("  unpruned tree          %7.1f MB\n", treeBytes / 1e6);
   std::printf(
-      "  peak memory growing    %7.1f MB = %.2f x case array; without the tree %.2f x (target < "
-      "2)\n",
-      (growPeak - beforeLoad) / 1e6, static_cast<double>(growPeak - beforeLoad) / caseArray,
-      static_cast<double>(growPeak - beforeLoad - treeBytes) / caseArray);
+      "Memory above the process's resident size before loading (target: peak < 2 x case "
+      "array):\n");
+  std::printf("  case array (cells, Item, Weight)          %7.1f MB\n", caseArray / 1e6);
   std::printf(
-      "  peak memory grow+prune %7.1f MB = %.2f x case array (the tree and its pruned copy)\n",
-      (peak - beforeLoad) / 1e6, static_cast<double>(peak - beforeLoad) / caseArray);
+      "  loaded in all                             %7.1f MB = %.2f x: case array, the "
+      "engine's per-case work arrays (%.1f MB) and %.1f MB else (database cache, "
+      "allocator)\n",
+      (beforeGrow - beforeLoad) / 1e6, times(beforeGrow - beforeLoad), workArrays / 1e6,
+      (beforeGrow - beforeLoad - caseArray - workArrays) / 1e6);
+  std::printf("  unpruned tree                             %7.1f MB = %.0f bytes a node\n",
+              treeBytes / 1e6, static_cast<double>(treeBytes) / treeNodes);
+  std::printf(
+      "  peak growing                              %7.1f MB = %.2f x; without the tree "
+      "%.2f x (split scratch %.1f MB)\n",
+      (growPeak - beforeLoad) / 1e6, times(growPeak - beforeLoad),
+      times(growPeak - beforeLoad - treeBytes), splitScratch / 1e6);
+  std::printf("  peak growing + pruning in place           %7.1f MB = %.2f x\n",
+              (std::max(growPeak, inPlacePeak) - beforeLoad) / 1e6,
+              times(std::max(growPeak, inPlacePeak) - beforeLoad));
+  std::printf("  peak growing + pruning a copy             %7.1f MB = %.2f x\n",
+              (std::max(growPeak, copyPeak) - beforeLoad) / 1e6,
+              times(std::max(growPeak, copyPeak) - beforeLoad));
   if (!peer) return 0;
 
   const fs::path features = folder / "peer_X.bin";
