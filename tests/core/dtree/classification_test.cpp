@@ -5,17 +5,10 @@
 #include <sstream>
 
 #include "core/dtree/induction_engine.h"
+#include "tests/core/dtree/engine_test_support.h"
 
 namespace quarry::dtree {
 namespace {
-
-std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass) {
-  auto leaf = std::make_unique<TreeNode>();
-  float items = 0;
-  for (float d : dist) items += d;
-  leaf->MakeLeaf(dist, leafClass, items, items - dist[static_cast<size_t>(leafClass)]);
-  return leaf;
-}
 
 // A cut on attribute 0 at 5 over two leaves.
 std::unique_ptr<TreeNode> Cut(std::unique_ptr<TreeNode> low, std::unique_ptr<TreeNode> high) {

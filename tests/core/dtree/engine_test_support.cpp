@@ -17,4 +17,12 @@ void EngineTest::LoadGolf(const std::string& table) {
        {"string", "real", "real", "string", "string"}, GolfRows());
 }
 
+std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass) {
+  auto leaf = std::make_unique<TreeNode>();
+  float items = 0;
+  for (float d : dist) items += d;
+  leaf->MakeLeaf(dist, leafClass, items, items - dist[static_cast<size_t>(leafClass)]);
+  return leaf;
+}
+
 }  // namespace quarry::dtree

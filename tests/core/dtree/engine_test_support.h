@@ -1,6 +1,7 @@
 #pragma once
 // An engine over a table of a fresh SQLite database, for the engine's tests.
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,5 +37,8 @@ class EngineTest : public testing::DatabaseTest {
 
 // The 14 days of the classic weather example, numeric temperature and humidity.
 std::vector<std::vector<std::string>> GolfRows();
+
+// A leaf of class `leafClass` with the class weights `dist` (items their sum, errors the rest).
+std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass);
 
 }  // namespace quarry::dtree

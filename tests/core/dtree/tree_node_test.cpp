@@ -4,16 +4,10 @@
 
 #include <vector>
 
+#include "tests/core/dtree/engine_test_support.h"
+
 namespace quarry::dtree {
 namespace {
-
-std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass) {
-  auto leaf = std::make_unique<TreeNode>();
-  float items = 0;
-  for (float w : dist) items += w;
-  leaf->MakeLeaf(dist, leafClass, items, items - dist[static_cast<size_t>(leafClass)]);
-  return leaf;
-}
 
 // A subset test over 5 classes (more than a node holds in place) with two leaves of 2 classes.
 std::unique_ptr<TreeNode> SubsetTree() {
