@@ -169,14 +169,10 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   // Pruned in place, the raw tree is written under temporary names and measured first.
   StagedFile stagedTree(rawTreeFile);
   StagedFile stagedRules(rawRulesFile);
-  int rawLeaves = 0;
-  float rawItems = 0;
   if (options.BATCH) {
     std::unique_ptr<TreeNode> grown = GrowNewTree(engine, 0, engine.MaxItem());
     out << "\n";
     if (engine.JobProgress().Cancelled()) return Cancelled("the decision-tree job was stopped");
-    rawLeaves = LeafCount(*grown);
-    rawItems = grown->Items();
     // The raw tree and a pruned copy of a large table would be held together; the methods that
     // need nothing of the raw tree but its files and figures prune it in place instead. Test
     // and held-out cases are classified after pruning, so a job with either keeps the copy.
@@ -184,7 +180,8 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
       stagedTree.Written(
           treefiles::WriteDecisionTreeFile(*grown, att, options.MINOBJS, stagedTree.Staged()));
       stagedRules.Written(treefiles::WriteDecisionRulesFile(*grown, att, stagedRules.Staged()));
-      trees.rawFigures.push_back({TreeSize(*grown), CountTreeErrors(engine, *grown, vote)});
+      trees.rawFigures.push_back({TreeSize(*grown), CountTreeErrors(engine, *grown, vote),
+                                  LeafCount(*grown), grown->Items()});
       if (Status s = pruning::PruneInPlace(engine, *grown, mode, stem, source); !s.ok()) return s;
       trees.raw.push_back(nullptr);
       trees.pruned.push_back(std::move(grown));
@@ -204,10 +201,10 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   result.bestTrial = trees.best;
   const TreeNode* raw = trees.raw[static_cast<size_t>(trees.best)].get();
   TreeNode& pruned = *trees.pruned[static_cast<size_t>(trees.best)];
-  if (raw != nullptr) {
-    rawLeaves = LeafCount(*raw);
-    rawItems = raw->Items();
-  }
+  const RawFigures* taken =
+      raw == nullptr ? &trees.rawFigures[static_cast<size_t>(trees.best)] : nullptr;
+  const int rawLeaves = taken != nullptr ? taken->leaves : LeafCount(*raw);
+  const float rawItems = taken != nullptr ? taken->items : raw->Items();
 
   if (raw != nullptr) {
     Record(treefiles::WriteDecisionTree(*raw, att, options.MINOBJS, stem), rawTreeFile, result);
@@ -237,8 +234,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
 
   out << Format("\n\nEvaluation on training data (%d items):\n", engine.MaxItem() + 1);
   EvaluateTrials(engine, trees, vote);
-  result.rawErrors = raw != nullptr ? CountTreeErrors(engine, *raw, vote)
-                                    : trees.rawFigures[static_cast<size_t>(trees.best)].errors;
+  result.rawErrors = taken != nullptr ? taken->errors : CountTreeErrors(engine, *raw, vote);
   result.prunedErrors = CountTreeErrors(engine, pruned, vote);
   result.evaluatedCases = engine.MaxItem() + 1;
 

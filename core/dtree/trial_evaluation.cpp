@@ -29,14 +29,13 @@ void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote v
   for (int t = 0; t < trees.Trials(); ++t) {
     const TreeNode* raw = trees.raw[static_cast<size_t>(t)].get();
     const TreeNode& pruned = *trees.pruned[static_cast<size_t>(t)];
-    const RawFigures figures = raw != nullptr
-                                   ? RawFigures{TreeSize(*raw), CountTreeErrors(engine, *raw, vote)}
-                                   : trees.rawFigures[static_cast<size_t>(t)];
-    const int rawErrors = figures.errors;
+    const RawFigures* taken = raw == nullptr ? &trees.rawFigures[static_cast<size_t>(t)] : nullptr;
+    const int rawSize = taken != nullptr ? taken->size : TreeSize(*raw);
+    const int rawErrors = taken != nullptr ? taken->errors : CountTreeErrors(engine, *raw, vote);
     const int prunedErrors = CountTreeErrors(engine, pruned, vote);
     if (trees.Trials() > 1) out << Format("%4d", t);
-    out << Format("\t%4d  %3d(%4.1f%%)   %4d  %3d(%4.1f%%)    (%4.1f%%)%s\n", figures.size,
-                  rawErrors, Percent(rawErrors, cases), TreeSize(pruned), prunedErrors,
+    out << Format("\t%4d  %3d(%4.1f%%)   %4d  %3d(%4.1f%%)    (%4.1f%%)%s\n", rawSize, rawErrors,
+                  Percent(rawErrors, cases), TreeSize(pruned), prunedErrors,
                   Percent(prunedErrors, cases), 100.0 * pruned.Errors() / pruned.Items(),
                   t == trees.best ? "   <<" : "");
   }

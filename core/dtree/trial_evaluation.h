@@ -12,10 +12,12 @@ namespace quarry::dtree {
 
 class InductionEngine;
 
-// What the evaluation table shows of a raw tree: kept when the tree itself is pruned in place.
+// What the job reports and writes of a raw tree, taken before the tree itself is pruned in place.
 struct RawFigures {
   int size = 0;
   int errors = 0;  // on the loaded cases, with the job's vote
+  int leaves = 0;
+  float items = 0;
 };
 
 struct TrialTrees {
