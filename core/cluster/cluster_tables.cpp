@@ -20,11 +20,12 @@ std::string DistinctRowsSql(const std::string& table, const std::vector<std::str
   return sql + "count(*) as frequenza from " + QuoteIdent(table) + " group by " + groups;
 }
 
-std::string MoveRowSql(const std::string& table, long cluster, long row) {
+std::string MoveRowsSql(const std::string& table, size_t rows) {
   // Quoted, as every name the program writes: PostgreSQL folds bare names to lower case.
-  return "update " + QuoteIdent(ClusterTableName(table)) + " set " + QuoteIdent(kClusterColumn) +
-         "=" + std::to_string(cluster) + " where " + QuoteIdent(kRowColumn) + "=" +
-         std::to_string(row);
+  std::string sql = "update " + QuoteIdent(ClusterTableName(table)) + " set " +
+                    QuoteIdent(kClusterColumn) + "=? where " + QuoteIdent(kRowColumn) + " in (";
+  for (size_t r = 0; r < rows; ++r) sql += r > 0 ? ",?" : "?";
+  return sql + ")";
 }
 
 std::string StatisticTableCreateSql(const std::string& table,

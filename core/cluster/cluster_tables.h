@@ -21,8 +21,9 @@ inline constexpr const char* kRowColumn = "IdRow";
 // The grouping query: every distinct row of T and how often it occurs.
 std::string DistinctRowsSql(const std::string& table, const std::vector<std::string>& columns);
 
-// "update [Cluster T] set [NumberClustering]=c where [IdRow]=i".
-std::string MoveRowSql(const std::string& table, long cluster, long row);
+// "update [Cluster T] set [NumberClustering]=? where [IdRow] in (?,...)": the cluster, then
+// `rows` row numbers.
+std::string MoveRowsSql(const std::string& table, size_t rows);
 
 // The statistics table of T over T's columns, and the row of one cluster.
 std::string StatisticTableCreateSql(const std::string& table,

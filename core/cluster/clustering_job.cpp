@@ -7,12 +7,25 @@
 #include "core/cluster/clusterer.h"
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
+#include "core/data/prepared_statement.h"
+#include "core/data/row_inserter.h"
 #include "core/data/sql_quote.h"
 #include "core/data/working_folder.h"
 
 namespace quarry::cluster {
 
 namespace {
+
+// Rows written to the cluster table at once.
+constexpr size_t kBatchRows = 512;
+// Rows that one UPDATE moves to a cluster, and such statements sent at once: the SQLite driver
+// compiles every statement it runs, so moving many rows per statement is what saves work.
+constexpr size_t kRowsPerMove = 100;
+constexpr size_t kMovesPerBatch = 8;
+
+std::vector<ParamKind> MoveRowsKinds() {
+  return std::vector<ParamKind>(kRowsPerMove + 1, ParamKind::kInteger);
+}
 
 bool IsClusterable(const std::vector<std::string>& types) {
   return std::none_of(types.begin(), types.end(),
@@ -48,7 +61,8 @@ class ClusteringRun {
   Status CreateClusterTable();
   Status RandomStart(Clusterer& clusterer);
   Status Refine(Clusterer& clusterer);
-  Status RefineAndStore(Clusterer& clusterer, const std::vector<double>& storedClusters);
+  Status RefineAndStore(Clusterer& clusterer, const std::vector<double>& storedClusters,
+                        PreparedStatement& moveRows);
   Status WriteStatistics(const Clusterer& clusterer);
   Status Refused(const std::string& what) {
     return DatabaseError(what + ": " + source_.LastError());
@@ -73,6 +87,7 @@ class ClusteringRun {
   std::vector<std::string> clusterTypes_;
   ClusteringResult result_;
   double quality_ = 0.0;  // Quality() after the last pass, carried from block to block
+  std::vector<std::pair<int64_t, int64_t>> moved_;  // scratch of RefineAndStore
 };
 
 Status ClusteringRun::CreateClusterTable() {
@@ -90,9 +105,12 @@ Status ClusteringRun::RandomStart(Clusterer& clusterer) {
   const size_t p = names_.size();
   std::vector<std::string> values;
   std::vector<double> x(p);
+  RowInserter inserter(source_, clusterTable_, clusterNames_, clusterTypes_, kBatchRows);
   bool more;
   {
     TimedSection timed(result_.time.databaseSeconds);
+    if (!inserter.Prepare())
+      return DatabaseError("cannot write " + clusterTable_ + ": " + inserter.LastError());
     if (!source_.Query(DistinctRowsSql(params_.table, names_)))
       return Refused("cannot group the rows of " + params_.table);
     more = source_.FirstRow(values);
@@ -108,8 +126,9 @@ Status ClusteringRun::RandomStart(Clusterer& clusterer) {
     values.push_back(std::to_string(r));
     values.push_back(std::to_string(i));
     TimedSection timed(result_.time.databaseSeconds);
-    if (!source_.InsertRow(clusterTable_, clusterNames_, clusterTypes_, values)) {
-      return Refused("cannot write row " + std::to_string(i) + " of " + clusterTable_);
+    if (!inserter.AddRow(values)) {
+      return DatabaseError("cannot write row " + std::to_string(i) + " of " + clusterTable_ + ": " +
+                           inserter.LastError());
     }
     more = source_.NextRow(values);
     if ((i + 1) % 10000 == 0) {
@@ -117,22 +136,37 @@ Status ClusteringRun::RandomStart(Clusterer& clusterer) {
       if (progress_.Cancelled()) return Cancelled("clustering cancelled");
     }
   }
+  TimedSection timed(result_.time.databaseSeconds);
+  if (!inserter.Flush())
+    return DatabaseError("cannot write table " + clusterTable_ + ": " + inserter.LastError());
   result_.distinctRows = i;
   return Status::Ok();
 }
 
 // Refines the block in work and writes the cluster of every row that moved.
 Status ClusteringRun::RefineAndStore(Clusterer& clusterer,
-                                     const std::vector<double>& storedClusters) {
+                                     const std::vector<double>& storedClusters,
+                                     PreparedStatement& moveRows) {
   const int p = clusterer.P();
   result_.passes += clusterer.RefineBlock(quality_);
+  // (cluster, row) of every row that moved, so that one statement moves many rows to a cluster.
+  moved_.clear();
   for (size_t i = 0; i < clusterer.BlockRows(); ++i) {
     const double* row = clusterer.Row(i);
-    if (row[p + 1] == storedClusters[i]) continue;
-    if (!Execute(MoveRowSql(params_.table, static_cast<long>(row[p + 1]),
-                            static_cast<long>(row[p + 2])))) {
-      return Refused("cannot update table " + clusterTable_);
-    }
+    if (row[p + 1] != storedClusters[i])
+      moved_.emplace_back(static_cast<int64_t>(row[p + 1]), static_cast<int64_t>(row[p + 2]));
+  }
+  std::sort(moved_.begin(), moved_.end());
+  TimedSection timed(result_.time.databaseSeconds);
+  for (size_t first = 0; first < moved_.size();) {
+    const int64_t cluster = moved_[first].first;
+    moveRows.SetInteger(0, cluster);
+    size_t n = 0;
+    for (; n < kRowsPerMove && first + n < moved_.size() && moved_[first + n].first == cluster; ++n)
+      moveRows.SetInteger(1 + n, moved_[first + n].second);
+    first += n;  // the parameters left unset are NULL and name no row
+    if (!moveRows.AddRow())
+      return DatabaseError("cannot update table " + clusterTable_ + ": " + moveRows.LastError());
   }
   return Status::Ok();
 }
@@ -146,9 +180,13 @@ Status ClusteringRun::Refine(Clusterer& clusterer) {
   const size_t width = static_cast<size_t>(clusterer.RowWidth());
   std::vector<std::string> values;
   std::vector<double> storedClusters;
+  PreparedStatement moveRows(source_, MoveRowsSql(params_.table, kRowsPerMove), MoveRowsKinds(),
+                             kMovesPerBatch);
   bool more;
   {
     TimedSection timed(result_.time.databaseSeconds);
+    if (!moveRows.Prepare())
+      return DatabaseError("cannot update table " + clusterTable_ + ": " + moveRows.LastError());
     if (!source_.Query(SelectAllFrom(clusterTable_) + " order by " + QuoteIdent(kRowColumn))) {
       return Refused("cannot read table " + clusterTable_);
     }
@@ -170,7 +208,7 @@ Status ClusteringRun::Refine(Clusterer& clusterer) {
     }
     ++done;
     if (clusterer.BlockRows() == blockRows || !more) {
-      if (Status s = RefineAndStore(clusterer, storedClusters); !s.ok()) return s;
+      if (Status s = RefineAndStore(clusterer, storedClusters, moveRows); !s.ok()) return s;
       clusterer.StartBlock();
       storedClusters.clear();
       progress_.Update("clustering: refining", done, m);
@@ -178,6 +216,9 @@ Status ClusteringRun::Refine(Clusterer& clusterer) {
     }
   }
   result_.moves = clusterer.Moves();
+  TimedSection timed(result_.time.databaseSeconds);
+  if (!moveRows.Flush())
+    return DatabaseError("cannot update table " + clusterTable_ + ": " + moveRows.LastError());
   return Status::Ok();
 }
 

@@ -3,6 +3,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "core/common/text_util.h"
+
 namespace quarry {
 
 namespace {
@@ -91,6 +93,29 @@ std::string TypeNameOfAdoCode(int adoCode) {
 
 bool IsNumericTypeName(const std::string& typeName) {
   return typeName == "float" || typeName == "integer" || typeName == "bit";
+}
+
+bool IsNumericColumnType(const std::string& type) {
+  std::string t = ToLowerAscii(Trim(type));
+  if (const size_t paren = t.find('('); paren != std::string::npos)
+    t = std::string(Trim(t.substr(0, paren)));
+  static const char* const kNumeric[] = {
+      "integer",          "int",     "smallint", "bigint", "tinyint", "float", "real",  "double",
+      "double precision", "numeric", "decimal",  "bit",    "single",  "long",  "short", "byte",
+      "currency",         "counter", "boolean",  "yesno",  "logical"};
+  for (const char* n : kNumeric) {
+    if (t == n) return true;
+  }
+  return false;
+}
+
+bool IsBooleanColumnType(const std::string& type) {
+  const std::string t = ToLowerAscii(Trim(type));
+  return t == "bit" || t == "boolean" || t == "yesno" || t == "logical";
+}
+
+bool IsBooleanWord(std::string_view text) {
+  return EqualsIgnoreCase(text, "true") || EqualsIgnoreCase(text, "false");
 }
 
 }  // namespace quarry

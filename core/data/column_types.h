@@ -3,6 +3,7 @@
 // the ODBC SQL type of a column through the ADO data-type codes that the type names are defined on.
 
 #include <string>
+#include <string_view>
 
 namespace quarry {
 
@@ -16,5 +17,12 @@ inline std::string TypeNameOfSqlType(int sqlType) { return TypeNameOfAdoCode(Ado
 
 // True for the type names that the data files and the engines treat as numbers.
 bool IsNumericTypeName(const std::string& typeName);
+
+// Declared column types (the workbench's type words and the usual SQL ones) whose values go
+// into SQL as numbers, and those of them that hold booleans.
+bool IsNumericColumnType(const std::string& type);
+bool IsBooleanColumnType(const std::string& type);
+// "true" or "false", in any case: texts a numeric column takes as 1 and 0.
+bool IsBooleanWord(std::string_view text);
 
 }  // namespace quarry

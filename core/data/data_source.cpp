@@ -19,31 +19,6 @@ namespace {
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
-// Column types whose values are written into SQL as bare numbers.
-bool IsNumericColumnType(const std::string& type) {
-  std::string t = ToLowerAscii(Trim(type));
-  if (const size_t paren = t.find('('); paren != std::string::npos)
-    t = std::string(Trim(t.substr(0, paren)));
-  static const char* const kNumeric[] = {
-      "integer",          "int",     "smallint", "bigint", "tinyint", "float", "real",  "double",
-      "double precision", "numeric", "decimal",  "bit",    "single",  "long",  "short", "byte",
-      "currency",         "counter", "boolean",  "yesno",  "logical"};
-  for (const char* n : kNumeric) {
-    if (t == n) return true;
-  }
-  return false;
-}
-
-bool IsBooleanColumnType(const std::string& type) {
-  const std::string t = ToLowerAscii(Trim(type));
-  return t == "bit" || t == "boolean" || t == "yesno" || t == "logical";
-}
-
-// Names of the value texts a bit column accepts bare.
-bool IsBooleanWord(std::string_view text) {
-  return EqualsIgnoreCase(text, "true") || EqualsIgnoreCase(text, "false");
-}
-
 // Type names that stand for no SQL type would make CREATE TABLE fail; such columns hold text.
 std::string SqlTypeOfTypeName(const std::string& type) {
   static const char* const kNoSqlType[] = {"",
@@ -231,6 +206,7 @@ void DataSource::Close() {
   ResetResult();
   open_.store(false);
   connection_ = odbc::Connection();
+  ++connectionSerial_;
   std::lock_guard<std::mutex> state(stateMutex_);
   connectString_.clear();
 }

@@ -92,6 +92,8 @@ class DataSource {
   std::string LastError() const;
 
  private:
+  friend class PreparedStatement;
+
   bool Connect(const std::string& connectString);
   bool Fail(const std::string& message);
   bool ExecuteRewritten(const std::string& nativeSql);
@@ -114,6 +116,8 @@ class DataSource {
   std::string currentTable_;
   std::string lastError_;
   bool inTransaction_ = false;
+  // Counts the connections closed, so that a prepared statement can tell its own is gone.
+  uint64_t connectionSerial_ = 0;
 
   // The current result set.
   odbc::Statement result_;

@@ -72,6 +72,9 @@ class Statement {
   // Runs `sql`; SQL_NO_DATA (a statement that touched no rows) counts as success.
   Status ExecDirect(const std::string& sql);
   void CloseCursor() noexcept;
+  // Forgets a handle that its connection freed already (SQLDisconnect frees the connection's
+  // statements), so it is not freed again.
+  void Abandon() noexcept { handle_ = SQL_NULL_HSTMT; }
 
  private:
   void Release() noexcept;
