@@ -23,6 +23,16 @@ constexpr size_t kBatchRows = 512;
 constexpr size_t kRowsPerMove = 100;
 constexpr size_t kMovesPerBatch = 8;
 
+// Times a piece of database work into the job's database time and into one of its parts.
+class DatabaseStep {
+ public:
+  DatabaseStep(WorkTime& time, double& part) : total_(time.databaseSeconds), part_(part) {}
+
+ private:
+  TimedSection total_;
+  TimedSection part_;
+};
+
 std::vector<ParamKind> MoveRowsKinds() {
   return std::vector<ParamKind>(kRowsPerMove + 1, ParamKind::kInteger);
 }
@@ -108,7 +118,7 @@ Status ClusteringRun::RandomStart(Clusterer& clusterer) {
   RowInserter inserter(source_, clusterTable_, clusterNames_, clusterTypes_, kBatchRows);
   bool more;
   {
-    TimedSection timed(result_.time.databaseSeconds);
+    DatabaseStep timed(result_.time, result_.groupingSeconds);
     if (!inserter.Prepare())
       return DatabaseError("cannot write " + clusterTable_ + ": " + inserter.LastError());
     if (!source_.Query(DistinctRowsSql(params_.table, names_)))
@@ -125,18 +135,23 @@ Status ClusteringRun::RandomStart(Clusterer& clusterer) {
     clusterer.AddToCluster(x.data(), w, r);
     values.push_back(std::to_string(r));
     values.push_back(std::to_string(i));
-    TimedSection timed(result_.time.databaseSeconds);
-    if (!inserter.AddRow(values)) {
-      return DatabaseError("cannot write row " + std::to_string(i) + " of " + clusterTable_ + ": " +
-                           inserter.LastError());
+    {
+      DatabaseStep timed(result_.time, result_.writingSeconds);
+      if (!inserter.AddRow(values)) {
+        return DatabaseError("cannot write row " + std::to_string(i) + " of " + clusterTable_ +
+                             ": " + inserter.LastError());
+      }
     }
-    more = source_.NextRow(values);
+    {
+      DatabaseStep timed(result_.time, result_.groupingSeconds);
+      more = source_.NextRow(values);
+    }
     if ((i + 1) % 10000 == 0) {
       progress_.Update("clustering: grouping", i + 1, -1);
       if (progress_.Cancelled()) return Cancelled("clustering cancelled");
     }
   }
-  TimedSection timed(result_.time.databaseSeconds);
+  DatabaseStep timed(result_.time, result_.writingSeconds);
   if (!inserter.Flush())
     return DatabaseError("cannot write table " + clusterTable_ + ": " + inserter.LastError());
   result_.distinctRows = i;
@@ -157,7 +172,7 @@ Status ClusteringRun::RefineAndStore(Clusterer& clusterer,
       moved_.emplace_back(static_cast<int64_t>(row[p + 1]), static_cast<int64_t>(row[p + 2]));
   }
   std::sort(moved_.begin(), moved_.end());
-  TimedSection timed(result_.time.databaseSeconds);
+  DatabaseStep timed(result_.time, result_.movingSeconds);
   for (size_t first = 0; first < moved_.size();) {
     const int64_t cluster = moved_[first].first;
     moveRows.SetInteger(0, cluster);
@@ -184,7 +199,7 @@ Status ClusteringRun::Refine(Clusterer& clusterer) {
                              kMovesPerBatch);
   bool more;
   {
-    TimedSection timed(result_.time.databaseSeconds);
+    DatabaseStep timed(result_.time, result_.readingSeconds);
     if (!moveRows.Prepare())
       return DatabaseError("cannot update table " + clusterTable_ + ": " + moveRows.LastError());
     if (!source_.Query(SelectAllFrom(clusterTable_) + " order by " + QuoteIdent(kRowColumn))) {
@@ -203,7 +218,7 @@ Status ClusteringRun::Refine(Clusterer& clusterer) {
       return DatabaseError("table " + clusterTable_ + " holds a cluster number out of range");
     storedClusters.push_back(cluster);
     {
-      TimedSection timed(result_.time.databaseSeconds);
+      DatabaseStep timed(result_.time, result_.readingSeconds);
       more = source_.NextRow(values);
     }
     ++done;
@@ -216,7 +231,7 @@ Status ClusteringRun::Refine(Clusterer& clusterer) {
     }
   }
   result_.moves = clusterer.Moves();
-  TimedSection timed(result_.time.databaseSeconds);
+  DatabaseStep timed(result_.time, result_.movingSeconds);
   if (!moveRows.Flush())
     return DatabaseError("cannot update table " + clusterTable_ + ": " + moveRows.LastError());
   return Status::Ok();

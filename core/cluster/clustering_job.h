@@ -43,7 +43,17 @@ struct ClusteringResult {
   long passes = 0;                     // transfer passes over all blocks
   long moves = 0;                      // rows moved between clusters
   std::vector<ClusterStats> clusters;  // as written to the statistics table
+  // Database work is the time spent in the data source (statements, the database's own work
+  // and turning values to and from text); everything else is in memory (reading value texts as
+  // numbers, the random start, the refinement).
   WorkTime time;
+  // Parts of time.databaseSeconds: grouping T (the query and reading its rows), writing the
+  // cluster table, reading it back, and moving rows to their new clusters. The rest is making
+  // and dropping tables, the statistics table and the commit.
+  double groupingSeconds = 0.0;
+  double writingSeconds = 0.0;
+  double readingSeconds = 0.0;
+  double movingSeconds = 0.0;
 };
 
 // Fails with "Insert parameters" for a missing table or a bad K, with kNotFound when T cannot be
