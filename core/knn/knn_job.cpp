@@ -5,11 +5,13 @@
 #include <chrono>
 #include <ctime>
 #include <limits>
+#include <memory>
 #include <ostream>
 
 #include "core/common/fcvt.h"
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
+#include "core/data/row_inserter.h"
 #include "core/data/sql_quote.h"
 #include "core/data/table_columns.h"
 #include "core/knn/knn_cases.h"
@@ -80,6 +82,7 @@ class KnnRun {
   const std::function<void(const std::string&)>& notice_;
   Progress& progress_;
   const std::string temporary_;
+  std::unique_ptr<RowInserter> inserter_;  // into temporary_
   TableColumns columns_;
   KnnResult result_;
 };
@@ -135,10 +138,10 @@ Status KnnRun::ClassifyBatch(KnnClassifier& classifier, const KnnCases& cases,
   TimedSection timed(result_.time.databaseSeconds);
   for (size_t r = 0; r < rows.size(); ++r) {
     rows[r].back() = PredictionText(cases, predictions[r]);
-    if (!source_.InsertRow(temporary_, columns_.names, columns_.types, rows[r])) {
-      return Refused("cannot write row " +
-                     std::to_string(result_.testRows + static_cast<long>(r) + 1) + " of " +
-                     params_.test + " into " + temporary_);
+    if (!inserter_->AddRow(rows[r])) {
+      return DatabaseError("cannot write row " +
+                           std::to_string(result_.testRows + static_cast<long>(r) + 1) + " of " +
+                           params_.test + " into " + temporary_ + ": " + inserter_->LastError());
     }
   }
   result_.testRows += static_cast<long>(rows.size());
@@ -153,6 +156,10 @@ Status KnnRun::ClassifyInto(KnnClassifier& classifier, const KnnCases& cases) {
     TimedSection timed(result_.time.databaseSeconds);
     if (!source_.CreateTable(temporary_, columns_.names, columns_.types))
       return Refused("cannot create table " + temporary_);
+    inserter_ = std::make_unique<RowInserter>(source_, temporary_, columns_.names, columns_.types,
+                                              kBatchRows);
+    if (!inserter_->Prepare())
+      return DatabaseError("cannot write table " + temporary_ + ": " + inserter_->LastError());
     if (!source_.Query(SelectAllFrom(params_.test)))
       return Refused("cannot read table " + params_.test);
   }
@@ -174,7 +181,14 @@ Status KnnRun::ClassifyInto(KnnClassifier& classifier, const KnnCases& cases) {
     TimedSection timed(result_.time.databaseSeconds);
     more = source_.NextRow(row);
   }
-  if (!rows.empty()) return ClassifyBatch(classifier, cases, rows);
+  if (!rows.empty()) {
+    if (Status s = ClassifyBatch(classifier, cases, rows); !s.ok()) return s;
+  }
+  TimedSection timed(result_.time.databaseSeconds);
+  if (!inserter_->Flush()) {
+    return DatabaseError("cannot write the rows of " + params_.test + " into " + temporary_ + ": " +
+                         inserter_->LastError());
+  }
   return Status::Ok();
 }
 
