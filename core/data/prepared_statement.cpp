@@ -142,9 +142,9 @@ bool PreparedStatement::Bind(size_t rows) {
             std::copy(column.texts[r].begin(), column.texts[r].end(),
                       column.textBuffer.begin() + static_cast<std::ptrdiff_t>(r * width));
         }
-        // The SQL type tells the database how to read the text: numbers as numbers (PostgreSQL
-        // takes a numeric parameter into any numeric column, as it takes a bare literal), bits
-        // as booleans, the rest as text.
+        // The SQL type the driver is told. SQLite stores the text by its column's affinity
+        // whatever it is; PostgreSQL's driver sends text untyped, so the server reads it as the
+        // type its place in the statement asks for (RowInserter casts where that matters).
         const SQLSMALLINT sqlType = column.kind == ParamKind::kNumberText    ? SQL_NUMERIC
                                     : column.kind == ParamKind::kBooleanText ? SQL_BIT
                                     : width > 4000                           ? SQL_LONGVARCHAR

@@ -5,8 +5,8 @@
 // queued and sent a batch at a time; elsewhere each row runs as it is added.
 //
 // Every call holds the data source's exclusive-use lock for its own duration, as the data
-// source's operations do. A statement outlives neither its data source's connection nor a
-// reconnection: after Close or Open it refuses to run.
+// source's operations do. A statement must not outlive its data source; once the data source
+// is closed or opened again, the statement refuses to run.
 
 #include <sql.h>
 #include <sqlext.h>
@@ -45,7 +45,8 @@ class PreparedStatement {
   // How many rows go to the database at once: 1 when the driver takes no parameter arrays.
   size_t BatchRows() const { return batchRows_; }
 
-  // The values of the row being filled; a parameter left unset is NULL.
+  // The values of the row being filled; a parameter left unset is NULL. SetInteger suits every
+  // kind; SetReal only kReal and SetText only the text kinds, and bind NULL elsewhere.
   void SetNull(size_t param);
   void SetInteger(size_t param, int64_t value);
   void SetReal(size_t param, double value);
