@@ -118,9 +118,12 @@ Status ClusteringRun::RandomStart(Clusterer& clusterer) {
   RowInserter inserter(source_, clusterTable_, clusterNames_, clusterTypes_, kBatchRows);
   bool more;
   {
-    DatabaseStep timed(result_.time, result_.groupingSeconds);
+    DatabaseStep timed(result_.time, result_.writingSeconds);
     if (!inserter.Prepare())
       return DatabaseError("cannot write " + clusterTable_ + ": " + inserter.LastError());
+  }
+  {
+    DatabaseStep timed(result_.time, result_.groupingSeconds);
     if (!source_.Query(DistinctRowsSql(params_.table, names_)))
       return Refused("cannot group the rows of " + params_.table);
     more = source_.FirstRow(values);
