@@ -126,9 +126,9 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(folder);
   setenv("QUARRY_HOME", folder.c_str(), 0);
   if (dbPath.empty()) {
-    dbPath =
-        (folder / ("prune_" + std::to_string(rows) + "_noise" + std::to_string(noise) + ".sqlite"))
-            .string();
+    dbPath = (folder / ("prune_" + std::to_string(rows) + "_noise" + std::to_string(noise) +
+                        "_nulls" + std::to_string(nulls) + ".sqlite"))
+                 .string();
   }
 
   DataSource source;
