@@ -60,12 +60,14 @@ std::string Values(int nulls) {
 }
 
 // A class that thresholds on r1, r2 and s1 decide, with `noise` percent of the rows given a
-// random class.
-std::string ClassColumn(int noise) {
-  return "case when abs(random()) % 100 < " + std::to_string(noise) +
+// random class. It is set by an UPDATE over the stored values: in an INSERT ... SELECT the
+// database may evaluate the attributes' random() again for each use in the class expression,
+// which would leave the class unrelated to the attributes stored.
+std::string ClassUpdate(const std::string& table, int noise) {
+  return "update " + table + " set cls = case when abs(random()) % 100 < " + std::to_string(noise) +
          " then 'c' || (abs(random()) % 3) "
          "when r1 < 30 then 'c0' when r2 < 50 and s1 in ('v1', 'v2', 'v3') then 'c1' "
-         "when r2 < 70 then 'c2' else 'c0' end as cls";
+         "when r2 < 70 then 'c2' else 'c0' end";
 }
 
 const char* kColumns =
@@ -73,11 +75,12 @@ const char* kColumns =
 
 bool MakeTable(DataSource& source, const std::string& name, long rows, int noise, int nulls) {
   return source.Execute("create table " + name + kColumns) &&
-         source.Execute("insert into " + name + " select r1, r2, r3, r4, r5, r6, s1, s2, " +
-                        ClassColumn(noise) +
+         source.Execute("insert into " + name +
+                        " select r1, r2, r3, r4, r5, r6, s1, s2, null"
                         " from (with recursive n(i) as (select 1 union all select i + 1 from n "
                         "where i < " +
-                        std::to_string(rows) + ") select " + Values(nulls) + " i from n)");
+                        std::to_string(rows) + ") select " + Values(nulls) + " i from n)") &&
+         source.Execute(ClassUpdate(name, noise));
 }
 
 bool Copy(DataSource& source, const std::string& name, const std::string& from,
