@@ -17,21 +17,17 @@ CaseReach::CaseReach(const dtree::TreeNode& root, const std::vector<dtree::Case>
   Index(root, std::move(all));
 }
 
-float CaseReach::Arrival(const Entries& here, const dtree::TreeNode& node, size_t k) {
+float CaseReach::ArrivalWeight(const Entries& here, const dtree::TreeNode& node, size_t k) {
   // The classifier's share, in its order of operations.
   return here.spreadAtParent[k] ? here.parentWeight[k] * node.Items() / here.parentItems
                                 : here.parentWeight[k];
-}
-
-float CaseReach::ArrivalWeight(const dtree::TreeNode& node, size_t k) const {
-  return Arrival(Find(node), node, k);
 }
 
 void CaseReach::Index(const dtree::TreeNode& node, Entries cases) {
   if (node.IsLeaf()) return;
   const Entries& here = reach_[&node] = std::move(cases);
   std::vector<float> arrival(here.entry.size());
-  for (size_t k = 0; k < arrival.size(); ++k) arrival[k] = Arrival(here, node, k);
+  for (size_t k = 0; k < arrival.size(); ++k) arrival[k] = ArrivalWeight(here, node, k);
   Entries branch;
   branch.parentItems = node.Items();
   for (int v = 1; v <= node.Forks; ++v) {
@@ -50,7 +46,7 @@ void CaseReach::Index(const dtree::TreeNode& node, Entries cases) {
   }
 }
 
-const CaseReach::Entries& CaseReach::Find(const dtree::TreeNode& node) const {
+const CaseReach::Entries& CaseReach::EntriesAt(const dtree::TreeNode& node) const {
   static const Entries kNone;
   auto found = reach_.find(&node);
   return found == reach_.end() ? kNone : found->second;

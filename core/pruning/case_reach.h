@@ -19,7 +19,7 @@ class CaseReach {
  public:
   // The cases that reach a node, with what the weight they arrive with is made of.
   struct Entries {
-    std::vector<int32_t> entry;           // see At
+    std::vector<int32_t> entry;           // see EntriesAt
     std::vector<float> parentWeight;      // the weight the case reaches the parent with
     std::vector<uint8_t> spreadAtParent;  // the parent's test did not know the case's value
     float parentItems = 0;                // the parent's training weight
@@ -33,11 +33,11 @@ class CaseReach {
   // have changed, as long as the nodes above it did not. An entry is a case's index when the
   // case arrives with its whole weight (every test above it knew its value), Shared(index) when
   // an unknown value above spread it over several branches.
-  const std::vector<int32_t>& At(const dtree::TreeNode& node) const { return Find(node).entry; }
-  // The weight the k-th case of At(node) arrives with, worked out as the classifier does from
-  // the node's training weight as it is now (grafting changes it, and with it the share of a
-  // case that an unknown value spreads at the parent).
-  float ArrivalWeight(const dtree::TreeNode& node, size_t k) const;
+  const Entries& EntriesAt(const dtree::TreeNode& node) const;
+  // The weight the k-th case of `entries` (those of `node`) arrives with, worked out as the
+  // classifier does from the node's training weight as it is now (grafting changes it, and with
+  // it the share of a case that an unknown value spreads at the parent).
+  static float ArrivalWeight(const Entries& entries, const dtree::TreeNode& node, size_t k);
 
   static constexpr int32_t Shared(int32_t index) { return -index - 1; }
   static constexpr bool IsWhole(int32_t entry) { return entry >= 0; }
@@ -45,8 +45,6 @@ class CaseReach {
 
  private:
   void Index(const dtree::TreeNode& node, Entries cases);
-  static float Arrival(const Entries& here, const dtree::TreeNode& node, size_t k);
-  const Entries& Find(const dtree::TreeNode& node) const;
 
   const std::vector<dtree::Case>& cases_;
   std::unordered_map<const dtree::TreeNode*, Entries> reach_;

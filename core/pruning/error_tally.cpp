@@ -78,19 +78,21 @@ int ErrorTally::SureClass(const double* sums, long visits) const {
 }
 
 void ErrorTally::Prepare(const dtree::TreeNode& node, const CaseReach& reach) {
-  const std::vector<int32_t>& entries = reach.At(node);
+  const CaseReach::Entries& reached = reach.EntriesAt(node);
+  const std::vector<int32_t>& entries = reached.entry;
   before_.assign(entries.size() * classes_, 0.0);
   beforeVisits_.assign(entries.size(), 0);
   for (size_t k = 0; k < entries.size(); ++k) {
     if (CaseReach::IsWhole(entries[k])) continue;
-    beforeVisits_[k] = AddVotes(node, CaseReach::CaseOf(entries[k]), reach.ArrivalWeight(node, k),
-                                Sums(before_, k));
+    beforeVisits_[k] = AddVotes(node, CaseReach::CaseOf(entries[k]),
+                                CaseReach::ArrivalWeight(reached, node, k), Sums(before_, k));
   }
 }
 
 int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
                     const CaseReach& reach) {
-  const std::vector<int32_t>& entries = reach.At(node);
+  const CaseReach::Entries& reached = reach.EntriesAt(node);
+  const std::vector<int32_t>& entries = reached.entry;
   tried_ = &entries;
   triedWrong_.resize(entries.size());
   triedSums_.assign(entries.size() * classes_, 0.0);
@@ -102,7 +104,7 @@ int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
       triedWrong_[k] = Wrong(node, i);
     } else {
       double* tried = Sums(triedSums_, k);
-      const long visits = AddVotes(node, i, reach.ArrivalWeight(node, k), tried);
+      const long visits = AddVotes(node, i, CaseReach::ArrivalWeight(reached, node, k), tried);
       const double* now = Sums(sums_, static_cast<size_t>(i));
       const double* before = Sums(before_, k);
       for (size_t c = 0; c < classes_; ++c) tried[c] += now[c] - before[c];
