@@ -44,11 +44,4 @@ inline void Fill(QListWidget& list, const std::vector<std::string>& names) {
   for (const std::string& name : names) list.addItem(QString::fromStdString(name));
 }
 
-// Selects the entry with this text, if the list has one.
-inline void SelectText(QListWidget& list, const QString& text) {
-  if (text.isEmpty()) return;
-  const QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchExactly);
-  if (!found.isEmpty()) list.setCurrentItem(found.first());
-}
-
 }  // namespace quarry::gui

@@ -22,6 +22,7 @@
 #include "gui/assoc/rules_visualization_dialog.h"
 #include "gui/assoc/taxonomy_window.h"
 #include "gui/ui/dialog_progress.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui {
@@ -201,7 +202,7 @@ void AssociationRulesDialog::Prepare(bool generalized) {
   // The binarized copy is this dialog's scratch table, not a table to mine.
   std::erase(names, binarizedCopy_.toStdString());
   Fill(*tables_, names);
-  SelectText(*tables_, previous);
+  ChooseItem(tables_, previous);
   if (tables_->currentItem() == nullptr) {
     fields_->clear();
     inputTable_.clear();
@@ -220,7 +221,7 @@ void AssociationRulesDialog::ApplyMode() {
   taxonomyBox_->setVisible(generalized_);
 }
 
-void AssociationRulesDialog::SelectTable(const QString& table) { SelectText(*tables_, table); }
+void AssociationRulesDialog::SelectTable(const QString& table) { ChooseItem(tables_, table); }
 
 QString AssociationRulesDialog::StatusText() const { return status_->text(); }
 

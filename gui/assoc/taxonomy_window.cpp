@@ -11,6 +11,7 @@
 #include "core/assoc/taxonomy_file.h"
 #include "core/data/working_folder.h"
 #include "gui/assoc/assoc_widgets.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui {
@@ -138,7 +139,7 @@ void TaxonomyWindow::AddChildren() {
   const QString shown = father->text();
   Report(taxonomy_.AddChild(shown.toStdString(), child->text().toStdString()));
   Refresh();
-  SelectText(*fathers_, shown);
+  ChooseItem(fathers_, shown);
 }
 
 void TaxonomyWindow::AddAttributes() {
@@ -151,7 +152,7 @@ void TaxonomyWindow::AddAttributes() {
   const QString shown = leaf->text();
   Report(taxonomy_.AddAttributes(shown.toStdString(), chosen));
   Refresh();
-  SelectText(*leaves_, shown);
+  ChooseItem(leaves_, shown);
 }
 
 void TaxonomyWindow::ResetAll() {
@@ -202,8 +203,8 @@ void TaxonomyWindow::Refresh() {
   Fill(*attributesAvailable_, taxonomy_.AttributesAvailable());
   Fill(*fathers_, set ? taxonomy_.ClassNames() : std::vector<std::string>{});
   Fill(*leaves_, set ? taxonomy_.ClassNames() : std::vector<std::string>{});
-  SelectText(*fathers_, father);
-  SelectText(*leaves_, leaf);
+  ChooseItem(fathers_, father);
+  ChooseItem(leaves_, leaf);
   ShowChildren();
   ShowAttributes();
   enter_->setEnabled(!set);

@@ -19,6 +19,7 @@
 #include "gui/dtree/tree_dialog_parts.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 #include "gui/ui/table_list.h"
 
@@ -134,9 +135,7 @@ void ClassificationCvDialog::Prepare() {
   SelectTable(lastTable_);
 }
 
-void ClassificationCvDialog::SelectTable(const QString& table) {
-  gui::SelectTable(*tables_, table);
-}
+void ClassificationCvDialog::SelectTable(const QString& table) { ChooseItem(tables_, table); }
 
 QString ClassificationCvDialog::ProgressText() const { return progress_->text(); }
 
@@ -145,7 +144,7 @@ QString ClassificationCvDialog::SummaryText() const {
 }
 
 void ClassificationCvDialog::Execute() {
-  const QString table = SelectedTable(*tables_);
+  const QString table = ChosenText(tables_);
   if (table.isEmpty()) {
     CurrentPrompts().Message(this, QMessageBox::Warning, "Please, select table");
     return;

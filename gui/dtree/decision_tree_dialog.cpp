@@ -17,6 +17,7 @@
 #include "gui/dtree/tree_options_form.h"
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 #include "gui/ui/table_list.h"
 
@@ -93,9 +94,9 @@ void DecisionTreeDialog::Prepare() {
   SelectTable(lastTable_);
 }
 
-void DecisionTreeDialog::SelectTable(const QString& table) { gui::SelectTable(*tables_, table); }
+void DecisionTreeDialog::SelectTable(const QString& table) { ChooseItem(tables_, table); }
 
-QString DecisionTreeDialog::SelectedTable() const { return gui::SelectedTable(*tables_); }
+QString DecisionTreeDialog::SelectedTable() const { return ChosenText(tables_); }
 
 void DecisionTreeDialog::SetPruningMethod(int code) { options_->ChooseMethod(code); }
 

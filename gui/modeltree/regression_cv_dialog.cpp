@@ -24,6 +24,7 @@
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
 #include "gui/ui/checked_field.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 #include "gui/ui/table_list.h"
 
@@ -210,7 +211,7 @@ void RegressionCvDialog::Prepare() {
     status_->setText(trouble);
 }
 
-void RegressionCvDialog::SelectTable(const QString& table) { gui::SelectTable(*tables_, table); }
+void RegressionCvDialog::SelectTable(const QString& table) { ChooseItem(tables_, table); }
 
 void RegressionCvDialog::ChoosePruning(int method) {
   if (pruning_) pruning_->button(method)->setChecked(true);
@@ -218,7 +219,7 @@ void RegressionCvDialog::ChoosePruning(int method) {
 
 modeltree::RegressionCvParams RegressionCvDialog::Params() const {
   modeltree::RegressionCvParams params;
-  params.table = gui::SelectedTable(*tables_).toStdString();
+  params.table = ChosenText(tables_).toStdString();
   params.folds = folds_->text().trimmed().toInt();
   params.strata = strata_.Read();
   if (withPruning_) {
@@ -233,7 +234,7 @@ void RegressionCvDialog::Execute() {
     status_->setText(kCvChildIsRunning);
     return;
   }
-  if (gui::SelectedTable(*tables_).isEmpty()) {
+  if (ChosenText(tables_).isEmpty()) {
     status_->setText("Please, select table");
     return;
   }

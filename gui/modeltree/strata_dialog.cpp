@@ -21,6 +21,7 @@
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
 #include "gui/ui/checked_field.h"
+#include "gui/ui/list_choice.h"
 #include "gui/ui/prompts.h"
 #include "gui/ui/table_list.h"
 
@@ -118,7 +119,7 @@ void StrataDialog::Prepare() {
     status_->setText(trouble);
 }
 
-void StrataDialog::SelectTable(const QString& table) { gui::SelectTable(*tables_, table); }
+void StrataDialog::SelectTable(const QString& table) { ChooseItem(tables_, table); }
 
 void StrataDialog::ChoosePruning(int setting) {
   pruning_->button(setting)->setChecked(true);
@@ -142,7 +143,7 @@ void StrataDialog::ResetFields() {
 
 modeltree::ModelTreeParams StrataDialog::Params() const {
   modeltree::ModelTreeParams params;
-  params.table = gui::SelectedTable(*tables_).toStdString();
+  params.table = ChosenText(tables_).toStdString();
   params.strata = strata_.Read();
   params.prune = static_cast<modeltree::PruneMode>(pruning_->checkedId());
   params.growingPercent = growing_->currentText().toInt();
@@ -154,7 +155,7 @@ void StrataDialog::Execute() {
     status_->setText(kChildIsRunning);
     return;
   }
-  if (gui::SelectedTable(*tables_).isEmpty()) {
+  if (ChosenText(tables_).isEmpty()) {
     status_->setText("Please, select table");
     return;
   }

@@ -1,6 +1,7 @@
 #pragma once
 // The table list of a method dialog: the tables of the open database, read again each time the
-// dialog opens, with the table the user had chosen still chosen.
+// dialog opens, with the table the user had chosen still chosen. What is chosen is read and set
+// with ChosenText and ChooseItem (gui/ui/list_choice.h).
 
 #include <QString>
 
@@ -16,9 +17,5 @@ namespace quarry::gui {
 // read (a job holds the database, an error), else an empty text; a closed database gives an
 // empty list and no text.
 QString FillTableList(QListWidget& list, DataSource& source);
-
-QString SelectedTable(const QListWidget& list);
-// Selects `table` when the list has it.
-void SelectTable(QListWidget& list, const QString& table);
 
 }  // namespace quarry::gui

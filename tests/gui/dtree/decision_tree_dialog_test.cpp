@@ -105,6 +105,17 @@ class DecisionTreeDialogTest : public testing::WorkbenchTest {
     QVERIFY(std::filesystem::exists(WorkingFile("wave_dataPRUNED.rules")));
     Dialog().Prepare();  // opening again keeps the last table chosen
     QCOMPARE(Dialog().SelectedTable(), QString("wave_data"));
+
+    // A row that is only current, as when the list takes the focus, is no choice: Execute asks
+    // for a table instead of growing a tree on the first one.
+    auto* tables = Dialog().findChild<QListWidget*>("tables");
+    tables->clearSelection();
+    tables->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QVERIFY(tables->currentItem() != nullptr);
+    QCOMPARE(Dialog().SelectedTable(), QString());
+    Dialog().Execute();
+    QCOMPARE(prompts_->boxes.size(), 3);
+    QCOMPARE(prompts_->boxes[2].text, QString("Please, select table"));
   }
 
   // Windowing reaches the engine only with standard pruning, whatever the check box says.
