@@ -284,6 +284,13 @@ int CaseSet::LoadCases(const std::string& table, DataSource& source) {
   return 0;
 }
 
+void CaseSet::ExchangeCases(LoadedCases& other) {
+  std::swap(Item, other.Item);
+  std::swap(Weight, other.Weight);
+  std::swap(MaxItem, other.MaxItem);
+  std::swap(arena_, other.arena);
+}
+
 void CaseSet::FreeCases() {
   Item = std::vector<Case>();
   Weight = std::vector<float>();

@@ -98,14 +98,24 @@ class CaseSet {
   std::vector<float> Weight;  // one per case, kept in step with Item
   int32_t MaxItem = -1;       // index of the last case
 
- private:
   // Cells of cases, in blocks of kCaseGrowth cases, so that a case never moves once made.
   struct CaseArena {
     std::vector<std::unique_ptr<AttValue[]>> blocks;
     size_t usedInLastBlock = kCaseGrowth;
     Case New(size_t width);
   };
+  // Loaded cases held apart from the set, with the cells they point into.
+  struct LoadedCases {
+    std::vector<Case> Item;
+    std::vector<float> Weight;
+    int32_t MaxItem = -1;
+    CaseArena arena;
+  };
+  // Exchanges the loaded cases with `other` (cases of a table loaded against the same
+  // attributes), so that a job working on several tables in turn reads each one once.
+  void ExchangeCases(LoadedCases& other);
 
+ private:
   Case ParseCaseInto(const std::vector<std::string>& values, long row, CaseArena& arena,
                      std::ostream& errors) const;
   // Parses up to `limit` rows (all when negative) of the source's current result set, the

@@ -13,6 +13,7 @@
 #include "core/dtree/tree_growing.h"
 #include "core/pruning/pruning_tables.h"
 #include "core/pruning/reduced_error_pruning.h"
+#include "core/pruning/training_halves.h"
 
 namespace quarry::pruning {
 
@@ -29,11 +30,16 @@ void InheritLeafClass(TreeNode& node, int parentClass) {
   }
 }
 
-void RegrowLeaves(dtree::InductionEngine& engine, TreeNode& node, int first, int last) {
+void RegrowLeaves(dtree::InductionEngine& engine, TreeNode& node, int first, int last,
+                  RegrowthCache* cache) {
   if (node.IsLeaf()) {
     const dtree::ClassDistribution dist = node.ClassDist;
     const int16_t leafClass = node.Leaf;
-    dtree::GrowTree(engine, node, first, last);
+    if (cache != nullptr) {
+      cache->Grow(engine, node, first, last);
+    } else {
+      dtree::GrowTree(engine, node, first, last);
+    }
     node.Leaf = leafClass;
     node.ClassDist = dist;
     node.SetItems(engine.CountWeight(first, last));
@@ -53,12 +59,12 @@ void RegrowLeaves(dtree::InductionEngine& engine, TreeNode& node, int first, int
     const float factor = child.Items() / items;
     // Unknown cases that a branch without previous items would zero are kept out of it.
     if (factor == 0) {
-      RegrowLeaves(engine, child, kp, ep);
+      RegrowLeaves(engine, child, kp, ep, cache);
       node.SetErrors(node.Errors() + child.Errors());
       continue;
     }
     for (int i = first; i < kp; ++i) weight[static_cast<size_t>(i)] *= factor;
-    RegrowLeaves(engine, child, first, ep);
+    RegrowLeaves(engine, child, first, ep, cache);
     node.SetErrors(node.Errors() + child.Errors());
     engine.PartitionCases(node, 0, first, ep);
     for (int i = first; i < kp; ++i) weight[static_cast<size_t>(i)] /= factor;
@@ -96,10 +102,12 @@ std::string Signature(const TreeNode& tree) {
 
 }  // namespace
 
-Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree) {
+namespace {
+
+// The steps, on halves already set up; ends with the last pruned tree in `tree`.
+Status RunSteps(const PruningContext& ctx, TreeNode& tree, TrainingHalves& halves, bool reuse) {
   dtree::InductionEngine& engine = ctx.engine;
   std::ostream& out = ctx.Report();
-  const std::string halves[2] = {ctx.trainingTable, SecondHalfName(ctx.trainingTable)};
 
   for (int v = 1; v <= tree.Forks; ++v) {
     if (!tree.Child(v).IsLeaf()) InheritLeafClass(tree.Child(v), tree.Leaf);
@@ -111,9 +119,9 @@ Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree) {
 
   // Step k grows on the half that step k - 1 pruned with and prunes with the other one.
   auto pruneWith = [&](int half) -> Status {
-    if (Status s = ctx.LoadTable(halves[half]); !s.ok()) return s;
+    if (Status s = halves.Load(half); !s.ok()) return s;
     out << Format("\nRed %d cases from file <%s> for pruning\n\n", engine.MaxItem() + 1,
-                  halves[half].c_str());
+                  halves.Name(half).c_str());
     ReducedErrorPass pass(ctx, pruned, dtree::LeafVote::kWholeCase);
     int counter = 1;
     pass.Prune(pruned, 1, counter);
@@ -126,6 +134,7 @@ Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree) {
   // same cycle forever, so it ends the loop as equal leaf counts do.
   std::set<std::string> seen[2];
   seen[1].insert(Signature(pruned));
+  RegrowthCache caches[2];  // by the half grown on
   int step = 1;
   while (true) {
     if (Status s = ctx.CheckCancelled(); !s.ok()) return s;
@@ -138,7 +147,9 @@ Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree) {
     // The regrowth starts from the previous pruned tree and extends its leaves on the half that
     // pruned it.
     grown = dtree::CopyTree(*previous);
-    RegrowLeaves(engine, *grown, 0, engine.MaxItem());
+    RegrowthCache* cache = reuse ? &caches[half ^ 1] : nullptr;
+    RegrowLeaves(engine, *grown, 0, engine.MaxItem(), cache);
+    if (cache != nullptr) cache->EndStep();
     out << Format("\n\n\n\t\t\tSTEP NUMBER %d (ITERATIVE GROWING AND PRUNING METHOD)\n", step)
         << "\n\nGROWN TREE\n\n";
     ctx.PrintTree(*grown);
@@ -150,6 +161,17 @@ Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree) {
   out << "\n\n\nBEST TREE (ITERATIVE GROWING AND PRUNING METHOD)\n"
       << Format("AT STEP = %d\n\n", step);
   ctx.PrintTree(pruned);
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree, bool reuse) {
+  {
+    TrainingHalves halves(ctx, ctx.trainingTable, SecondHalfName(ctx.trainingTable));
+    if (!reuse) halves.ReadEachTime();
+    if (Status s = RunSteps(ctx, tree, halves, reuse); !s.ok()) return s;
+  }  // the halves are let go before the whole set is read
   return ctx.LoadTable(WholeTrainingName(ctx.trainingTable));
 }
 

@@ -5,22 +5,30 @@
 // on the half just used for pruning and the result pruned with the first half, and so on,
 // until two pruned trees in a row have as many leaves. The whole training set B_train is loaded
 // at the end. Leaves classify a case that reaches them whole by their own class.
+//
+// Each half is read from the database once and kept for every step, and subtrees grown from
+// leaves are kept for the later steps on the same half (training_halves.h, regrowth_cache.h):
+// the steps, the trees and the report are those of reading and growing afresh each time.
 
 #include "core/common/status.h"
 #include "core/dtree/tree_node.h"
 #include "core/pruning/pruning_context.h"
+#include "core/pruning/regrowth_cache.h"
 
 namespace quarry::pruning {
 
 // Grows every leaf below `node` further on the loaded cases Item[first..last]; a grown leaf
-// keeps its class and distribution, and its new nodes side with it on ties.
-void RegrowLeaves(dtree::InductionEngine& engine, dtree::TreeNode& node, int first, int last);
+// keeps its class and distribution, and its new nodes side with it on ties. With `cache`, a
+// leaf whose cases were grown from before gets a copy of that growing.
+void RegrowLeaves(dtree::InductionEngine& engine, dtree::TreeNode& node, int first, int last,
+                  RegrowthCache* cache = nullptr);
 
 // Below `node` first (each child with its parent's class), then at `node`: when its largest
 // class weight equals its weight of `parentClass`, the node takes `parentClass`.
 void InheritLeafClass(dtree::TreeNode& node, int parentClass);
 
-// Code 7 on `tree`, a copy of the grown tree.
-Status IterativeGrowingPruning(const PruningContext& ctx, dtree::TreeNode& tree);
+// Code 7 on `tree`, a copy of the grown tree. `reuse` off reads each half again and grows
+// every leaf afresh at each step, which must change nothing but the time taken.
+Status IterativeGrowingPruning(const PruningContext& ctx, dtree::TreeNode& tree, bool reuse = true);
 
 }  // namespace quarry::pruning
