@@ -26,23 +26,25 @@ float CaseReach::ArrivalWeight(const Entries& here, const dtree::TreeNode& node,
 void CaseReach::Index(const dtree::TreeNode& node, Entries cases) {
   if (node.IsLeaf()) return;
   const Entries& here = reach_[&node] = std::move(cases);
-  std::vector<float> arrival(here.entry.size());
-  for (size_t k = 0; k < arrival.size(); ++k) arrival[k] = ArrivalWeight(here, node, k);
-  Entries branch;
-  branch.parentItems = node.Items();
+  const size_t n = here.entry.size();
+  std::vector<float> arrival(n);
+  std::vector<int16_t> route(n);
+  for (size_t k = 0; k < n; ++k) {
+    arrival[k] = ArrivalWeight(here, node, k);
+    route[k] = static_cast<int16_t>(
+        dtree::RouteBranch(node, cases_[static_cast<size_t>(CaseOf(here.entry[k]))]));
+  }
   for (int v = 1; v <= node.Forks; ++v) {
-    branch.entry.clear();
-    branch.parentWeight.clear();
-    branch.spreadAtParent.clear();
-    for (size_t k = 0; k < here.entry.size(); ++k) {
+    Entries branch;
+    branch.parentItems = node.Items();
+    for (size_t k = 0; k < n; ++k) {
+      if (route[k] != v && route[k] != 0) continue;
       const int32_t entry = here.entry[k];
-      const int route = dtree::RouteBranch(node, cases_[static_cast<size_t>(CaseOf(entry))]);
-      if (route != v && route != 0) continue;
-      branch.entry.push_back(route == v ? entry : Shared(CaseOf(entry)));
+      branch.entry.push_back(route[k] == v ? entry : Shared(CaseOf(entry)));
       branch.parentWeight.push_back(arrival[k]);
-      branch.spreadAtParent.push_back(route == 0);
+      branch.spreadAtParent.push_back(route[k] == 0);
     }
-    Index(node.Child(v), branch);
+    Index(node.Child(v), std::move(branch));
   }
 }
 

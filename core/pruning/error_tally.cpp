@@ -98,10 +98,14 @@ int ErrorTally::Try(const dtree::TreeNode& root, const dtree::TreeNode& node,
   triedSums_.assign(entries.size() * classes_, 0.0);
   triedVisits_.assign(entries.size(), 0);
   triedErrors_ = errors_;
+  // A leaf gives every case that reaches it whole the same class.
+  const int leafClass =
+      node.IsLeaf() && !entries.empty() ? dtree::Classify(engine_, cases_[0], node, vote_) : -1;
   for (size_t k = 0; k < entries.size(); ++k) {
     const int32_t i = CaseReach::CaseOf(entries[k]);
     if (CaseReach::IsWhole(entries[k])) {
-      triedWrong_[k] = Wrong(node, i);
+      triedWrong_[k] = leafClass >= 0 ? leafClass != engine_.ClassOf(cases_[static_cast<size_t>(i)])
+                                      : Wrong(node, i);
     } else {
       double* tried = Sums(triedSums_, k);
       const long visits = AddVotes(node, i, CaseReach::ArrivalWeight(reached, node, k), tried);
