@@ -1,0 +1,227 @@
+// The iterative method keeps each half loaded and copies subtrees grown before from the same
+// cases; neither may change a step, a tree or a line of the report.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+
+#include "core/data/rand.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/tree_growing.h"
+#include "core/pruning/iterative_growing_pruning.h"
+#include "core/pruning/regrowth_cache.h"
+#include "core/pruning/training_halves.h"
+#include "tests/core/pruning/pruning_test_support.h"
+
+namespace quarry::pruning {
+namespace {
+
+// Noisy cases of two continuous attributes and a discrete one, many values unknown.
+std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n) {
+  std::vector<std::vector<std::string>> rows;
+  const char* values[] = {"p", "q", "r", "s"};
+  auto maybe = [&rand](std::string text) { return rand.Next() % 8 == 0 ? "?" : text; };
+  for (int i = 0; i < n; ++i) {
+    const int x = rand.Next() % 100;
+    const int y = rand.Next() % 50;
+    const int d = rand.Next() % 4;
+    int c = (x < 40 ? 0 : y < 20 ? 1 : 2) + (d == 3 ? 1 : 0);
+    if (rand.Next() % 3 == 0) c = rand.Next() % 3;
+    rows.push_back({maybe(std::to_string(x)), maybe(std::to_string(y) + ".5"), maybe(values[d]),
+                    std::string(1, "abc"[c % 3])});
+  }
+  return rows;
+}
+
+// Every field of every node, those growing leaves alone included.
+void Dump(const TreeNode& node, std::ostringstream& out) {
+  out << node.NodeType << ' ' << node.Forks << ' ' << node.Leaf << ' ' << node.Fp << ' ' << node.Lp
+      << ' ' << node.alfa << ' ' << node.GainRatio << " [";
+  for (float w : node.ClassDist) out << w << ' ';
+  out << "] " << node.Cont.Items << ' ' << node.Cont.Errors << ' ' << node.Cont.Tested << ' '
+      << node.Cont.Cut << ' ' << node.Cont.Lower << ' ' << node.Cont.Upper << ' '
+      << node.Discr.Items << ' ' << node.Discr.Errors << ' ' << node.Discr.Tested << ' '
+      << node.Discr.Kind << " {";
+  for (const dtree::ValueSet& set : node.Discr.Subset) {
+    for (uint8_t byte : set) out << int{byte} << ',';
+    out << ';';
+  }
+  out << "}\n";
+  for (int v = 1; v <= node.Forks; ++v) Dump(node.Child(v), out);
+}
+
+std::string Dump(const TreeNode& node) {
+  std::ostringstream out;
+  Dump(node, out);
+  return out.str();
+}
+
+class IterativeReuse : public PruningTest {
+ protected:
+  void SetUp() override {
+    PruningTest::SetUp();
+    Rand rand(7);
+    const auto first = NoisyRows(rand, 300);
+    auto second = NoisyRows(rand, 300);
+    second[5].back() = "z";  // a class the first half does not know: a message at every read
+    auto whole = first;
+    whole.insert(whole.end(), second.begin(), second.end());
+    const std::vector<std::string> names = {"x", "y", "d", "c"};
+    const std::vector<std::string> types = {"real", "real", "string", "string"};
+    MakeRows("t_train1", names, types, first);
+    MakeRows("t_train2", names, types, second);
+    MakeRows("t_train", names, types, whole);
+    ASSERT_TRUE(engine_.LoadAttributes("t_train1", source_).ok());
+    ASSERT_EQ(engine_.LoadCases("t_train1", source_), 0);
+  }
+
+  // The cells of the loaded cases, in their order.
+  static std::vector<int32_t> Cells(const dtree::InductionEngine& engine) {
+    std::vector<int32_t> cells;
+    for (dtree::Case c : engine.Cases.Item) {
+      for (int a = 0; a <= engine.MaxAtt() + 1; ++a) cells.push_back(c[a].discr);
+    }
+    return cells;
+  }
+  // The cells of `table` read afresh.
+  std::vector<int32_t> FreshCells(const std::string& table) {
+    std::ostringstream report;
+    dtree::InductionEngine fresh(report);
+    EXPECT_TRUE(fresh.LoadAttributes("t_train1", source_).ok());
+    EXPECT_EQ(fresh.LoadCases(table, source_), 0);
+    return Cells(fresh);
+  }
+
+  PruningContext Context() { return PruningContext{engine_, source_, "t_train1", ""}; }
+};
+
+TEST_F(IterativeReuse, AHalfComesBackInTableOrderWithItsMessages) {
+  const PruningContext ctx = Context();
+  TrainingHalves halves(ctx, "t_train1", "t_train2");
+  report_.str("");
+  ASSERT_TRUE(halves.Load(1).ok());
+  const std::string messages = report_.str();
+  ASSERT_NE(messages.find("z"), std::string::npos) << messages;
+  ASSERT_EQ(Cells(engine_), FreshCells("t_train2"));
+
+  // Growing reorders the cases and changes weights; the other half comes in between.
+  dtree::GrowNewTree(engine_, 0, engine_.MaxItem());
+  std::reverse(engine_.Cases.Item.begin(), engine_.Cases.Item.end());
+  engine_.Cases.Weight.assign(engine_.Cases.Weight.size(), 0.5f);
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_TRUE(halves.Load(0).ok());
+    EXPECT_EQ(Cells(engine_), FreshCells("t_train1"));
+    report_.str("");
+    ASSERT_TRUE(halves.Load(1).ok());
+    EXPECT_EQ(report_.str(), messages);
+    EXPECT_EQ(Cells(engine_), FreshCells("t_train2"));
+    EXPECT_EQ(engine_.MaxItem(), 299);
+    EXPECT_EQ(engine_.Cases.Weight, std::vector<float>(300, 1.0f));
+  }
+}
+
+TEST_F(IterativeReuse, ACopyIsWhatGrowingThereGivesAndOnlyTheSameCasesHit) {
+  engine_.Options.MINOBJS = 2;
+  engine_.Options.SUBSET = true;
+  // Weights as an unknown value above the leaves leaves them.
+  for (int i = 0; i <= engine_.MaxItem(); i += 7)
+    engine_.Cases.Weight[static_cast<size_t>(i)] = 0.3f;
+  engine_.AllKnown = false;
+  const std::vector<dtree::Case> items = engine_.Cases.Item;
+  const std::vector<float> weights = engine_.Cases.Weight;
+  auto restore = [&] {
+    engine_.Cases.Item = items;
+    engine_.Cases.Weight = weights;
+  };
+  // Leaves that differ in what growing leaves alone.
+  auto staleLeaf = [](float alfa, float cut, int tested) {
+    auto leaf = Leaf(3, 4, 1);
+    leaf->alfa = alfa;
+    leaf->GainRatio = alfa / 2;
+    leaf->Cont.Cut = leaf->Cont.Lower = cut;
+    leaf->Cont.Tested = leaf->Discr.Tested = static_cast<int16_t>(tested);
+    leaf->Discr.Subset.assign(3, dtree::ValueSet{static_cast<uint8_t>(tested)});
+    return leaf;
+  };
+  const int first = 3;
+  const int last = engine_.MaxItem();
+
+  RegrowthCache cache;
+  auto a = staleLeaf(1, 10, 1);
+  cache.Grow(engine_, *a, first, last);
+  ASSERT_EQ(cache.Hits(), 0);
+  ASSERT_FALSE(a->IsLeaf());
+  const std::vector<dtree::Case> itemsAfter = engine_.Cases.Item;
+  const std::vector<float> weightsAfter = engine_.Cases.Weight;
+
+  restore();
+  auto grown = staleLeaf(2, 20, 2);
+  dtree::GrowTree(engine_, *grown, first, last);
+  restore();
+  auto copied = staleLeaf(2, 20, 2);
+  cache.EndStep();
+  cache.Grow(engine_, *copied, first, last);
+  EXPECT_EQ(cache.Hits(), 1);
+  EXPECT_EQ(Dump(*copied), Dump(*grown));
+  EXPECT_EQ(engine_.Cases.Item, itemsAfter);
+  EXPECT_EQ(0, std::memcmp(engine_.Cases.Weight.data(), weightsAfter.data(),
+                           weightsAfter.size() * sizeof(float)));
+
+  // A weight one step of rounding away, two cases exchanged, or another start: grown afresh.
+  auto expectGrown = [&](int from) {
+    const std::vector<dtree::Case> before = engine_.Cases.Item;
+    const std::vector<float> beforeWeights = engine_.Cases.Weight;
+    auto fresh = staleLeaf(3, 30, 3);
+    dtree::GrowTree(engine_, *fresh, from, last);
+    engine_.Cases.Item = before;
+    engine_.Cases.Weight = beforeWeights;
+    auto viaCache = staleLeaf(3, 30, 3);
+    cache.Grow(engine_, *viaCache, from, last);
+    EXPECT_EQ(cache.Hits(), 1);
+    EXPECT_EQ(Dump(*viaCache), Dump(*fresh));
+  };
+  restore();
+  engine_.Cases.Weight[10] = std::nextafter(engine_.Cases.Weight[10], 2.0f);
+  expectGrown(first);
+  restore();
+  std::swap(engine_.Cases.Item[20], engine_.Cases.Item[21]);
+  expectGrown(first);
+  restore();
+  expectGrown(first + 1);
+
+  // Subtrees no step used for a while are let go.
+  for (int step = 0; step < 3; ++step) cache.EndStep();
+  restore();
+  auto late = staleLeaf(2, 20, 2);
+  cache.Grow(engine_, *late, first, last);
+  EXPECT_EQ(cache.Hits(), 1);
+  EXPECT_EQ(Dump(*late), Dump(*grown));
+}
+
+TEST_F(IterativeReuse, StepsTreesAndReportAreThoseOfReadingAndGrowingAfresh) {
+  engine_.Options.MINOBJS = 2;
+  const auto grown = dtree::GrowNewTree(engine_, 0, engine_.MaxItem());
+  const PruningContext ctx = Context();
+  std::string reports[2];
+  std::string trees[2];
+  for (bool reuse : {false, true}) {
+    ASSERT_EQ(engine_.LoadCases("t_train1", source_), 0);
+    report_.str("");
+    auto tree = dtree::CopyTree(*grown);
+    ASSERT_TRUE(IterativeGrowingPruning(ctx, *tree, reuse).ok());
+    reports[reuse] = report_.str();
+    trees[reuse] = Dump(*tree);
+    // The whole training set is loaded afterwards, as read.
+    EXPECT_EQ(Cells(engine_), FreshCells("t_train"));
+  }
+  const size_t at = reports[0].find("AT STEP = ");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_GE(std::stoi(reports[0].substr(at + 10)), 6);  // enough steps to come back to a half
+  EXPECT_EQ(reports[1], reports[0]);
+  EXPECT_EQ(trees[1], trees[0]);
+}
+
+}  // namespace
+}  // namespace quarry::pruning
