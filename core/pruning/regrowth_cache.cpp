@@ -84,7 +84,8 @@ RegrowthCache::Grown* RegrowthCache::Find(const dtree::InductionEngine& engine, 
 
 void RegrowthCache::Grow(dtree::InductionEngine& engine, dtree::TreeNode& node, int first,
                          int last) {
-  if (last - first + 1 < kSmallestRange) {
+  // Growing with a trace writes it into the report, which a copy would leave out.
+  if (last - first + 1 < kSmallestRange || engine.Options.VERBOSITY > 0) {
     dtree::GrowTree(engine, node, first, last);
     return;
   }

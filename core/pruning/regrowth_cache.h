@@ -25,7 +25,7 @@ namespace quarry::pruning {
 class RegrowthCache {
  public:
   // Grows the fresh subtree of `node` from Item[first..last] as dtree::GrowTree does, or copies
-  // what growing from the same range gave before.
+  // what growing from the same range gave before (never while the engine traces its growing).
   void Grow(dtree::InductionEngine& engine, dtree::TreeNode& node, int first, int last);
   // Ends one step on the half: subtrees that the last kKeptSteps steps did not use are let go.
   void EndStep();
