@@ -90,8 +90,6 @@ void RegrowthCache::Grow(dtree::InductionEngine& engine, dtree::TreeNode& node, 
     return;
   }
   dtree::CaseSet& cases = engine.Cases;
-  const auto begin = static_cast<size_t>(first);
-  const auto end = static_cast<size_t>(last) + 1;
   const uint64_t key = RangeKey(engine, first, last);
   if (Grown* g = Find(engine, key, first, last)) {
     CopyGrown(node, *g->tree);
@@ -110,7 +108,7 @@ void RegrowthCache::Grow(dtree::InductionEngine& engine, dtree::TreeNode& node, 
   dtree::GrowTree(engine, node, first, last);
   // A stopped job leaves nodes ungrown: that subtree is no answer for later steps.
   if (engine.JobProgress().Cancelled()) return;
-  const size_t n = end - begin;
+  const auto n = static_cast<size_t>(last - first + 1);
   g.bytes = n * 2 * (sizeof(dtree::Case) + sizeof(float)) +
             static_cast<size_t>(dtree::TreeSize(node)) * sizeof(dtree::TreeNode) * 2;
   if (bytes_ + g.bytes > kMaxBytes) return;
