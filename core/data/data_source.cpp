@@ -1,14 +1,14 @@
 #include "core/data/data_source.h"
 
-#include <cctype>
-#include <charconv>
 #include <filesystem>
 
 #include "core/common/number_text.h"
 #include "core/common/text_util.h"
+#include "core/data/cell_number_text.h"
 #include "core/data/column_types.h"
 #include "core/data/connect_string.h"
 #include "core/data/postgres_session.h"
+#include "core/data/record_text.h"
 #include "core/data/sql_lexer.h"
 #include "core/data/sql_quote.h"
 #include "core/data/working_folder.h"
@@ -31,58 +31,6 @@ std::string SqlTypeOfTypeName(const std::string& type) {
     if (type == n) return "string";
   }
   return type;
-}
-
-// The number `text` stands for, written with at most `digits` significant digits; false, and
-// `text` unchanged, when it is no number.
-bool RewriteNumber(std::string& text, int digits) {
-  double value = 0.0;
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  auto [ptr, ec] = std::from_chars(begin, end, value);
-  if (ec != std::errc() || ptr != end) return false;
-  char buffer[64];
-  auto [out, ec2] =
-      std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, digits);
-  if (ec2 != std::errc()) return false;
-  for (char* p = buffer; p != out; ++p) {
-    if (*p == 'e') *p = 'E';
-  }
-  text.assign(buffer, out);
-  return true;
-}
-
-// Approximate numbers read as the workbench shows numbers: at most 15 significant digits (7 for
-// single precision), no trailing zeros, upper-case exponent ("85", "0.1", "1E-07"), where
-// drivers write "85.0", "1.0e-07" or, like PostgreSQL, every digit of the double
-// ("0.30000000000000004"). The driver's text is kept when it is no number (SQLite lets a REAL
-// column hold text) and for exact decimals, which only lose trailing zeros.
-void NormalizeNumberText(std::string& text, int digits, bool exactDecimal) {
-  const bool hasExponent = text.find_first_of("eE") != std::string::npos;
-  if (exactDecimal || (!hasExponent && digits == 15)) {
-    // The common case, kept cheap: "85.0" -> "85", "3.50" -> "3.5".
-    size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
-    bool point = false;
-    int significant = 0;
-    for (; i < text.size(); ++i) {
-      if (text[i] == '.' && !point) {
-        point = true;
-      } else if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
-        return;
-      } else if (significant > 0 || text[i] != '0') {
-        ++significant;
-      }
-    }
-    if (!exactDecimal && significant > digits) {
-      RewriteNumber(text, digits);
-      return;
-    }
-    if (!point) return;
-    while (text.back() == '0') text.pop_back();
-    if (text.back() == '.') text.pop_back();
-    return;
-  }
-  RewriteNumber(text, digits);
 }
 
 // Whether the first word of the statement (after blanks and comments) is `word`.
@@ -132,6 +80,8 @@ std::string DataSource::CurrentTable() const {
 void DataSource::ResetResult() {
   result_ = odbc::Statement();
   resultKinds_.clear();
+  recordCells_.clear();
+  plainCells_.clear();
   resultSql_.clear();
   resultColumns_ = 0;
   resultFetched_ = false;
@@ -328,6 +278,37 @@ bool DataSource::FieldTypes(const std::string& query, std::vector<std::string>& 
   return ok;
 }
 
+DataSource::CellKind DataSource::CellKindOf(odbc::Statement& statement, int column) {
+  SQLLEN sqlType = 0;
+  SQLColAttribute(statement.get(), static_cast<SQLUSMALLINT>(column + 1), SQL_DESC_CONCISE_TYPE,
+                  nullptr, 0, nullptr, &sqlType);
+  if (sqlType == SQL_DOUBLE || sqlType == SQL_FLOAT) return CellKind::kDouble;
+  if (sqlType == SQL_REAL) return CellKind::kSingle;
+  if (sqlType == SQL_DECIMAL || sqlType == SQL_NUMERIC) return CellKind::kDecimal;
+  if (sqlType == SQL_BIT) return CellKind::kBoolean;
+  return CellKind::kText;
+}
+
+bool DataSource::StartResult(odbc::Statement statement, const std::string& nativeSql) {
+  SQLSMALLINT count = 0;
+  if (!odbc::Succeeded(SQLNumResultCols(statement.get(), &count)))
+    return Fail(statement.Diagnostics());
+  if (recordCells_.empty()) {
+    resultKinds_.assign(static_cast<size_t>(count), CellKind::kText);
+    for (int column = 0; column < count; ++column) {
+      const CellKind kind = CellKindOf(statement, column);
+      // The driver itself writes a boolean as 1 or 0.
+      if (kind != CellKind::kBoolean) resultKinds_[static_cast<size_t>(column)] = kind;
+    }
+  }
+  result_ = std::move(statement);
+  resultSql_ = nativeSql;
+  resultColumns_ = count;
+  resultFetched_ = false;
+  resultAtEnd_ = false;
+  return true;
+}
+
 bool DataSource::Query(const std::string& sql) {
   Guard guard(mutex_);
   ResetResult();
@@ -337,24 +318,63 @@ bool DataSource::Query(const std::string& sql) {
   const std::string native = dialect_.Rewrite(sql);
   Status status = statement->ExecDirect(native);
   if (!status.ok()) return Fail(status.message());
-  SQLSMALLINT count = 0;
-  if (!odbc::Succeeded(SQLNumResultCols(statement->get(), &count)))
-    return Fail(statement->Diagnostics());
-  resultKinds_.assign(static_cast<size_t>(count), CellKind::kText);
-  for (SQLUSMALLINT column = 1; column <= static_cast<SQLUSMALLINT>(count); ++column) {
-    SQLLEN sqlType = 0;
-    SQLColAttribute(statement->get(), column, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &sqlType);
-    CellKind& kind = resultKinds_[column - 1];
-    if (sqlType == SQL_DOUBLE || sqlType == SQL_FLOAT) kind = CellKind::kDouble;
-    if (sqlType == SQL_REAL) kind = CellKind::kSingle;
-    if (sqlType == SQL_DECIMAL || sqlType == SQL_NUMERIC) kind = CellKind::kDecimal;
+  return StartResult(std::move(statement.value()), native);
+}
+
+bool DataSource::QueryTable(const std::string& table, long skip) {
+  std::string tail;
+  if (skip > 0) {
+    tail = (dialect_.kind() == DbmsKind::kSqlite ? " limit -1 offset " : " offset ") +
+           std::to_string(skip);
   }
-  result_ = std::move(statement.value());
-  resultSql_ = native;
-  resultColumns_ = count;
-  resultFetched_ = false;
-  resultAtEnd_ = false;
-  return true;
+  if (dialect_.kind() != DbmsKind::kPostgres) return Query(SelectAllFrom(table) + tail);
+  Guard guard(mutex_);
+  ResetResult();
+  if (!connection_.valid()) return Fail("no database is open");
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return Fail(statement.status().message());
+  Status status = statement->ExecDirect(dialect_.Rewrite(SelectAllFrom(table) + " where 1=0"));
+  if (!status.ok()) return Fail(status.message());
+  std::vector<std::string> names;
+  std::vector<std::string> typeNames;
+  if (!DescribeColumns(*statement, &names, nullptr, &typeNames)) return false;
+  // The types whose row value text is, field by field, the text the driver gives for a cell
+  // (booleans aside, which the driver writes as 1 and 0 when it takes them for bits); the
+  // driver rewrites others, dates and time stamps among them, and those are read as cells.
+  static const char* const kSameText[] = {"int2",    "int4", "int8",    "float4", "float8",
+                                          "numeric", "text", "varchar", "bpchar", "char"};
+  std::string record;
+  std::string plain;
+  for (size_t i = 0; i < names.size(); ++i) {
+    CellKind kind = CellKindOf(*statement, static_cast<int>(i));
+    bool same = kind == CellKind::kBoolean && typeNames[i] == "bool";
+    for (const char* type : kSameText) same = same || typeNames[i] == type;
+    if (kind == CellKind::kBoolean && !same) kind = CellKind::kText;
+    resultKinds_.push_back(kind);
+    if (same) {
+      record += (record.empty() ? "" : ",") + QuoteIdent(names[i]);
+      recordCells_.push_back(static_cast<int>(i));
+    } else {
+      plain += "," + QuoteIdent(names[i]);
+      plainCells_.push_back(static_cast<int>(i));
+    }
+  }
+  statement->CloseCursor();
+  // One column in a row value gains nothing.
+  if (recordCells_.size() < 2) return Query(SelectAllFrom(table) + tail);
+  const std::string native = dialect_.Rewrite("select row(" + record + ")::text" + plain +
+                                              " from " + QuoteIdent(table) + tail);
+  status = statement->ExecDirect(native);
+  if (!status.ok()) {
+    ResetResult();
+    return Fail(status.message());
+  }
+  return StartResult(std::move(statement.value()), native);
+}
+
+std::string DataSource::ResultStatement() const {
+  Guard guard(mutex_);
+  return resultSql_;
 }
 
 long DataSource::RowCount() {
@@ -373,6 +393,30 @@ long DataSource::RowCount() {
   return static_cast<long>(count);
 }
 
+bool DataSource::ReadCell(int column, std::string& value) {
+  value.clear();
+  while (true) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc =
+        SQLGetData(result_.get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR,
+                   cellBuffer_.data(), static_cast<SQLLEN>(cellBuffer_.size()), &indicator);
+    if (rc == SQL_NO_DATA) return true;
+    if (!odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
+    if (indicator == SQL_NULL_DATA) {
+      value = "?";
+      return true;
+    }
+    const size_t room = cellBuffer_.size() - 1;
+    if (rc == SQL_SUCCESS_WITH_INFO &&
+        (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room)) {
+      value.append(cellBuffer_.data(), room);  // truncated: the rest follows in the next call
+      continue;
+    }
+    value.append(cellBuffer_.data(), static_cast<size_t>(indicator));
+    return true;
+  }
+}
+
 bool DataSource::FetchCurrent(std::vector<std::string>& values) {
   if (resultAtEnd_) return false;
   SQLRETURN rc = SQLFetch(result_.get());
@@ -384,32 +428,32 @@ bool DataSource::FetchCurrent(std::vector<std::string>& values) {
     return false;
   }
   if (!odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
-  values.resize(static_cast<size_t>(resultColumns_));
-  for (int column = 0; column < resultColumns_; ++column) {
-    std::string& value = values[static_cast<size_t>(column)];
-    value.clear();
-    const CellKind kind = resultKinds_[static_cast<size_t>(column)];
-    while (true) {
-      SQLLEN indicator = 0;
-      rc = SQLGetData(result_.get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR,
-                      cellBuffer_.data(), static_cast<SQLLEN>(cellBuffer_.size()), &indicator);
-      if (rc == SQL_NO_DATA) break;
-      if (!odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
-      if (indicator == SQL_NULL_DATA) {
-        value = "?";
-        break;
-      }
-      const size_t room = cellBuffer_.size() - 1;
-      if (rc == SQL_SUCCESS_WITH_INFO &&
-          (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room)) {
-        value.append(cellBuffer_.data(), room);  // truncated: the rest follows in the next call
-        continue;
-      }
-      value.append(cellBuffer_.data(), static_cast<size_t>(indicator));
-      if (kind != CellKind::kText)
-        NormalizeNumberText(value, kind == CellKind::kSingle ? 7 : 15, kind == CellKind::kDecimal);
-      break;
+  values.resize(resultKinds_.size());
+  if (recordCells_.empty()) {
+    for (int column = 0; column < resultColumns_; ++column) {
+      if (!ReadCell(column, values[static_cast<size_t>(column)])) return false;
     }
+  } else {
+    if (!ReadCell(0, recordText_)) return false;
+    if (!SplitRecordText(recordText_, recordCells_.size(), recordFields_))
+      return Fail("unreadable row value text: " + recordText_);
+    for (size_t k = 0; k < recordCells_.size(); ++k)
+      values[static_cast<size_t>(recordCells_[k])].swap(recordFields_[k]);
+    for (size_t k = 0; k < plainCells_.size(); ++k) {
+      if (!ReadCell(static_cast<int>(k + 1), values[static_cast<size_t>(plainCells_[k])]))
+        return false;
+    }
+  }
+  for (size_t cell = 0; cell < values.size(); ++cell) {
+    std::string& value = values[cell];
+    const CellKind kind = resultKinds_[cell];
+    if (kind == CellKind::kText || value == "?") continue;
+    if (kind == CellKind::kBoolean) {
+      if (value == "t") value = "1";
+      if (value == "f") value = "0";
+      continue;
+    }
+    NormalizeNumberText(value, kind == CellKind::kSingle ? 7 : 15, kind == CellKind::kDecimal);
   }
   return true;
 }

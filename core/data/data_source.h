@@ -54,6 +54,13 @@ class DataSource {
 
   // Runs a query; its rows become the current result set.
   bool Query(const std::string& sql);
+  // The rows of a whole table, as SELECT * gives them, after the first `skip` rows, become the
+  // current result set. On PostgreSQL the server sends most columns of a row as one row value
+  // text, split here into the cells the driver would give one by one: reading each cell through
+  // the driver costs several times what the server takes to send the table.
+  bool QueryTable(const std::string& table, long skip = 0);
+  // The statement of the current result set, as sent to the database.
+  std::string ResultStatement() const;
   // Rows of the current result set; -1 when it cannot be told.
   long RowCount();
   // The first row of the current result set (runs the query again if rows were read already).
@@ -100,7 +107,11 @@ class DataSource {
   bool EmulateSelectInto(const SelectIntoParts& parts);
   bool DescribeColumns(odbc::Statement& statement, std::vector<std::string>* names,
                        std::vector<std::string>* types, std::vector<std::string>* declared);
+  enum class CellKind : uint8_t;
+  static CellKind CellKindOf(odbc::Statement& statement, int column);
+  bool StartResult(odbc::Statement statement, const std::string& nativeSql);
   bool FetchCurrent(std::vector<std::string>& values);
+  bool ReadCell(int column, std::string& value);
   void ResetResult();
 
   mutable std::recursive_mutex mutex_;
@@ -122,11 +133,19 @@ class DataSource {
   // The current result set.
   odbc::Statement result_;
   std::string resultSql_;  // native text of the current query
-  int resultColumns_ = 0;
-  // How each column's values become text: numbers get the workbench's number text (85 rather
-  // than the driver's 85.0), everything else stays as the driver gives it.
-  enum class CellKind : uint8_t { kText, kDouble, kSingle, kDecimal };
-  std::vector<CellKind> resultKinds_;
+  int resultColumns_ = 0;  // columns the driver returns
+  // How each cell of a row becomes text: numbers get the workbench's number text (85 rather
+  // than the driver's 85.0), booleans of a row value text read as the driver's 1 and 0,
+  // everything else stays as the driver gives it.
+  enum class CellKind : uint8_t { kText, kDouble, kSingle, kDecimal, kBoolean };
+  std::vector<CellKind> resultKinds_;  // by cell of the row
+  // A row value text in the first column (QueryTable on PostgreSQL): its fields are the cells
+  // `recordCells_`; the driver's other columns are the cells `plainCells_`. Empty otherwise:
+  // column i is cell i.
+  std::vector<int> recordCells_;
+  std::vector<int> plainCells_;
+  std::string recordText_;
+  std::vector<std::string> recordFields_;
   bool resultFetched_ = false;
   bool resultAtEnd_ = false;  // every row read, the cursor closed
   std::vector<char> cellBuffer_;

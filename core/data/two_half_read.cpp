@@ -29,12 +29,11 @@ bool ReadInTwoHalves(DataSource& source, const std::string& table, long minRows,
   long secondRows = -1;
   std::thread reader([&] {
     ExclusiveUse exclusive(*sibling);
-    const std::string skip = kind == DbmsKind::kSqlite ? " limit -1 offset " : " offset ";
-    if (sibling->Query(SelectAllFrom(table) + skip + std::to_string(half))) {
+    if (sibling->QueryTable(table, half)) {
       secondRows = second(*sibling, -1, half + 1);
     }
   });
-  const long firstRows = source.Query(SelectAllFrom(table)) ? first(source, half, 1) : -1;
+  const long firstRows = source.QueryTable(table) ? first(source, half, 1) : -1;
   reader.join();
   return firstRows == half && secondRows == total - half;
 }

@@ -266,7 +266,7 @@ int CaseSet::LoadCases(const std::string& table, DataSource& source) {
   ExclusiveUse exclusive(source);
   std::vector<Case> loaded;
   if (!LoadCasesInTwoStreams(table, source, loaded)) {
-    if (!source.Query(SelectAllFrom(table))) {
+    if (!source.QueryTable(table)) {
       lastLoadError_ = source.LastError();
       return 2;
     }

@@ -171,7 +171,7 @@ Expected<KnnCases> LoadKnnCases(DataSource& source, const std::string& table,
   KnnCases cases = EmptyCases(names, types);
   if (!ReadInTwoStreams(source, table, names, types, cases, report, progress)) {
     cases = EmptyCases(names, types);
-    if (!source.Query(SelectAllFrom(table)) || !ReadRows(source, -1, 1, cases, report, &progress)) {
+    if (!source.QueryTable(table) || !ReadRows(source, -1, 1, cases, report, &progress)) {
       return DatabaseError("cannot read table " + table + ": " + source.LastError());
     }
   }
