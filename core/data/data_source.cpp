@@ -393,17 +393,17 @@ long DataSource::RowCount() {
   return static_cast<long>(count);
 }
 
-bool DataSource::ReadCell(int column, std::string& value) {
+bool DataSource::ReadCell(int column, std::string& value, std::string_view* whole) {
   value.clear();
   while (true) {
     SQLLEN indicator = 0;
     const SQLRETURN rc =
         SQLGetData(result_.get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR,
                    cellBuffer_.data(), static_cast<SQLLEN>(cellBuffer_.size()), &indicator);
-    if (rc == SQL_NO_DATA) return true;
-    if (!odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
-    if (indicator == SQL_NULL_DATA) {
-      value = "?";
+    if (rc != SQL_NO_DATA && !odbc::Succeeded(rc)) return Fail(result_.Diagnostics());
+    if (rc == SQL_NO_DATA || indicator == SQL_NULL_DATA) {
+      if (rc != SQL_NO_DATA) value = "?";
+      if (whole) *whole = value;
       return true;
     }
     const size_t room = cellBuffer_.size() - 1;
@@ -412,7 +412,13 @@ bool DataSource::ReadCell(int column, std::string& value) {
       value.append(cellBuffer_.data(), room);  // truncated: the rest follows in the next call
       continue;
     }
+    if (whole && value.empty()) {
+      // Whole in one piece: read in place.
+      *whole = std::string_view(cellBuffer_.data(), static_cast<size_t>(indicator));
+      return true;
+    }
     value.append(cellBuffer_.data(), static_cast<size_t>(indicator));
+    if (whole) *whole = value;
     return true;
   }
 }
@@ -434,9 +440,10 @@ bool DataSource::FetchCurrent(std::vector<std::string>& values) {
       if (!ReadCell(column, values[static_cast<size_t>(column)])) return false;
     }
   } else {
-    if (!ReadCell(0, recordText_)) return false;
-    if (!SplitRecordText(recordText_, recordCells_.size(), recordFields_))
-      return Fail("unreadable row value text: " + recordText_);
+    std::string_view text;
+    if (!ReadCell(0, recordText_, &text)) return false;
+    if (!SplitRecordText(text, recordCells_.size(), recordFields_))
+      return Fail("unreadable row value text: " + std::string(text));
     for (size_t k = 0; k < recordCells_.size(); ++k)
       values[static_cast<size_t>(recordCells_[k])].swap(recordFields_[k]);
     for (size_t k = 0; k < plainCells_.size(); ++k) {

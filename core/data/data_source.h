@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/data/odbc_handles.h"
@@ -111,7 +112,9 @@ class DataSource {
   static CellKind CellKindOf(odbc::Statement& statement, int column);
   bool StartResult(odbc::Statement statement, const std::string& nativeSql);
   bool FetchCurrent(std::vector<std::string>& values);
-  bool ReadCell(int column, std::string& value);
+  // Reads a cell into `value`; or, given `whole`, points it at the cell's text, which may stay
+  // in the cell buffer until the next read.
+  bool ReadCell(int column, std::string& value, std::string_view* whole = nullptr);
   void ResetResult();
 
   mutable std::recursive_mutex mutex_;

@@ -153,7 +153,9 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
 
 Case CaseSet::CaseArena::New(size_t width) {
   if (usedInLastBlock == kCaseGrowth) {
-    blocks.push_back(std::make_unique<AttValue[]>(kCaseGrowth * width));
+    // Every cell of a case is written when it is parsed: zeroing the block first would only
+    // double the writes.
+    blocks.push_back(std::make_unique_for_overwrite<AttValue[]>(kCaseGrowth * width));
     usedInLastBlock = 0;
   }
   return blocks.back().get() + (usedInLastBlock++) * width;
@@ -178,8 +180,7 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
       c[a].discr =
           value == "?" ? kUnknownValue : FindName(value, att_.ValueName[a], 1, att_.ValueCount[a]);
     } else {
-      text = value;
-      c[a].cont = ParseContinuous(text, a, row, errors);
+      c[a].cont = ParseContinuous(value, a, row, errors);
     }
   }
   const size_t classIndex = static_cast<size_t>(maxAtt + 1);
@@ -198,9 +199,14 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
   return c;
 }
 
-float CaseSet::ParseContinuous(std::string& text, int attribute, long row,
+float CaseSet::ParseContinuous(std::string_view text, int attribute, long row,
                                std::ostream& errors) const {
-  std::replace(text.begin(), text.end(), ',', '.');
+  std::string withPoints;  // "," reads as the decimal point; copied only when there is one
+  if (text.find(',') != std::string_view::npos) {
+    withPoints.assign(text);
+    std::replace(withPoints.begin(), withPoints.end(), ',', '.');
+    text = withPoints;
+  }
   if (text == "?") return kUnknown;
   double number = 0.0;
   if (!ParseDecimal(text, number)) WriteInputError(errors, 4, att_.AttName[attribute], text, row);

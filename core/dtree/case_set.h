@@ -125,7 +125,7 @@ class CaseSet {
   bool LoadCasesInTwoStreams(const std::string& table, DataSource& source, std::vector<Case>& out);
   void SetItems(const std::vector<Case>& loaded);
 
-  float ParseContinuous(std::string& text, int attribute, long row, std::ostream& errors) const;
+  float ParseContinuous(std::string_view text, int attribute, long row, std::ostream& errors) const;
 
   std::ostream& report_;
   TargetKind target_;
