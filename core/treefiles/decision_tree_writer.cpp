@@ -49,33 +49,47 @@ void AppendAnnotation(std::string& text, const TreeNode& parent, int v, const At
   }
 }
 
+// A new line indented for `depth`: "| " per level before a node, two blanks per level before
+// its details.
+void NewLine(std::string& text, int depth, bool nodeLine) {
+  text += '\n';
+  if (!nodeLine) {
+    text.append(2 * static_cast<size_t>(depth), ' ');
+    return;
+  }
+  for (int d = 0; d < depth; ++d) text += "| ";
+}
+
 // Appends the blocks of `node` and its subtree; a stream takes the text as it grows.
 void AppendNode(std::string& text, const TreeNode& node, const TreeNode* parent, int v, int depth,
                 const AttributeTable& att, ResultFileStream* stream) {
-  std::string branchPrefix;
-  std::string detailPrefix;
-  for (int d = 0; d < depth; ++d) {
-    branchPrefix += "| ";
-    detailPrefix += "  ";
-  }
-  text += "\n" + branchPrefix;
+  NewLine(text, depth, true);
   const std::string& name = att.AttName[static_cast<size_t>(node.Tested())];
+  const std::string& mostFrequent = att.ClassName[static_cast<size_t>(node.Leaf)];
   switch (node.NodeType) {
     case dtree::kLeaf:
-      text += "-->LEAF:  " + att.ClassName[static_cast<size_t>(node.Leaf)];
+      text += "-->LEAF:  ";
+      text += mostFrequent;
       break;
     case dtree::kCutTest:
-      text += "-->CONTINUOUS NODE: " + name + "  ";
+      text += "-->CONTINUOUS NODE: ";
+      text += name;
+      text += "  ";
       break;
     default:
-      text += "-->DISCRETE NODE:  " + name + " ";
+      text += "-->DISCRETE NODE:  ";
+      text += name;
+      text += ' ';
       break;
   }
   if (parent != nullptr) AppendAnnotation(text, *parent, v, att);
-  text +=
-      "\n" + detailPrefix + "MOST FREQUENT CLASS: " + att.ClassName[static_cast<size_t>(node.Leaf)];
-  text += "\n" + detailPrefix + Format("ERROR: %.1f", static_cast<double>(node.Errors()));
-  text += "\n" + detailPrefix + Format("NUMBER OF ITEMS: %d", static_cast<int>(node.Items()));
+  NewLine(text, depth, false);
+  text += "MOST FREQUENT CLASS: ";
+  text += mostFrequent;
+  NewLine(text, depth, false);
+  text += Format("ERROR: %.1f", static_cast<double>(node.Errors()));
+  NewLine(text, depth, false);
+  text += Format("NUMBER OF ITEMS: %d", static_cast<int>(node.Items()));
   if (stream != nullptr) stream->Drain(text);
   for (int b = 1; b <= node.Forks; ++b) {
     AppendNode(text, node.Child(b), &node, b, depth + 1, att, stream);
