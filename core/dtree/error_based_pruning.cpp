@@ -1,6 +1,9 @@
 #include "core/dtree/error_based_pruning.h"
 
 #include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "core/common/text_util.h"
 #include "core/data/working_folder.h"
@@ -24,12 +27,147 @@ class ErrorEstimator {
  public:
   ErrorEstimator(InductionEngine& engine, std::string& log) : e_(engine), log_(log) {}
 
+  // With no unknown value among the loaded cases every weight stays 1 and every sum is a count,
+  // whatever order the cases are in: a node's largest branch can then be estimated on the node's
+  // cases from the counts its own cases left in the branch plus those of the node's other cases.
+  void CountWhenExact(bool on) { countsExact_ = on && NoUnknownValues(); }
+
   float Estimate(TreeNode& node, int fp, int lp, int shift, bool update, bool& changed);
 
  private:
+  // The node's extra cases below a branch: how many reach each node, by class at the leaves.
+  struct Extra {
+    float items = 0;
+    std::vector<float> dist;
+  };
+
+  bool NoUnknownValues() const;
+  // Estimate(branch, fp, lp, -1000, false) from counts; false (nothing estimated) when a case
+  // cannot be counted that way.
+  bool EstimateBranch(const TreeNode& node, int maxBranch, int fp, int lp, float& errors);
+  float EstimateCounted(const TreeNode& node,
+                        const std::unordered_map<const TreeNode*, Extra>& extra);
+  void Forget(const TreeNode& node);  // the records of the nodes below `node`
+  // ReplaceWithCopy(node, node.Child(branch)) keeping the records of the copied nodes.
+  void ReplaceWithBranch(TreeNode& node, int branch);
+
   InductionEngine& e_;
   std::string& log_;
+  bool countsExact_ = false;
+  // Nodes whose items and distribution are the counts of the cases this pass took to them.
+  std::unordered_set<const TreeNode*> counted_;
 };
+
+bool ErrorEstimator::NoUnknownValues() const {
+  const AttributeTable& att = e_.Att();
+  for (const Case c : e_.Cases.Item) {
+    for (int a = 0; a <= att.MaxAtt; ++a) {
+      const uint8_t status = att.Status[static_cast<size_t>(a)];
+      if (status == kIgnored) continue;
+      if (att.ValueCount[static_cast<size_t>(a)] > 0 || status == kDiscrete) {
+        if (DVal(c, a) == kUnknownValue) return false;
+      } else if (CVal(c, a) == kUnknown) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool ErrorEstimator::EstimateBranch(const TreeNode& node, int maxBranch, int fp, int lp,
+                                    float& errors) {
+  const TreeNode& branch = node.Child(maxBranch);
+  if (!countsExact_ || !counted_.count(&branch)) return false;
+  const size_t classes = static_cast<size_t>(e_.MaxClass() + 1);
+  std::unordered_map<const TreeNode*, Extra> extra;
+  for (int i = fp; i <= lp; ++i) {
+    const Case c = e_.Cases.Item[static_cast<size_t>(i)];
+    if (e_.Outcome(node, c) == maxBranch) continue;  // counted in the branch already
+    const TreeNode* at = &branch;
+    while (true) {
+      ++extra[at].items;
+      if (at->IsLeaf()) {
+        std::vector<float>& dist = extra[at].dist;
+        if (dist.empty()) dist.assign(classes, 0.0f);
+        ++dist[static_cast<size_t>(e_.ClassOf(c))];
+        break;
+      }
+      const int v = e_.Outcome(*at, c);
+      if (v == 0) return false;
+      if (v < 0 || v > at->Forks) break;  // no branch takes it
+      at = &at->Child(v);
+    }
+  }
+  errors = EstimateCounted(branch, extra);
+  return true;
+}
+
+float ErrorEstimator::EstimateCounted(const TreeNode& node,
+                                      const std::unordered_map<const TreeNode*, Extra>& extra) {
+  const auto found = extra.find(&node);
+  const Extra* more = found == extra.end() ? nullptr : &found->second;
+  const bool own = counted_.count(&node) > 0;
+  if (node.IsLeaf()) {
+    const AttributeTable& att = e_.Att();
+    const float items = (own ? node.Items() : 0.0f) + (more ? more->items : 0.0f);
+    std::vector<float> dist(static_cast<size_t>(att.MaxClass + 1), 0.0f);
+    for (size_t c = 0; c < dist.size(); ++c) {
+      if (own) dist[c] += node.ClassDist[c];
+      if (more && !more->dist.empty()) dist[c] += more->dist[c];
+    }
+    int best = node.Leaf;
+    for (int c = 0; c <= att.MaxClass; ++c) {
+      if (dist[static_cast<size_t>(c)] > dist[static_cast<size_t>(best)]) best = c;
+    }
+    const float leafErrors = items - dist[static_cast<size_t>(best)];
+    const float extraErrors = AddErrors(items, leafErrors, e_.Options.CF);
+    return leafErrors + extraErrors;
+  }
+  float treeErrors = 0;
+  for (int v = 1; v <= node.Forks; ++v) {
+    const TreeNode& child = node.Child(v);
+    const auto childExtra = extra.find(&child);
+    const bool reached = counted_.count(&child) > 0 || childExtra != extra.end();
+    if (!reached) continue;
+    treeErrors += EstimateCounted(child, extra);
+  }
+  return treeErrors;
+}
+
+void ErrorEstimator::Forget(const TreeNode& node) {
+  if (counted_.empty()) return;
+  for (int v = 1; v <= node.Forks; ++v) {
+    if (!node.Branch[static_cast<size_t>(v)]) continue;
+    counted_.erase(&node.Child(v));
+    Forget(node.Child(v));
+  }
+}
+
+void ErrorEstimator::ReplaceWithBranch(TreeNode& node, int branch) {
+  if (!countsExact_) {
+    ReplaceWithCopy(node, node.Child(branch));
+    return;
+  }
+  // The copy has the branch's shape: its nodes take the branch's records, in pre-order.
+  std::vector<bool> records;
+  auto collect = [&](auto& self, const TreeNode& from) -> void {
+    records.push_back(counted_.count(&from) > 0);
+    for (int v = 1; v <= from.Forks; ++v) self(self, from.Child(v));
+  };
+  collect(collect, node.Child(branch));
+  Forget(node);
+  ReplaceWithCopy(node, node.Child(branch));
+  size_t next = 0;
+  auto assign = [&](auto& self, const TreeNode& to) -> void {
+    if (records[next++]) {
+      counted_.insert(&to);
+    } else {
+      counted_.erase(&to);
+    }
+    for (int v = 1; v <= to.Forks; ++v) self(self, to.Child(v));
+  };
+  assign(assign, node);
+}
 
 float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool update,
                                bool& changed) {
@@ -55,6 +193,7 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
     node.SetItems(items);
     node.Leaf = static_cast<int16_t>(best);
     node.ClassDist = dist;
+    if (countsExact_) counted_.insert(&node);
   }
 
   if (node.IsLeaf()) {
@@ -96,7 +235,10 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
 
   if (!update) return treeErrors;
 
-  const float branchErrors = Estimate(node.Child(maxBranch), fp, lp, -1000, false, changed);
+  float branchErrors = 0;
+  if (!EstimateBranch(node, maxBranch, fp, lp, branchErrors)) {
+    branchErrors = Estimate(node.Child(maxBranch), fp, lp, -1000, false, changed);
+  }
   if (trace) {
     WriteIndent(log_, shift);
     log_ += Format("%s:  [%d%%  N=%.2f  tree=%.2f  leaf=%.2f+%.2f  br[%d]=%.2f]\n",
@@ -110,13 +252,14 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
   if (leafErrors + extra <= branchErrors + 0.1 && leafErrors + extra <= treeErrors + 0.1) {
     if (trace)
       log_ += Format("Replaced with leaf %s\n", att.ClassName[static_cast<size_t>(best)].c_str());
+    Forget(node);
     node.BecomeLeaf(items, leafErrors + extra);
     changed = true;
   } else if (branchErrors <= treeErrors + 0.1) {
     if (trace) log_ += Format("Replaced with branch %d\n", maxBranch);
     e_.AllKnown = allKnownAtEntry;
     Estimate(node.Child(maxBranch), fp, lp, shift, true, changed);
-    ReplaceWithCopy(node, node.Child(maxBranch));
+    ReplaceWithBranch(node, maxBranch);
     changed = true;
   } else {
     node.SetErrors(treeErrors);
@@ -182,13 +325,16 @@ float EstimateErrors(InductionEngine& engine, TreeNode& node, std::string& log, 
   return ErrorEstimator(engine, log).Estimate(node, fp, lp, shift, update, changed);
 }
 
-bool ErrorBasedPrune(InductionEngine& engine, TreeNode& tree, const std::string& stem) {
+bool ErrorBasedPrune(InductionEngine& engine, TreeNode& tree, const std::string& stem,
+                     bool countBranches) {
   std::string log;
   engine.ResetWeights();
   engine.AllKnown = true;
   if (engine.Options.VERBOSITY >= 1) log += "\n";
   bool changed = false;
-  EstimateErrors(engine, tree, log, 0, engine.MaxItem(), 0, true, changed);
+  ErrorEstimator estimator(engine, log);
+  estimator.CountWhenExact(countBranches);
+  estimator.Estimate(tree, 0, engine.MaxItem(), 0, true, changed);
   if (engine.Options.SUBSET) {
     const AttributeTable& att = engine.Att();
     std::vector<ValueSet> possible(static_cast<size_t>(att.MaxAtt + 1));

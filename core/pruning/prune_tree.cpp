@@ -21,7 +21,9 @@ Status Dispatch(const PruningContext& ctx, const dtree::TreeNode& grown, dtree::
                 int method) {
   switch (method) {
     case kStandardPrune:
-      if (dtree::ErrorBasedPrune(ctx.engine, tree, ctx.trainingTable)) {
+      // After pruning, the job reads the order of the training cases only to soften thresholds.
+      if (dtree::ErrorBasedPrune(ctx.engine, tree, ctx.trainingTable,
+                                 !ctx.engine.Options.PROBTHRESH)) {
         ctx.Report() << "\nSimplified ";
       }
       return Status::Ok();

@@ -1,5 +1,7 @@
 #include "tests/core/dtree/engine_test_support.h"
 
+#include <sstream>
+
 namespace quarry::dtree {
 
 std::vector<std::vector<std::string>> GolfRows() {
@@ -23,6 +25,33 @@ std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass) {
   for (float d : dist) items += d;
   leaf->MakeLeaf(dist, leafClass, items, items - dist[static_cast<size_t>(leafClass)]);
   return leaf;
+}
+
+namespace {
+
+void DumpInto(const TreeNode& node, std::ostringstream& out) {
+  out << node.NodeType << ' ' << node.Forks << ' ' << node.Leaf << ' ' << node.Fp << ' ' << node.Lp
+      << ' ' << node.alfa << ' ' << node.GainRatio << " [";
+  for (float w : node.ClassDist) out << w << ' ';
+  out << "] " << node.Cont.Items << ' ' << node.Cont.Errors << ' ' << node.Cont.Tested << ' '
+      << node.Cont.Cut << ' ' << node.Cont.Lower << ' ' << node.Cont.Upper << ' '
+      << node.Discr.Items << ' ' << node.Discr.Errors << ' ' << node.Discr.Tested << ' '
+      << node.Discr.Kind << " {";
+  for (const ValueSet& set : node.Discr.Subset) {
+    for (uint8_t byte : set) out << int{byte} << ',';
+    out << ';';
+  }
+  out << "}\n";
+  for (int v = 1; v <= node.Forks; ++v) DumpInto(node.Child(v), out);
+}
+
+}  // namespace
+
+std::string DumpTree(const TreeNode& node) {
+  std::ostringstream out;
+  out.precision(9);  // every float exactly
+  DumpInto(node, out);
+  return out.str();
 }
 
 }  // namespace quarry::dtree

@@ -41,4 +41,8 @@ std::vector<std::vector<std::string>> GolfRows();
 // A leaf of class `leafClass` with the class weights `dist` (items their sum, errors the rest).
 std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass);
 
+// Every field of every node of the subtree, one line a node: two trees with the same text are
+// the same in everything a method could read or write.
+std::string DumpTree(const TreeNode& node);
+
 }  // namespace quarry::dtree

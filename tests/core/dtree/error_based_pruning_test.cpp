@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/data/rand.h"
 #include "core/data/working_folder.h"
 #include "core/dtree/tree_growing.h"
 #include "core/treefiles/tree_file_reader.h"
@@ -115,6 +116,51 @@ TEST_F(ErrorBasedPruning, ALowerConfidencePrunesMore) {
   EXPECT_LE(sizes[1], sizes[0]);
   EXPECT_LE(sizes[2], sizes[1]);
   EXPECT_LT(sizes[2], TreeSize(*grown));
+}
+
+// A class no attribute decides grows long chains of tests, whose largest branches are counted
+// rather than walked when no value is unknown; with unknown values they are always walked.
+TEST_F(ErrorBasedPruning, CountedBranchesGiveTheTreeAndTraceOfWalkedOnes) {
+  engine_.Options.VERBOSITY = 1;
+  bool grafted = false;
+  for (int unknowns : {0, 10}) {
+    Rand rand(static_cast<uint32_t>(5 + unknowns));
+    auto value = [&](std::string text) { return rand.Next() % 100 < unknowns ? "?" : text; };
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 400; ++i) {
+      rows.push_back(
+          {value(std::to_string(rand.Next() % 100)), value(std::to_string(rand.Next() % 7)),
+           value("v" + std::to_string(rand.Next() % 5)), std::string(1, "abc"[rand.Next() % 3])});
+    }
+    const std::string table = "n" + std::to_string(unknowns) + "_data";
+    Load(table, {"x", "y", "d", "c"}, {"real", "real", "string", "string"}, rows);
+    for (bool subsets : {false, true}) {
+      engine_.Options.SUBSET = subsets;
+      auto grown = GrowNewTree(engine_, 0, engine_.MaxItem());
+      ASSERT_GT(TreeDepth(*grown), 12);
+      for (float cf : {0.05f, 0.25f, 0.9f}) {
+        engine_.Options.CF = cf;
+        std::string trees[2];
+        std::string logs[2];
+        for (bool counted : {false, true}) {
+          ASSERT_EQ(engine_.LoadCases(table, source_), 0);  // the same order for both
+          const std::string stem = counted ? "counted_data" : "walked_data";
+          std::filesystem::remove(WorkingFile(PruningLogName(stem)));
+          auto tree = CopyTree(*grown);
+          ErrorBasedPrune(engine_, *tree, stem, counted);
+          trees[counted] = DumpTree(*tree);
+          auto log = treefiles::ReadTextFile(WorkingFile(PruningLogName(stem)));
+          ASSERT_TRUE(log.ok());
+          logs[counted] = *log;
+        }
+        const std::string where = table + (subsets ? " subsets" : "") + " cf " + std::to_string(cf);
+        EXPECT_TRUE(trees[1] == trees[0]) << where;
+        EXPECT_TRUE(logs[1] == logs[0]) << where;
+        grafted = grafted || logs[0].find("Replaced with branch") != std::string::npos;
+      }
+    }
+  }
+  EXPECT_TRUE(grafted);  // the counts follow a branch that takes its parent's place
 }
 
 }  // namespace

@@ -35,29 +35,6 @@ std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n) {
   return rows;
 }
 
-// Every field of every node, those growing leaves alone included.
-void Dump(const TreeNode& node, std::ostringstream& out) {
-  out << node.NodeType << ' ' << node.Forks << ' ' << node.Leaf << ' ' << node.Fp << ' ' << node.Lp
-      << ' ' << node.alfa << ' ' << node.GainRatio << " [";
-  for (float w : node.ClassDist) out << w << ' ';
-  out << "] " << node.Cont.Items << ' ' << node.Cont.Errors << ' ' << node.Cont.Tested << ' '
-      << node.Cont.Cut << ' ' << node.Cont.Lower << ' ' << node.Cont.Upper << ' '
-      << node.Discr.Items << ' ' << node.Discr.Errors << ' ' << node.Discr.Tested << ' '
-      << node.Discr.Kind << " {";
-  for (const dtree::ValueSet& set : node.Discr.Subset) {
-    for (uint8_t byte : set) out << int{byte} << ',';
-    out << ';';
-  }
-  out << "}\n";
-  for (int v = 1; v <= node.Forks; ++v) Dump(node.Child(v), out);
-}
-
-std::string Dump(const TreeNode& node) {
-  std::ostringstream out;
-  Dump(node, out);
-  return out.str();
-}
-
 class IterativeReuse : public PruningTest {
  protected:
   void SetUp() override {
@@ -164,7 +141,7 @@ TEST_F(IterativeReuse, ACopyIsWhatGrowingThereGivesAndOnlyTheSameCasesHit) {
   cache.EndStep();
   cache.Grow(engine_, *copied, first, last);
   EXPECT_EQ(cache.Hits(), 1);
-  EXPECT_EQ(Dump(*copied), Dump(*grown));
+  EXPECT_EQ(dtree::DumpTree(*copied), dtree::DumpTree(*grown));
   EXPECT_EQ(engine_.Cases.Item, itemsAfter);
   EXPECT_EQ(0, std::memcmp(engine_.Cases.Weight.data(), weightsAfter.data(),
                            weightsAfter.size() * sizeof(float)));
@@ -180,7 +157,7 @@ TEST_F(IterativeReuse, ACopyIsWhatGrowingThereGivesAndOnlyTheSameCasesHit) {
     auto viaCache = staleLeaf(3, 30, 3);
     cache.Grow(engine_, *viaCache, from, last);
     EXPECT_EQ(cache.Hits(), 1);
-    EXPECT_EQ(Dump(*viaCache), Dump(*fresh));
+    EXPECT_EQ(dtree::DumpTree(*viaCache), dtree::DumpTree(*fresh));
   };
   restore();
   engine_.Cases.Weight[10] = std::nextafter(engine_.Cases.Weight[10], 2.0f);
@@ -197,7 +174,7 @@ TEST_F(IterativeReuse, ACopyIsWhatGrowingThereGivesAndOnlyTheSameCasesHit) {
   auto late = staleLeaf(2, 20, 2);
   cache.Grow(engine_, *late, first, last);
   EXPECT_EQ(cache.Hits(), 1);
-  EXPECT_EQ(Dump(*late), Dump(*grown));
+  EXPECT_EQ(dtree::DumpTree(*late), dtree::DumpTree(*grown));
 }
 
 TEST_F(IterativeReuse, StepsTreesAndReportAreThoseOfReadingAndGrowingAfresh) {
@@ -215,7 +192,7 @@ TEST_F(IterativeReuse, StepsTreesAndReportAreThoseOfReadingAndGrowingAfresh) {
       auto tree = dtree::CopyTree(*grown);
       ASSERT_TRUE(IterativeGrowingPruning(ctx, *tree, reuse).ok());
       reports[reuse] = report_.str();
-      trees[reuse] = Dump(*tree);
+      trees[reuse] = dtree::DumpTree(*tree);
       // The whole training set is loaded afterwards, as read.
       EXPECT_EQ(Cells(engine_), FreshCells("t_train"));
     }
