@@ -30,7 +30,10 @@ class ErrorEstimator {
   // With no unknown value among the loaded cases every weight stays 1 and every sum is a count,
   // whatever order the cases are in: a node's largest branch can then be estimated on the node's
   // cases from the counts its own cases left in the branch plus those of the node's other cases.
-  void CountWhenExact(bool on) { countsExact_ = on && NoUnknownValues(); }
+  // (Float sums of ones stay exact up to 2^24 cases.)
+  void CountWhenExact(bool on) {
+    countsExact_ = on && e_.MaxItem() < (1 << 24) && NoUnknownValues();
+  }
 
   float Estimate(TreeNode& node, int fp, int lp, int shift, bool update, bool& changed);
 
