@@ -12,7 +12,6 @@
 #include "core/dtree/tree_growing.h"
 #include "core/pruning/iterative_growing_pruning.h"
 #include "core/pruning/regrowth_cache.h"
-#include "core/pruning/training_halves.h"
 #include "tests/core/pruning/pruning_test_support.h"
 
 namespace quarry::pruning {
@@ -73,31 +72,6 @@ class IterativeReuse : public PruningTest {
 
   PruningContext Context() { return PruningContext{engine_, source_, "t_train1", ""}; }
 };
-
-TEST_F(IterativeReuse, AHalfComesBackInTableOrderWithItsMessages) {
-  const PruningContext ctx = Context();
-  TrainingHalves halves(ctx, "t_train1", "t_train2");
-  report_.str("");
-  ASSERT_TRUE(halves.Load(1).ok());
-  const std::string messages = report_.str();
-  ASSERT_NE(messages.find("z"), std::string::npos) << messages;
-  ASSERT_EQ(Cells(engine_), FreshCells("t_train2"));
-
-  // Growing reorders the cases and changes weights; the other half comes in between.
-  dtree::GrowNewTree(engine_, 0, engine_.MaxItem());
-  std::reverse(engine_.Cases.Item.begin(), engine_.Cases.Item.end());
-  engine_.Cases.Weight.assign(engine_.Cases.Weight.size(), 0.5f);
-  for (int pass = 0; pass < 2; ++pass) {
-    ASSERT_TRUE(halves.Load(0).ok());
-    EXPECT_EQ(Cells(engine_), FreshCells("t_train1"));
-    report_.str("");
-    ASSERT_TRUE(halves.Load(1).ok());
-    EXPECT_EQ(report_.str(), messages);
-    EXPECT_EQ(Cells(engine_), FreshCells("t_train2"));
-    EXPECT_EQ(engine_.MaxItem(), 299);
-    EXPECT_EQ(engine_.Cases.Weight, std::vector<float>(300, 1.0f));
-  }
-}
 
 TEST_F(IterativeReuse, ACopyIsWhatGrowingThereGivesAndOnlyTheSameCasesHit) {
   engine_.Options.MINOBJS = 2;
