@@ -2,7 +2,7 @@
 // Subtrees the iterative method grew from leaves on one half of the training set, kept for its
 // later steps. Growing depends only on the cases in the range (which ones, in what order, with
 // what weights), on where the range starts and on the job's options, and the steps that grow on
-// a half often give a leaf exactly the cases that a leaf of an earlier step grew from; such a
+// a half may give a leaf exactly the cases that a leaf of an earlier step grew from; such a
 // leaf gets a copy of that subtree, and its cases are left in the order and with the weights
 // that growing left them in. The cases must stay loaded (their cells in place) for the cache's
 // whole life.

@@ -17,7 +17,7 @@ class TrainingHalves {
  public:
   TrainingHalves(const PruningContext& ctx, std::string first, std::string second);
 
-  // Makes half 0 or 1 the engine's case set; when `keep` was off, reads it every time.
+  // Makes half 0 or 1 the engine's case set, as reading its table would leave it.
   Status Load(int half);
   const std::string& Name(int half) const { return halves_[half].table; }
 
