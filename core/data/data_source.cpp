@@ -377,6 +377,11 @@ std::string DataSource::ResultStatement() const {
   return resultSql_;
 }
 
+bool DataSource::ResultAtEnd() const {
+  Guard guard(mutex_);
+  return resultAtEnd_;
+}
+
 long DataSource::RowCount() {
   Guard guard(mutex_);
   if (!result_.valid()) return -1;

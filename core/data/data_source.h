@@ -62,6 +62,8 @@ class DataSource {
   bool QueryTable(const std::string& table, long skip = 0);
   // The statement of the current result set, as sent to the database.
   std::string ResultStatement() const;
+  // Whether every row of the current result set was read (a failed read is no end).
+  bool ResultAtEnd() const;
   // Rows of the current result set; -1 when it cannot be told.
   long RowCount();
   // The first row of the current result set (runs the query again if rows were read already).

@@ -16,7 +16,9 @@ class DataSource;
 // reading failed.
 using HalfReader = std::function<long(DataSource& connection, long limit, long firstRow)>;
 
-// Runs `first` over rows 1..N/2 and `second` over the rest, at once. Returns false when the
+// Runs `first` over rows 1..N/2 and `second` over the rest, at once; N is counted, or on
+// PostgreSQL the server's estimate for a large table (a stale one makes the halves uneven,
+// never wrong: the first must be read whole, the second to its end). Returns false when the
 // table is not an SQLite or PostgreSQL table of at least `minRows` rows, no second connection can
 // be had (for instance inside a transaction), or a half failed or came out short: the caller then
 // throws away what the readers kept and reads the table in one stream. The caller holds the data
