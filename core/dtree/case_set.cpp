@@ -11,7 +11,6 @@
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/grouped_values.h"
-#include "core/data/rows_ahead.h"
 #include "core/data/sql_quote.h"
 #include "core/data/two_half_read.h"
 
@@ -216,12 +215,12 @@ float CaseSet::ParseContinuous(std::string_view text, int attribute, long row,
 
 void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,
                        std::ostream& errors, std::vector<Case>& out) const {
-  // Parsing a row costs about what reading it does: the rows are parsed while the next ones
-  // are read.
+  std::vector<std::string> row;
   long rowNumber = firstRow;
-  ReadRowsAhead(source, limit, [&](const std::vector<std::string>& row) {
+  for (bool more = limit != 0 && source.FirstRow(row); more;
+       more = (limit < 0 || rowNumber - firstRow < limit) && source.NextRow(row)) {
     out.push_back(ParseCaseInto(row, rowNumber++, arena, errors));
-  });
+  }
 }
 
 // A large SQLite table is read by two connections at once, the first half by this one and the
