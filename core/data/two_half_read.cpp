@@ -1,5 +1,6 @@
 #include "core/data/two_half_read.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -11,6 +12,8 @@
 namespace quarry {
 
 namespace {
+
+std::atomic<bool> sqliteInTwoHalves{false};
 
 // The rows of `table`: the server's estimate on PostgreSQL where it has one of at least
 // `minRows` (counting a large table costs a scan of it), else counted. -1 when unknown.
@@ -41,7 +44,8 @@ bool ReadInTwoHalves(DataSource& source, const std::string& table, long minRows,
   // Both databases return a table's rows in the same order to every plain SELECT (on
   // PostgreSQL the session settings see to it), so a second reader can skip to the second half.
   const DbmsKind kind = source.Dialect().kind();
-  if (kind != DbmsKind::kSqlite && kind != DbmsKind::kPostgres) return false;
+  if (kind != DbmsKind::kPostgres && !(kind == DbmsKind::kSqlite && sqliteInTwoHalves))
+    return false;
   bool estimated = false;
   const long total = TableRows(source, table, minRows, estimated);
   if (total < minRows) return false;
@@ -62,5 +66,7 @@ bool ReadInTwoHalves(DataSource& source, const std::string& table, long minRows,
   reader.join();
   return firstRows == half && (estimated ? secondRows >= 0 : secondRows == total - half);
 }
+
+void ReadSqliteInTwoHalves(bool on) { sqliteInTwoHalves = on; }
 
 }  // namespace quarry

@@ -223,7 +223,7 @@ void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena&
   }
 }
 
-// A large SQLite table is read by two connections at once, the first half by this one and the
+// A large PostgreSQL table is read by two connections at once, the first half by this one and the
 // rest by a second one skipping the first half; the halves join in the table's order, and the
 // messages of the second half follow those of the first. Returns false (nothing loaded) when
 // that cannot be done, and the caller reads the table in one stream.

@@ -132,7 +132,7 @@ void Append(KnnCases& cases, KnnCases&& tail) {
   cases.classValue.insert(cases.classValue.end(), tail.classValue.begin(), tail.classValue.end());
 }
 
-// Reads a large SQLite table as two halves at once. False (nothing read) when that cannot be
+// Reads a large PostgreSQL table as two halves at once. False (nothing read) when that cannot be
 // done; the caller then reads the table in one stream.
 bool ReadInTwoStreams(DataSource& source, const std::string& table,
                       const std::vector<std::string>& names, const std::vector<std::string>& types,

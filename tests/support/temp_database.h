@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/data/data_source.h"
+#include "core/data/two_half_read.h"
 #include "tests/support/postgres_server.h"
 
 namespace quarry::testing {
@@ -34,6 +35,16 @@ std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
 
 // A test with an open DataSource on an empty database in a temporary working folder: SQLite
 // unless the test opens another backend.
+// While it lives, SQLite tables are read in two halves as PostgreSQL ones are, so a test on SQLite
+// can check that the halves join as one read would.
+class SqliteInTwoHalves {
+ public:
+  SqliteInTwoHalves() { ReadSqliteInTwoHalves(true); }
+  ~SqliteInTwoHalves() { ReadSqliteInTwoHalves(false); }
+  SqliteInTwoHalves(const SqliteInTwoHalves&) = delete;
+  SqliteInTwoHalves& operator=(const SqliteInTwoHalves&) = delete;
+};
+
 class DatabaseTest : public ::testing::Test {
  protected:
   void SetUp() override { OpenBackend(Backend::kSqlite); }

@@ -133,8 +133,9 @@ TEST(FindName, ReturnsFirstMinusOneWhenAbsent) {
 namespace quarry::dtree {
 namespace {
 
-// Large SQLite tables are read in two streams; the cases and messages keep the table's order.
+// Large tables are read in two streams; the cases and messages keep the table's order.
 TEST_F(CaseSetTest, LargeTablesLoadInTableOrder) {
+  const testing::SqliteInTwoHalves twoHalves;
   ASSERT_TRUE(source_.Execute("create table big(x integer, cls varchar(5))"));
   ASSERT_TRUE(source_.Execute(
       "insert into big with recursive n(i) as (select 1 union all select i + 1 from n where i < "

@@ -46,6 +46,7 @@ TEST_F(KnnCasesTest, ReadsValuesClassesAndUnknowns) {
 // A large table is read in two halves at once; the cases, their numbering and the messages
 // must be those of one read in order.
 TEST_F(KnnCasesTest, TwoHalvesReadAsOne) {
+  const testing::SqliteInTwoHalves twoHalves;
   ASSERT_TRUE(source_.Execute("create table counter (x integer primary key)"));
   ASSERT_TRUE(source_.Execute("insert into counter values (0)"));
   for (int have = 1; have < 30000; have *= 2) {
