@@ -81,12 +81,18 @@ Status WriteResultFile(const std::filesystem::path& path, std::string_view conte
     std::filesystem::remove(temporary, ec);
     return s;
   }
+  Status renamed = RenameIntoPlace(temporary, path);
+  if (!renamed.ok()) {
+    std::error_code ec;
+    std::filesystem::remove(temporary, ec);
+  }
+  return renamed;
+}
+
+Status RenameIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& path) {
   std::error_code ec;
   std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    return IoError("cannot write " + path.string() + ": " + ec.message());
-  }
+  if (ec) return IoError("cannot write " + path.string() + ": " + ec.message());
   return Status::Ok();
 }
 

@@ -31,6 +31,10 @@ Status WriteWholeFile(const std::filesystem::path& path, std::string_view conten
 // renamed, so no partial file ever carries the result's name.
 Status WriteResultFile(const std::filesystem::path& path, std::string_view content);
 
+// Gives a finished temporary file its final name, replacing any file of that name; on failure the
+// temporary is left where it is, for the caller to remove.
+Status RenameIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& path);
+
 // Appends `content` to a file, creating it when missing.
 Status AppendToFile(const std::filesystem::path& path, std::string_view content);
 

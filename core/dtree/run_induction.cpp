@@ -61,9 +61,7 @@ class StagedFile {
   // Gives the file its name; how writing it went when it could not be written.
   Status Commit() {
     if (!written_.ok()) return written_;
-    std::error_code ec;
-    std::filesystem::rename(staged_, path_, ec);
-    if (ec) return IoError("cannot write " + path_.string() + ": " + ec.message());
+    if (Status renamed = RenameIntoPlace(staged_, path_); !renamed.ok()) return renamed;
     staged_.clear();
     return Status::Ok();
   }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "core/data/working_folder.h"
+
 namespace quarry::treefiles {
 
 ResultFileStream::ResultFileStream(std::filesystem::path path) : path_(std::move(path)) {
@@ -47,9 +49,7 @@ Status ResultFileStream::Finish(std::string& text) {
     fd_ = -1;
   }
   if (!status_.ok()) return status_;
-  std::error_code ec;
-  std::filesystem::rename(temporary_, path_, ec);
-  if (ec) return IoError("cannot write " + path_.string() + ": " + ec.message());
+  if (Status renamed = RenameIntoPlace(temporary_, path_); !renamed.ok()) return renamed;
   temporary_.clear();
   return Status::Ok();
 }
