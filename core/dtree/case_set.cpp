@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <ostream>
 #include <sstream>
+#include <unordered_set>
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/grouped_values.h"
 #include "core/data/sql_quote.h"
 #include "core/data/two_half_read.h"
+#include "core/dtree/kept_cases.h"
 
 namespace quarry::dtree {
 
@@ -25,10 +27,21 @@ int FindName(std::string_view text, const std::vector<std::string>& names, int f
 
 namespace {
 
-// Appends a copy of `text` to `names`, growing its room in steps of kAttributeGrowth.
-void AppendName(std::vector<std::string>& names, std::string_view text) {
-  GrowInSteps(names, kAttributeGrowth);
-  names.emplace_back(text);
+// Appends each text of `texts` not yet in `names` from entry `from` on, nor "?" when
+// `skipUnknown`; `names` ends with the room that growing it in steps of kAttributeGrowth gives,
+// without the copies each step costs on a column of many values. Returns how many were appended.
+size_t AppendDistinct(std::vector<std::string>& names, size_t from,
+                      const std::vector<std::string>& texts, bool skipUnknown) {
+  std::unordered_set<std::string_view> listed(names.begin() + static_cast<long>(from), names.end());
+  std::vector<std::string_view> added;
+  for (const std::string& text : texts) {
+    if (!(skipUnknown && text == "?") && listed.insert(text).second) added.push_back(text);
+  }
+  const size_t size = names.size() + added.size();
+  const size_t room = (size + kAttributeGrowth - 1) / kAttributeGrowth * kAttributeGrowth;
+  names.reserve(std::max(room, names.capacity()));
+  names.insert(names.end(), added.begin(), added.end());
+  return added.size();
 }
 
 }  // namespace
@@ -36,8 +49,6 @@ void AppendName(std::vector<std::string>& names, std::string_view text) {
 CaseSet::CaseSet(std::ostream& report, TargetKind target) : report_(report), target_(target) {}
 
 CaseSet::~CaseSet() = default;
-
-namespace {
 
 void WriteInputError(std::ostream& out, int code, std::string_view name, std::string_view text,
                      long row) {
@@ -67,13 +78,45 @@ void WriteInputError(std::ostream& out, int code, std::string_view name, std::st
   }
 }
 
-}  // namespace
-
 void CaseSet::ReportInputError(int code, std::string_view name, std::string_view text, long row) {
   WriteInputError(report_, code, name, text, row);
 }
 
+void CaseSet::SetAttributeColumns(const std::vector<std::string>& names,
+                                  const std::vector<std::string>& types) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    GrowInSteps(att_.AttName, kAttributeGrowth);
+    GrowInSteps(att_.ValueCount, kAttributeGrowth);
+    GrowInSteps(att_.ValueName, kAttributeGrowth);
+    GrowInSteps(att_.Status, kAttributeGrowth);
+    att_.AttName.push_back(names[i]);
+    att_.Status.push_back(types[i] == "string" ? kDiscrete : kContinuous);
+    att_.ValueCount.push_back(0);
+    att_.ValueName.emplace_back();
+  }
+  att_.MaxAtt = static_cast<int16_t>(static_cast<int>(names.size()) - 2);
+}
+
+void CaseSet::SetValueLists(const std::vector<std::string>* classes,
+                            const std::vector<const std::vector<std::string>*>& valuesOfColumn) {
+  // Two groups can read as one text (numbers equal to the digits shown, a text and a number in
+  // one SQLite column): a second entry would be a value no case could ever take.
+  if (classes)
+    att_.MaxClass = static_cast<int16_t>(AppendDistinct(att_.ClassName, 0, *classes, false) - 1);
+  att_.ClassFreq.assign(static_cast<size_t>(att_.MaxClass + 1), 0.0f);
+  for (size_t i = 0; i < valuesOfColumn.size(); ++i) {
+    if (!valuesOfColumn[i]) continue;
+    std::vector<std::string>& values = att_.ValueName[i];
+    values.reserve(kAttributeGrowth);
+    values.emplace_back();  // entry 0 holds nothing
+    att_.ValueCount[i] = static_cast<int32_t>(AppendDistinct(values, 1, *valuesOfColumn[i], true));
+    att_.MaxDiscrVal =
+        static_cast<int16_t>(std::max<int32_t>(att_.MaxDiscrVal, att_.ValueCount[i]));
+  }
+}
+
 Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
+  kept_.reset();
   att_ = AttributeTable();
   att_.MaxDiscrVal = 2;
   att_.MaxAtt = -1;
@@ -91,6 +134,7 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
   if (!source.FieldTypes(SelectAllFrom(table), names, types) || names.empty()) {
     return NotFound("cannot read the columns of " + table + ": " + source.LastError());
   }
+  SetAttributeColumns(names, types);
 
   // The class column is written in double quotes, the attribute columns in brackets.
   const std::string& classColumn = names.back();
@@ -103,51 +147,35 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
   // A numeric target has no class names.
   const bool readClasses = target_ == TargetKind::kClass;
   std::vector<std::string> grouped;
-  if (readClasses) grouped.push_back(quotedClass);
+  std::vector<std::string> groupedNames;
+  if (readClasses) {
+    grouped.push_back(quotedClass);
+    groupedNames.push_back(classColumn);
+  }
   std::vector<size_t> queryOfColumn(names.size(), 0);
   for (size_t i = 0; i < names.size(); ++i) {
     if (types[i] != "string") continue;
     queryOfColumn[i] = grouped.size();
     grouped.push_back(QuoteIdent(names[i]));
+    groupedNames.push_back(names[i]);
   }
   std::vector<std::vector<std::string>> results;
+  std::unique_ptr<KeptCases> kept = ReadGatheringValues(table, source, groupedNames, results);
   const std::vector<Status> statuses =
-      ReadGroupedValues(source, QuoteIdent(table), grouped, results);
-  if (readClasses) {
-    if (!statuses[0].ok())
-      return DatabaseError("cannot read the classes of " + table + ": " + statuses[0].message());
-    for (const std::string& value : results[0]) {
-      AppendName(att_.ClassName, value);
-      ++att_.MaxClass;
-    }
-  }
-  att_.ClassFreq.assign(static_cast<size_t>(att_.MaxClass + 1), 0.0f);
-
+      kept ? std::vector<Status>(grouped.size())
+           : ReadGroupedValues(source, QuoteIdent(table), grouped, results);
+  if (readClasses && !statuses[0].ok())
+    return DatabaseError("cannot read the classes of " + table + ": " + statuses[0].message());
+  std::vector<const std::vector<std::string>*> valuesOfColumn(names.size(), nullptr);
   for (size_t i = 0; i < names.size(); ++i) {
-    GrowInSteps(att_.AttName, kAttributeGrowth);
-    GrowInSteps(att_.ValueCount, kAttributeGrowth);
-    GrowInSteps(att_.ValueName, kAttributeGrowth);
-    GrowInSteps(att_.Status, kAttributeGrowth);
-    att_.AttName.push_back(names[i]);
-    att_.Status.push_back(kContinuous);
-    att_.ValueCount.push_back(0);
-    att_.ValueName.emplace_back();
     if (types[i] != "string") continue;
     const size_t q = queryOfColumn[i];
     if (!statuses[q].ok())
       return DatabaseError("cannot read the values of " + names[i] + ": " + statuses[q].message());
-    att_.Status[i] = kDiscrete;
-    std::vector<std::string>& values = att_.ValueName[i];
-    values.reserve(kAttributeGrowth);
-    values.emplace_back();  // entry 0 holds nothing
-    for (const std::string& value : results[q]) {
-      if (value != "?") AppendName(values, value);
-    }
-    att_.ValueCount[i] = static_cast<int32_t>(values.size() - 1);
-    att_.MaxDiscrVal =
-        static_cast<int16_t>(std::max<int32_t>(att_.MaxDiscrVal, att_.ValueCount[i]));
+    valuesOfColumn[i] = &results[q];
   }
-  att_.MaxAtt = static_cast<int16_t>(static_cast<int>(names.size()) - 2);
+  SetValueLists(readClasses ? &results[0] : nullptr, valuesOfColumn);
+  if (kept && Renumber(*kept)) kept_ = std::move(kept);
   return Status::Ok();
 }
 
@@ -167,7 +195,7 @@ Case CaseSet::ParseCase(const std::vector<std::string>& values, long row) {
 }
 
 Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, CaseArena& arena,
-                            std::ostream& errors) const {
+                            std::ostream& errors, GatheredValues* gathered) const {
   const int maxAtt = att_.MaxAtt;
   Case c = arena.New(caseWidth_);
   std::string text;
@@ -177,8 +205,13 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
     if (att_.Status[a] == kIgnored) {
       c[a].discr = 0;
     } else if (att_.ValueCount[a] > 0 || att_.Status[a] == kDiscrete) {
-      c[a].discr =
-          value == "?" ? kUnknownValue : FindName(value, att_.ValueName[a], 1, att_.ValueCount[a]);
+      if (value == "?") {
+        c[a].discr = kUnknownValue;
+      } else if (gathered) {
+        c[a].discr = gathered->numbers[static_cast<size_t>(a)].Number(value);
+      } else {
+        c[a].discr = FindName(value, att_.ValueName[a], 1, att_.ValueCount[a]);
+      }
     } else {
       c[a].cont = ParseContinuous(value, a, row, errors);
     }
@@ -187,6 +220,13 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
   text = classIndex < values.size() ? values[classIndex] : std::string("?");
   if (target_ == TargetKind::kNumber) {
     c[maxAtt + 1].cont = ParseContinuous(text, maxAtt + 1, row, errors);
+    return c;
+  }
+  if (gathered) {
+    const int32_t number = gathered->numbers[classIndex].Number(text);
+    if (text.find(',') != std::string::npos)
+      gathered->commaClasses.push_back({static_cast<std::streamoff>(errors.tellp()), row, number});
+    c[maxAtt + 1].discr = number;
     return c;
   }
   std::replace(text.begin(), text.end(), ',', '.');
@@ -214,12 +254,13 @@ float CaseSet::ParseContinuous(std::string_view text, int attribute, long row,
 }
 
 void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,
-                       std::ostream& errors, std::vector<Case>& out) const {
+                       std::ostream& errors, std::vector<Case>& out,
+                       GatheredValues* gathered) const {
   std::vector<std::string> row;
   long rowNumber = firstRow;
   for (bool more = limit != 0 && source.FirstRow(row); more;
        more = (limit < 0 || rowNumber - firstRow < limit) && source.NextRow(row)) {
-    out.push_back(ParseCaseInto(row, rowNumber++, arena, errors));
+    out.push_back(ParseCaseInto(row, rowNumber++, arena, errors, gathered));
   }
 }
 
@@ -229,7 +270,6 @@ void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena&
 // that cannot be done, and the caller reads the table in one stream.
 bool CaseSet::LoadCasesInTwoStreams(const std::string& table, DataSource& source,
                                     std::vector<Case>& out) {
-  constexpr long kTwoStreamRows = 20000;
   std::ostringstream firstErrors;
   std::ostringstream secondErrors;
   CaseArena secondArena;
@@ -266,18 +306,33 @@ void CaseSet::SetItems(const std::vector<Case>& loaded) {
 }
 
 int CaseSet::LoadCases(const std::string& table, DataSource& source) {
+  std::unique_ptr<KeptCases> kept = std::move(kept_);
   FreeCases();
   lastLoadError_.clear();
   caseWidth_ = static_cast<size_t>(std::max(att_.MaxAtt + 2, 1));
-  ExclusiveUse exclusive(source);
   std::vector<Case> loaded;
-  if (!LoadCasesInTwoStreams(table, source, loaded)) {
-    if (!source.QueryTable(table)) {
-      lastLoadError_ = source.LastError();
-      return 2;
+  if (kept && kept->table == table && kept->source == &source && TakeKept(*kept)) {
+    report_ << kept->errors;
+    loaded = std::move(kept->parts.front()->cases);
+    arena_ = std::move(kept->parts.front()->arena);
+  } else {
+    kept.reset();
+    ExclusiveUse exclusive(source);
+    if (!LoadCasesInTwoStreams(table, source, loaded)) {
+      if (!source.QueryTable(table)) {
+        lastLoadError_ = source.LastError();
+        return 2;
+      }
+      ReadRows(source, -1, 1, arena_, report_, loaded);
+      // A read that fails on the way must not pass for the whole table.
+      if (!source.ResultAtEnd()) {
+        lastLoadError_ = source.LastError();
+        FreeCases();
+        return 2;
+      }
     }
-    ReadRows(source, -1, 1, arena_, report_, loaded);
   }
+  kept.reset();
   if (loaded.empty()) {
     MaxItem = -1;
     return 1;
@@ -298,6 +353,7 @@ void CaseSet::ExchangeCases(LoadedCases& other) {
 }
 
 void CaseSet::FreeCases() {
+  kept_.reset();
   Item = std::vector<Case>();
   Weight = std::vector<float>();
   MaxItem = -1;

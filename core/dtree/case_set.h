@@ -69,21 +69,26 @@ class CaseSet {
   CaseSet& operator=(const CaseSet&) = delete;
 
   // Builds the attribute table of `table`: the last column is the class, "string" columns are
-  // discrete with the values the database groups, every other type continuous. With a numeric
-  // target no class names are read.
+  // discrete with the values the database groups (each text listed once), every other type
+  // continuous. With a numeric target no class names are read.
+  // On PostgreSQL the values are gathered from the rows themselves, and the cases read on the
+  // way are kept for the LoadCases of the same table that follows.
   Status LoadAttributes(const std::string& table, DataSource& source);
 
   // Reads every row of `table` into cases against the current attribute table. Returns 0 when
   // at least one row was read, 1 when the table has no rows (no cases are then loaded and
-  // MaxItem is -1), and 2 when the table cannot be read (see LastLoadError()).
+  // MaxItem is -1), and 2 when the table cannot be read, or not to its end (see
+  // LastLoadError()).
   int LoadCases(const std::string& table, DataSource& source);
   const std::string& LastLoadError() const { return lastLoadError_; }
+  // Whether LoadAttributes read the cases on the way and keeps them for LoadCases.
+  bool HasKeptCases() const { return kept_ != nullptr; }
 
   // A new case from one row's texts in column order (attributes, then the class). `row` is the
   // 1-based row number used in messages.
   Case ParseCase(const std::vector<std::string>& values, long row);
 
-  // Releases every case; MaxItem becomes -1.
+  // Releases every case, and the cases kept by LoadAttributes; MaxItem becomes -1.
   void FreeCases();
 
   // Writes input error `code` to the report stream: `name` is the attribute, `text` the value
@@ -116,14 +121,39 @@ class CaseSet {
   void ExchangeCases(LoadedCases& other);
 
  private:
+  struct GatheredValues;
+  struct KeptCases;
+
+  // Parses one row into a new case of `arena`. With `gathered` the texts of discrete cells and
+  // the class are numbered in the order they first come, to be renumbered once the value lists
+  // are known; otherwise they are looked up in the attribute table.
   Case ParseCaseInto(const std::vector<std::string>& values, long row, CaseArena& arena,
-                     std::ostream& errors) const;
+                     std::ostream& errors, GatheredValues* gathered = nullptr) const;
   // Parses up to `limit` rows (all when negative) of the source's current result set, the
   // first numbered `firstRow`.
   void ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,
-                std::ostream& errors, std::vector<Case>& out) const;
+                std::ostream& errors, std::vector<Case>& out,
+                GatheredValues* gathered = nullptr) const;
   bool LoadCasesInTwoStreams(const std::string& table, DataSource& source, std::vector<Case>& out);
   void SetItems(const std::vector<Case>& loaded);
+
+  // The attribute table's columns and kinds, without values.
+  void SetAttributeColumns(const std::vector<std::string>& names,
+                           const std::vector<std::string>& types);
+  // Fills the class names (when `classes` is given) and each discrete attribute's values from
+  // texts in the database's order; "?" is no attribute value, and a text is listed once.
+  void SetValueLists(const std::vector<std::string>* classes,
+                     const std::vector<const std::vector<std::string>*>& valuesOfColumn);
+  // PostgreSQL: reads every row of `table` into cases while gathering the texts of the
+  // `grouped` columns, which come back in the database's order. nullptr when that cannot be
+  // done; the caller then groups the values as on other databases.
+  std::unique_ptr<KeptCases> ReadGatheringValues(const std::string& table, DataSource& source,
+                                                 const std::vector<std::string>& grouped,
+                                                 std::vector<std::vector<std::string>>& values);
+  // Gives the kept cases their final value and class numbers, and their class messages.
+  bool Renumber(KeptCases& kept) const;
+  // Makes the kept cases the loaded ones, if they were read against this attribute table.
+  bool TakeKept(KeptCases& kept);
 
   float ParseContinuous(std::string_view text, int attribute, long row, std::ostream& errors) const;
 
@@ -133,6 +163,7 @@ class CaseSet {
   CaseArena arena_;
   size_t caseWidth_ = 0;
   std::string lastLoadError_;
+  std::unique_ptr<KeptCases> kept_;
 };
 
 // Reserves room in steps of `step` entries, so that capacity grows 100, 200, 300 ... (or 1024,

@@ -1,4 +1,5 @@
 #include "tests/core/data/data_source_conformance.h"
+#include "tests/core/dtree/case_load_conformance.h"
 
 namespace quarry {
 
@@ -6,3 +7,10 @@ INSTANTIATE_TEST_SUITE_P(Postgres, DataSourceConformance,
                          ::testing::Values(testing::Backend::kPostgres), testing::BackendName);
 
 }  // namespace quarry
+
+namespace quarry::dtree {
+
+INSTANTIATE_TEST_SUITE_P(Postgres, CaseLoadConformance,
+                         ::testing::Values(testing::Backend::kPostgres), testing::BackendName);
+
+}  // namespace quarry::dtree

@@ -1,0 +1,191 @@
+// Reading a PostgreSQL table's cases and its value lists in one pass. Elsewhere the attribute
+// table's values come from a grouped query per column, a scan of the whole table before the
+// scan that reads the cases; here the rows are read once, each discrete text numbered as it
+// first comes, the distinct texts put into the column's order by the server, and the cases
+// renumbered. Cases, value lists and messages are those the two scans give.
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "core/data/column_value_order.h"
+#include "core/data/data_source.h"
+#include "core/data/two_half_read.h"
+#include "core/dtree/kept_cases.h"
+
+namespace quarry::dtree {
+
+CaseSet::GatheredValues::GatheredValues(int cells) {
+  numbers.reserve(static_cast<size_t>(cells));
+  // The last cell holds the class, numbered from 0.
+  for (int a = 0; a < cells; ++a) numbers.emplace_back(a + 1 < cells ? 1 : 0);
+}
+
+namespace {
+
+// Where each text of a list stands: its first entry from `first` on.
+std::unordered_map<std::string_view, int32_t> PositionsOf(const std::vector<std::string>& list,
+                                                          int32_t first) {
+  std::unordered_map<std::string_view, int32_t> positions;
+  for (size_t k = static_cast<size_t>(first); k < list.size(); ++k)
+    positions.emplace(list[k], static_cast<int32_t>(k));
+  return positions;
+}
+
+}  // namespace
+
+std::unique_ptr<CaseSet::KeptCases> CaseSet::ReadGatheringValues(
+    const std::string& table, DataSource& source, const std::vector<std::string>& grouped,
+    std::vector<std::vector<std::string>>& values) {
+  const int classCell = att_.MaxAtt + 1;
+  if (source.Dialect().kind() != DbmsKind::kPostgres || grouped.empty() || classCell < 0)
+    return nullptr;
+  // A text target is refused by the model-tree engine; its values are only grouped.
+  if (target_ == TargetKind::kNumber && att_.Status[static_cast<size_t>(classCell)] == kDiscrete)
+    return nullptr;
+  // The cells whose texts stand for each grouped column, in the caller's order.
+  std::vector<size_t> cellOfColumn;
+  if (target_ == TargetKind::kClass) cellOfColumn.push_back(static_cast<size_t>(classCell));
+  for (int a = 0; a <= classCell; ++a) {
+    if (att_.Status[static_cast<size_t>(a)] == kDiscrete)
+      cellOfColumn.push_back(static_cast<size_t>(a));
+  }
+  if (cellOfColumn.size() != grouped.size()) return nullptr;
+  const ColumnTypes types = ColumnTypesOf(source, table, grouped);
+  if (types.empty()) return nullptr;
+
+  caseWidth_ = static_cast<size_t>(classCell + 1);
+  const int cells = classCell + 1;
+  auto kept = std::make_unique<KeptCases>();
+  kept->table = table;
+  kept->source = &source;
+  kept->status = att_.Status;
+  auto first = std::make_unique<KeptCases::Part>(cells);
+  auto second = std::make_unique<KeptCases::Part>(cells);
+  auto reader = [this](KeptCases::Part& part) {
+    return [this, &part](DataSource& connection, long limit, long firstRow) {
+      ReadRows(connection, limit, firstRow, part.arena, part.errors, part.cases, &part.gathered);
+      return static_cast<long>(part.cases.size());
+    };
+  };
+  if (ReadInTwoHalves(source, table, kTwoStreamRows, reader(*first), reader(*second))) {
+    kept->parts.push_back(std::move(first));
+    kept->parts.push_back(std::move(second));
+  } else {
+    first = std::make_unique<KeptCases::Part>(cells);
+    if (!source.QueryTable(table)) return nullptr;
+    reader (*first)(source, -1, 1);
+    if (!source.ResultAtEnd()) return nullptr;
+    kept->parts.push_back(std::move(first));
+  }
+
+  values.assign(grouped.size(), {});
+  for (size_t g = 0; g < grouped.size(); ++g) {
+    const size_t cell = cellOfColumn[g];
+    const TextNumbers& firstTexts = kept->parts.front()->gathered.numbers[cell];
+    for (size_t k = 0; k < firstTexts.size(); ++k) values[g].push_back(firstTexts.Text(k));
+    for (size_t p = 1; p < kept->parts.size(); ++p) {
+      const TextNumbers& texts = kept->parts[p]->gathered.numbers[cell];
+      for (size_t k = 0; k < texts.size(); ++k) {
+        if (firstTexts.Find(texts.Text(k)) < firstTexts.First()) values[g].push_back(texts.Text(k));
+      }
+    }
+  }
+  if (!SortAsColumnValues(source, types, values)) return nullptr;
+  return kept;
+}
+
+bool CaseSet::Renumber(KeptCases& kept) const {
+  const size_t classCell = static_cast<size_t>(att_.MaxAtt + 1);
+  const bool classes = target_ == TargetKind::kClass;
+  std::vector<size_t> discrete;
+  for (size_t a = 0; a < classCell; ++a) {
+    if (kept.status[a] == kDiscrete) discrete.push_back(a);
+  }
+  std::vector<std::unordered_map<std::string_view, int32_t>> positions(classCell + 1);
+  for (size_t a : discrete) positions[a] = PositionsOf(att_.ValueName[a], 1);
+  if (classes) positions[classCell] = PositionsOf(att_.ClassName, 0);
+  auto positionOf = [&positions](size_t cell, std::string_view text) {
+    auto found = positions[cell].find(text);
+    return found == positions[cell].end() ? -1 : found->second;
+  };
+
+  for (auto& part : kept.parts) {
+    const GatheredValues& gathered = part->gathered;
+    // Read number - first -> final number, by cell.
+    std::vector<std::vector<int32_t>> final(classCell + 1);
+    for (size_t a : discrete) {
+      const TextNumbers& texts = gathered.numbers[a];
+      for (size_t k = 0; k < texts.size(); ++k) {
+        const int32_t position = positionOf(a, texts.Text(k));
+        if (position < 0) return false;
+        final[a].push_back(position);
+      }
+    }
+    if (classes) {
+      const TextNumbers& texts = gathered.numbers[classCell];
+      std::string withPoints;
+      for (size_t k = 0; k < texts.size(); ++k) {
+        withPoints = texts.Text(k);
+        std::replace(withPoints.begin(), withPoints.end(), ',', '.');
+        const int32_t position = positionOf(classCell, withPoints);
+        // Every text read is a class; only one whose commas became points can miss.
+        if (position < 0 && withPoints == texts.Text(k)) return false;
+        final[classCell].push_back(position);
+      }
+    }
+    for (Case c : part->cases) {
+      for (size_t a : discrete) {
+        if (c[a].discr != kUnknownValue) c[a].discr = final[a][static_cast<size_t>(c[a].discr - 1)];
+      }
+      if (classes) c[classCell].discr = std::max(final[classCell][c[classCell].discr], 0);
+    }
+    // The messages of classes not found go where reading the rows would have written them.
+    const std::string errors = part->errors.str();
+    std::ostringstream spliced;
+    size_t done = 0;
+    for (const GatheredValues::CommaClass& comma : gathered.commaClasses) {
+      if (final[classCell][static_cast<size_t>(comma.number)] >= 0) continue;
+      const size_t at = static_cast<size_t>(comma.at);
+      spliced << std::string_view(errors).substr(done, at - done);
+      done = at;
+      std::string withPoints = gathered.numbers[classCell].Text(static_cast<size_t>(comma.number));
+      std::replace(withPoints.begin(), withPoints.end(), ',', '.');
+      WriteInputError(spliced, 5, att_.AttName[classCell], withPoints, comma.row);
+    }
+    spliced << std::string_view(errors).substr(done);
+    kept.errors += spliced.str();
+  }
+  // The halves join into one part, in table order.
+  KeptCases::Part& whole = *kept.parts.front();
+  for (size_t p = 1; p < kept.parts.size(); ++p) {
+    KeptCases::Part& part = *kept.parts[p];
+    whole.cases.insert(whole.cases.end(), part.cases.begin(), part.cases.end());
+    for (auto& block : part.arena.blocks) whole.arena.blocks.push_back(std::move(block));
+  }
+  kept.parts.resize(1);
+  kept.valueCount = att_.ValueCount;
+  kept.maxClass = att_.MaxClass;
+  return true;
+}
+
+bool CaseSet::TakeKept(KeptCases& kept) {
+  // A caller may have set aside discrete attributes since (the model-tree engine ignores those
+  // without values); any other change means the cases must be read again.
+  if (kept.status.size() != att_.Status.size() || kept.valueCount != att_.ValueCount ||
+      kept.maxClass != att_.MaxClass) {
+    return false;
+  }
+  std::vector<size_t> cleared;
+  for (size_t a = 0; a < kept.status.size(); ++a) {
+    if (kept.status[a] == att_.Status[a]) continue;
+    if (kept.status[a] != kDiscrete || att_.Status[a] != kIgnored) return false;
+    cleared.push_back(a);
+  }
+  for (Case c : kept.parts.front()->cases) {
+    for (size_t a : cleared) c[a].discr = 0;
+  }
+  return true;
+}
+
+}  // namespace quarry::dtree

@@ -1,0 +1,57 @@
+#pragma once
+// Internal to the case set: what a read that gathers value texts keeps until the value lists are
+// known, and the cases that LoadAttributes keeps for the LoadCases that follows.
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/common/text_numbers.h"
+#include "core/dtree/case_set.h"
+
+namespace quarry::dtree {
+
+// Tables of at least this many rows are read in two halves at once where the database allows.
+constexpr long kTwoStreamRows = 20000;
+
+// Writes input error `code` (see CaseSet::ReportInputError) to `out`.
+void WriteInputError(std::ostream& out, int code, std::string_view name, std::string_view text,
+                     long row);
+
+struct CaseSet::GatheredValues {
+  explicit GatheredValues(int cells);
+  // By cell: numbers of discrete values from 1 (0 is the unknown value) and of class texts
+  // from 0, in the order the texts first come.
+  std::vector<TextNumbers> numbers;
+  // A class text holding a comma is looked up with points for commas, which may find no class:
+  // its message then goes at `at` in the reader's messages, once the classes are known.
+  struct CommaClass {
+    std::streamoff at;
+    long row;
+    int32_t number;
+  };
+  std::vector<CommaClass> commaClasses;
+};
+
+struct CaseSet::KeptCases {
+  // One reader's rows: the whole table, or one half of it.
+  struct Part {
+    explicit Part(int cells) : gathered(cells) {}
+    std::vector<Case> cases;
+    CaseArena arena;
+    std::ostringstream errors;
+    GatheredValues gathered;
+  };
+  std::string table;
+  const DataSource* source = nullptr;
+  // The attribute table the cases were numbered against.
+  std::vector<uint8_t> status;
+  std::vector<int32_t> valueCount;
+  int16_t maxClass = -1;
+  std::vector<std::unique_ptr<Part>> parts;  // in table order
+  std::string errors;           // the input messages of all parts, once renumbered
+};
+
+}  // namespace quarry::dtree
