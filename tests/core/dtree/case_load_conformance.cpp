@@ -98,7 +98,8 @@ TEST_P(CaseLoadConformance, ValuesGatheredWithTheRowsMatchTheGroupedValues) {
   Fill("big", 20000,
        "case when i % 17 = 0 then null else case when i % 5 = 0 then 'V' else 'v' end || "
        "(i * 7919 % 23) end, "
-       "case when i % 11 = 0 then null when i % 13 = 0 then 'a,b' when i % 7 = 0 then ' \"lead' "
+       "case when i % 11 = 0 then null when i % 13 = 0 then 'a,b' when i % 7 = 0 then ' "
+       "\"le\\ad{''s},' "
        "else 'w' || (i % 5) end, "
        "case when i % 19 = 0 then null else (i % 1000) * 0.25 end, "
        "case when i % 3 = 0 then " +
