@@ -179,6 +179,14 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
   return Status::Ok();
 }
 
+void CaseSet::CaseArena::Append(CaseArena&& other) {
+  if (other.blocks.empty()) return;
+  for (auto& block : other.blocks) blocks.push_back(std::move(block));
+  // The last block is now the other arena's, filled as far as it was.
+  usedInLastBlock = other.usedInLastBlock;
+  other = CaseArena();
+}
+
 Case CaseSet::CaseArena::New(size_t width) {
   if (usedInLastBlock == kCaseGrowth) {
     // Every cell of a case is written when it is parsed: zeroing the block first would only
@@ -291,7 +299,7 @@ bool CaseSet::LoadCasesInTwoStreams(const std::string& table, DataSource& source
   }
   report_ << firstErrors.str() << secondErrors.str();
   out.insert(out.end(), second.begin(), second.end());
-  for (auto& block : secondArena.blocks) arena_.blocks.push_back(std::move(block));
+  arena_.Append(std::move(secondArena));
   return true;
 }
 

@@ -108,6 +108,8 @@ class CaseSet {
     std::vector<std::unique_ptr<AttValue[]>> blocks;
     size_t usedInLastBlock = kCaseGrowth;
     Case New(size_t width);
+    // Takes over the other arena's blocks after its own; new cases go after the other's last.
+    void Append(CaseArena&& other);
   };
   // Loaded cases held apart from the set, with the cells they point into.
   struct LoadedCases {

@@ -74,7 +74,8 @@ std::unique_ptr<CaseSet::KeptCases> CaseSet::ReadGatheringValues(
   } else {
     first = std::make_unique<KeptCases::Part>(cells);
     if (!source.QueryTable(table)) return nullptr;
-    reader (*first)(source, -1, 1);
+    const auto readWhole = reader(*first);
+    readWhole(source, -1, 1);
     if (!source.ResultAtEnd()) return nullptr;
     kept->parts.push_back(std::move(first));
   }
@@ -161,7 +162,7 @@ bool CaseSet::Renumber(KeptCases& kept) const {
   for (size_t p = 1; p < kept.parts.size(); ++p) {
     KeptCases::Part& part = *kept.parts[p];
     whole.cases.insert(whole.cases.end(), part.cases.begin(), part.cases.end());
-    for (auto& block : part.arena.blocks) whole.arena.blocks.push_back(std::move(block));
+    whole.arena.Append(std::move(part.arena));
   }
   kept.parts.resize(1);
   kept.valueCount = att_.ValueCount;

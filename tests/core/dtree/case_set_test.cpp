@@ -153,6 +153,13 @@ TEST_F(CaseSetTest, LargeTablesLoadInTableOrder) {
             "\nERROR:  case 7's value of bad7 for attributex is illegal\n"
             "\nERROR:  case 25000's value of bad25000 for attributex is illegal\n");
   EXPECT_EQ(cases_.Item.capacity(), 30720u);
+
+  // A case made afterwards takes fresh room, never a loaded case's cells.
+  const Case last = cases_.Item.back();
+  const Case made = cases_.ParseCase({"5", "c1"}, 30002);
+  EXPECT_FLOAT_EQ(CVal(last, 0), 30001.0f);
+  EXPECT_EQ(DVal(last, 1), 30001 % 3);
+  EXPECT_FLOAT_EQ(CVal(made, 0), 5.0f);
 }
 
 }  // namespace
