@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <ostream>
 #include <sstream>
@@ -97,22 +98,38 @@ void CaseSet::SetAttributeColumns(const std::vector<std::string>& names,
   att_.MaxAtt = static_cast<int16_t>(static_cast<int>(names.size()) - 2);
 }
 
-void CaseSet::SetValueLists(const std::vector<std::string>* classes,
-                            const std::vector<const std::vector<std::string>*>& valuesOfColumn) {
+Status CaseSet::SetValueLists(const std::string& table, const std::vector<std::string>* classes,
+                              const std::vector<const std::vector<std::string>*>& valuesOfColumn) {
+  // Classes and values are told apart by 16-bit counts throughout the engine.
+  constexpr size_t kMaxValues = INT16_MAX;
   // Two groups can read as one text (numbers equal to the digits shown, a text and a number in
   // one SQLite column): a second entry would be a value no case could ever take.
-  if (classes)
-    att_.MaxClass = static_cast<int16_t>(AppendDistinct(att_.ClassName, 0, *classes, false) - 1);
+  if (classes) {
+    const size_t count = AppendDistinct(att_.ClassName, 0, *classes, false);
+    if (count > kMaxValues) {
+      return InvalidArgument("the class column " + att_.AttName.back() + " of " + table + " has " +
+                             std::to_string(count) + " values; at most " +
+                             std::to_string(kMaxValues) + " classes can be told apart");
+    }
+    att_.MaxClass = static_cast<int16_t>(count - 1);
+  }
   att_.ClassFreq.assign(static_cast<size_t>(att_.MaxClass + 1), 0.0f);
   for (size_t i = 0; i < valuesOfColumn.size(); ++i) {
     if (!valuesOfColumn[i]) continue;
     std::vector<std::string>& values = att_.ValueName[i];
     values.reserve(kAttributeGrowth);
     values.emplace_back();  // entry 0 holds nothing
-    att_.ValueCount[i] = static_cast<int32_t>(AppendDistinct(values, 1, *valuesOfColumn[i], true));
+    const size_t count = AppendDistinct(values, 1, *valuesOfColumn[i], true);
+    if (count > kMaxValues) {
+      return InvalidArgument("column " + att_.AttName[i] + " of " + table + " has " +
+                             std::to_string(count) + " values; a text column may have at most " +
+                             std::to_string(kMaxValues));
+    }
+    att_.ValueCount[i] = static_cast<int32_t>(count);
     att_.MaxDiscrVal =
         static_cast<int16_t>(std::max<int32_t>(att_.MaxDiscrVal, att_.ValueCount[i]));
   }
+  return Status::Ok();
 }
 
 Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
@@ -174,7 +191,10 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
       return DatabaseError("cannot read the values of " + names[i] + ": " + statuses[q].message());
     valuesOfColumn[i] = &results[q];
   }
-  SetValueLists(readClasses ? &results[0] : nullptr, valuesOfColumn);
+  if (Status s = SetValueLists(table, readClasses ? &results[0] : nullptr, valuesOfColumn);
+      !s.ok()) {
+    return s;
+  }
   if (kept && Renumber(*kept)) kept_ = std::move(kept);
   return Status::Ok();
 }

@@ -143,9 +143,10 @@ class CaseSet {
   void SetAttributeColumns(const std::vector<std::string>& names,
                            const std::vector<std::string>& types);
   // Fills the class names (when `classes` is given) and each discrete attribute's values from
-  // texts in the database's order; "?" is no attribute value, and a text is listed once.
-  void SetValueLists(const std::vector<std::string>* classes,
-                     const std::vector<const std::vector<std::string>*>& valuesOfColumn);
+  // texts in the database's order; "?" is no attribute value, and a text is listed once. Refuses
+  // more classes or values of one attribute than the engine can count.
+  Status SetValueLists(const std::string& table, const std::vector<std::string>* classes,
+                       const std::vector<const std::vector<std::string>*>& valuesOfColumn);
   // PostgreSQL: reads every row of `table` into cases while gathering the texts of the
   // `grouped` columns, which come back in the database's order. nullptr when that cannot be
   // done; the caller then groups the values as on other databases.

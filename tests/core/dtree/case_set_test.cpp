@@ -127,6 +127,26 @@ TEST(FindName, ReturnsFirstMinusOneWhenAbsent) {
   EXPECT_EQ(FindName("A", names, 0, 3), -1);
 }
 
+// Value and class numbers are 16-bit counts in the engine: more are refused with a message
+// instead of overflowing them.
+TEST_F(CaseSetTest, MoreValuesThanTheEngineCountsAreRefused) {
+  ASSERT_TRUE(source_.Execute("create table many(k varchar(9), cls varchar(9))"));
+  ASSERT_TRUE(source_.Execute(
+      "insert into many with recursive n(i) as (select 1 union all select i + 1 from n where i < "
+      "32767) select 'k' || i, 'c' || (i % 2) from n"));
+  EXPECT_TRUE(cases_.LoadAttributes("many", source_).ok());
+  EXPECT_EQ(cases_.Attributes().ValueCount[0], 32767);
+  ASSERT_TRUE(source_.Execute("insert into many values ('k1', 'c0'), ('k32768', 'c0')"));
+  Status status = cases_.LoadAttributes("many", source_);
+  EXPECT_EQ(status.message(),
+            "column k of many has 32768 values; a text column may have at most 32767");
+  ASSERT_TRUE(source_.Execute("create table classes as select cls as a, k as cls from many"));
+  status = cases_.LoadAttributes("classes", source_);
+  EXPECT_EQ(status.message(),
+            "the class column cls of classes has 32768 values; at most 32767 classes can be told "
+            "apart");
+}
+
 }  // namespace
 }  // namespace quarry::dtree
 
