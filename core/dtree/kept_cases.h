@@ -51,7 +51,7 @@ struct CaseSet::KeptCases {
   std::vector<int32_t> valueCount;
   int16_t maxClass = -1;
   std::vector<std::unique_ptr<Part>> parts;  // in table order
-  std::string errors;           // the input messages of all parts, once renumbered
+  std::string errors;                        // the input messages of all parts, once renumbered
 };
 
 }  // namespace quarry::dtree
