@@ -19,13 +19,6 @@
 
 namespace quarry::dtree {
 
-int FindName(std::string_view text, const std::vector<std::string>& names, int first, int last) {
-  for (int k = first; k <= last; ++k) {
-    if (names[static_cast<size_t>(k)] == text) return k;
-  }
-  return first - 1;
-}
-
 namespace {
 
 // Appends each text of `texts` not yet in `names` from entry `from` on, nor "?" when
@@ -237,6 +230,8 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
         c[a].discr = kUnknownValue;
       } else if (gathered) {
         c[a].discr = gathered->numbers[static_cast<size_t>(a)].Number(value);
+      } else if (!lookups_.empty()) {
+        c[a].discr = lookups_[static_cast<size_t>(a)]->Find(value);
       } else {
         c[a].discr = FindName(value, att_.ValueName[a], 1, att_.ValueCount[a]);
       }
@@ -258,7 +253,8 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
     return c;
   }
   std::replace(text.begin(), text.end(), ',', '.');
-  int classNo = FindName(text, att_.ClassName, 0, att_.MaxClass);
+  int classNo = lookups_.empty() ? FindName(text, att_.ClassName, 0, att_.MaxClass)
+                                 : lookups_[classIndex]->Find(text);
   if (classNo < 0) {
     WriteInputError(errors, 5, att_.AttName[classIndex], text, row);
     classNo = 0;
@@ -323,6 +319,19 @@ bool CaseSet::LoadCasesInTwoStreams(const std::string& table, DataSource& source
   return true;
 }
 
+CaseSet::LookupsWhileReading::LookupsWhileReading(CaseSet& cases) : cases_(cases) {
+  const AttributeTable& att = cases.att_;
+  cases.lookups_.assign(static_cast<size_t>(att.MaxAtt + 2), std::nullopt);
+  for (int a = 0; a <= att.MaxAtt; ++a) {
+    if (att.ValueCount[a] > 0 || att.Status[a] == kDiscrete)
+      cases.lookups_[static_cast<size_t>(a)].emplace(att.ValueName[a], 1, att.ValueCount[a]);
+  }
+  if (cases.target_ == TargetKind::kClass)
+    cases.lookups_.back().emplace(att.ClassName, 0, att.MaxClass);
+}
+
+CaseSet::LookupsWhileReading::~LookupsWhileReading() { cases_.lookups_.clear(); }
+
 void CaseSet::SetItems(const std::vector<Case>& loaded) {
   // The array's room grows in steps of kCaseGrowth entries; it is made once, with the room that
   // growing it step by step while reading would have given it (and without the copy at every
@@ -346,6 +355,7 @@ int CaseSet::LoadCases(const std::string& table, DataSource& source) {
   } else {
     kept.reset();
     ExclusiveUse exclusive(source);
+    const LookupsWhileReading lookups(*this);
     if (!LoadCasesInTwoStreams(table, source, loaded)) {
       if (!source.QueryTable(table)) {
         lastLoadError_ = source.LastError();

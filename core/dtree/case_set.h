@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/common/status.h"
+#include "core/dtree/name_lookup.h"
 
 namespace quarry {
 class DataSource;
@@ -52,9 +54,6 @@ struct AttributeTable {
   std::vector<std::string> ClassName;               // [0..MaxClass]
   std::vector<float> ClassFreq;                     // work array of MaxClass + 1 entries
 };
-
-// Index k in first..last with names[k] == text, or first - 1 when none matches.
-int FindName(std::string_view text, const std::vector<std::string>& names, int first, int last);
 
 // What the last column holds: a class (the decision-tree engine) or a number (the model-tree
 // engine, which keeps the target as a 32-bit float in the class cell; "?" gives kUnknown).
@@ -136,6 +135,15 @@ class CaseSet {
   void ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,
                 std::ostream& errors, std::vector<Case>& out,
                 GatheredValues* gathered = nullptr) const;
+  // Holds lookups_ for the reading of a table's rows.
+  class LookupsWhileReading {
+   public:
+    explicit LookupsWhileReading(CaseSet& cases);
+    ~LookupsWhileReading();
+
+   private:
+    CaseSet& cases_;
+  };
   bool LoadCasesInTwoStreams(const std::string& table, DataSource& source, std::vector<Case>& out);
   void SetItems(const std::vector<Case>& loaded);
 
@@ -167,6 +175,8 @@ class CaseSet {
   size_t caseWidth_ = 0;
   std::string lastLoadError_;
   std::unique_ptr<KeptCases> kept_;
+  // By cell, lookups in the value and class lists while LoadCases reads rows; empty otherwise.
+  std::vector<std::optional<NameLookup>> lookups_;
 };
 
 // Reserves room in steps of `step` entries, so that capacity grows 100, 200, 300 ... (or 1024,

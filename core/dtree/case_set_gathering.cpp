@@ -5,8 +5,8 @@
 // renumbered. Cases, value lists and messages are those the two scans give.
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
-#include <unordered_map>
 
 #include "core/data/column_value_order.h"
 #include "core/data/data_source.h"
@@ -20,19 +20,6 @@ CaseSet::GatheredValues::GatheredValues(int cells) {
   // The last cell holds the class, numbered from 0.
   for (int a = 0; a < cells; ++a) numbers.emplace_back(a + 1 < cells ? 1 : 0);
 }
-
-namespace {
-
-// Where each text of a list stands: its first entry from `first` on.
-std::unordered_map<std::string_view, int32_t> PositionsOf(const std::vector<std::string>& list,
-                                                          int32_t first) {
-  std::unordered_map<std::string_view, int32_t> positions;
-  for (size_t k = static_cast<size_t>(first); k < list.size(); ++k)
-    positions.emplace(list[k], static_cast<int32_t>(k));
-  return positions;
-}
-
-}  // namespace
 
 std::unique_ptr<CaseSet::KeptCases> CaseSet::ReadGatheringValues(
     const std::string& table, DataSource& source, const std::vector<std::string>& grouped,
@@ -103,13 +90,9 @@ bool CaseSet::Renumber(KeptCases& kept) const {
   for (size_t a = 0; a < classCell; ++a) {
     if (kept.status[a] == kDiscrete) discrete.push_back(a);
   }
-  std::vector<std::unordered_map<std::string_view, int32_t>> positions(classCell + 1);
-  for (size_t a : discrete) positions[a] = PositionsOf(att_.ValueName[a], 1);
-  if (classes) positions[classCell] = PositionsOf(att_.ClassName, 0);
-  auto positionOf = [&positions](size_t cell, std::string_view text) {
-    auto found = positions[cell].find(text);
-    return found == positions[cell].end() ? -1 : found->second;
-  };
+  std::vector<std::optional<NameLookup>> lookups(classCell + 1);
+  for (size_t a : discrete) lookups[a].emplace(att_.ValueName[a], 1, att_.ValueCount[a]);
+  if (classes) lookups[classCell].emplace(att_.ClassName, 0, att_.MaxClass);
 
   for (auto& part : kept.parts) {
     const GatheredValues& gathered = part->gathered;
@@ -118,8 +101,8 @@ bool CaseSet::Renumber(KeptCases& kept) const {
     for (size_t a : discrete) {
       const TextNumbers& texts = gathered.numbers[a];
       for (size_t k = 0; k < texts.size(); ++k) {
-        const int32_t position = positionOf(a, texts.Text(k));
-        if (position < 0) return false;
+        const int32_t position = lookups[a]->Find(texts.Text(k));
+        if (position < 1) return false;
         final[a].push_back(position);
       }
     }
@@ -129,7 +112,7 @@ bool CaseSet::Renumber(KeptCases& kept) const {
       for (size_t k = 0; k < texts.size(); ++k) {
         withPoints = texts.Text(k);
         std::replace(withPoints.begin(), withPoints.end(), ',', '.');
-        const int32_t position = positionOf(classCell, withPoints);
+        const int32_t position = lookups[classCell]->Find(withPoints);
         // Every text read is a class; only one whose commas became points can miss.
         if (position < 0 && withPoints == texts.Text(k)) return false;
         final[classCell].push_back(position);

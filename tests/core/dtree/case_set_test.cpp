@@ -127,6 +127,26 @@ TEST(FindName, ReturnsFirstMinusOneWhenAbsent) {
   EXPECT_EQ(FindName("A", names, 0, 3), -1);
 }
 
+// A lookup finds what FindName finds, on lists short enough to walk and long enough to hash:
+// the first of equal names, first - 1 for a name absent or outside first..last.
+TEST(NameLookup, FindsWhatFindNameFinds) {
+  for (int size : {5, 200}) {
+    std::vector<std::string> names = {""};
+    for (int k = 1; k < size; ++k) names.push_back("v" + std::to_string(k % (size - 3)));
+    for (int first : {0, 1}) {
+      for (int last : {size - 1, size / 2}) {
+        const NameLookup lookup(names, first, last);
+        for (int k = 0; k < size + 2; ++k) {
+          const std::string text = "v" + std::to_string(k);
+          ASSERT_EQ(lookup.Find(text), FindName(text, names, first, last))
+              << size << " " << first << " " << last << " " << text;
+        }
+        EXPECT_EQ(lookup.Find(""), FindName("", names, first, last));
+      }
+    }
+  }
+}
+
 // Value and class numbers are 16-bit counts in the engine: more are refused with a message
 // instead of overflowing them.
 TEST_F(CaseSetTest, MoreValuesThanTheEngineCountsAreRefused) {
