@@ -147,6 +147,19 @@ TEST(NameLookup, FindsWhatFindNameFinds) {
   }
 }
 
+// SQLite groups the integer 1 and the text '1' apart; they read alike, and are one value.
+TEST_F(CaseSetTest, TextsThatReadAlikeAreOneValue) {
+  ASSERT_TRUE(source_.Execute("create table mix(a, cls)"));
+  ASSERT_TRUE(source_.Execute("insert into mix values (1, 1), ('1', '1'), ('x', 'y')"));
+  Load("mix");
+  const AttributeTable& att = cases_.Attributes();
+  EXPECT_EQ(att.ValueName[0], (std::vector<std::string>{"", "1", "x"}));
+  EXPECT_EQ(att.ClassName, (std::vector<std::string>{"1", "y"}));
+  ASSERT_EQ(cases_.MaxItem, 2);
+  EXPECT_EQ(DVal(cases_.Item[1], 0), 1);
+  EXPECT_EQ(DVal(cases_.Item[1], 1), 0);
+}
+
 // Value and class numbers are 16-bit counts in the engine: more are refused with a message
 // instead of overflowing them.
 TEST_F(CaseSetTest, MoreValuesThanTheEngineCountsAreRefused) {
