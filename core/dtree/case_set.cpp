@@ -288,35 +288,45 @@ void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena&
   }
 }
 
-// A large PostgreSQL table is read by two connections at once, the first half by this one and the
-// rest by a second one skipping the first half; the halves join in the table's order, and the
-// messages of the second half follow those of the first. Returns false (nothing loaded) when
-// that cannot be done, and the caller reads the table in one stream.
-bool CaseSet::LoadCasesInTwoStreams(const std::string& table, DataSource& source,
-                                    std::vector<Case>& out) {
-  std::ostringstream firstErrors;
-  std::ostringstream secondErrors;
-  CaseArena secondArena;
-  std::vector<Case> second;
-  const bool read = ReadInTwoHalves(
-      source, table, kTwoStreamRows,
-      [&](DataSource& connection, long limit, long firstRow) {
-        ReadRows(connection, limit, firstRow, arena_, firstErrors, out);
-        return static_cast<long>(out.size());
-      },
-      [&](DataSource& connection, long limit, long firstRow) {
-        ReadRows(connection, limit, firstRow, secondArena, secondErrors, second);
-        return static_cast<long>(second.size());
-      });
-  if (!read) {
-    out.clear();
-    arena_ = CaseArena();
-    return false;
+bool CaseSet::ReadTableRows(const std::string& table, DataSource& source, bool gather,
+                            std::vector<std::unique_ptr<RowsRead>>& parts) const {
+  const int cells = static_cast<int>(caseWidth_);
+  auto reader = [this, gather](RowsRead& part) {
+    return [this, gather, &part](DataSource& connection, long limit, long firstRow) {
+      ReadRows(connection, limit, firstRow, part.arena, part.errors, part.cases,
+               gather ? &part.gathered : nullptr);
+      return static_cast<long>(part.cases.size());
+    };
+  };
+  // The halves join in the table's order, and the messages of the second half follow those of
+  // the first. When two halves cannot be had, what they read is thrown away.
+  parts.clear();
+  parts.push_back(std::make_unique<RowsRead>(cells));
+  parts.push_back(std::make_unique<RowsRead>(cells));
+  if (ReadInTwoHalves(source, table, kTwoStreamRows, reader(*parts[0]), reader(*parts[1])))
+    return true;
+  parts.clear();
+  parts.push_back(std::make_unique<RowsRead>(cells));
+  if (!source.QueryTable(table)) return false;
+  const auto readWhole = reader(*parts[0]);
+  readWhole(source, -1, 1);
+  // A read that fails on the way must not pass for the whole table.
+  return source.ResultAtEnd();
+}
+
+std::vector<Case> CaseSet::JoinParts(std::vector<std::unique_ptr<RowsRead>>& parts,
+                                     CaseArena& arena) {
+  std::vector<Case> cases;
+  for (auto& part : parts) {
+    if (cases.empty()) {
+      cases = std::move(part->cases);
+    } else {
+      cases.insert(cases.end(), part->cases.begin(), part->cases.end());
+    }
+    arena.Append(std::move(part->arena));
   }
-  report_ << firstErrors.str() << secondErrors.str();
-  out.insert(out.end(), second.begin(), second.end());
-  arena_.Append(std::move(secondArena));
-  return true;
+  parts.clear();
+  return cases;
 }
 
 CaseSet::LookupsWhileReading::LookupsWhileReading(CaseSet& cases) : cases_(cases) {
@@ -350,25 +360,20 @@ int CaseSet::LoadCases(const std::string& table, DataSource& source) {
   std::vector<Case> loaded;
   if (kept && kept->table == table && kept->source == &source && TakeKept(*kept)) {
     report_ << kept->errors;
-    loaded = std::move(kept->parts.front()->cases);
-    arena_ = std::move(kept->parts.front()->arena);
+    loaded = std::move(kept->cases);
+    arena_ = std::move(kept->arena);
   } else {
     kept.reset();
     ExclusiveUse exclusive(source);
     const LookupsWhileReading lookups(*this);
-    if (!LoadCasesInTwoStreams(table, source, loaded)) {
-      if (!source.QueryTable(table)) {
-        lastLoadError_ = source.LastError();
-        return 2;
-      }
-      ReadRows(source, -1, 1, arena_, report_, loaded);
-      // A read that fails on the way must not pass for the whole table.
-      if (!source.ResultAtEnd()) {
-        lastLoadError_ = source.LastError();
-        FreeCases();
-        return 2;
-      }
+    std::vector<std::unique_ptr<RowsRead>> parts;
+    const bool read = ReadTableRows(table, source, false, parts);
+    for (const auto& part : parts) report_ << part->errors.str();
+    if (!read) {
+      lastLoadError_ = source.LastError();
+      return 2;
     }
+    loaded = JoinParts(parts, arena_);
   }
   kept.reset();
   if (loaded.empty()) {

@@ -123,6 +123,7 @@ class CaseSet {
 
  private:
   struct GatheredValues;
+  struct RowsRead;
   struct KeptCases;
 
   // Parses one row into a new case of `arena`. With `gathered` the texts of discrete cells and
@@ -144,7 +145,15 @@ class CaseSet {
    private:
     CaseSet& cases_;
   };
-  bool LoadCasesInTwoStreams(const std::string& table, DataSource& source, std::vector<Case>& out);
+  // Reads every row of `table` into `parts`, in table order: a large PostgreSQL table in two
+  // halves at once, any other in one stream. With `gather`, discrete and class texts are
+  // numbered as they come. False, with the source's error, when the table cannot be read to its
+  // end; `parts` then holds what one stream read.
+  bool ReadTableRows(const std::string& table, DataSource& source, bool gather,
+                     std::vector<std::unique_ptr<RowsRead>>& parts) const;
+  // The cases of `parts`, in order, with their cells moved into `arena` after its own.
+  static std::vector<Case> JoinParts(std::vector<std::unique_ptr<RowsRead>>& parts,
+                                     CaseArena& arena);
   void SetItems(const std::vector<Case>& loaded);
 
   // The attribute table's columns and kinds, without values.

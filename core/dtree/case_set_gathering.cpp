@@ -10,7 +10,6 @@
 
 #include "core/data/column_value_order.h"
 #include "core/data/data_source.h"
-#include "core/data/two_half_read.h"
 #include "core/dtree/kept_cases.h"
 
 namespace quarry::dtree {
@@ -42,30 +41,11 @@ std::unique_ptr<CaseSet::KeptCases> CaseSet::ReadGatheringValues(
   if (types.empty()) return nullptr;
 
   caseWidth_ = static_cast<size_t>(classCell + 1);
-  const int cells = classCell + 1;
   auto kept = std::make_unique<KeptCases>();
   kept->table = table;
   kept->source = &source;
   kept->status = att_.Status;
-  auto first = std::make_unique<KeptCases::Part>(cells);
-  auto second = std::make_unique<KeptCases::Part>(cells);
-  auto reader = [this](KeptCases::Part& part) {
-    return [this, &part](DataSource& connection, long limit, long firstRow) {
-      ReadRows(connection, limit, firstRow, part.arena, part.errors, part.cases, &part.gathered);
-      return static_cast<long>(part.cases.size());
-    };
-  };
-  if (ReadInTwoHalves(source, table, kTwoStreamRows, reader(*first), reader(*second))) {
-    kept->parts.push_back(std::move(first));
-    kept->parts.push_back(std::move(second));
-  } else {
-    first = std::make_unique<KeptCases::Part>(cells);
-    if (!source.QueryTable(table)) return nullptr;
-    const auto readWhole = reader(*first);
-    readWhole(source, -1, 1);
-    if (!source.ResultAtEnd()) return nullptr;
-    kept->parts.push_back(std::move(first));
-  }
+  if (!ReadTableRows(table, source, true, kept->parts)) return nullptr;
 
   values.assign(grouped.size(), {});
   for (size_t g = 0; g < grouped.size(); ++g) {
@@ -140,14 +120,7 @@ bool CaseSet::Renumber(KeptCases& kept) const {
     spliced << std::string_view(errors).substr(done);
     kept.errors += spliced.str();
   }
-  // The halves join into one part, in table order.
-  KeptCases::Part& whole = *kept.parts.front();
-  for (size_t p = 1; p < kept.parts.size(); ++p) {
-    KeptCases::Part& part = *kept.parts[p];
-    whole.cases.insert(whole.cases.end(), part.cases.begin(), part.cases.end());
-    whole.arena.Append(std::move(part.arena));
-  }
-  kept.parts.resize(1);
+  kept.cases = JoinParts(kept.parts, kept.arena);
   kept.valueCount = att_.ValueCount;
   kept.maxClass = att_.MaxClass;
   return true;
@@ -166,7 +139,7 @@ bool CaseSet::TakeKept(KeptCases& kept) {
     if (kept.status[a] != kDiscrete || att_.Status[a] != kIgnored) return false;
     cleared.push_back(a);
   }
-  for (Case c : kept.parts.front()->cases) {
+  for (Case c : kept.cases) {
     for (size_t a : cleared) c[a].discr = 0;
   }
   return true;

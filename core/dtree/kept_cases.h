@@ -35,23 +35,27 @@ struct CaseSet::GatheredValues {
   std::vector<CommaClass> commaClasses;
 };
 
+// One reader's rows: the whole table, or one half of it.
+struct CaseSet::RowsRead {
+  explicit RowsRead(int cells) : gathered(cells) {}
+  std::vector<Case> cases;
+  CaseArena arena;
+  std::ostringstream errors;
+  GatheredValues gathered;  // filled when the read gathers value texts
+};
+
 struct CaseSet::KeptCases {
-  // One reader's rows: the whole table, or one half of it.
-  struct Part {
-    explicit Part(int cells) : gathered(cells) {}
-    std::vector<Case> cases;
-    CaseArena arena;
-    std::ostringstream errors;
-    GatheredValues gathered;
-  };
   std::string table;
   const DataSource* source = nullptr;
   // The attribute table the cases were numbered against.
   std::vector<uint8_t> status;
   std::vector<int32_t> valueCount;
   int16_t maxClass = -1;
-  std::vector<std::unique_ptr<Part>> parts;  // in table order
-  std::string errors;                        // the input messages of all parts, once renumbered
+  std::vector<std::unique_ptr<RowsRead>> parts;  // as read, in table order, until renumbered
+  // Once renumbered: the cases, their cells and the input messages.
+  std::vector<Case> cases;
+  CaseArena arena;
+  std::string errors;
 };
 
 }  // namespace quarry::dtree
