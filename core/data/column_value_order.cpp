@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "core/data/data_source.h"
+#include "core/data/record_text.h"
 #include "core/data/sql_quote.h"
 
 namespace quarry {
@@ -12,12 +13,11 @@ namespace quarry {
 namespace {
 
 // Types whose texts, as the data source reads them, the server reads back as the same values,
-// so that sorting the texts as values of the type is sorting the values. Number texts are at most
-// shortened, which keeps their order; booleans read 1 and 0, which the server takes.
+// so that sorting the texts as values of the type is sorting the values: those the driver passes
+// on unchanged (number texts are at most shortened, which keeps their order) and booleans, which
+// read 1 and 0, texts the server takes.
 bool TextsReadBack(const std::string& typname) {
-  static const char* const kTypes[] = {"int2",    "int4", "int8",    "float4", "float8",
-                                       "numeric", "text", "varchar", "bpchar", "bool"};
-  return std::find(std::begin(kTypes), std::end(kTypes), typname) != std::end(kTypes);
+  return DriverKeepsServerText(typname) || typname == "bool";
 }
 
 // `texts` as a PostgreSQL array literal, '{"a","b\"c"}', quoted for a statement.

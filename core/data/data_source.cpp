@@ -338,17 +338,15 @@ bool DataSource::QueryTable(const std::string& table, long skip) {
   std::vector<std::string> names;
   std::vector<std::string> typeNames;
   if (!DescribeColumns(*statement, &names, nullptr, &typeNames)) return false;
-  // The types whose row value text is, field by field, the text the driver gives for a cell
-  // (booleans aside, which the driver writes as 1 and 0 when it takes them for bits); the
-  // driver rewrites others, dates and time stamps among them, and those are read as cells.
-  static const char* const kSameText[] = {"int2",    "int4", "int8",    "float4", "float8",
-                                          "numeric", "text", "varchar", "bpchar", "char"};
+  // The fields of a row value text are the server's texts: columns whose text the driver
+  // rewrites are read as cells, booleans only where the driver takes them for bits, whose 1 and
+  // 0 the data source writes in their place.
   std::string record;
   std::string plain;
   for (size_t i = 0; i < names.size(); ++i) {
     CellKind kind = CellKindOf(*statement, static_cast<int>(i));
-    bool same = kind == CellKind::kBoolean && typeNames[i] == "bool";
-    for (const char* type : kSameText) same = same || typeNames[i] == type;
+    const bool same = (kind == CellKind::kBoolean && typeNames[i] == "bool") ||
+                      DriverKeepsServerText(typeNames[i]);
     if (kind == CellKind::kBoolean && !same) kind = CellKind::kText;
     resultKinds_.push_back(kind);
     if (same) {

@@ -2,6 +2,15 @@
 
 namespace quarry {
 
+bool DriverKeepsServerText(std::string_view typeName) {
+  static constexpr std::string_view kTypes[] = {"int2",    "int4", "int8",    "float4", "float8",
+                                                "numeric", "text", "varchar", "bpchar", "char"};
+  for (std::string_view type : kTypes) {
+    if (typeName == type) return true;
+  }
+  return false;
+}
+
 bool SplitRecordText(std::string_view text, size_t count, std::vector<std::string>& fields) {
   fields.resize(count);
   if (count == 0 || text.size() < 2 || text.front() != '(' || text.back() != ')') return false;

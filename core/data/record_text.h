@@ -10,6 +10,11 @@
 
 namespace quarry {
 
+// PostgreSQL types (as pg_type and the driver spell them) whose text the driver passes on as the
+// server writes it: integers, real, double precision, numeric and the text types. Booleans are
+// not: the driver writes them as 1 and 0. It rewrites others, dates and time stamps among them.
+bool DriverKeepsServerText(std::string_view typeName);
+
 // Splits `text` into its `count` fields, NULL read as "?"; `fields` is resized to `count` and its
 // strings are reused. False when `text` is not a row value text of exactly `count` fields.
 bool SplitRecordText(std::string_view text, size_t count, std::vector<std::string>& fields);
