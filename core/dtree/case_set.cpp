@@ -225,7 +225,7 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
         static_cast<size_t>(a) < values.size() ? values[a] : std::string("?");
     if (att_.Status[a] == kIgnored) {
       c[a].discr = 0;
-    } else if (att_.ValueCount[a] > 0 || att_.Status[a] == kDiscrete) {
+    } else if (HoldsValueNumbers(att_, a)) {
       if (value == "?") {
         c[a].discr = kUnknownValue;
       } else if (gathered) {
@@ -333,7 +333,7 @@ CaseSet::LookupsWhileReading::LookupsWhileReading(CaseSet& cases) : cases_(cases
   const AttributeTable& att = cases.att_;
   cases.lookups_.assign(static_cast<size_t>(att.MaxAtt + 2), std::nullopt);
   for (int a = 0; a <= att.MaxAtt; ++a) {
-    if (att.ValueCount[a] > 0 || att.Status[a] == kDiscrete)
+    if (HoldsValueNumbers(att, a))
       cases.lookups_[static_cast<size_t>(a)].emplace(att.ValueName[a], 1, att.ValueCount[a]);
   }
   if (cases.target_ == TargetKind::kClass)

@@ -55,6 +55,13 @@ struct AttributeTable {
   std::vector<float> ClassFreq;                     // work array of MaxClass + 1 entries
 };
 
+// Whether the cells of attribute `a` hold value numbers (a discrete attribute, or one given
+// values), as the case parser reads them; ignored attributes aside.
+inline bool HoldsValueNumbers(const AttributeTable& att, int a) {
+  return att.ValueCount[static_cast<size_t>(a)] > 0 ||
+         att.Status[static_cast<size_t>(a)] == kDiscrete;
+}
+
 // What the last column holds: a class (the decision-tree engine) or a number (the model-tree
 // engine, which keeps the target as a 32-bit float in the class cell; "?" gives kUnknown).
 enum class TargetKind { kClass, kNumber };

@@ -65,9 +65,8 @@ bool ErrorEstimator::NoUnknownValues() const {
   const AttributeTable& att = e_.Att();
   for (const Case c : e_.Cases.Item) {
     for (int a = 0; a <= att.MaxAtt; ++a) {
-      const uint8_t status = att.Status[static_cast<size_t>(a)];
-      if (status == kIgnored) continue;
-      if (att.ValueCount[static_cast<size_t>(a)] > 0 || status == kDiscrete) {
+      if (att.Status[static_cast<size_t>(a)] == kIgnored) continue;
+      if (HoldsValueNumbers(att, a)) {
         if (DVal(c, a) == kUnknownValue) return false;
       } else if (CVal(c, a) == kUnknown) {
         return false;
