@@ -4,7 +4,7 @@ namespace quarry::cli {
 
 int RunDecisionTreeJob(CliContext& ctx, const pruning::DecisionTreeParameters& parameters) {
   StderrProgress progress;
-  dtree::InductionResult result;
+  pruning::InductionResult result;
   const Status status =
       pruning::DecisionTreeJob(parameters, ctx.source, std::cout, progress, result);
   std::cout << "\n";

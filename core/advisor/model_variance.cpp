@@ -8,8 +8,8 @@
 #include "core/data/working_folder.h"
 #include "core/dtree/error_based_pruning.h"
 #include "core/dtree/induction_engine.h"
-#include "core/dtree/run_induction.h"
 #include "core/pruning/prune_tree.h"
+#include "core/pruning/run_induction.h"
 
 namespace quarry {
 
@@ -29,7 +29,7 @@ class SampleRound {
   SampleRound(const SampleRound&) = delete;
   SampleRound& operator=(const SampleRound&) = delete;
 
-  dtree::InductionResult result;
+  pruning::InductionResult result;
 
  private:
   DataSource& source_;
@@ -71,8 +71,8 @@ Expected<float> MeasureModelVariance(DataSource& source, const std::string& tabl
     std::ostream discard(nullptr);  // the engine's report is not part of the advice
     dtree::InductionEngine engine(discard, progress);
     const std::vector<std::string> args = {"counsel", "-f", kModelSampleData, "-p", "-s"};
-    if (Status s = dtree::RunInduction(engine, args, pruning::kStandardPrune, std::string(), source,
-                                       sample.result);
+    if (Status s = pruning::RunInduction(engine, args, pruning::kStandardPrune, std::string(),
+                                         source, sample.result);
         !s.ok()) {
       return Status(s.code(),
                     "the decision-tree engine failed on a sample of " + table + ": " + s.message());

@@ -212,7 +212,7 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
     }
     progress.Update("tree number", i + 1, p.folds);
     args[2] = ComplementTableName(p.tree.table, i);
-    dtree::InductionResult fold;
+    InductionResult fold;
     // Each fold's trees are judged on the fold left out of their training, the cases they
     // never saw; the engine's own evaluation (training or test cases) stays in its report.
     status = RunTreeEngine(args, p.tree.method, p.tree.mValues, source, report, progress, fold,

@@ -44,13 +44,13 @@ std::atomic<bool>& DecisionTreeEngineFree() {
 
 Status RunTreeEngine(const std::vector<std::string>& args, int method, const std::string& mValues,
                      DataSource& source, std::ostream& report, Progress& progress,
-                     dtree::InductionResult& result, const std::string& heldOutTable) {
+                     InductionResult& result, const std::string& heldOutTable) {
   dtree::InductionEngine engine(report, progress);
-  return dtree::RunInduction(engine, args, method, mValues, source, result, heldOutTable);
+  return RunInduction(engine, args, method, mValues, source, result, heldOutTable);
 }
 
 Status DecisionTreeJob(const DecisionTreeParameters& p, DataSource& source, std::ostream& report,
-                       Progress& progress, dtree::InductionResult& result) {
+                       Progress& progress, InductionResult& result) {
   EngineClaim engine;
   if (!engine.Taken()) return Status(StatusCode::kBusy, kMethodBusy);
   return RunTreeEngine(DecisionTreeArguments(p), p.method, p.mValues, source, report, progress,

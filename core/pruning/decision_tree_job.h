@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/common/status.h"
-#include "core/dtree/run_induction.h"
 #include "core/jobs/progress.h"
 #include "core/pruning/pruning_method.h"
+#include "core/pruning/run_induction.h"
 
 namespace quarry {
 class DataSource;
@@ -70,12 +70,12 @@ class EngineClaim {
 // failure otherwise (a missing table: "error, not all tables are availables" and the names);
 // succeeds with `result` filled. The caller shows kTreeCreated on success.
 Status DecisionTreeJob(const DecisionTreeParameters& p, DataSource& source, std::ostream& report,
-                       Progress& progress, dtree::InductionResult& result);
+                       Progress& progress, InductionResult& result);
 
 // The same with an argument vector already built (the cross-validation's folds), the trees also
 // classifying `heldOutTable` when it is named.
 Status RunTreeEngine(const std::vector<std::string>& args, int method, const std::string& mValues,
                      DataSource& source, std::ostream& report, Progress& progress,
-                     dtree::InductionResult& result, const std::string& heldOutTable = {});
+                     InductionResult& result, const std::string& heldOutTable = {});
 
 }  // namespace quarry::pruning

@@ -136,7 +136,7 @@ void DecisionTreeDialog::Execute() {
   job.work = [p, &source](Progress& progress) -> Status {
     // The windowed program has no console: the report is not shown; the files are the results.
     std::ostringstream report;
-    dtree::InductionResult result;
+    pruning::InductionResult result;
     return pruning::DecisionTreeJob(p, source, report, progress, result);
   };
   job.doneMessage = pruning::kTreeCreated;

@@ -42,7 +42,7 @@ class TreeJobTest : public dtree::EngineTest {
     return names;
   }
   std::ostringstream out_;
-  dtree::InductionResult result_;
+  InductionResult result_;
 };
 
 TEST_F(TreeJobTest, TheJobChecksItsTablesAndTheEngineIsTakenOnce) {

@@ -1,7 +1,7 @@
 #pragma once
-// The decision-tree engine's entry: parse the options, check the job's tables, load the training
-// table, grow (one tree, or trials of windowing), prune with the job's method, write the tree
-// and rules files, and evaluate on the training (and test) cases.
+// The decision-tree job, above the engine: parse the options, check the job's tables, load the
+// training table, grow (one tree, or trials of windowing), prune with the job's method, write the
+// tree and rules files, and evaluate on the training (and test) cases.
 
 #include <filesystem>
 #include <string>
@@ -14,8 +14,10 @@ class DataSource;
 }
 
 namespace quarry::dtree {
-
 class InductionEngine;
+}
+
+namespace quarry::pruning {
 
 struct InductionResult {
   int rawErrors = 0;       // errors of the best raw tree (on the test cases when evaluated there)
@@ -51,8 +53,8 @@ JobTables TablesForJob(const std::string& stem, int mode);
 // attribute column, kCancelled when the progress asked to stop; nothing is written in any of
 // these cases. With `heldOutTable`, the best raw and pruned trees also classify that table's
 // cases, which neither growing nor pruning saw (the held-out counts of the result).
-Status RunInduction(InductionEngine& engine, const std::vector<std::string>& args, int mode,
+Status RunInduction(dtree::InductionEngine& engine, const std::vector<std::string>& args, int mode,
                     const std::string& mValues, DataSource& source, InductionResult& result,
                     const std::string& heldOutTable = {});
 
-}  // namespace quarry::dtree
+}  // namespace quarry::pruning

@@ -1,4 +1,4 @@
-#include "core/dtree/run_induction.h"
+#include "core/pruning/run_induction.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,13 @@
 #include "core/treefiles/tree_file_reader.h"
 #include "tests/core/dtree/engine_test_support.h"
 
-namespace quarry::dtree {
+namespace quarry::pruning {
 namespace {
+
+using dtree::EngineTest;
+using dtree::GolfRows;
+using dtree::InductionEngine;
+using dtree::TreeNode;
 
 namespace fs = std::filesystem;
 
@@ -97,9 +102,8 @@ std::vector<std::vector<std::string>> NoisyRows() {
 TEST_F(RunInductionTest, PruningTheGrownTreeInPlaceWritesWhatPruningACopyWrites) {
   MakeRows("n_data", {"x", "s", "c"}, {"real", "string", "string"}, NoisyRows());
   MakeRows("n_prune", {"x", "s", "c"}, {"real", "string", "string"}, NoisyRows());
-  for (int mode : {pruning::kStandardPrune, pruning::kReducedErrorPruning,
-                   pruning::kPessimisticErrorPruning}) {
-    ASSERT_TRUE(pruning::PrunesInPlace(mode));
+  for (int mode : {kStandardPrune, kReducedErrorPruning, kPessimisticErrorPruning}) {
+    ASSERT_TRUE(PrunesInPlace(mode));
     std::ostringstream trace;
     InductionEngine other(trace);
     ASSERT_TRUE(other.LoadAttributes("n_data", source_).ok());
@@ -107,7 +111,7 @@ TEST_F(RunInductionTest, PruningTheGrownTreeInPlaceWritesWhatPruningACopyWrites)
     other.Options.FileName = "n_data";
     std::unique_ptr<TreeNode> grown = GrowNewTree(other, 0, other.MaxItem());
     TreeNode pruned;
-    ASSERT_TRUE(pruning::PruneTree(other, pruned, mode, *grown, "n_data", source_, "").ok());
+    ASSERT_TRUE(PruneTree(other, pruned, mode, *grown, "n_data", source_, "").ok());
     ASSERT_LT(TreeSize(pruned), TreeSize(*grown));
     const std::string leaves = "\nnumber of leaves:  ";
 
@@ -135,7 +139,7 @@ TEST_F(RunInductionTest, AFailedPruningKeepsTheFilesOfTheLastRun) {
   ASSERT_TRUE(Run({"-f", "n_data"}).ok());
   const auto before = *treefiles::ReadTextFile(WorkingFile("n_data.rules"));
   // Reduced error pruning writes the grown tree's files before it finds no pruning cases.
-  EXPECT_EQ(Run({"-f", "n_data", "-m", "5"}, pruning::kReducedErrorPruning).code(),
+  EXPECT_EQ(Run({"-f", "n_data", "-m", "5"}, kReducedErrorPruning).code(),
             StatusCode::kInvalidArgument);
   EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("n_data.rules")), before);
   EXPECT_EQ(TreeFiles(), (std::vector<std::string>{"n_data.rules", "n_data.tree",
@@ -232,4 +236,4 @@ TEST_F(RunInductionTest, WindowingRepeatsItselfFromRunToRun) {
 }
 
 }  // namespace
-}  // namespace quarry::dtree
+}  // namespace quarry::pruning

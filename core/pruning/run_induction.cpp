@@ -1,4 +1,4 @@
-#include "core/dtree/run_induction.h"
+#include "core/pruning/run_induction.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -22,7 +22,15 @@
 #include "core/treefiles/decision_tree_writer.h"
 #include "core/treefiles/tree_file_names.h"
 
-namespace quarry::dtree {
+namespace quarry::pruning {
+
+using dtree::AttributeTable;
+using dtree::InductionEngine;
+using dtree::InductionOptions;
+using dtree::LeafVote;
+using dtree::RawFigures;
+using dtree::TreeNode;
+using dtree::TrialTrees;
 
 namespace {
 
@@ -80,7 +88,6 @@ void AppendLine(const std::filesystem::path& path, const std::string& text,
 }  // namespace
 
 JobTables TablesForJob(const std::string& stem, int mode) {
-  using namespace pruning;
   JobTables tables;
   tables.test = TestTableName(stem, mode);
   if (UsesTrainingHalves(mode)) {
@@ -155,7 +162,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   engine.GrownNodes = 0;
 
   const LeafVote vote =
-      mode == pruning::kIterativeGrowingPruning ? LeafVote::kWholeCase : LeafVote::kDistribution;
+      mode == kIterativeGrowingPruning ? LeafVote::kWholeCase : LeafVote::kDistribution;
   const std::string prunedStem = stem + "PRUNED";
   const auto rawTreeFile = treefiles::TreeFilePath(stem);
   const auto prunedTreeFile = treefiles::TreeFilePath(prunedStem);
@@ -174,19 +181,18 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
     // The raw tree and a pruned copy of a large table would be held together; the methods that
     // need nothing of the raw tree but its files and figures prune it in place instead. Test
     // and held-out cases are classified after pruning, so a job with either keeps the copy.
-    if (pruning::PrunesInPlace(mode) && !options.UNSEENS && heldOutTable.empty()) {
+    if (PrunesInPlace(mode) && !options.UNSEENS && heldOutTable.empty()) {
       stagedTree.Written(
           treefiles::WriteDecisionTreeFile(*grown, att, options.MINOBJS, stagedTree.Staged()));
       stagedRules.Written(treefiles::WriteDecisionRulesFile(*grown, att, stagedRules.Staged()));
       trees.rawFigures.push_back({TreeSize(*grown), CountTreeErrors(engine, *grown, vote),
                                   LeafCount(*grown), grown->Items()});
-      if (Status s = pruning::PruneInPlace(engine, *grown, mode, stem, source); !s.ok()) return s;
+      if (Status s = PruneInPlace(engine, *grown, mode, stem, source); !s.ok()) return s;
       trees.raw.push_back(nullptr);
       trees.pruned.push_back(std::move(grown));
     } else {
       auto pruned = std::make_unique<TreeNode>();
-      if (Status s = pruning::PruneTree(engine, *pruned, mode, *grown, stem, source, mValues);
-          !s.ok()) {
+      if (Status s = PruneTree(engine, *pruned, mode, *grown, stem, source, mValues); !s.ok()) {
         return s;
       }
       trees.raw.push_back(std::move(grown));
@@ -271,4 +277,4 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   return Status::Ok();
 }
 
-}  // namespace quarry::dtree
+}  // namespace quarry::pruning
