@@ -34,7 +34,12 @@ ModelTreeGrower::ModelTreeGrower(ModelCaseStore& store, Distributions& stats,
       stats_(stats),
       params_(params),
       progress_(progress),
-      splits_(stats, params) {}
+      splits_(stats, params) {
+  // Statuses are as loaded here: what is unusable now the loader left out, for good. A variable
+  // regressed on above a node stays a split candidate below it.
+  loaderKept_.resize(static_cast<size_t>(att_.MaxAtt) + 1);
+  for (int a = 0; a <= att_.MaxAtt; ++a) loaderKept_[a] = att_.Status[a] != dtree::kIgnored;
+}
 
 CaseRange ModelTreeGrower::Range(int first, int last) {
   return {store_.Item.data() + first, store_.LoadedTarget.data() + first, last - first + 1};
@@ -61,7 +66,7 @@ void ModelTreeGrower::InitNode(ModelTreeNode& node, int first, int last) {
   node.mean = static_cast<float>(sum / n);
   double squares = 0.0;
   for (int i = first; i <= last; ++i) {
-    const double d = store_.Item[i][targetCell].cont - node.mean;
+    const double d = static_cast<double>(store_.Item[i][targetCell].cont) - node.mean;
     squares += d * d;
   }
   node.deviance = n > 2 ? squares / (n - 2) : (n == 2 ? squares : 0.0);
@@ -119,7 +124,7 @@ void ModelTreeGrower::GrowNode(ModelTreeNode& node, int first, int last, double&
   SplitCandidate bestDiscrete;
   SplitCandidate bestContinuous;
   for (int a = 0; a <= att_.MaxAtt; ++a) {
-    if (att_.Status[a] == dtree::kIgnored) continue;
+    if (!loaderKept_[a]) continue;
     if (usable.empty()) {
       if (att_.ValueCount[a] > 0)
         KeepBest(bestDiscrete, splits_.EvaluateDiscreteSplitConstant(all, att_, a));
@@ -208,7 +213,7 @@ RegressionStepEvaluation ModelTreeGrower::EvaluateRegressionStep(int variable, i
   SplitCandidate bestDiscrete;
   SplitCandidate bestContinuous;
   for (int a = 0; a <= att_.MaxAtt; ++a) {
-    if (att_.Status[a] == dtree::kIgnored) continue;
+    if (!loaderKept_[a]) continue;
     if (att_.ValueCount[a] > 0) {
       KeepBest(bestDiscrete, splits_.EvaluateDiscreteSplit(copy, att_, a, SplitMode::kLookAhead));
     } else {

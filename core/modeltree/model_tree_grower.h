@@ -57,6 +57,7 @@ class ModelTreeGrower {
   StrataParameters params_;
   Progress& progress_;
   SplitEvaluator splits_;
+  std::vector<char> loaderKept_;  // per attribute: a split candidate wherever it is
   // The copy the look-ahead transforms: cells and the pointers into them.
   std::vector<dtree::AttValue> copyCells_;
   std::vector<Case> copyItems_;

@@ -223,7 +223,12 @@ SplitCandidate SplitEvaluator::GreedySubset(CaseRange cases, const AttributeTabl
   l.Resize(p);
   r.Resize(p);
   for (const Sums& g : group) r.Add(g, 1.0);
+  // A side without cases has no line (every error is 0/0), so it adds nothing to the score: the
+  // trial scores the other side's best line over all the cases, and the grower makes a leaf of
+  // a node whose chosen split sends every case one way. The constant error of no cases is no
+  // number either, and a score that is none never wins.
   auto sideOf = [&](const Sums& s) {
+    if (s.n == 0) return Side{};
     if (!constantChildren) return BestSide(s);
     return Side{s.n, ConstantError(s.n, s.sy, s.syy), 0.0, -1};
   };
@@ -238,9 +243,9 @@ SplitCandidate SplitEvaluator::GreedySubset(CaseRange cases, const AttributeTabl
     int joining = -1;
     for (int u : order) {
       if (inSubset[u]) continue;
-      if (joining < 0) joining = u;  // joins when no trial of this step is possible
+      if (joining < 0) joining = u;  // joins when no trial of this step scores
       const Sums& g = group[u];
-      if (l.n + g.n == 0 || r.n - g.n == 0) continue;
+      if (constantChildren && (l.n + g.n == 0 || r.n - g.n == 0)) continue;
       trialL = l;
       trialL.Add(g, 1.0);
       trialR = r;

@@ -147,6 +147,52 @@ TEST_F(GrowerTest, EqualScoresGoToTheEarlierSplitAndTheLaterRegression) {
   EXPECT_EQ(split->test->attribute, 0);
 }
 
+TEST_F(GrowerTest, AVariableRegressedOnStaysASplitCandidateBelow) {
+  MakeTable("t", {"x1", "x2", "y"}, {"integer", "integer", "integer"},
+            {{"11", "14", "33"},
+             {"8", "19", "35"},
+             {"7", "15", "30"},
+             {"18", "6", "10"},
+             {"7", "10", "23"},
+             {"5", "16", "27"},
+             {"17", "6", "14"},
+             {"1", "8", "11"},
+             {"8", "18", "35"},
+             {"6", "3", "16"},
+             {"0", "18", "20"}});
+  auto root = Grow("t", {});
+  ASSERT_EQ(root->kind, kRegression);
+  EXPECT_EQ(root->model->variable, 1);
+  // Below the line on x2 the residual target splits best on x2's own values: the cut at 7
+  // scores 2.330, against 2.525 for the best cut of x1's residual (-5.606).
+  const ModelTreeNode& child = *root->left;
+  ASSERT_EQ(child.kind, kContinuousSplit);
+  EXPECT_EQ(child.test->attribute, 1);
+  EXPECT_EQ(static_cast<ContinuousSplit&>(*child.test).threshold, 7.0f);
+  EXPECT_EQ(child.left->Items(), 3);
+}
+
+TEST_F(GrowerTest, ADiscreteSplitSendingEveryCaseOneWayMakesALeaf) {
+  // One discrete value, x2 without spread, and a target x1 does not explain beyond its line.
+  MakeTable(
+      "t", {"x1", "x2", "d", "y"}, {"real", "real", "string", "real"},
+      {{"0", "1", "c", "-2"}, {"0", "1", "c", "-4"}, {"1", "1", "c", "-5"}, {"1", "1", "c", "-3"}});
+  StrataParameters params;
+  params.MinItems = 1;
+  auto root = Grow("t", params);
+  // Each regression step's look-ahead finds a cut that gains nothing over the best line of the
+  // residuals (score 1) and the trial of d that leaves its right side empty, scoring that line
+  // (1 too); the discrete one wins the tie and reports no variable, so the later step, on x2
+  // (error 1.118), gives the candidate model. At the node, the cut of x1 is rejected and the
+  // trial of d (1) ties the regression (1): the split is taken, sends every case left, and
+  // the node stays a leaf with the candidate model.
+  ASSERT_EQ(root->kind, kLeaf);
+  EXPECT_EQ(root->splitScore, 1.0f);
+  EXPECT_EQ(root->model->variable, 1);
+  EXPECT_DOUBLE_EQ(root->model->slope, 0.0);
+  EXPECT_DOUBLE_EQ(root->model->intercept, -3.5);
+}
+
 TEST_F(GrowerTest, AConstantTargetIsASingleLeaf) {
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 60; ++i) rows.push_back({Text(i), Text(i % 7), "5"});
@@ -166,6 +212,15 @@ TEST_F(GrowerTest, NodesCarryTheirMeanDevianceAndRange) {
   EXPECT_FLOAT_EQ(root->mean, 1.5f);
   EXPECT_DOUBLE_EQ(root->deviance, 1.5 / 4);  // sum of squares over n - 2
   EXPECT_GT(root->id, 0);
+
+  // Targets far from their mean and with digits of their own: each y - mean is formed in 64
+  // bits (in 32 bits the sum comes out as 2000450.1343).
+  rows.clear();
+  const char* targets[] = {"0.1", "0.2", "0.3", "1000.7", "2000.9", "3000.3"};
+  for (int i = 0; i < 6; ++i) rows.push_back({Text(i % 2), targets[i]});
+  MakeTable("wide", {"x", "y"}, {"real", "real"}, rows);
+  root = Grow("wide", {});
+  EXPECT_NEAR(root->deviance, 2000450.183115, 1e-6);
 }
 
 }  // namespace
