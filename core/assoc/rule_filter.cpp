@@ -46,9 +46,12 @@ Status TemplateSet::AddText(std::string_view text) {
     }
     const TemplateKind kind =
         keyword == kInclude ? TemplateKind::kInclusive : TemplateKind::kRestrictive;
-    entry.remove_prefix(keyword.size());
-    auto parsed = RuleTemplate::Parse(entry);
-    if (!parsed) return parsed.status();
+    // Read with the keyword blanked out, a position counts in the entry as written.
+    auto parsed = RuleTemplate::Parse(std::string(keyword.size(), ' ') +
+                                      std::string(entry.substr(keyword.size())));
+    if (!parsed) {
+      return ParseError("template \"" + std::string(entry) + "\": " + parsed.status().message());
+    }
     added.push_back({kind, std::move(parsed.value())});
   }
   templates_.insert(templates_.end(), added.begin(), added.end());

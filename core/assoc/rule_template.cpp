@@ -53,15 +53,24 @@ bool ParseCountNumber(std::string_view text, int& value) {
          value <= kLargestCount;
 }
 
-Status BadElement(std::string_view element, const std::string& why) {
-  return ParseError("template element " + std::string(element) + ": " + why);
+// Characters a name written without quotes may not hold.
+constexpr std::string_view kReserved = "\"<>{}()[]";
+
+// `position` counts from 0 in the text being read; the message counts from 1.
+Status StoppedAt(size_t position, const std::string& why) {
+  return ParseError("reading stopped at character " + std::to_string(position + 1) + ": " + why);
 }
 
-Expected<TemplateElement> ParseElement(std::string_view text) {
+// Reads one element; `offset` is where `text` begins in the text being read.
+Expected<TemplateElement> ParseElement(std::string_view text, size_t offset) {
   TemplateElement element;
   std::string_view term = Trim(text);
-  const std::string_view whole = term;
-  if (term.empty()) return ParseError("a template side has an empty element");
+  const size_t start = offset + static_cast<size_t>(term.data() - text.data());
+  auto at = [&](std::string_view part) {
+    return start + static_cast<size_t>(part.data() - term.data());
+  };
+  auto bad = [&](const std::string& why) { return StoppedAt(start, why); };
+  if (term.empty()) return StoppedAt(offset, "a template side has an empty element");
   if (term == "...") {
     element.kind = TemplateElement::Kind::kAny;
     element.text = "...";
@@ -71,50 +80,53 @@ Expected<TemplateElement> ParseElement(std::string_view text) {
   }
   if (term.back() == '}') {
     const size_t open = term.rfind('{');
-    if (open == std::string_view::npos) return BadElement(whole, "a count starts with {");
+    if (open == std::string_view::npos) return bad("a count starts with {");
     const std::string_view count = term.substr(open + 1, term.size() - open - 2);
     const size_t comma = count.find(',');
     if (comma == std::string_view::npos) {
-      if (!ParseCountNumber(count, element.min)) return BadElement(whole, "unreadable count");
+      if (!ParseCountNumber(count, element.min)) return bad("unreadable count");
       element.max = element.min;
     } else {
       if (!ParseCountNumber(count.substr(0, comma), element.min)) {
-        return BadElement(whole, "unreadable count");
+        return bad("unreadable count");
       }
       const std::string_view upper = Trim(count.substr(comma + 1));
       if (upper.empty()) {
         element.max = TemplateElement::kUnbounded;
       } else if (!ParseCountNumber(upper, element.max) || element.max < element.min) {
-        return BadElement(whole, "unreadable count");
+        return bad("unreadable count");
       }
     }
-    if (element.max == 0) return BadElement(whole, "a count allows at least one item");
+    if (element.max == 0) return bad("a count allows at least one item");
     term = Trim(term.substr(0, open));
   } else if (term.back() == '+') {
     element.min = 1;
     element.max = TemplateElement::kUnbounded;
     term = Trim(term.substr(0, term.size() - 1));
   }
-  if (term.empty()) return BadElement(whole, "a count needs an item, a pattern or a class");
+  if (term.empty()) return bad("a count needs an item, a pattern or a class");
   if (term.front() == '"') {
-    if (!Unquote(term, element.text)) return BadElement(whole, "unfinished quoted name");
+    if (!Unquote(term, element.text)) return bad("unfinished quoted name");
     element.kind = TemplateElement::Kind::kItem;
     return element;
   }
   if (term.front() == '<') {
-    if (term.back() != '>') return BadElement(whole, "a class is written <Class>");
+    if (term.back() != '>') return bad("a class is written <Class>");
     const std::string_view inner = Trim(term.substr(1, term.size() - 2));
-    if (inner.empty()) return BadElement(whole, "a class needs a name");
+    if (inner.empty()) return bad("a class needs a name");
     element.kind = TemplateElement::Kind::kClass;
     if (inner.front() == '"') {
-      if (!Unquote(inner, element.text)) return BadElement(whole, "unfinished quoted name");
+      if (!Unquote(inner, element.text)) return bad("unfinished quoted name");
+    } else if (const size_t odd = inner.find_first_of(kReserved); odd != std::string_view::npos) {
+      return StoppedAt(at(inner.substr(odd)),
+                       "a class name with \" < > { } ( ) [ ] is written in quotes");
     } else {
       element.text = std::string(inner);
     }
     return element;
   }
-  if (term.find_first_of("\"<>{}") != std::string_view::npos) {
-    return BadElement(whole, "a name with \" < > { } is written in quotes");
+  if (const size_t odd = term.find_first_of(kReserved); odd != std::string_view::npos) {
+    return StoppedAt(at(term.substr(odd)), "a name with \" < > { } ( ) [ ] is written in quotes");
   }
   element.text = std::string(term);
   if (term == "*") {
@@ -211,7 +223,7 @@ bool SideFits(const std::vector<TemplateElement>& elements, const ItemPositions&
 
 std::string TemplateName(std::string_view name) {
   const bool plain = !name.empty() && name != "..." && name == Trim(name) &&
-                     name.find_first_of(",\"<>{}*;") == std::string_view::npos &&
+                     name.find_first_of(",\"<>{}()[]*;") == std::string_view::npos &&
                      name.find(kArrow) == std::string_view::npos && name.back() != '+';
   if (plain) return std::string(name);
   std::string quoted = "\"";
@@ -245,15 +257,19 @@ bool NameFitsPattern(std::string_view name, std::string_view pattern) {
   return p == pattern.size();
 }
 
-Expected<std::vector<TemplateElement>> ParseTemplateSide(std::string_view side) {
-  side = Trim(side);
-  if (side.empty()) return ParseError("a template side needs at least one element");
+namespace {
+
+// Reads one side; `offset` is where `side` begins in the text being read.
+Expected<std::vector<TemplateElement>> ParseSide(std::string_view side, size_t offset) {
+  if (Trim(side).empty()) {
+    return StoppedAt(offset + side.size(), "a template side needs at least one element");
+  }
   std::vector<TemplateElement> elements;
   size_t start = 0;
   std::vector<size_t> commas = FindOutside(side, ",");
   commas.push_back(side.size());
   for (size_t comma : commas) {
-    auto element = ParseElement(side.substr(start, comma - start));
+    auto element = ParseElement(side.substr(start, comma - start), offset + start);
     if (!element) return element.status();
     elements.push_back(std::move(element.value()));
     start = comma + 1;
@@ -261,25 +277,44 @@ Expected<std::vector<TemplateElement>> ParseTemplateSide(std::string_view side) 
   return elements;
 }
 
+}  // namespace
+
+Expected<std::vector<TemplateElement>> ParseTemplateSide(std::string_view side) {
+  return ParseSide(side, 0);
+}
+
 Expected<RuleTemplate> RuleTemplate::FromSides(std::string_view left, std::string_view right) {
-  auto leftElements = ParseTemplateSide(left);
-  if (!leftElements) return leftElements.status();
-  auto rightElements = ParseTemplateSide(right);
-  if (!rightElements) return rightElements.status();
-  RuleTemplate t;
-  t.left_ = std::string(Trim(left));
-  t.right_ = std::string(Trim(right));
-  t.leftElements_ = std::move(leftElements.value());
-  t.rightElements_ = std::move(rightElements.value());
-  return t;
+  auto leftElements = ParseSide(left, 0);
+  if (!leftElements) return ParseError("left side: " + leftElements.status().message());
+  auto rightElements = ParseSide(right, 0);
+  if (!rightElements) return ParseError("right side: " + rightElements.status().message());
+  return Assemble(left, right, std::move(*leftElements), std::move(*rightElements));
 }
 
 Expected<RuleTemplate> RuleTemplate::Parse(std::string_view text) {
   const std::vector<size_t> arrows = FindOutside(text, kArrow);
   if (arrows.size() != 1) {
-    return ParseError("a template is written left side ==> right side: " + std::string(Trim(text)));
+    return StoppedAt(arrows.empty() ? TrimRight(text).size() : arrows[1],
+                     "a template is written left side ==> right side");
   }
-  return FromSides(text.substr(0, arrows[0]), text.substr(arrows[0] + kArrow.size()));
+  const size_t right = arrows[0] + kArrow.size();
+  auto leftElements = ParseSide(text.substr(0, arrows[0]), 0);
+  if (!leftElements) return leftElements.status();
+  auto rightElements = ParseSide(text.substr(right), right);
+  if (!rightElements) return rightElements.status();
+  return Assemble(text.substr(0, arrows[0]), text.substr(right), std::move(*leftElements),
+                  std::move(*rightElements));
+}
+
+RuleTemplate RuleTemplate::Assemble(std::string_view left, std::string_view right,
+                                    std::vector<TemplateElement> leftElements,
+                                    std::vector<TemplateElement> rightElements) {
+  RuleTemplate t;
+  t.left_ = std::string(Trim(left));
+  t.right_ = std::string(Trim(right));
+  t.leftElements_ = std::move(leftElements);
+  t.rightElements_ = std::move(rightElements);
+  return t;
 }
 
 Status RuleTemplate::CheckClasses(const ItemCatalog& catalog) const {

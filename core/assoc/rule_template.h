@@ -8,6 +8,8 @@
 //   *                any item
 //   <Food>           an item of the taxonomy's class Food: an attribute below it, or the class
 //                    Food or a class below it
+//
+// A name holding " < > { } ( ) [ ] is written in quotes.
 //   ...              any number of further items, none included
 //
 // and each element but "..." may carry a count: "+" (one or more), "{n}", "{m,n}", "{m,}".
@@ -43,7 +45,8 @@ struct ItemCatalog {
 
 class RuleTemplate {
  public:
-  // "left ==> right", any blanks around "==>".
+  // "left ==> right", any blanks around "==>". A text that cannot be read fails with kParse and
+  // the character (counted from 1) where reading stopped.
   static Expected<RuleTemplate> Parse(std::string_view text);
   // The two fields of the template editor.
   static Expected<RuleTemplate> FromSides(std::string_view left, std::string_view right);
@@ -59,6 +62,10 @@ class RuleTemplate {
   bool Matches(const AssociationRule& rule, const ItemCatalog& catalog) const;
 
  private:
+  static RuleTemplate Assemble(std::string_view left, std::string_view right,
+                               std::vector<TemplateElement> leftElements,
+                               std::vector<TemplateElement> rightElements);
+
   std::string left_;
   std::string right_;
   std::vector<TemplateElement> leftElements_;

@@ -90,8 +90,9 @@ TEST(RuleTemplate, ReadsQuotedNamesAndCounts) {
 // The template window writes chosen names with TemplateName; each must read back as that one
 // item, whatever it holds.
 TEST(RuleTemplate, WrittenNamesReadBackAsThemselves) {
-  for (const std::string name : {"bread", "decision_Value_yes", "a, b", "say \"hi\"", "x*y", "...",
-                                 "c++", " padded ", "a ==> b", "semi;colon", "<Food>", "{2}"}) {
+  for (const std::string name :
+       {"bread", "decision_Value_yes", "a, b", "say \"hi\"", "x*y", "...", "c++", " padded ",
+        "a ==> b", "semi;colon", "<Food>", "{2}", "f(x)", "[0,5]"}) {
     auto t = RuleTemplate::Parse(TemplateName(name) + " ==> " + "<" + TemplateName(name) + ">");
     ASSERT_TRUE(t.ok()) << name << ": " << t.status().message();
     ASSERT_EQ(t->LeftElements().size(), 1u) << name;
@@ -105,9 +106,18 @@ TEST(RuleTemplate, WrittenNamesReadBackAsThemselves) {
 }
 
 TEST(RuleTemplate, RefusesWhatItCannotRead) {
-  for (const char* bad : {"a ==> b ==> c", "a", " ==> b", "a, ==> b", "a{2,1} ==> b", "a{0} ==> b",
-                          "a{x} ==> b", "\"a ==> b", "<> ==> b", "a<b ==> c", "+ ==> b"}) {
+  for (const char* bad :
+       {"a ==> b ==> c", "a", " ==> b", "a, ==> b", "a{2,1} ==> b", "a{0} ==> b", "a{x} ==> b",
+        "\"a ==> b", "<> ==> b", "a<b ==> c", "+ ==> b", "((( ==> ]]", "a ==> <F(x)>"}) {
     EXPECT_FALSE(RuleTemplate::Parse(bad).ok()) << bad;
+  }
+  // The message says where reading stopped, counted from 1.
+  for (const auto& [bad, where] : std::vector<std::pair<std::string, int>>{
+           {"bread, mi[lk ==> x", 10}, {"a ==> b, , c", 9}, {"a ==> b ==> c", 9}, {"a, b", 5}}) {
+    const std::string message = RuleTemplate::Parse(bad).status().message();
+    EXPECT_NE(message.find("reading stopped at character " + std::to_string(where) + ":"),
+              std::string::npos)
+        << bad << ": " << message;
   }
 }
 
@@ -152,6 +162,9 @@ TEST(RuleFilter, UnknownClassesAndBadLinesAreErrors) {
   EXPECT_FALSE(set.AddText("include a ==> b; maybe c ==> d").ok());
   EXPECT_TRUE(set.Empty());  // all or nothing
   EXPECT_FALSE(set.AddText("includea ==> b").ok());
+  EXPECT_EQ(set.AddText("include ((( ==> ]]").message(),
+            "template \"include ((( ==> ]]\": reading stopped at character 9: a name with \" < > "
+            "{ } ( ) [ ] is written in quotes");
   ASSERT_TRUE(set.AddText("include \"x; y\" ==> b; exclude c ==> d").ok());
   EXPECT_EQ(set.Templates().size(), 2u);
 }
