@@ -51,11 +51,17 @@ std::string Unbrace(std::string value) {
 }
 
 std::string RewritePasswords(std::string_view connect, bool remove) {
+  const std::vector<std::string> entries = SplitEntries(connect);
   std::string out;
-  for (const std::string& text : SplitEntries(connect)) {
-    Entry e = ParseEntry(text);
-    std::string piece = text;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    Entry e = ParseEntry(entries[i]);
+    std::string piece = entries[i];
     if (e.hasValue && IsPasswordKey(e.key)) {
+      // A password holding ";" outside braces runs on into the next entries: when an entry
+      // without "=" follows, everything up to the last such entry may be part of it.
+      for (size_t j = i + 1; j < entries.size(); ++j) {
+        if (!ParseEntry(entries[j]).hasValue) i = j;
+      }
       if (remove) continue;
       piece = e.key + "=********";
     }
