@@ -28,6 +28,8 @@ void AddDtreeCvCommand(CLI::App& app, CliContext& ctx) {
       const Status status =
           pruning::ClassificationCrossValidation(p, ctx.source, std::cout, progress, result);
       std::cout << "\n";
+      for (const std::string& warning : result.warnings)
+        std::cerr << "not written: " << warning << "\n";
       if (!status.ok()) return CliContext::Fail(status);
       std::cout << "\nRaw trees:\n";
       for (size_t i = 0; i < result.folds.size(); ++i) {
@@ -43,6 +45,10 @@ void AddDtreeCvCommand(CLI::App& app, CliContext& ctx) {
                 << pruning::MeanRawText(result.meanRaw)
                 << pruning::MeanPrunedText(result.meanPruned) << "\n\n"
                 << pruning::kTreesCreated << "\n";
+      if (!result.warnings.empty()) {
+        std::cerr << result.warnings.size() << " of the folds' result files could not be written\n";
+        return kExitFailure;
+      }
       return kExitOk;
     };
   });

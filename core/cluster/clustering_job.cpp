@@ -53,7 +53,7 @@ double ValueOf(std::string text) {
 // The connect string record in the working folder is emptied when clustering starts and ends.
 void EmptyConnectRecord() {
   if (EnsureWorkingFolder().ok())
-    WriteWholeFile(WorkingFile("prova.txt"), "", /*privateFile=*/true);
+    WriteResultFile(WorkingFile("prova.txt"), "", /*privateFile=*/true);
 }
 
 class ClusteringRun {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/common/status.h"
+#include "core/data/import_rows.h"
 #include "core/jobs/progress.h"
 
 namespace quarry {
@@ -14,35 +15,22 @@ namespace quarry {
 class DataSource;
 
 // The messages the user sees.
-inline constexpr const char* kImportNoDatabase = "Please,you must open the database!";
-inline constexpr const char* kImportCannotOpen = "It's impossible to open the file!";
-inline constexpr const char* kImportBadStructure = "Please,you must choose a file with correct struct!";
+inline constexpr const char* kImportBadStructure =
+    "Please,you must choose a file with correct struct!";
 inline constexpr const char* kExportBadFileName = "please insert a correct filename";
 
-// Longest line read at once; a longer line is read in pieces, each piece taken as a line.
-inline constexpr size_t kMaxDataLine = 99999;
-
-struct DataFileHeader {
-  std::vector<std::string> names;
-  std::vector<std::string> types;  // "real" or "string"
-};
-
 // Reads and checks the header and types lines: kIo with kImportCannotOpen when the file cannot
-// be opened, kParse with kImportBadStructure when a type is not "real"/"string" or the counts
-// differ.
+// be opened, kParse when it is not text and kParse with kImportBadStructure when a type is not
+// "real"/"string" or the counts differ. A UTF-8 byte-order mark before the names is skipped.
 Expected<DataFileHeader> ReadDataFileHeader(const std::string& path);
 
-// The values of one data line, exactly as import splits it (at most `columns` values).
-std::vector<std::string> SplitDataLine(std::string line, size_t columns);
-
-struct ImportResult {
-  DataFileHeader header;
-  long rowsInserted = 0;
-  long rowsSkipped = 0;  // rows the database refused
-};
+// The values of one data line, exactly as import splits it (all of them; import keeps as many
+// as there are columns).
+std::vector<std::string> SplitDataLine(std::string line);
 
 // Imports the file into a new table `table`, over a connection of its own opened with
-// `connectString` (kImportNoDatabase when that fails). The table must not exist yet.
+// `connectString` (kImportNoDatabase when that fails). The table must not exist yet. A line is
+// one row however long it is; lines holding binary bytes are left out and counted.
 Expected<ImportResult> ImportDataFile(const std::string& connectString, const std::string& path,
                                       const std::string& table, Progress& progress = NoProgress());
 

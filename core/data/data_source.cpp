@@ -93,7 +93,7 @@ bool DataSource::Open(const std::string& connectString) {
   Close();
   // The connect string is kept in the working folder for the record, never with its password.
   if (EnsureWorkingFolder().ok()) {
-    WriteWholeFile(WorkingFile("prova.txt"), MaskPassword(connectString), /*privateFile=*/true);
+    WriteResultFile(WorkingFile("prova.txt"), MaskPassword(connectString), /*privateFile=*/true);
   }
   return Connect(connectString);
 }

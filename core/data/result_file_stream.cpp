@@ -1,4 +1,4 @@
-#include "core/treefiles/result_file_stream.h"
+#include "core/data/result_file_stream.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,13 +9,16 @@
 
 #include "core/data/working_folder.h"
 
-namespace quarry::treefiles {
+namespace quarry {
 
-ResultFileStream::ResultFileStream(std::filesystem::path path) : path_(std::move(path)) {
+ResultFileStream::ResultFileStream(std::filesystem::path path, bool makeFolders)
+    : path_(std::move(path)) {
   temporary_ = path_;
   temporary_ += ".part";
   std::error_code ec;
-  if (path_.has_parent_path()) std::filesystem::create_directories(path_.parent_path(), ec);
+  if (makeFolders && path_.has_parent_path()) {
+    std::filesystem::create_directories(path_.parent_path(), ec);
+  }
   fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) status_ = IoError("cannot write " + path_.string() + ": " + std::strerror(errno));
 }
@@ -54,4 +57,4 @@ Status ResultFileStream::Finish(std::string& text) {
   return Status::Ok();
 }
 
-}  // namespace quarry::treefiles
+}  // namespace quarry

@@ -5,6 +5,7 @@
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 #include "core/data/table_columns.h"
+#include "core/data/working_folder.h"
 
 namespace quarry {
 
@@ -19,7 +20,8 @@ Status ReplaceTable(DataSource& source, const std::string& name, const TableColu
 }
 
 Expected<long> OpenRows(DataSource& source, const std::string& table) {
-  if (!source.Query(SelectAllFrom(table))) return DatabaseError("cannot read table " + table + ": " + source.LastError());
+  if (!source.Query(SelectAllFrom(table)))
+    return DatabaseError("cannot read table " + table + ": " + source.LastError());
   const long n = source.RowCount();
   if (n < 0) return DatabaseError("cannot count the rows of " + table + ": " + source.LastError());
   return n;
@@ -29,7 +31,11 @@ Expected<long> OpenRows(DataSource& source, const std::string& table) {
 
 Status SplitTable(DataSource& source, const std::string& table, const std::string& first,
                   const std::string& second, int percent, Rand& rand, Progress& progress) {
-  if (percent < 0 || percent > 100) return InvalidArgument("the percentage must be between 0 and 100");
+  if (percent < 0 || percent > 100)
+    return InvalidArgument("the percentage must be between 0 and 100");
+  for (const std::string& target : {first, second}) {
+    if (Status s = CheckTableName(target); !s.ok()) return s;
+  }
   if (first == second || first == table || second == table) {
     return InvalidArgument("the tables of a split must have three different names");
   }
@@ -69,14 +75,18 @@ Status SplitTable(DataSource& source, const std::string& table, const std::strin
   return Status::Ok();
 }
 
-std::string FoldTableName(const std::string& table, int fold) { return table + std::to_string(fold); }
+std::string FoldTableName(const std::string& table, int fold) {
+  return table + std::to_string(fold);
+}
 
 std::string ComplementTableName(const std::string& table, int fold) {
   return table + "_escluso_" + std::to_string(fold);
 }
 
-Status PartitionTable(DataSource& source, int k, const std::string& table, Rand& rand, Progress& progress) {
+Status PartitionTable(DataSource& source, int k, const std::string& table, Rand& rand,
+                      Progress& progress) {
   if (k < 1) return InvalidArgument("the number of folds must be at least 1");
+  if (Status s = CheckTableName(FoldTableName(table, k - 1)); !s.ok()) return s;
   ExclusiveUse exclusive(source);
   auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
@@ -94,7 +104,8 @@ Status PartitionTable(DataSource& source, int k, const std::string& table, Rand&
   std::vector<long> counts(static_cast<size_t>(k), 0);
   std::vector<std::string> values;
   long row = 0;
-  for (bool more = source.FirstRow(values); more && row < capacity * k; more = source.NextRow(values)) {
+  for (bool more = source.FirstRow(values); more && row < capacity * k;
+       more = source.NextRow(values)) {
     int f = rand.Next() % k;
     while (counts[static_cast<size_t>(f)] >= capacity) f = (f + 1) % k;
     source.InsertRow(FoldTableName(table, f), columns->names, columns->types, values);

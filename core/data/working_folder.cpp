@@ -7,6 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "core/common/text_util.h"
 
 namespace quarry {
 
@@ -49,6 +53,16 @@ std::string SafeFileName(std::string_view name) {
   return out;
 }
 
+Status CheckTableName(std::string_view name) {
+  if (Trim(name).empty()) return InvalidArgument("a table name cannot be empty");
+  if (name.size() > kLongestTableName) {
+    return InvalidArgument("the table name " + std::string(name.substr(0, 40)) +
+                           "... is too long: " + std::to_string(name.size()) +
+                           " characters, at most " + std::to_string(kLongestTableName));
+  }
+  return Status::Ok();
+}
+
 Status WriteWholeFile(const std::filesystem::path& path, std::string_view content,
                       bool privateFile) {
   std::error_code ec;
@@ -73,10 +87,11 @@ Status WriteWholeFile(const std::filesystem::path& path, std::string_view conten
   return Status::Ok();
 }
 
-Status WriteResultFile(const std::filesystem::path& path, std::string_view content) {
+Status WriteResultFile(const std::filesystem::path& path, std::string_view content,
+                       bool privateFile) {
   std::filesystem::path temporary = path;
   temporary += ".part";
-  if (Status s = WriteWholeFile(temporary, content); !s.ok()) {
+  if (Status s = WriteWholeFile(temporary, content, privateFile); !s.ok()) {
     std::error_code ec;
     std::filesystem::remove(temporary, ec);
     return s;
@@ -87,6 +102,22 @@ Status WriteResultFile(const std::filesystem::path& path, std::string_view conte
     std::filesystem::remove(temporary, ec);
   }
   return renamed;
+}
+
+Status AppendToResultFile(const std::filesystem::path& path, std::string_view content,
+                          bool privateFile) {
+  std::string text;
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec)) {
+    if (content.empty()) return Status::Ok();
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream old;
+    old << in.rdbuf();
+    if (!in.good() && !in.eof()) return IoError("cannot read " + path.string());
+    text = old.str();
+  }
+  text += content;
+  return WriteResultFile(path, text, privateFile);
 }
 
 Status RenameIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& path) {

@@ -22,6 +22,14 @@ std::filesystem::path WorkingFile(std::string_view relative);
 // path separators and ".." are replaced by "_", so the file never lands outside the folder.
 std::string SafeFileName(std::string_view name);
 
+// The longest table name taken for a new table or for a job whose files are named after its
+// table: a file name holds at most 255 bytes, and the longest name made from a table adds about
+// 30 ("_prunePROBTHRESH.tree.part", "PRUNED.rules.staged").
+inline constexpr size_t kLongestTableName = 200;
+
+// Refuses a table name that is empty or too long to name the files made from it.
+Status CheckTableName(std::string_view name);
+
 // Writes `content` as the whole file, creating or truncating it; with `privateFile` the file is
 // readable by its owner only (for files that hold connection details).
 Status WriteWholeFile(const std::filesystem::path& path, std::string_view content,
@@ -29,7 +37,14 @@ Status WriteWholeFile(const std::filesystem::path& path, std::string_view conten
 
 // Writes a result file whole: the content goes to a temporary file beside `path`, which is then
 // renamed, so no partial file ever carries the result's name.
-Status WriteResultFile(const std::filesystem::path& path, std::string_view content);
+Status WriteResultFile(const std::filesystem::path& path, std::string_view content,
+                       bool privateFile = false);
+
+// Adds `content` at the end of a result file that grows over runs (created when missing): the
+// old content and the new are written as by WriteResultFile, so the file is either as it was or
+// whole.
+Status AppendToResultFile(const std::filesystem::path& path, std::string_view content,
+                          bool privateFile = false);
 
 // Gives a finished temporary file its final name, replacing any file of that name; on failure the
 // temporary is left where it is, for the caller to remove.

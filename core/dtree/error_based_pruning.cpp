@@ -350,7 +350,7 @@ bool ErrorBasedPrune(InductionEngine& engine, TreeNode& tree, const std::string&
     CheckPossibleValues(tree, possible);
   }
   // The trace is a side record; pruning stands whether or not it can be written.
-  (void)AppendToFile(WorkingFile(PruningLogName(stem)), log);
+  (void)AppendToResultFile(WorkingFile(PruningLogName(stem)), log);
   return changed;
 }
 

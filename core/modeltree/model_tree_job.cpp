@@ -178,6 +178,7 @@ Expected<long> TableRows(DataSource& source, const std::string& table) {
 Expected<ModelTreeOutcome> RunModelTreeJob(DataSource& source, const ModelTreeParams& params,
                                            std::ostream& report, Progress& progress) {
   if (params.table.empty()) return InvalidArgument("Please, select table");
+  if (Status s = CheckTableName(params.table); !s.ok()) return s;
   if (Status s = Validate(params.strata); !s.ok()) return s;
   const PruneMode mode = params.prune;
   if (UsesPruningSet(mode) && (params.growingPercent < 1 || params.growingPercent > 99)) {

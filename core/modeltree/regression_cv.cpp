@@ -26,10 +26,6 @@ FoldResult MakeResult(int fold, const ErrorMeasures& errors, const std::string& 
   return result;
 }
 
-void AppendLine(const std::filesystem::path& file, const std::string& line) {
-  AppendToFile(file, line + "\n");  // a file that cannot be written is skipped
-}
-
 }  // namespace
 
 std::string FoldResultLine(int fold, float rmse, float ratio) {
@@ -63,6 +59,7 @@ CvSummary Summarize(const std::vector<FoldResult>& folds) {
 Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const RegressionCvParams& params,
                                               std::ostream& report, Progress& progress) {
   if (params.table.empty()) return InvalidArgument("Please, select table");
+  if (Status s = CheckTableName(params.table); !s.ok()) return s;
   if (Status s = Validate(params.strata); !s.ok()) return s;
   const PruneMode mode = params.prune;
   const bool pruning = mode != PruneMode::kNone;
@@ -112,7 +109,6 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
       auto errors = engine.Evaluate(*engine.Grown(), fold);
       if (!errors) return errors.status();
       outcome.grown.push_back(MakeResult(i, *errors, complement));
-      AppendLine(outcome.resultsFile, outcome.grown.back().line);
       continue;
     }
     const std::string growTable = complement + "Grown";
@@ -132,9 +128,15 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
     if (!prunedErrors) return prunedErrors.status();
     outcome.grown.push_back(MakeResult(i, *grownErrors, growTable));
     outcome.pruned.push_back(MakeResult(i, *prunedErrors, pruned->baseName));
-    AppendLine(outcome.resultsFile, outcome.grown.back().line);
-    AppendLine(outcome.resultsFile, outcome.pruned.back().line);
   }
+  // The folds' lines join the results file together, once the run is complete: a run that fails
+  // or is stopped adds no part of its results.
+  std::string lines;
+  for (size_t i = 0; i < outcome.grown.size(); ++i) {
+    lines += outcome.grown[i].line + "\n";
+    if (pruning) lines += outcome.pruned[i].line + "\n";
+  }
+  if (Status s = AppendToResultFile(outcome.resultsFile, lines); !s.ok()) return s;
   outcome.grownSummary = Summarize(outcome.grown);
   outcome.prunedSummary = Summarize(outcome.pruned);
   outcome.leftTables = work.DropAll();

@@ -9,6 +9,7 @@
 #include "core/data/rand.h"
 #include "core/data/sql_quote.h"
 #include "core/data/table_split.h"
+#include "core/data/working_folder.h"
 #include "core/pruning/pruning_tables.h"
 
 namespace quarry::pruning {
@@ -139,6 +140,10 @@ std::vector<std::string> CrossValidationTables(const ClassificationCvParameters&
 Status CheckCrossValidation(const ClassificationCvParameters& p, DataSource& source) {
   const std::string& t = p.tree.table;
   if (t.empty()) return InvalidArgument("Please, select table");
+  // The folds' trees are named after the longest of the tables they grow from.
+  if (Status s = CheckTableName(ComplementTableName(t, std::max(p.folds - 1, 0))); !s.ok()) {
+    return s;
+  }
   const int method = p.tree.method;
   if (!FindPruningMethod(method)) {
     return InvalidArgument("pruning method " + std::to_string(method) + " does not exist");
@@ -222,6 +227,7 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
       break;
     }
     result.folds.push_back({fold.heldOutRawErrors, fold.heldOutPrunedErrors, fold.heldOutCases});
+    result.warnings.insert(result.warnings.end(), fold.warnings.begin(), fold.warnings.end());
   }
   const std::vector<std::string> left = DropTables(source, CrossValidationTables(p));
   if (!left.empty()) {

@@ -37,6 +37,7 @@ struct ClassificationCvResult {
   std::vector<FoldErrors> folds;
   double meanRaw = 0;
   double meanPruned = 0;
+  std::vector<std::string> warnings;  // the folds' result files that could not be written, and why
 };
 
 // The checks of the dialog's Execute, with its messages: a table is chosen, its name has the

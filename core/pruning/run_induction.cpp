@@ -38,17 +38,9 @@ bool Contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
-// Writes one result file, noting it as written or why it is not.
-void Record(const Status& status, const std::filesystem::path& path, InductionResult& result) {
-  if (status.ok()) {
-    result.files.push_back(path);
-  } else {
-    result.warnings.push_back(status.message());
-  }
-}
-
-// A result file written before the job knows it will succeed: it waits under a name of its own
-// and takes its real name when committed; an uncommitted one is removed.
+// A result file of the job. It is written, and its closing lines appended, under a name of its
+// own, and takes its real name only when whole: no partial file, and no file of closing lines
+// alone, ever carries the name. An uncommitted one is removed.
 class StagedFile {
  public:
   explicit StagedFile(std::filesystem::path path) : path_(std::move(path)) {
@@ -65,25 +57,37 @@ class StagedFile {
   StagedFile& operator=(const StagedFile&) = delete;
 
   const std::filesystem::path& Staged() const { return staged_; }
-  void Written(Status status) { written_ = std::move(status); }
-  // Gives the file its name; how writing it went when it could not be written.
-  Status Commit() {
-    if (!written_.ok()) return written_;
-    if (Status renamed = RenameIntoPlace(staged_, path_); !renamed.ok()) return renamed;
-    staged_.clear();
-    return Status::Ok();
+  // How writing the staged file went; the first failure stands.
+  void Written(const Status& status) {
+    started_ = true;
+    if (!written_.ok() || status.ok()) return;
+    // The user knows the file by its real name.
+    std::string message = ReplaceAll(status.message(), staged_.string(), path_.string());
+    message = ReplaceAll(message, "cannot append to ", "cannot write ");
+    written_ = Status(status.code(), message);
+  }
+  void Append(const std::string& text) {
+    if (written_.ok()) Written(AppendToFile(staged_, text));
+  }
+  // Gives the file its name and notes it as written, or notes why it is not.
+  void Commit(InductionResult& result) {
+    if (!started_ || staged_.empty()) return;
+    Status status = written_;
+    if (status.ok()) status = RenameIntoPlace(staged_, path_);
+    if (status.ok()) {
+      staged_.clear();
+      result.files.push_back(path_);
+    } else {
+      result.warnings.push_back(status.message());
+    }
   }
 
  private:
   std::filesystem::path path_;
   std::filesystem::path staged_;
   Status written_ = Status::Ok();
+  bool started_ = false;  // a file the job does not make is never written
 };
-
-void AppendLine(const std::filesystem::path& path, const std::string& text,
-                InductionResult& result) {
-  if (Status s = AppendToFile(path, text); !s.ok()) result.warnings.push_back(s.message());
-}
 
 }  // namespace
 
@@ -122,6 +126,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   if (Status s = ParseInductionOptions(args, engine.Options, out); !s.ok()) return s;
   const InductionOptions& options = engine.Options;
   const std::string stem = options.FileName;
+  if (Status s = CheckTableName(stem); !s.ok()) return s;
 
   // The job's tables, by exact name.
   std::vector<std::string> catalog;
@@ -171,9 +176,18 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
 
   Rand rand;
   TrialTrees trees;
-  // Pruned in place, the raw tree is written under temporary names and measured first.
+  // Pruned in place, the raw tree is written and measured first.
   StagedFile stagedTree(rawTreeFile);
   StagedFile stagedRules(rawRulesFile);
+  StagedFile prunedTree(prunedTreeFile);
+  StagedFile prunedRules(treefiles::RulesFilePath(prunedStem));
+  const std::string softStem = ReplaceAll(stem, "_data", "_prune") + "PROBTHRESH";
+  StagedFile softTree(treefiles::TreeFilePath(softStem));
+  StagedFile* const staged[] = {&stagedTree, &prunedTree, &stagedRules, &prunedRules, &softTree};
+  // The files take their names once their last lines are written, or when the job ends early.
+  auto commitFiles = [&] {
+    for (StagedFile* file : staged) file->Commit(result);
+  };
   if (options.BATCH) {
     std::unique_ptr<TreeNode> grown = GrowNewTree(engine, 0, engine.MaxItem());
     out << "\n";
@@ -211,19 +225,15 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   const float rawItems = taken != nullptr ? taken->items : raw->Items();
 
   if (raw != nullptr) {
-    Record(treefiles::WriteDecisionTree(*raw, att, options.MINOBJS, stem), rawTreeFile, result);
-  } else {
-    Record(stagedTree.Commit(), rawTreeFile, result);
+    stagedTree.Written(
+        treefiles::WriteDecisionTreeFile(*raw, att, options.MINOBJS, stagedTree.Staged()));
   }
-  Record(treefiles::WriteDecisionTree(pruned, att, options.MINOBJS, prunedStem), prunedTreeFile,
-         result);
+  prunedTree.Written(
+      treefiles::WriteDecisionTreeFile(pruned, att, options.MINOBJS, prunedTree.Staged()));
   if (raw != nullptr) {
-    Record(treefiles::WriteDecisionRules(*raw, att, stem), rawRulesFile, result);
-  } else {
-    Record(stagedRules.Commit(), rawRulesFile, result);
+    stagedRules.Written(treefiles::WriteDecisionRulesFile(*raw, att, stagedRules.Staged()));
   }
-  Record(treefiles::WriteDecisionRules(pruned, att, prunedStem),
-         treefiles::RulesFilePath(prunedStem), result);
+  prunedRules.Written(treefiles::WriteDecisionRulesFile(pruned, att, prunedRules.Staged()));
 
   if (options.PROBTHRESH) {
     out << "Softening thresholds";
@@ -231,9 +241,8 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
     out << "\n";
     SoftenThresholds(engine, pruned);
     out << "\n";
-    const std::string softStem = ReplaceAll(stem, "_data", "_prune") + "PROBTHRESH";
-    Record(treefiles::WriteDecisionTree(pruned, att, options.MINOBJS, softStem),
-           treefiles::TreeFilePath(softStem), result);
+    softTree.Written(
+        treefiles::WriteDecisionTreeFile(pruned, att, options.MINOBJS, softTree.Staged()));
   }
 
   out << Format("\n\nEvaluation on training data (%d items):\n", engine.MaxItem() + 1);
@@ -245,6 +254,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   if (options.UNSEENS) {
     engine.Cases.FreeCases();
     if (engine.LoadCases(tables.test, source) == 2) {
+      commitFiles();
       return DatabaseError("the tree files are written, but the test table " + tables.test +
                            " cannot be read: " + engine.Cases.LastLoadError());
     }
@@ -253,12 +263,12 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
     result.rawErrors = CountTreeErrors(engine, *raw, vote);  // a job with unseens keeps it
     result.prunedErrors = CountTreeErrors(engine, pruned, vote);
     result.evaluatedCases = engine.MaxItem() + 1;
-    AppendLine(rawTreeFile, "\nerrors on test set:  " + std::to_string(result.rawErrors), result);
-    AppendLine(prunedTreeFile, "\nerrors on test set:  " + std::to_string(result.prunedErrors),
-               result);
+    stagedTree.Append("\nerrors on test set:  " + std::to_string(result.rawErrors));
+    prunedTree.Append("\nerrors on test set:  " + std::to_string(result.prunedErrors));
   }
-  AppendLine(rawTreeFile, "\nnumber of leaves:  " + std::to_string(rawLeaves), result);
-  AppendLine(prunedTreeFile, "\nnumber of leaves:  " + std::to_string(LeafCount(pruned)), result);
+  stagedTree.Append("\nnumber of leaves:  " + std::to_string(rawLeaves));
+  prunedTree.Append("\nnumber of leaves:  " + std::to_string(LeafCount(pruned)));
+  commitFiles();
 
   result.errorRate = static_cast<float>(result.rawErrors) / rawItems;
   result.leafCount = LeafCount(pruned);

@@ -4,6 +4,7 @@
 #include "core/data/sql_lexer.h"
 #include "core/data/sql_quote.h"
 #include "core/data/transaction.h"
+#include "core/data/working_folder.h"
 #include "core/query/stored_queries.h"
 
 namespace quarry {
@@ -29,6 +30,7 @@ Expected<MaterializedQuery> MaterializeQuery(
     const std::function<bool(const std::string& question)>& confirmOverwrite) {
   if (!source.IsOpen()) return InvalidArgument(kOpenDatabaseFirst);
   if (name.empty()) return InvalidArgument("Insert the name of the new table");
+  if (Status s = CheckTableName(name); !s.ok()) return s;
   const size_t from = FindOuterFrom(sql);
   if (from == std::string::npos) return InvalidArgument(kErrorInSqlStatement);
   ExclusiveUse exclusive(source);

@@ -1,11 +1,5 @@
 #include "core/query/stored_queries.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 
 #include "core/common/text_util.h"
@@ -40,16 +34,9 @@ Status StoreQuery(const std::string& connect, const std::string& sql) {
     }
   }
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return IoError("cannot write " + path.string() + ": " + std::strerror(errno));
-  ::fchmod(fd, 0600);  // a file made by an older version may be readable by others
-  const std::string text = line + "\n";
-  // One write of the whole line, so that a line is never left half written.
-  const ssize_t written = ::write(fd, text.data(), text.size());
-  const bool closed = ::close(fd) == 0;
-  if (written != static_cast<ssize_t>(text.size()) || !closed)
-    return IoError("cannot write " + path.string());
-  return Status::Ok();
+  // The file is written anew, readable by its owner only, so that a line is never left half
+  // written and a file made by an older version readable by others is not kept.
+  return AppendToResultFile(path, line + "\n", /*privateFile=*/true);
 }
 
 std::vector<StoredQuery> ListStoredQueries(const std::string& connect) {

@@ -4,7 +4,7 @@
 
 #include "core/common/fcvt.h"
 #include "core/common/text_util.h"
-#include "core/treefiles/result_file_stream.h"
+#include "core/data/result_file_stream.h"
 #include "core/treefiles/tree_file_names.h"
 
 namespace quarry::treefiles {

@@ -1,7 +1,7 @@
 #include "core/treefiles/decision_tree_writer.h"
 
 #include "core/common/text_util.h"
-#include "core/treefiles/result_file_stream.h"
+#include "core/data/result_file_stream.h"
 #include "core/treefiles/tree_file_names.h"
 
 namespace quarry::treefiles {

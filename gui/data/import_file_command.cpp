@@ -43,11 +43,7 @@ void ImportFile(Workbench& workbench, const QString& path) {
               table = name->toStdString()](Progress& progress) -> Status {
     auto result = ImportDataFile(connect, file, table, progress);
     if (!result) return result.status();
-    std::string text = std::to_string(result->rowsInserted) + " rows imported into " + table;
-    if (result->rowsSkipped > 0) {
-      text +=
-          "\n" + std::to_string(result->rowsSkipped) + " rows refused by the database and skipped";
-    }
+    const std::string text = ImportSummary(*result, table);
     return Status(StatusCode::kOk, text);
   };
   if (runner.Start(std::move(job)) == JobRunner::StartResult::kLatched) {

@@ -23,17 +23,21 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, ListsSampleTablesAndColumns) {
   auto run = Run({"tables"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  for (const char* table : {"golf_data", "golf_test", "golf_prune", "wave_data", "loan_data", "growth_data", "baskets"}) {
+  for (const char* table : {"golf_data", "golf_test", "golf_prune", "wave_data", "loan_data",
+                            "growth_data", "baskets"}) {
     EXPECT_NE(run.out.find(std::string(table) + "\n"), std::string::npos) << table;
   }
   run = Run({"columns", "golf_data"});
   ASSERT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, "outlook\tstring\ntemperature\tfloat\nhumidity\tfloat\nwindy\tstring\nplay\tstring\n");
+  EXPECT_EQ(run.out,
+            "outlook\tstring\ntemperature\tfloat\nhumidity\tfloat\nwindy\tstring\nplay\tstring\n");
   EXPECT_TRUE(std::filesystem::exists(WorkingFile("sample.sqlite")));
 }
 
 TEST_F(CliTest, QueriesPrintRowsWithNullsAsQuestionMarks) {
-  auto run = Run({"query", "select age, employment from loan_data where employment is null order by 1 limit 2"});
+  auto run =
+      Run({"query",
+           "select age, employment from loan_data where employment is null order by 1 limit 2"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("age\temployment\n"), std::string::npos);
   EXPECT_NE(run.out.find("\t?\n"), std::string::npos);
@@ -43,7 +47,8 @@ TEST_F(CliTest, QueriesPrintRowsWithNullsAsQuestionMarks) {
 }
 
 TEST_F(CliTest, MaterializeImportExportSplitPartition) {
-  auto run = Run({"materialize", "select * from golf_data where play = 'yes'", "--name", "golf_yes"});
+  auto run =
+      Run({"materialize", "select * from golf_data where play = 'yes'", "--name", "golf_yes"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   run = Run({"materialize", "select * from golf_data", "--name", "golf_yes"});
   EXPECT_EQ(run.exitCode, 1);
@@ -55,7 +60,25 @@ TEST_F(CliTest, MaterializeImportExportSplitPartition) {
   run = Run({"import", "golf_yes.txt", "--table", "golf_again"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("9 rows imported into golf_again"), std::string::npos);
+  // CSV by the file's extension or by --csv; the table named after the file by default.
+  std::ofstream(WorkingFile("scores.csv")) << "who,score\nann,1.5\nbob\n\"c, d\",x,y\n";
+  run = Run({"import", "scores.csv"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "columns: who string, score string\n3 rows imported into scores\n"
+            "1 short rows (fewer values than columns) imported with NULL for the rest: line 3\n"
+            "1 long rows (more values than columns) imported without the extra values: line 4\n");
+  std::ofstream(WorkingFile("more.txt")) << "who,score\nann,1.5\n";
+  run = Run({"import", "--csv", "more.txt", "--table", "more"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Run({"columns", "more"}).out, "who\tstring\nscore\tfloat\n");
+  EXPECT_NE(
+      Run({"import", "--csv", "more.txt", "--table", ""}).err.find("a table name cannot be empty"),
+      std::string::npos);
 
+  run = Run({"split", "golf_data", "", "g30", "70"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("a table name cannot be empty"), std::string::npos);
   run = Run({"split", "golf_data", "g70", "g30", "70"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Run({"query", "select count(*) from g70"}).out, "COUNT(*)\n9\n");
@@ -67,7 +90,8 @@ TEST_F(CliTest, MaterializeImportExportSplitPartition) {
 TEST_F(CliTest, DemoLoadsTheWeatherCases) {
   auto run = Run({"demo"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.out.find("golf_data: 14 cases, 4 attributes, 2 classes"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("golf_data: 14 cases, 4 attributes, 2 classes"), std::string::npos)
+      << run.out;
   EXPECT_NE(run.out.find("outlook: discrete {overcast, rainy, sunny}"), std::string::npos);
 }
 
@@ -80,9 +104,14 @@ TEST_F(CliTest, BadUsageAndBadDatabases) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("invalid Data Source"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(missing));
-  run = Run({"--db", "DRIVER=NoSuchDriver;PWD=hush", "tables"});
+  // A password with ";" and no braces leaves no part of itself in prova.txt.
+  run = Run({"--db", "DRIVER=NoSuchDriver;PWD=hush;secret", "tables"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err.find("hush"), std::string::npos);
+  std::ifstream prova(WorkingFile("prova.txt"));
+  std::string recorded;
+  std::getline(prova, recorded);
+  EXPECT_EQ(recorded, "DRIVER=NoSuchDriver;PWD=********");
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 
 #include <filesystem>
 
+#include "core/data/connect_string.h"
+#include "core/data/data_source.h"
 #include "core/data/working_folder.h"
 #include "core/treefiles/rules_file_reader.h"
 #include "core/treefiles/tree_file_reader.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -83,7 +86,51 @@ TEST_F(DtreeCliTest, JobFailuresExitWithTheirMessages) {
   EXPECT_NE(run.err.find("none_data has no rows"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(WorkingFile("none_data.tree")));
 
+  // A name too long for the file names made from it.
+  const std::string longName(300, 'n');
+  {
+    DataSource sample;
+    ASSERT_TRUE(sample.Open(SqliteConnectString(WorkingFile("sample.sqlite").string())));
+    ASSERT_TRUE(sample.Execute("create table " + longName + "_data as select * from golf_data"));
+  }
+  run = Run({"dtree", "--table", longName + "_data"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("is too long"), std::string::npos) << run.err;
+
   EXPECT_EQ(Run({"dtree"}).exitCode, 2);
+}
+
+// A result file that cannot be written is named, leaves nothing under its name, and fails the
+// job; the files that could be written are whole.
+TEST_F(DtreeCliTest, ResultFilesThatCannotBeWrittenFailTheJob) {
+  ASSERT_EQ(Run({"tables"}).exitCode, 0);  // the sample database is copied before writes fail
+  testing::CliRun run;
+  {
+    testing::FileSizeLimit full(900);  // the report fits; no tree or rules file of golf does
+    run = Run({"dtree", "--table", "golf_data", "-u"});
+  }
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out.find("classification tree created"), std::string::npos);
+  for (const char* name :
+       {"golf_data.tree", "golf_dataPRUNED.tree", "golf_data.rules", "golf_dataPRUNED.rules"}) {
+    EXPECT_NE(run.err.find("not written: cannot write " + WorkingFile(name).string()),
+              std::string::npos)
+        << name << "\n"
+        << run.err;
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+    EXPECT_EQ(entry.path().string().find("golf_data"), std::string::npos) << entry.path();
+  }
+
+  // A fold's file whose name is taken by a folder.
+  std::filesystem::create_directory(WorkingFile("golf_data_escluso_1PRUNED.rules"));
+  run = Run({"dtree-cv", "--table", "golf_data", "--folds", "3"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("not written: cannot write " +
+                         WorkingFile("golf_data_escluso_1PRUNED.rules").string()),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(std::filesystem::is_regular_file(WorkingFile("golf_data_escluso_2PRUNED.rules")));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "core/treefiles/result_file_stream.h"
+#include "core/data/result_file_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "tests/support/temp_database.h"
 
-namespace quarry::treefiles {
+namespace quarry {
 namespace {
 
 namespace fs = std::filesystem;
@@ -64,4 +64,4 @@ TEST(ResultFileStream, AnUnfinishedOrFailedStreamLeavesNothingAndKeepsTheOldFile
 }
 
 }  // namespace
-}  // namespace quarry::treefiles
+}  // namespace quarry

@@ -48,7 +48,13 @@ class ImportExportTest : public testing::WorkbenchTest {
     window_->CommandAction(kCmdImportFile)->trigger();
     QCOMPARE(prompts_->choosers, QStringList{"Import File|Data text files (*.txt)"});
     QVERIFY(window_->Jobs().WaitForWorkers(30000));
-    QTRY_COMPARE(prompts_->Texts(), QStringList{"3 rows imported into weather"});
+    QTRY_COMPARE(
+        prompts_->Texts(),
+        QStringList{"3 rows imported into weather\n"
+                    "1 short rows (fewer values than columns) imported with NULL for the rest: "
+                    "line 6\n"
+                    "1 long rows (more values than columns) imported without the extra values: "
+                    "line 4"});
     QCOMPARE(ReadRows(window_->Source(), "select * from weather"),
              (Rows{{"sunny", "85"}, {"rain", "70"}, {"fog", "?"}}));
   }
