@@ -53,8 +53,10 @@ Status DecisionTreeJob(const DecisionTreeParameters& p, DataSource& source, std:
                        Progress& progress, InductionResult& result) {
   EngineClaim engine;
   if (!engine.Taken()) return Status(StatusCode::kBusy, kMethodBusy);
-  return RunTreeEngine(DecisionTreeArguments(p), p.method, p.mValues, source, report, progress,
-                       result);
+  // A job whose result files are not all there has not done its work.
+  return WithFilesNotWritten(RunTreeEngine(DecisionTreeArguments(p), p.method, p.mValues, source,
+                                           report, progress, result),
+                             result.warnings);
 }
 
 }  // namespace quarry::pruning

@@ -67,8 +67,9 @@ class EngineClaim {
 
 // Runs the engine on `p` with `source`: its report goes to `report`, the files to the working
 // folder. Fails with kBusy "method busy" when another job holds the engine, with the engine's
-// failure otherwise (a missing table: "error, not all tables are availables" and the names);
-// succeeds with `result` filled. The caller shows kTreeCreated on success.
+// failure otherwise (a missing table: "error, not all tables are availables" and the names), and
+// with kIo naming each result file that could not be written; succeeds with `result` filled. The
+// caller shows kTreeCreated on success.
 Status DecisionTreeJob(const DecisionTreeParameters& p, DataSource& source, std::ostream& report,
                        Progress& progress, InductionResult& result);
 
