@@ -37,7 +37,9 @@ struct ClassificationCvResult {
   std::vector<FoldErrors> folds;
   double meanRaw = 0;
   double meanPruned = 0;
-  std::vector<std::string> warnings;  // the folds' result files that could not be written, and why
+  // The folds' result files that could not be written, and why; the job then fails with kIo
+  // naming them, its figures filled.
+  std::vector<std::string> warnings;
 };
 
 // The checks of the dialog's Execute, with its messages: a table is chosen, its name has the
