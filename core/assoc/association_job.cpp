@@ -6,6 +6,7 @@
 #include "core/assoc/taxonomy_file.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "core/data/working_folder.h"
 
 namespace quarry::assoc {
 
@@ -76,8 +77,11 @@ Expected<AssociationJobResult> RunAssociationJob(DataSource& source,
   result.figures = miner.Figures();
   result.times = miner.Times();
   result.rules = Extract(miner);
-  if (Status s = WriteOutRules(result.rules); !s.ok()) return s;
-  if (Status s = WriteAssocFile(result.rules); !s.ok()) return s;
+  std::vector<std::string> notWritten;
+  for (const Status& s : {WriteOutRules(result.rules), WriteAssocFile(result.rules)}) {
+    if (!s.ok()) notWritten.push_back(s.message());
+  }
+  if (Status s = WithFilesNotWritten(Status::Ok(), notWritten); !s.ok()) return s;
 
   RuleFilter filter;
   filter.SetRules(result.rules, ItemCatalog{result.itemNames, catalog.taxonomy});

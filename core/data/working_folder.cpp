@@ -94,7 +94,8 @@ Status WriteResultFile(const std::filesystem::path& path, std::string_view conte
   if (Status s = WriteWholeFile(temporary, content, privateFile); !s.ok()) {
     std::error_code ec;
     std::filesystem::remove(temporary, ec);
-    return s;
+    // The user knows the file by its own name.
+    return Status(s.code(), ReplaceAll(s.message(), temporary.string(), path.string()));
   }
   Status renamed = RenameIntoPlace(temporary, path);
   if (!renamed.ok()) {
@@ -118,6 +119,16 @@ Status AppendToResultFile(const std::filesystem::path& path, std::string_view co
   }
   text += content;
   return WriteResultFile(path, text, privateFile);
+}
+
+Status WithFilesNotWritten(Status status, const std::vector<std::string>& warnings) {
+  if (warnings.empty()) return status;
+  std::string lines;
+  for (const std::string& warning : warnings) {
+    lines += (lines.empty() ? "" : "\n") + std::string("not written: ") + warning;
+  }
+  if (status.ok()) return IoError(lines);
+  return Status(status.code(), status.message() + "\n" + lines);
 }
 
 Status RenameIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& path) {

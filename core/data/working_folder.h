@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/common/status.h"
 
@@ -45,6 +46,11 @@ Status WriteResultFile(const std::filesystem::path& path, std::string_view conte
 // whole.
 Status AppendToResultFile(const std::filesystem::path& path, std::string_view content,
                           bool privateFile = false);
+
+// `status` with a line "not written: WHY" for each result file that could not be written (each
+// WHY as the writers above give it); a job that succeeded but could not write them all fails with
+// kIo.
+Status WithFilesNotWritten(Status status, const std::vector<std::string>& warnings);
 
 // Gives a finished temporary file its final name, replacing any file of that name; on failure the
 // temporary is left where it is, for the caller to remove.

@@ -101,8 +101,11 @@ Expected<ModelTreeFiles> ModelTreeEngine::Finish(const std::string& baseName, in
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
   files.tree = treefiles::TreeFilePath(baseName);
   files.rules = treefiles::RulesFilePath(baseName);
-  if (Status s = WriteResultFile(files.tree, treeText); !s.ok()) return s;
-  if (Status s = WriteResultFile(files.rules, rulesText); !s.ok()) return s;
+  std::vector<std::string> notWritten;
+  for (const auto& [path, text] : {std::pair(&files.tree, &treeText), {&files.rules, &rulesText}}) {
+    if (Status s = WriteResultFile(*path, *text); !s.ok()) notWritten.push_back(s.message());
+  }
+  if (Status s = WithFilesNotWritten(Status::Ok(), notWritten); !s.ok()) return s;
   return files;
 }
 

@@ -1,5 +1,6 @@
 #include "core/pruning/decision_tree_job.h"
 
+#include "core/data/working_folder.h"
 #include "core/dtree/induction_engine.h"
 
 namespace quarry::pruning {

@@ -91,16 +91,6 @@ class StagedFile {
 
 }  // namespace
 
-Status WithFilesNotWritten(Status status, const std::vector<std::string>& warnings) {
-  if (warnings.empty()) return status;
-  std::string lines;
-  for (const std::string& warning : warnings) {
-    lines += (lines.empty() ? "" : "\n") + std::string("not written: ") + warning;
-  }
-  if (status.ok()) return IoError(lines);
-  return Status(status.code(), status.message() + "\n" + lines);
-}
-
 JobTables TablesForJob(const std::string& stem, int mode) {
   JobTables tables;
   tables.test = TestTableName(stem, mode);

@@ -46,10 +46,6 @@ struct JobTables {
 };
 JobTables TablesForJob(const std::string& stem, int mode);
 
-// `status` with a line "not written: WHY" for each result file that could not be written; a job
-// that succeeded but could not write them all fails with kIo.
-Status WithFilesNotWritten(Status status, const std::vector<std::string>& warnings);
-
 // Runs the engine with the option vector `args` (args[0] is a program name), the pruning-method
 // code `mode` and the m-value text `mValues` on `source`. Failures: kFatal for illegal options
 // (message written to the report too), kNotFound (kTablesMissing and the missing names) when the

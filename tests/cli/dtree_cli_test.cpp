@@ -113,7 +113,7 @@ TEST_F(DtreeCliTest, ResultFilesThatCannotBeWrittenFailTheJob) {
   EXPECT_EQ(run.out.find("classification tree created"), std::string::npos);
   for (const char* name :
        {"golf_data.tree", "golf_dataPRUNED.tree", "golf_data.rules", "golf_dataPRUNED.rules"}) {
-    EXPECT_NE(run.err.find("not written: cannot write " + WorkingFile(name).string()),
+    EXPECT_NE(run.err.find("not written: cannot write " + WorkingFile(name).string() + ": "),
               std::string::npos)
         << name << "\n"
         << run.err;
@@ -127,7 +127,7 @@ TEST_F(DtreeCliTest, ResultFilesThatCannotBeWrittenFailTheJob) {
   run = Run({"dtree-cv", "--table", "golf_data", "--folds", "3"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("not written: cannot write " +
-                         WorkingFile("golf_data_escluso_1PRUNED.rules").string()),
+                         WorkingFile("golf_data_escluso_1PRUNED.rules").string() + ": "),
             std::string::npos)
       << run.err;
   EXPECT_TRUE(std::filesystem::is_regular_file(WorkingFile("golf_data_escluso_2PRUNED.rules")));

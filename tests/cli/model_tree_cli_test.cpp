@@ -4,6 +4,7 @@
 
 #include "core/data/working_folder.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -68,6 +69,20 @@ TEST_F(ModelTreeCliTest, BadInputGetsAClearMessage) {
   run = Run({"mtree", "--table", "growth_data", "--weight", "1.5"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "the weight must be above 0 and at most 1\n");
+
+  // Files that cannot be written are each named, and none is left under its name.
+  ASSERT_EQ(Run({"tables"}).exitCode, 0);  // the sample database is copied before writes fail
+  {
+    testing::FileSizeLimit full(600);  // the report fits; the tree and rules files do not
+    run = Run({"mtree", "--table", "growth_data"});
+  }
+  EXPECT_EQ(run.exitCode, 1);
+  for (const char* name : {"growth_data.tree", "growth_data.rules"}) {
+    EXPECT_NE(run.err.find("not written: cannot write " + WorkingFile(name).string() + ": "),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(WorkingFile(name)));
+  }
 }
 
 }  // namespace
