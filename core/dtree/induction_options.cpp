@@ -20,6 +20,14 @@ bool LookUp(char letter, bool& takesValue) {
   return true;
 }
 
+// Whether `value` reads as the number 0: a window option of 0 (the dialog's default) asks for
+// the size to be computed, while a text that is no number stays illegal.
+bool ReadsAsZero(const std::string& value) {
+  char* end = nullptr;
+  const long number = std::strtol(value.c_str(), &end, 10);
+  return end != value.c_str() && *end == '\0' && number == 0;
+}
+
 }  // namespace
 
 Status ParseInductionOptions(const std::vector<std::string>& args, InductionOptions& options,
@@ -97,13 +105,15 @@ Status ParseInductionOptions(const std::vector<std::string>& args, InductionOpti
           options.WINDOW = number;
           options.BATCH = false;
           report << Format("\tInitial window size of %d items\n", number);
-          if (number < 1 || number > 1000000) return illegal(letter, value);
+          if (!ReadsAsZero(value) && (number < 1 || number > 1000000))
+            return illegal(letter, value);
           break;
         case 'i':
           options.INCREMENT = number;
           options.BATCH = false;
           report << Format("\tMaximum window increment of %d items\n", number);
-          if (number < 1 || number > 1000000) return illegal(letter, value);
+          if (!ReadsAsZero(value) && (number < 1 || number > 1000000))
+            return illegal(letter, value);
           break;
         case 'g':
           options.GAINRATIO = false;

@@ -17,8 +17,8 @@ struct InductionOptions {
   bool PROBTHRESH = false;  // -p: soften thresholds
   int VERBOSITY = 0;        // -v
   int TRIALS = 10;          // -t: windowing trials
-  int WINDOW = 0;           // -w: initial window size; 0 computes it
-  int INCREMENT = 0;        // -i: maximum window increment; 0 computes it
+  int WINDOW = 0;           // -w: initial window size; 0 (given or not) computes it
+  int INCREMENT = 0;        // -i: maximum window increment; 0 (given or not) computes it
   bool GAINRATIO = true;    // -g selects the gain criterion
   bool SUBSET = false;      // -s: tests on groups of discrete values
   int MINOBJS = 2;          // -m: cases in at least two branches of a sensible test

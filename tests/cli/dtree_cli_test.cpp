@@ -56,6 +56,14 @@ TEST_F(DtreeCliTest, GrowsPrunesWritesAndEvaluatesASampleTable) {
   EXPECT_NE(run.out.find("Rules1  NUMBER OF CASES: "), std::string::npos);
 }
 
+// -t alone leaves the window and its increment at "0": computed, as the README says.
+TEST_F(DtreeCliTest, WindowingWithTrialsAloneComputesTheWindow) {
+  auto run = Run({"dtree", "--table", "wave_data", "-t", "3"});
+  ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
+  EXPECT_NE(run.out.find("\n--------\nTrial 2\n--------\n"), std::string::npos);
+  EXPECT_NE(run.out.find("classification tree created\n"), std::string::npos);
+}
+
 TEST_F(DtreeCliTest, DemoRunsTheJobOnTheWeatherTable) {
   auto run = Run({"demo"});
   ASSERT_EQ(run.exitCode, 0) << run.err;

@@ -44,6 +44,12 @@ TEST(InductionOptions, WindowingOptionsSwitchBatchModeOff) {
   EXPECT_NE(
       report.str().find("\tWindowing enabled with 5 trials\n\tInitial window size of 200 items\n"),
       std::string::npos);
+  // The dialog's default fields: 0 leaves the window and its increment to be computed.
+  ASSERT_TRUE(
+      ParseInductionOptions({"quarry", "-w", "0", "-t", "10", "-i", "0"}, options, report).ok());
+  EXPECT_FALSE(options.BATCH);
+  EXPECT_EQ(options.WINDOW, 0);
+  EXPECT_EQ(options.INCREMENT, 0);
 }
 
 struct BadVector {
@@ -71,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadVector{{"quarry", "-m", "0"}, ">=0 cases\n\t** illegal value **\n"},
                       BadVector{{"quarry", "-m", "abc"}, "\t** illegal value **\n"},
                       BadVector{{"quarry", "-t", "10001"}, "\t** illegal value **\n"},
-                      BadVector{{"quarry", "-w", "0"}, "\t** illegal value **\n"},
+                      BadVector{{"quarry", "-w", "abc"}, "\t** illegal value **\n"},
+                      BadVector{{"quarry", "-i", "-3"}, "\t** illegal value **\n"},
                       BadVector{{"quarry", "-i", "1000001"}, "\t** illegal value **\n"},
                       // The confidence is a fraction: 25 (meaning 25%) or 0 would run the error
                       // estimates off their table.

@@ -233,6 +233,9 @@ TEST_F(RunInductionTest, WindowingRepeatsItselfFromRunToRun) {
   ASSERT_TRUE(Run({"-f", "w_data", "-t", "3"}).ok());
   EXPECT_EQ(report_.str(), first);
   EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("w_data.tree")), tree);
+  // The dialog's default window fields, "0", compute the window as leaving them out does.
+  ASSERT_TRUE(Run({"-f", "w_data", "-w", "0", "-t", "3", "-i", "0"}).ok()) << report_.str();
+  EXPECT_EQ(*treefiles::ReadTextFile(WorkingFile("w_data.tree")), tree);
 }
 
 }  // namespace
