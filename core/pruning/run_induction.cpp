@@ -99,7 +99,10 @@ JobTables TablesForJob(const std::string& stem, int mode) {
       tables.problem = "the training table's name must contain _train1";
       return tables;
     }
+    // The whole training set is read once the steps are over: it must be there before they
+    // start.
     tables.required.push_back(SecondHalfName(stem));
+    tables.required.push_back(WholeTrainingName(stem));
     return tables;
   }
   if (!Contains(stem, "_data")) {

@@ -168,6 +168,12 @@ TEST_F(RunInductionTest, MissingTablesAreNamedAndNothingIsWritten) {
   EXPECT_EQ(s.message(), "error, not all tables are availables\nnot in the database: nothing_data");
   s = Run({"-f", "golf_data"}, 1);  // reduced error pruning needs golf_prune
   EXPECT_EQ(s.message(), "error, not all tables are availables\nnot in the database: golf_prune");
+  // The iterative method reads golf_train when its steps are over.
+  MakeGolf("golf_train1");
+  MakeGolf("golf_train2");
+  s = Run({"-f", "golf_train1"}, kIterativeGrowingPruning);
+  EXPECT_EQ(s.message(), "error, not all tables are availables\nnot in the database: golf_train");
+  EXPECT_EQ(report_.str().find("STEP NUMBER"), std::string::npos);
   EXPECT_TRUE(TreeFiles().empty());
 }
 
@@ -180,7 +186,7 @@ TEST_F(RunInductionTest, EachModeNamesTheTablesItNeeds) {
   EXPECT_EQ(cv.required[1], "b_xt1");
   EXPECT_EQ(cv.required[20], "b_xs10");
   JobTables iterative = TablesForJob("b_train1", 7);
-  EXPECT_EQ(iterative.required, (std::vector<std::string>{"b_train2"}));
+  EXPECT_EQ(iterative.required, (std::vector<std::string>{"b_train2", "b_train"}));
   EXPECT_EQ(iterative.test, "b_test");
   EXPECT_FALSE(TablesForJob("b_data", 7).problem.empty());
 }
