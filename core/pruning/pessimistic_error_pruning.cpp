@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <unordered_map>
 
 #include "core/common/text_util.h"
 #include "core/dtree/induction_engine.h"
@@ -12,21 +13,37 @@ namespace quarry::pruning {
 
 using dtree::TreeNode;
 
+namespace {
+
+using LeafCounts = std::unordered_map<const TreeNode*, int>;
+
+// The leaves below every inner node, counted once: pruning goes top-down, so a node is judged
+// while its subtree is still as grown, and counting it again at every node would take time in
+// proportion to the depth at each one.
+int CountLeaves(const TreeNode& node, LeafCounts& leaves) {
+  if (node.IsLeaf()) return 1;
+  int count = 0;
+  for (int v = 1; v <= node.Forks; ++v) count += CountLeaves(node.Child(v), leaves);
+  leaves[&node] = count;
+  return count;
+}
+
+// Judges `node` of the tree to prune against `companion`, the same tree recounted on the
+// training cases (its errors are each node's errors as a leaf). True when the node was pruned.
 bool PessimisticPrune(const PruningContext& ctx, TreeNode& node, const TreeNode& companion,
-                      int number, int& counter) {
+                      const LeafCounts& leaves, int number, int& counter) {
   if (node.IsLeaf()) {
     --counter;
     return false;
   }
   const float n = node.Items();
-  const float leafErrors = companion.Errors() + 0.5f;  // n'(t)
-  const float treeErrors =
-      node.Errors() + 0.5f * static_cast<float>(dtree::LeafCount(node));  // n'(Tt)
+  const float leafErrors = companion.Errors() + 0.5f;                                    // n'(t)
+  const float treeErrors = node.Errors() + 0.5f * static_cast<float>(leaves.at(&node));  // n'(Tt)
   const float se = std::sqrt((n - treeErrors) * treeErrors / n);
   if (n < treeErrors || treeErrors + se < leafErrors) {
     for (int v = 1; v <= node.Forks; ++v) {
       ++counter;
-      PessimisticPrune(ctx, node.Child(v), companion.Child(v), counter, counter);
+      PessimisticPrune(ctx, node.Child(v), companion.Child(v), leaves, counter, counter);
     }
     return false;
   }
@@ -41,13 +58,17 @@ bool PessimisticPrune(const PruningContext& ctx, TreeNode& node, const TreeNode&
   return true;
 }
 
+}  // namespace
+
 Status PessimisticErrorPruning(const PruningContext& ctx, TreeNode& tree) {
   dtree::InductionEngine& engine = ctx.engine;
   ctx.Report() << "\n\nTRAINED TREE\n\n";
   std::unique_ptr<TreeNode> companion = dtree::CopyTree(tree);
   RecountTree(engine, *companion, 0, engine.MaxItem());
+  LeafCounts leaves;
+  CountLeaves(tree, leaves);
   int counter = 1;
-  PessimisticPrune(ctx, tree, *companion, 1, counter);
+  PessimisticPrune(ctx, tree, *companion, leaves, 1, counter);
   ctx.Report() << "\n\n\nPRUNED TREE (PESSIMISTIC ERROR PRUNING 1SE)\n\n";
   return Status::Ok();
 }

@@ -9,11 +9,6 @@
 
 namespace quarry::pruning {
 
-// Judges `node` of the tree to prune against `companion`, the same tree recounted on the
-// training cases (its errors are each node's errors as a leaf). True when the node was pruned.
-bool PessimisticPrune(const PruningContext& ctx, dtree::TreeNode& node,
-                      const dtree::TreeNode& companion, int number, int& counter);
-
 // Code 6 on `tree`, a copy of the grown tree; the training cases stay loaded.
 Status PessimisticErrorPruning(const PruningContext& ctx, dtree::TreeNode& tree);
 

@@ -4,10 +4,9 @@
 #include <QWidget>
 #include <exception>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 #include "core/data/data_source.h"
+#include "core/jobs/job_thread.h"
 #include "gui/app/job_center.h"
 
 namespace quarry::gui {
@@ -63,9 +62,8 @@ JobRunner::StartResult JobRunner::Start(JobSpec job) {
     flags->running.store(false);
     center.WorkerEnded();
   };
-  try {
-    std::thread(std::move(worker)).detach();
-  } catch (const std::system_error&) {
+  // The job's walks of its trees are recursive: the worker has a job's stack.
+  if (!StartJobThread(std::move(worker))) {
     center_.WorkerEnded();
     center_.Complete(progress, method_,
                      FatalError("cannot start a thread for " + method_.toStdString()), {});

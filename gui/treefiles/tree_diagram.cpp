@@ -8,7 +8,6 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 #include <algorithm>
-#include <functional>
 
 #include "core/common/text_util.h"
 #include "core/treefiles/branch_condition.h"
@@ -89,22 +88,21 @@ void TreeDiagram::SetTree(const treefiles::TreeFile& tree) {
     slot = std::max(slot, edgeMetrics.horizontalAdvance(conditions[i]) + 8);
   }
 
-  // Leaves take slots left to right; a parent sits over the middle of its children.
+  // Leaves take slots left to right; a parent sits over the middle of its children. Nodes come
+  // in depth-first order, so the leaves are met left to right and every child after its parent:
+  // no walk down the tree, however deep it is.
   std::vector<double> x(tree.nodes.size(), 0);
   double nextSlot = 0;
-  std::function<void(int)> place = [&](int n) {
-    const treefiles::ViewNode& node = tree.nodes[static_cast<size_t>(n)];
-    if (node.children.empty()) {
-      x[static_cast<size_t>(n)] = nextSlot + (slot - width) / 2;
-      nextSlot += slot + kSlotGap;
-      return;
-    }
-    for (int child : node.children) place(child);
-    x[static_cast<size_t>(n)] = (x[static_cast<size_t>(node.children.front())] +
-                                 x[static_cast<size_t>(node.children.back())]) /
-                                2;
-  };
-  place(0);
+  for (size_t i = 0; i < tree.nodes.size(); ++i) {
+    if (!tree.nodes[i].children.empty()) continue;
+    x[i] = nextSlot + (slot - width) / 2;
+    nextSlot += slot + kSlotGap;
+  }
+  for (size_t i = tree.nodes.size(); i-- > 0;) {
+    const std::vector<int>& children = tree.nodes[i].children;
+    if (children.empty()) continue;
+    x[i] = (x[static_cast<size_t>(children.front())] + x[static_cast<size_t>(children.back())]) / 2;
+  }
 
   for (size_t i = 0; i < tree.nodes.size(); ++i) {
     const treefiles::ViewNode& node = tree.nodes[i];

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
@@ -62,6 +64,39 @@ TEST_F(DtreeCliTest, WindowingWithTrialsAloneComputesTheWindow) {
   ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
   EXPECT_NE(run.out.find("\n--------\nTrial 2\n--------\n"), std::string::npos);
   EXPECT_NE(run.out.find("classification tree created\n"), std::string::npos);
+}
+
+// A chain-like table: x = 0..9999, the class changing every 25 rows, grows a tree of 399 levels.
+// Under a 96 KiB stack limit the command's own thread could not walk it (as a 20,000-level tree
+// would not fit in 8 MiB); the job runs on a stack of its own and writes whole files.
+TEST_F(DtreeCliTest, ATreeDeeperThanTheStackTheCommandStartsWithIsWritten) {
+  {
+    std::ofstream file(WorkingFile("chain.txt"));
+    file << "x,c\nreal,string\n";
+    for (int x = 0; x < 10000; ++x) file << x << (x / 25 % 2 == 0 ? ",a\n" : ",b\n");
+  }
+  for (const char* table :
+       {"chain_data", "chain_test", "chain_train1", "chain_train2", "chain_train"}) {
+    ASSERT_EQ(Run({"import", WorkingFile("chain.txt").string(), "--table", table}).exitCode, 0)
+        << table;
+  }
+  for (const char* method : {"standard", "pessimistic", "iterative"}) {
+    const std::string table = method == std::string("iterative") ? "chain_train1" : "chain_data";
+    // The shell lowers the stack limit, then becomes quarry-cli with the arguments after it.
+    std::vector<std::string> args = {"-c", "ulimit -s 96 && exec \"$0\" \"$@\"", QUARRY_CLI};
+    args.insert(args.end(), {"dtree", "--table", table, "-u", "--prune", method});
+    if (method == std::string("standard")) args.push_back("-p");  // softened thresholds too
+    auto run = testing::RunCli("/bin/sh", args);
+    ASSERT_EQ(run.exitCode, 0) << method << run.err;
+    auto raw = treefiles::ReadTreeFile(WorkingFile(table + ".tree"));
+    ASSERT_TRUE(raw.ok()) << method;
+    EXPECT_NE(std::find(raw->summary.begin(), raw->summary.end(), "Depth = 399"),
+              raw->summary.end());
+    auto pruned = treefiles::ReadTreeFile(WorkingFile(table + "PRUNED.tree"));
+    auto rules = treefiles::ReadRulesFile(WorkingFile(table + "PRUNED.rules"));
+    ASSERT_TRUE(pruned.ok() && rules.ok()) << method;
+    EXPECT_EQ(rules->rules.size() * 2 - 1, pruned->nodes.size()) << method;
+  }
 }
 
 TEST_F(DtreeCliTest, DemoRunsTheJobOnTheWeatherTable) {

@@ -15,6 +15,7 @@
 
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
+#include "core/dtree/tree_node.h"
 #include "gui/app/job_center.h"
 #include "gui/app/job_runner.h"
 #include "gui/app/job_status_indicator.h"
@@ -175,6 +176,29 @@ class JobRunnerTest : public QObject {
     QCOMPARE(prompts_->boxes[1].text, QString("internal error: boom"));
     QTRY_VERIFY(!throwing.runner_.IsRunning());
     QCOMPARE(source.Users().load(), 0);
+  }
+
+  // A job walks its trees recursively, one frame or more a level: a chain of 200,000 levels
+  // needs far more stack than a thread's default.
+  void aJobWalksAVeryDeepTree() {
+    DataSource source;
+    std::atomic<int> depth{0};
+    MethodDialog dialog(*center_, source, [&](Progress&) {
+      auto chain = std::make_unique<dtree::TreeNode>();
+      for (int level = 0; level < 200000; ++level) {
+        auto node = std::make_unique<dtree::TreeNode>();
+        node->NodeType = dtree::kCutTest;
+        node->SetForks(2);
+        node->Branch[1] = std::make_unique<dtree::TreeNode>();
+        node->Branch[2] = std::move(chain);
+        chain = std::move(node);
+      }
+      depth = dtree::TreeDepth(*dtree::CopyTree(*chain));
+      return Status::Ok();
+    });
+    dialog.Execute();
+    QTRY_COMPARE_WITH_TIMEOUT(prompts_->Texts(), QStringList{"Test Method Executed"}, 60000);
+    QCOMPARE(depth.load(), 200000);
   }
 
   void statusBarShowsRunningJobsAndStopsThem() {

@@ -1,0 +1,23 @@
+#pragma once
+// The thread a job runs on. Growing, classifying, pruning, copying and writing a tree walk it
+// recursively, a few hundred bytes of stack per level, and a chain-like table grows a tree tens
+// of thousands of levels deep: more than a thread's default stack (8 MiB, often less) holds. A
+// job thread reserves kJobStackBytes of address space for its stack; memory is taken only as
+// deep as a walk goes.
+
+#include <cstddef>
+#include <functional>
+
+namespace quarry {
+
+inline constexpr size_t kJobStackBytes = size_t{1} << 30;
+
+// Runs `work` on a job thread and waits for it; an exception `work` throws is thrown again
+// here. When no such thread can be made, `work` runs on the calling thread.
+void RunOnJobStack(const std::function<void()>& work);
+
+// Starts `work` on a detached job thread; false when no thread could be started (`work` is then
+// not run). `work` must not throw.
+bool StartJobThread(std::function<void()> work);
+
+}  // namespace quarry
