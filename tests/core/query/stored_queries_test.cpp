@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/data/working_folder.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -55,6 +56,17 @@ TEST(StoredQueries, TheFileHoldsOneLinePerQueryAndNoPassword) {
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   ASSERT_TRUE(StoreQuery(kOne, "select *\nfrom a\nwhere x = 1").ok());  // the same line once more
   EXPECT_EQ(ListStoredQueries(kOne).size(), 2u);
+
+  // A line that cannot be written whole leaves the file as it was.
+  const std::string before = FileText();
+  {
+    testing::FileSizeLimit full(before.size() + 10);
+    EXPECT_FALSE(StoreQuery(kOne, "select " + std::string(100, 'x') + " from a").ok());
+  }
+  EXPECT_EQ(FileText(), before);
+  // A password holding ";" without braces stays out of the file.
+  ASSERT_TRUE(StoreQuery("DSN=x;PWD=a;secret", "select 1").ok());
+  EXPECT_EQ(FileText().find("secret"), std::string::npos);
 }
 
 }  // namespace
