@@ -9,6 +9,12 @@
 // pairs (each fold trains on nine tenths of the training table). Grows the tree once, then runs
 // PruneTree with every method and prints its time (database reads included) as a multiple of the
 // growing time, in wall-clock and processor seconds.
+//
+//   prune_all --compare 1 [--rows N] [--noise P] [--nulls P]
+//
+// Times the comparison job instead (dtree-compare: the tree grown once, every method pruning a
+// copy and counted on the training, pruning and test tables, the files written): first the
+// methods without cross-validation, then all of them, each as a multiple of growing the tree.
 
 #include <sys/resource.h>
 
@@ -19,6 +25,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/common/text_util.h"
 #include "core/data/connect_string.h"
@@ -26,6 +33,7 @@
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/tree_growing.h"
 #include "core/pruning/prune_tree.h"
+#include "core/pruning/pruning_comparison.h"
 #include "core/pruning/pruning_tables.h"
 
 namespace {
@@ -93,6 +101,7 @@ bool MakeDatabase(DataSource& source, long rows, int noise, int nulls) {
   using namespace quarry::pruning;
   if (!MakeTable(source, "b_data", rows, noise, nulls) ||
       !MakeTable(source, "b_prune", rows / 2, noise, nulls) ||
+      !MakeTable(source, "b_test", rows / 2, noise, nulls) ||
       !Copy(source, "b_train1", "b_data", "rowid % 2 = 0") ||
       !Copy(source, "b_train2", "b_data", "rowid % 2 = 1") ||
       !Copy(source, "b_train", "b_data", "1")) {
@@ -109,6 +118,35 @@ bool MakeDatabase(DataSource& source, long rows, int noise, int nulls) {
   return true;
 }
 
+// The comparison job with the methods `codes` (all when empty), timed.
+void TimeComparison(DataSource& source, const char* what, const std::vector<int>& codes,
+                    double growSeconds, double growCpu) {
+  quarry::pruning::ComparisonParameters p;
+  p.tree.table = "b_data";
+  p.tree.unseen = false;
+  p.tree.mValues = "0,0.5,1,2,4,8,16";
+  p.methods = codes;
+  std::ostringstream report;
+  quarry::pruning::ComparisonResult result;
+  const auto start = Clock::now();
+  const double cpu = CpuSeconds();
+  const quarry::Status status =
+      quarry::pruning::ComparePruningMethods(p, source, report, quarry::NoProgress(), result);
+  const double seconds = Seconds(start);
+  const double cpuSeconds = CpuSeconds() - cpu;
+  if (!status.ok()) {
+    std::printf("%s: failed: %s\n", what, status.message().c_str());
+    return;
+  }
+  std::printf("%-28s %8.2f %10.2f %8.2f %10.2f\n", what, seconds, seconds / growSeconds, cpuSeconds,
+              cpuSeconds / growCpu);
+  for (const quarry::pruning::ComparisonRow& row : result.rows) {
+    std::printf("  %-16s %7.2f s %7d leaves %s\n", row.name.c_str(), row.seconds, row.leaves,
+                row.message.c_str());
+  }
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,6 +155,7 @@ int main(int argc, char** argv) {
   std::string only;  // method names to run, comma-separated; all when empty
   int noise = 2;     // percent of rows with a random class
   int nulls = 2;     // percent of NULL values in each attribute
+  bool compare = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     if (flag == "--rows") rows = std::atol(argv[i + 1]);
@@ -124,6 +163,7 @@ int main(int argc, char** argv) {
     if (flag == "--methods") only = "," + std::string(argv[i + 1]) + ",";
     if (flag == "--noise") noise = std::atoi(argv[i + 1]);
     if (flag == "--nulls") nulls = std::atoi(argv[i + 1]);
+    if (flag == "--compare") compare = std::atoi(argv[i + 1]) != 0;
   }
   const auto folder = std::filesystem::temp_directory_path() / "quarry-bench-prune";
   std::filesystem::create_directories(folder);
@@ -170,6 +210,19 @@ int main(int argc, char** argv) {
   std::printf("training rows %d, grown tree %d leaves\n", engine.MaxItem() + 1,
               quarry::dtree::LeafCount(*grown));
   std::printf("%-16s %8.2f s wall %8.2f s cpu\n", "growing", growSeconds, growCpu);
+  if (compare) {
+    grown.reset();
+    engine.Cases.FreeCases();
+    std::printf("%-28s %8s %10s %8s %10s\n", "comparison", "wall s", "x growing", "cpu s",
+                "x growing");
+    std::vector<int> plain;
+    for (const quarry::pruning::PruningMethodInfo& method : quarry::pruning::PruningMethods()) {
+      if (!quarry::pruning::NeedsFoldTables(method.code)) plain.push_back(method.code);
+    }
+    TimeComparison(source, "methods without CV", plain, growSeconds, growCpu);
+    TimeComparison(source, "every method", {}, growSeconds, growCpu);
+    return 0;
+  }
   std::printf("%-16s %8s %10s %8s %10s %7s\n", "method", "wall s", "x growing", "cpu s",
               "x growing", "leaves");
 

@@ -5,8 +5,6 @@
 
 namespace quarry::cli {
 
-namespace {
-
 std::string MethodNames() {
   std::string names;
   for (const pruning::PruningMethodInfo& method : pruning::PruningMethods()) {
@@ -15,9 +13,7 @@ std::string MethodNames() {
   return names;
 }
 
-}  // namespace
-
-void AddDtreeOptions(CLI::App& cmd, DtreeOptions& o) {
+void AddDtreeOptions(CLI::App& cmd, DtreeOptions& o, bool methodOption) {
   cmd.add_option("--table,-f", o.parameters.table,
                  "The training table; its name contains _data (_train1 for --prune iterative)")
       ->required();
@@ -33,14 +29,15 @@ void AddDtreeOptions(CLI::App& cmd, DtreeOptions& o) {
   cmd.add_option("-c", o.parameters.confidence,
                  "Pruning confidence level, a fraction in (0, 1] (default 0.25)");
   cmd.add_option("-v", o.parameters.verbosity, "Verbosity of the engine's trace (0 to 5)");
+  cmd.add_option("--mvalues", o.parameters.mValues,
+                 "The m values of minimum-error pruning, as \"num1,num2,...\"");
+  if (!methodOption) return;
   cmd.add_option("--prune", o.method, "Pruning method: " + MethodNames() + " (default standard)")
       ->check([](const std::string& name) {
         return pruning::FindPruningMethod(name)
                    ? std::string()
                    : "unknown pruning method " + name + "; one of " + MethodNames();
       });
-  cmd.add_option("--mvalues", o.parameters.mValues,
-                 "The m values of minimum-error pruning, as \"num1,num2,...\"");
 }
 
 bool FinishDtreeOptions(DtreeOptions& o) {

@@ -21,6 +21,7 @@ void AddClusterCommand(CLI::App& app, CliContext& ctx);
 void AddKnnCommand(CLI::App& app, CliContext& ctx);
 void AddDtreeCommand(CLI::App& app, CliContext& ctx);
 void AddDtreeCvCommand(CLI::App& app, CliContext& ctx);
+void AddDtreeCompareCommand(CLI::App& app, CliContext& ctx);
 void AddStoredQueriesCommand(CLI::App& app, CliContext& ctx);
 void AddDiscretizeCommand(CLI::App& app, CliContext& ctx);
 void AddStatsCommand(CLI::App& app, CliContext& ctx);

@@ -17,7 +17,10 @@ struct DtreeOptions {
   pruning::DecisionTreeParameters parameters;
   std::string method = "standard";  // --prune
 };
-void AddDtreeOptions(CLI::App& cmd, DtreeOptions& o);
+// Without `methodOption` the command takes no --prune.
+void AddDtreeOptions(CLI::App& cmd, DtreeOptions& o, bool methodOption = true);
+// The pruning methods' command-line names, separated by ", ".
+std::string MethodNames();
 // Sets the method code from its name; false (with a message) for options that do not fit.
 bool FinishDtreeOptions(DtreeOptions& o);
 

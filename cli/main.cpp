@@ -20,13 +20,14 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   static const CommandAdder kCommands[] = {
-      AddTablesCommand,        AddColumnsCommand,    AddQueryCommand,    AddMaterializeCommand,
-      AddImportCommand,        AddExportCommand,     AddSplitCommand,    AddPartitionCommand,
-      AddDemoCommand,          AddCreateDbCommand,   AddShowTreeCommand, AddShowRulesCommand,
-      AddClusterCommand,       AddKnnCommand,        AddDtreeCommand,    AddDtreeCvCommand,
-      AddStoredQueriesCommand, AddDiscretizeCommand, AddStatsCommand,    AddNullsubCommand,
-      AddSampleCommand,        AddScaleCommand,      AddValuesCommand,   AddAdviseCommand,
-      AddMtreeCommand,         AddMtreeCvCommand,    AddAssocCommand,    AddBinarizeCommand,
+      AddTablesCommand,       AddColumnsCommand,       AddQueryCommand,      AddMaterializeCommand,
+      AddImportCommand,       AddExportCommand,        AddSplitCommand,      AddPartitionCommand,
+      AddDemoCommand,         AddCreateDbCommand,      AddShowTreeCommand,   AddShowRulesCommand,
+      AddClusterCommand,      AddKnnCommand,           AddDtreeCommand,      AddDtreeCvCommand,
+      AddDtreeCompareCommand, AddStoredQueriesCommand, AddDiscretizeCommand, AddStatsCommand,
+      AddNullsubCommand,      AddSampleCommand,        AddScaleCommand,      AddValuesCommand,
+      AddAdviseCommand,       AddMtreeCommand,         AddMtreeCvCommand,    AddAssocCommand,
+      AddBinarizeCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 

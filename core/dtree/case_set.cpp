@@ -395,6 +395,19 @@ void CaseSet::ExchangeCases(LoadedCases& other) {
   std::swap(arena_, other.arena);
 }
 
+CaseSet::LoadedCases CaseSet::CopyCases() const {
+  LoadedCases copy;
+  copy.Weight = Weight;
+  copy.MaxItem = MaxItem;
+  copy.Item.reserve(Item.size());
+  for (const Case c : Item) {
+    Case cells = copy.arena.New(caseWidth_);
+    std::copy(c, c + caseWidth_, cells);
+    copy.Item.push_back(cells);
+  }
+  return copy;
+}
+
 void CaseSet::FreeCases() {
   kept_.reset();
   Item = std::vector<Case>();

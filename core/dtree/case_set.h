@@ -127,6 +127,8 @@ class CaseSet {
   // Exchanges the loaded cases with `other` (cases of a table loaded against the same
   // attributes), so that a job working on several tables in turn reads each one once.
   void ExchangeCases(LoadedCases& other);
+  // A copy of the loaded cases in their present order, with their weights, in cells of its own.
+  LoadedCases CopyCases() const;
 
  private:
   struct GatheredValues;

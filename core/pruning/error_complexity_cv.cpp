@@ -11,6 +11,7 @@
 #include "core/pruning/error_complexity_pruning.h"
 #include "core/pruning/pruning_error_counter.h"
 #include "core/pruning/pruning_method.h"
+#include "core/pruning/pruning_share.h"
 #include "core/pruning/pruning_tables.h"
 #include "core/pruning/recount_tree.h"
 
@@ -159,8 +160,9 @@ Expected<std::vector<float>> CrossValidateInterpolated(const PruningContext& ctx
     settings.skipNonPositive = true;
     settings.maxMembers = 999;
     settings.overflowReport = "\n\nError ->Family of pruned trees too large\n\n";
+    // The fold tree stays as grown for the next method that shares it.
     Expected<TreeFamily> own =
-        BuildTreeFamily(ctx, *fold.grown, std::move(fold.recounted), settings);
+        BuildTreeFamily(ctx, *fold.grown, dtree::CopyTree(*fold.recounted), settings);
     if (!own) return own.status();
     ctx.Report() << Format("\n\n\nAlfa Values for CROSS VALIDATION TREE NUMBER %d\n\n\n", v);
     PruningErrorCounter counter(ctx.engine, own->Reference(), fold.test->Item);
@@ -206,8 +208,13 @@ Status ErrorComplexityCrossValidation(const PruningContext& ctx, const TreeNode&
                                       TreeNode& tree, int method) {
   Expected<TreeFamily> family = BuildMainFamily(ctx, grown, true, false);
   if (!family) return family.status();
-  Expected<std::vector<FoldTree>> folds = GrowFoldTrees(ctx, BaseName(ctx.trainingTable));
-  if (!folds) return folds.status();
+  std::vector<FoldTree> own;
+  std::vector<FoldTree>* folds = ctx.share != nullptr ? &ctx.share->folds : &own;
+  if (folds->empty()) {
+    Expected<std::vector<FoldTree>> grownFolds = GrowFoldTrees(ctx, BaseName(ctx.trainingTable));
+    if (!grownFolds) return grownFolds.status();
+    *folds = std::move(*grownFolds);
+  }
 
   std::vector<float> estimates;
   if (method == kErrorComplexityCV || method == kErrorComplexityCV1SE) {
@@ -227,6 +234,7 @@ Status ErrorComplexityCrossValidation(const PruningContext& ctx, const TreeNode&
   const bool oneSE = method == kErrorComplexityCV1SE || method == kErrorComplexityNewCV1SE;
   const int chosen =
       ChooseMember(ctx, *family, estimates, oneSE, FractionStandardError, grown.Items());
+  if (ctx.share != nullptr) ctx.share->estimate = 100.0 * estimates[static_cast<size_t>(chosen)];
   ctx.Report() << Format(oneSE
                              ? "\n\n\nPRUNED TREE (ERROR COMPLEXITY PRUNING 1SE CV) Number %d\n\n"
                              : "\n\n\nPRUNED TREE (ERROR COMPLEXITY PRUNING 0SE CV) Number %d\n\n",

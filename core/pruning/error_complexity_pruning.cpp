@@ -7,6 +7,7 @@
 #include "core/dtree/induction_engine.h"
 #include "core/pruning/pruning_error_counter.h"
 #include "core/pruning/pruning_method.h"
+#include "core/pruning/pruning_share.h"
 #include "core/pruning/pruning_tables.h"
 #include "core/pruning/recount_tree.h"
 #include "core/pruning/tree_measures.h"
@@ -72,6 +73,7 @@ Status ErrorComplexityPruning(const PruningContext& ctx, const TreeNode& grown, 
   }
   const bool oneSE = method == kErrorComplexityTestSet1SE;
   const int chosen = ChooseMember(ctx, *family, rates, oneSE, PercentStandardError, cases);
+  if (ctx.share != nullptr) ctx.share->estimate = rates[static_cast<size_t>(chosen)];
   ctx.Report() << Format(oneSE ? "\n\n\nPRUNED TREE (ERROR COMPLEXITY PRUNING 1SE PRUNING SET) "
                                  "Number %d\n\n"
                                : "\n\n\nPRUNED TREE (ERROR COMPLEXITY PRUNING 0SE PRUNING SET) "

@@ -56,8 +56,8 @@ Status Dispatch(const PruningContext& ctx, const dtree::TreeNode& grown, dtree::
 
 Status PruneTree(dtree::InductionEngine& engine, dtree::TreeNode& result, int method,
                  const dtree::TreeNode& grown, const std::string& trainingTable, DataSource& source,
-                 const std::string& mValues) {
-  const PruningContext ctx{engine, source, trainingTable, mValues};
+                 const std::string& mValues, PruningShare* share) {
+  const PruningContext ctx{engine, source, trainingTable, mValues, share};
   std::unique_ptr<dtree::TreeNode> tree = dtree::CopyTree(grown);  // slot 0
   if (Status s = Dispatch(ctx, grown, *tree, method); !s.ok()) return s;
   dtree::SwapContents(result, *tree);
@@ -83,7 +83,7 @@ Status PruneInPlace(dtree::InductionEngine& engine, dtree::TreeNode& tree, int m
     return InvalidArgument("pruning method " + std::to_string(method) +
                            " needs the grown tree beside the one it prunes");
   }
-  const PruningContext ctx{engine, source, trainingTable, std::string()};
+  const PruningContext ctx{engine, source, trainingTable, std::string(), nullptr};
   return Dispatch(ctx, tree, tree, method);
 }
 

@@ -22,15 +22,18 @@ class InductionEngine;
 
 namespace quarry::pruning {
 
+struct PruningShare;
+
 // Makes `result` the tree that `method` makes of `grown`. `trainingTable` names the training
 // table (the method derives its other tables from it), `mValues` is the minimum error method's
 // list of m values. Fails with kInvalidArgument for a code that names no method or bad
 // m-values, kFatal for an empty m-value list or a family of pruned trees too large (the message
 // is in the report too), kNotFound/kDatabase/kInvalidArgument for a table the method cannot
-// read or that has no rows, kCancelled when the job was stopped.
+// read or that has no rows, kCancelled when the job was stopped. With `share`, methods that
+// prune the same grown tree in turn share their fold trees, and each leaves its estimate there.
 Status PruneTree(dtree::InductionEngine& engine, dtree::TreeNode& result, int method,
                  const dtree::TreeNode& grown, const std::string& trainingTable, DataSource& source,
-                 const std::string& mValues);
+                 const std::string& mValues, PruningShare* share = nullptr);
 
 // The methods that read no other version of the grown tree than the one they prune, and leave
 // the engine holding the training table's cases when they are done.

@@ -19,11 +19,15 @@ class InductionEngine;
 
 namespace quarry::pruning {
 
+struct PruningShare;
+
 struct PruningContext {
   dtree::InductionEngine& engine;
   DataSource& source;
   std::string trainingTable;
   std::string mValues;  // the minimum error method's m-value text
+  // What the methods pruning one grown tree in turn share (pruning_share.h); none in a plain job.
+  PruningShare* share = nullptr;
 
   std::ostream& Report() const;
   // Lines the engine writes only at verbosity 1 or more.

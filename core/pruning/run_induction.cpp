@@ -121,6 +121,28 @@ JobTables TablesForJob(const std::string& stem, int mode) {
   return tables;
 }
 
+Status LoadTrainingTable(InductionEngine& engine, const std::string& stem, DataSource& source) {
+  if (Status s = engine.LoadAttributes(stem, source); !s.ok()) return s;
+  if (engine.MaxAtt() < 0) {
+    return InvalidArgument(
+        stem +
+        " has no attribute column: a tree needs at least one column before the class "
+        "(the last column)");
+  }
+  switch (engine.LoadCases(stem, source)) {
+    case 1:
+      return InvalidArgument(stem + " has no rows: there is nothing to grow a tree from");
+    case 2:
+      return DatabaseError("cannot read the rows of " + stem + ": " + engine.Cases.LastLoadError());
+    default:
+      break;
+  }
+  engine.AllKnown = true;
+  engine.ResetWeights();
+  engine.GrownNodes = 0;
+  return Status::Ok();
+}
+
 Status RunInduction(InductionEngine& engine, const std::vector<std::string>& args, int mode,
                     const std::string& mValues, DataSource& source, InductionResult& result,
                     const std::string& heldOutTable) {
@@ -150,24 +172,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
     return NotFound(std::string(kTablesMissing) + "\nnot in the database: " + missing);
 
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
-  if (Status s = engine.LoadAttributes(stem, source); !s.ok()) return s;
-  if (engine.MaxAtt() < 0) {
-    return InvalidArgument(
-        stem +
-        " has no attribute column: a tree needs at least one column before the class "
-        "(the last column)");
-  }
-  switch (engine.LoadCases(stem, source)) {
-    case 1:
-      return InvalidArgument(stem + " has no rows: there is nothing to grow a tree from");
-    case 2:
-      return DatabaseError("cannot read the rows of " + stem + ": " + engine.Cases.LastLoadError());
-    default:
-      break;
-  }
-  engine.AllKnown = true;
-  engine.ResetWeights();
-  engine.GrownNodes = 0;
+  if (Status s = LoadTrainingTable(engine, stem, source); !s.ok()) return s;
 
   const LeafVote vote =
       mode == kIterativeGrowingPruning ? LeafVote::kWholeCase : LeafVote::kDistribution;

@@ -46,6 +46,12 @@ struct JobTables {
 };
 JobTables TablesForJob(const std::string& stem, int mode);
 
+// Loads the attributes and cases of the training table `stem` for growing (weights 1, nothing
+// grown yet). Fails with kInvalidArgument for a table without rows or without an attribute
+// column, kDatabase when its rows cannot be read.
+Status LoadTrainingTable(dtree::InductionEngine& engine, const std::string& stem,
+                         DataSource& source);
+
 // Runs the engine with the option vector `args` (args[0] is a program name), the pruning-method
 // code `mode` and the m-value text `mValues` on `source`. Failures: kFatal for illegal options
 // (message written to the report too), kNotFound (kTablesMissing and the missing names) when the

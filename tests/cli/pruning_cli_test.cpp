@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/cli_runner.h"
 #include "tests/support/temp_database.h"
 
@@ -40,6 +42,30 @@ TEST_F(PruningCliTest, EveryMethodRunsOnTheSampleTables) {
     // Every method but the iterative one evaluates on its training table again.
     EXPECT_NE(run.out.find("Evaluation on training data (300 items)"), std::string::npos) << method;
   }
+}
+
+TEST_F(PruningCliTest, CompareRunsEveryMethodWhoseTablesExist) {
+  auto run = Run({"dtree-compare", "--table", "golf_data", "--mvalues", "1,2"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  // golf has a pruning and a test table, no halves and no folds.
+  EXPECT_NE(run.out.find("\nreduced-error    "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\niterative        skipped: needs golf_train1, golf_train2, golf_train"),
+            std::string::npos);
+  EXPECT_NE(
+      run.out.find("ecp-new-cv       skipped: needs golf_xt1, golf_xs1, golf_xt2 and 17 more"),
+      std::string::npos);
+  EXPECT_NE(run.out.find("best by test errors: "), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(folder_.path() / "golf_data_compare.csv"));
+  EXPECT_TRUE(std::filesystem::exists(folder_.path() / "golf_data_grafting.rules"));
+
+  run = Run({"dtree-compare", "--table", "golf_data", "--methods", "pessimistic,strongest"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("unknown pruning method strongest"), std::string::npos) << run.err;
+  run = Run({"dtree-compare", "--table", "golf_data", "-t", "5"});
+  EXPECT_EQ(run.exitCode, 2);
+  run = Run({"dtree-compare", "--table", "golf"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("error, not all tables are availables"), std::string::npos);
 }
 
 TEST_F(PruningCliTest, BadMethodsAndMValuesAreRefused) {

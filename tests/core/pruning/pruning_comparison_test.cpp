@@ -1,0 +1,228 @@
+#include "core/pruning/pruning_comparison.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/common/text_util.h"
+#include "core/data/connect_string.h"
+#include "core/data/working_folder.h"
+#include "core/pruning/pruning_tables.h"
+#include "tests/support/temp_database.h"
+
+namespace quarry::pruning {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadWholeFileForTest(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Rows over two continuous attributes and a discrete one, a class they decide but for some
+// noise, and `nulls` percent of unknown values; the same `seed` gives the same rows.
+std::vector<std::vector<std::string>> MadeRows(int count, unsigned seed, int nulls) {
+  unsigned state = seed;
+  auto next = [&state](unsigned mod) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % mod;
+  };
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < count; ++i) {
+    const int x = static_cast<int>(next(100));
+    const int y = static_cast<int>(next(100));
+    const std::string z = std::string("v") + std::to_string(next(4));
+    std::string cls = x < 40 ? "a" : (y < 50 && z != "v0" ? "b" : "c");
+    if (next(100) < 10) cls = std::string(1, static_cast<char>('a' + next(3)));
+    auto cell = [&](const std::string& value) { return next(100) < unsigned(nulls) ? "?" : value; };
+    rows.push_back({cell(std::to_string(x)), cell(std::to_string(y)), cell(z), cls});
+  }
+  return rows;
+}
+
+class PruningComparisonTest : public testing::DatabaseTest {
+ protected:
+  // B_data with every companion table, made from rows with unknown values.
+  void MakeTables(const std::string& base) {
+    const std::vector<std::string> names = {"x", "y", "z", "cls"};
+    const std::vector<std::string> types = {"real", "real", "string", "string"};
+    auto make = [&](const std::string& table, int count, unsigned seed) {
+      ASSERT_TRUE(source_.BeginTransaction());
+      MakeTable(table, names, types, MadeRows(count, seed, 8));
+      ASSERT_TRUE(source_.Commit());
+    };
+    make(base + "_data", 400, 1);
+    make(base + "_prune", 200, 2);
+    make(base + "_test", 200, 3);
+    make(base + "_train1", 200, 4);
+    make(base + "_train2", 200, 5);
+    make(base + "_train", 400, 6);
+    for (int v = 1; v <= kFoldPairs; ++v) {
+      make(FoldTrainingName(base, v), 360, 10 + v);
+      make(FoldTestName(base, v), 40, 30 + v);
+    }
+  }
+
+  Status Compare(DataSource& source, const std::string& table, std::vector<int> methods,
+                 const std::string& mValues = "0.5, 2,8") {
+    ComparisonParameters p;
+    p.tree.table = table;
+    p.tree.mValues = mValues;
+    p.methods = std::move(methods);
+    report_.str("");
+    return ComparePruningMethods(p, source, report_, NoProgress(), result_);
+  }
+
+  // The method's own job on the same tables, its trees also classifying `heldOut`.
+  InductionResult Plain(DataSource& source, const std::string& table, int method,
+                        const std::string& mValues, const std::string& heldOut) {
+    DecisionTreeParameters p;
+    p.table = table;
+    p.method = method;
+    p.mValues = mValues;
+    p.unseen = false;
+    std::ostringstream report;
+    InductionResult result;
+    EXPECT_TRUE(RunTreeEngine(DecisionTreeArguments(p), method, mValues, source, report,
+                              NoProgress(), result, heldOut)
+                    .ok())
+        << method;
+    return result;
+  }
+
+  // Every row pruned, and its leaves and errors those its method's own job reports.
+  void ExpectRowsAsTheirJobs(DataSource& source, const std::string& stem) {
+    const std::string base = BaseName(stem);
+    ASSERT_TRUE(Compare(source, stem, {}).ok()) << report_.str();
+    ASSERT_EQ(result_.rows.size(), PruningMethods().size());
+    for (const ComparisonRow& row : result_.rows) {
+      ASSERT_EQ(row.outcome, RowOutcome::kPruned) << row.name << ": " << row.message;
+      const std::string table = UsesTrainingHalves(row.method) ? base + "_train1" : stem;
+      const InductionResult withTest = Plain(source, table, row.method, "0.5, 2,8", base + "_test");
+      const InductionResult withPrune =
+          Plain(source, table, row.method, "0.5, 2,8", base + "_prune");
+      EXPECT_EQ(row.leaves, withTest.leafCount) << row.name;
+      EXPECT_EQ(row.training.errors, withTest.prunedErrors) << row.name;
+      EXPECT_EQ(row.training.cases, withTest.evaluatedCases) << row.name;
+      EXPECT_EQ(row.test.errors, withTest.heldOutPrunedErrors) << row.name;
+      EXPECT_EQ(row.test.cases, withTest.heldOutCases) << row.name;
+      EXPECT_EQ(row.prune.errors, withPrune.heldOutPrunedErrors) << row.name;
+      EXPECT_TRUE(fs::exists(row.treeFile)) << row.name;
+    }
+  }
+
+  std::ostringstream report_;
+  ComparisonResult result_;
+};
+
+TEST_F(PruningComparisonTest, EachRowIsWhatItsMethodsOwnJobReports) {
+  MakeTables("t");
+  ExpectRowsAsTheirJobs(source_, "t_data");
+
+  const auto copy = folder_.path() / "sample.sqlite";
+  fs::copy_file(QUARRY_SAMPLE_DB, copy);
+  DataSource sample;
+  ASSERT_TRUE(sample.Open(SqliteConnectString(copy.string()))) << sample.LastError();
+  ExpectRowsAsTheirJobs(sample, "wave_data");
+}
+
+TEST_F(PruningComparisonTest, TheTreeIsGrownOnceAndTheFoldTreesOnceForEveryMethod) {
+  MakeTables("t");
+  ASSERT_TRUE(Compare(source_, "t_data", {kStandardPrune}).ok());
+  const long once = result_.grownNodes;
+  ASSERT_TRUE(
+      Compare(source_, "t_data",
+              {kStandardPrune, kReducedErrorPruning, kCriticalValuePruning, kMinimumErrorPruning,
+               kErrorComplexityTestSet1SE, kPessimisticErrorPruning, kReducedErrorGrafting})
+          .ok());
+  EXPECT_EQ(result_.grownNodes, once);
+
+  ASSERT_TRUE(Compare(source_, "t_data", {kErrorComplexityCV}).ok());
+  const long withFolds = result_.grownNodes;
+  EXPECT_GT(withFolds, once);
+  ASSERT_TRUE(Compare(source_, "t_data",
+                      {kErrorComplexityCV, kErrorComplexityCV1SE, kErrorComplexityNewCV,
+                       kErrorComplexityNewCV1SE})
+                  .ok());
+  EXPECT_EQ(result_.grownNodes, withFolds);
+}
+
+TEST_F(PruningComparisonTest, FailingAndSkippedMethodsAreRowsAndTheJobGoesOn) {
+  MakeTables("t");
+  ASSERT_TRUE(source_.Execute("drop table t_xs7"));
+  std::vector<std::string> before;
+  ASSERT_TRUE(source_.ListTables(before));
+  auto row = [&](int method) {
+    return *std::find_if(result_.rows.begin(), result_.rows.end(),
+                         [method](const ComparisonRow& r) { return r.method == method; });
+  };
+
+  // A fatal condition of the method: no m value.
+  ASSERT_TRUE(Compare(source_, "t_data", {}, ",1").ok());
+  EXPECT_EQ(row(kMinimumErrorPruning).outcome, RowOutcome::kFailed);
+  EXPECT_EQ(row(kMinimumErrorPruning).message, "No values for m in the file");
+  EXPECT_FALSE(fs::exists(WorkingFile("t_data_minimum-error.tree")));
+  const std::string text = ReadWholeFileForTest(WorkingFile("t_data_compare.txt"));
+  EXPECT_NE(text.find("minimum-error    failed: No values for m in the file"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("ecp-cv           skipped: needs t_xs7"), std::string::npos);
+  const std::string csv = ReadWholeFileForTest(WorkingFile("t_data_compare.csv"));
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2 + 13);
+
+  // A pruning table without rows fails the methods that read it.
+  ASSERT_TRUE(source_.Execute("delete from t_prune"));
+  ASSERT_TRUE(Compare(source_, "t_data", {}).ok());
+  EXPECT_EQ(row(kStandardPrune).outcome, RowOutcome::kPruned);
+  EXPECT_EQ(row(kPessimisticErrorPruning).outcome, RowOutcome::kPruned);
+  EXPECT_EQ(row(kReducedErrorPruning).outcome, RowOutcome::kFailed);
+  EXPECT_NE(row(kReducedErrorPruning).message.find("t_prune has no rows"), std::string::npos);
+  EXPECT_EQ(row(kErrorComplexityNewCV).outcome, RowOutcome::kSkipped);
+  EXPECT_EQ(row(kErrorComplexityNewCV).message, "needs t_xs7");
+  EXPECT_EQ(row(kIterativeGrowingPruning).outcome, RowOutcome::kPruned);
+  for (const auto& entry : fs::directory_iterator(WorkingFolder())) {
+    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+  std::vector<std::string> after;
+  ASSERT_TRUE(source_.ListTables(after));
+  EXPECT_EQ(after, before);  // the job made no table
+
+  ASSERT_TRUE(source_.Execute("drop table t_prune"));
+  ASSERT_TRUE(Compare(source_, "t_data", {kReducedErrorGrafting, kPessimisticErrorPruning}).ok());
+  ASSERT_EQ(result_.rows.size(), 2u);
+  EXPECT_FALSE(result_.rows[0].prune.Counted());  // pessimistic, in code order
+  EXPECT_EQ(result_.rows[1].message, "needs t_prune");
+}
+
+TEST_F(PruningComparisonTest, TheBestAndTheSmallestWithinOneStandardErrorAreMarked) {
+  MakeTables("t");
+  ASSERT_TRUE(Compare(source_, "t_data", {}).ok());
+  const ComparisonRow* best = nullptr;
+  const ComparisonRow* small = nullptr;
+  int fewest = 1 << 30;
+  for (const ComparisonRow& row : result_.rows) {
+    fewest = std::min(fewest, row.test.errors);
+    if (row.best) best = &row;
+    if (row.withinOneSE) small = &row;
+  }
+  ASSERT_NE(best, nullptr);
+  ASSERT_NE(small, nullptr);
+  EXPECT_EQ(best->test.errors, fewest);
+  EXPECT_LE(small->leaves, best->leaves);
+  const double se = std::sqrt(fewest * (200.0 - fewest) / 200.0);
+  EXPECT_LE(small->test.errors, fewest + se);
+  for (const ComparisonRow& row : result_.rows) {
+    if (row.test.errors <= fewest + se) {
+      EXPECT_GE(row.leaves, small->leaves) << row.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quarry::pruning
