@@ -12,12 +12,13 @@
 #include "gui/cluster/clustering_dialog.h"
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
+#include "gui/dtree/classification_cv_dialog.h"
+#include "gui/dtree/decision_tree_dialog.h"
+#include "gui/dtree/pruning_comparison_dialog.h"
 #include "gui/graphics/graphic_visualization_dialog.h"
 #include "gui/knn/knn_dialog.h"
 #include "gui/modeltree/regression_cv_dialog.h"
 #include "gui/modeltree/strata_dialog.h"
-#include "gui/dtree/classification_cv_dialog.h"
-#include "gui/dtree/decision_tree_dialog.h"
 #include "gui/query/edit_query_dialog.h"
 #include "gui/query/query_creator_wizard.h"
 #include "gui/query/selecting_query_dialog.h"
@@ -74,6 +75,11 @@ void BindCommands(CommandMap& map, MainWindow& window) {
   });
   map.Bind(kCmdClassificationKcv, [&bench] {
     ClassificationCvDialog& dialog = bench.Dialog<ClassificationCvDialog>();
+    dialog.Prepare();
+    dialog.exec();
+  });
+  map.Bind(kCmdComparePruning, [&bench] {
+    PruningComparisonDialog& dialog = bench.Dialog<PruningComparisonDialog>();
     dialog.Prepare();
     dialog.exec();
   });

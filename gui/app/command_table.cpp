@@ -49,6 +49,8 @@ constexpr CommandSpec kCommands[] = {
     {kCmdPruningRegressionKcv, kEvaluation, nullptr, "Pruning Regression k-CV",
      "Pruning Regression k-CV"},
     {kCmdClassificationKcv, kEvaluation, nullptr, "Classification k-CV", "Classification k-CV"},
+    {kCmdComparePruning, kEvaluation, nullptr, "Compare Pruning Methods",
+     "Compare Pruning Methods"},
     {kCmdAbout, kHelp, nullptr, "&About QUARRY...", "About QUARRY"},
 };
 

@@ -36,6 +36,7 @@ enum CommandId : int {
   kCmdKNearestNeighbour = 32844,
   kCmdDiscoveryGenRules = 32846,
   kCmdFilterRules = 32847,
+  kCmdComparePruning = 32850,
   // The application's own commands, with the identifiers such commands conventionally have.
   kCmdRecentFile1 = 57616,  // ..57619 for the four recent files
   kCmdAbout = 57664,

@@ -97,6 +97,7 @@ class MainWindowTest : public testing::WorkbenchTest {
     row(32791, "Evaluation", "Regression k-CV", "");
     row(32808, "Evaluation", "Pruning Regression k-CV", "");
     row(32793, "Evaluation", "Classification k-CV", "");
+    row(32850, "Evaluation", "Compare Pruning Methods", "");
     row(kCmdAbout, "Help", "&About QUARRY...", "");
   }
 

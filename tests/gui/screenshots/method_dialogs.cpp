@@ -19,6 +19,8 @@
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
 #include "gui/cluster/clustering_dialog.h"
+#include "gui/dtree/pruning_comparison_dialog.h"
+#include "gui/dtree/tree_options_form.h"
 #include "gui/graphics/graphic_visualization_dialog.h"
 #include "gui/knn/knn_dialog.h"
 #include "gui/transform/discretization_dialog.h"
@@ -85,6 +87,15 @@ int main(int argc, char** argv) {
   window.Jobs().WaitForWorkers(60000);
   QTest::qWait(700);  // the dialog timer gives the result buttons back
   ok = Capture(clustering, out.filePath("clustering.png")) && ok;
+
+  auto& compare = bench.Dialog<PruningComparisonDialog>();
+  compare.Prepare();
+  compare.SelectTable("wave_data");
+  compare.Options().findChild<QLineEdit*>("mValues")->setText("0.5, 2, 8");
+  compare.Execute();
+  window.Jobs().WaitForWorkers(120000);
+  QTest::qWait(700);  // the runner's timer reports the end and the dialog fills its results
+  ok = Capture(compare, out.filePath("compare_pruning.png")) && ok;
 
   auto& knn = bench.Dialog<KnnDialog>();
   knn.Prepare();
