@@ -162,7 +162,7 @@ struct Tables {
 // B_train (its whole training set) and on the comparison's pruning and test tables.
 Status RunIterative(InductionEngine& main, const std::string& stem, const Tables& tables,
                     DataSource& source, PruningShare& share, ComparisonRow& row,
-                    std::unique_ptr<TreeNode>& pruned) {
+                    std::unique_ptr<TreeNode>& pruned, ComparisonResult& result) {
   InductionEngine engine(main.Report(), main.JobProgress());
   engine.Options = main.Options;
   const std::string first = FirstHalf(stem);
@@ -174,6 +174,8 @@ Status RunIterative(InductionEngine& main, const std::string& stem, const Tables
       !s.ok()) {
     return s;
   }
+  // The files hold the tree as pruned; the figures are those of the softened tree, as in the job.
+  WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, result);
   if (engine.Options.PROBTHRESH) dtree::SoftenThresholds(engine, *pruned);
   row.training = {WholeTrainingName(first),
                   dtree::CountTreeErrors(engine, *pruned, LeafVote::kWholeCase),
@@ -302,15 +304,19 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     auto pruned = std::make_unique<TreeNode>();
     Status status;
     if (UsesTrainingHalves(row.method)) {
-      status = RunIterative(engine, stem, tables, source, share, row, pruned);
+      status = RunIterative(engine, stem, tables, source, share, row, pruned, result);
+      row.seconds = SecondsSince(start);
     } else {
       training.InstallCopy();
       engine.AllKnown = allKnown;
       status =
           PruneTree(engine, *pruned, row.method, *grown, stem, source, options.mValues, &share);
-      if (status.ok() && engine.Options.PROBTHRESH) dtree::SoftenThresholds(engine, *pruned);
+      row.seconds = SecondsSince(start);
+      if (status.ok()) {
+        WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, result);
+        if (engine.Options.PROBTHRESH) dtree::SoftenThresholds(engine, *pruned);
+      }
     }
-    row.seconds = SecondsSince(start);
     if (status.code() == StatusCode::kCancelled || progress.Cancelled()) {
       return Cancelled("the comparison was stopped");
     }
@@ -329,7 +335,6 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
         row.estimate = PessimisticEstimate(*pruned);
       }
     }
-    WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, result);
   }
   progress.Update("comparison", total, total);
   engine.Cases.FreeCases();

@@ -106,6 +106,7 @@ PruningComparisonDialog::PruningComparisonDialog(Workbench& workbench, QWidget* 
   results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   results_->setSelectionBehavior(QAbstractItemView::SelectRows);
   results_->verticalHeader()->hide();
+  results_->verticalHeader()->setDefaultSectionSize(22);
   results_->horizontalHeader()->setStretchLastSection(true);
 
   chart_ = new QChartView(new QChart(), this);
