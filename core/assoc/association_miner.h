@@ -69,6 +69,8 @@ class AssociationMiner {
   int ColumnCount() const { return columnCount_; }
   bool Generalized() const { return ranGeneralized_; }
   long Transactions() const { return transactions_; }
+  // A run succeeded since the last Clear: a failed run leaves none (it never has 0 rows).
+  bool HasResult() const { return transactions_ > 0; }
   float MinSupport() const { return minSupport_; }
   float MinConfidence() const { return minConfidence_; }
   const std::string& Table() const { return table_; }

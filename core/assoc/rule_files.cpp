@@ -1,5 +1,6 @@
 #include "core/assoc/rule_files.h"
 
+#include "core/assoc/association_miner.h"
 #include "core/common/text_util.h"
 #include "core/data/working_folder.h"
 
@@ -41,6 +42,11 @@ Status WriteOutRules(const std::vector<AssociationRule>& rules, const std::files
 Status WriteAssocFile(const std::vector<AssociationRule>& rules,
                       const std::filesystem::path& path) {
   return WriteRulesFile(AssocFileText(rules), path, kAssocFile);
+}
+
+Expected<std::vector<AssociationRule>> ExtractLastRun(const AssociationMiner& miner) {
+  if (!miner.HasResult()) return InvalidArgument(kNoMiningResult);
+  return Extract(miner);
 }
 
 }  // namespace quarry::assoc

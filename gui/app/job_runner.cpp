@@ -17,7 +17,8 @@ JobRunner::JobRunner(const QString& method, JobCenter& center, DataSource* sourc
       center_(center),
       source_(source),
       flags_(std::make_shared<JobFlags>()),
-      done_(std::make_shared<std::atomic<bool>>(false)) {
+      done_(std::make_shared<std::atomic<bool>>(false)),
+      succeeded_(std::make_shared<std::atomic<bool>>(false)) {
   connect(&center_, &JobCenter::JobFinished, this,
           [this](const QString& method, bool ok, const QString&) {
             if (method == method_) emit Finished(ok);
@@ -41,8 +42,8 @@ JobRunner::StartResult JobRunner::Start(JobSpec job) {
   // The worker keeps what it shares with the GUI thread alive itself: the flags and the done
   // mark outlive a dialog closed while its job runs. The data source and the job center belong
   // to the main window, which waits for the workers before it lets them go.
-  auto worker = [job = std::move(job), progress, flags = flags_, done = done_, source = source_,
-                 &center = center_, method = method_]() {
+  auto worker = [job = std::move(job), progress, flags = flags_, done = done_,
+                 succeeded = succeeded_, source = source_, &center = center_, method = method_]() {
     Status status;
     {
       std::optional<DataSourceUser> user;
@@ -58,6 +59,7 @@ JobRunner::StartResult JobRunner::Start(JobSpec job) {
       }
       center.Complete(progress, method, status, job.doneMessage);
     }
+    succeeded->store(status.ok());
     done->store(true);
     flags->running.store(false);
     center.WorkerEnded();
@@ -87,6 +89,7 @@ void JobRunner::SetResultButtons(const QList<QWidget*>& buttons, int intervalMs)
 void JobRunner::Poll() {
   if (!busy_ || !done_->load() || flags_->running.load()) return;
   busy_ = false;
+  if (!succeeded_->load()) return;
   for (const QPointer<QWidget>& button : resultButtons_) {
     if (button) button->setEnabled(true);
   }

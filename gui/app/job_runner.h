@@ -10,7 +10,7 @@
 // the job takes it itself), never touches a widget, and hands its outcome to the JobCenter,
 // which shows the completion box on the GUI thread even when the dialog is gone. The runner
 // disables the result buttons at the start and its timer enables them again once the job is
-// over.
+// over, when it succeeded: after a failed run there is nothing new to show.
 
 #include <QList>
 #include <QObject>
@@ -61,7 +61,8 @@ class JobRunner : public QObject {
   StartResult Start(JobSpec job);
 
   // Buttons that show what the method produced: disabled while a job runs, enabled again by the
-  // dialog timer (every `intervalMs`) once the running flag is clear.
+  // dialog timer (every `intervalMs`) once the running flag is clear and the job succeeded; a
+  // failed job leaves them disabled.
   void SetResultButtons(const QList<QWidget*>& buttons, int intervalMs = 500);
 
  signals:
@@ -77,6 +78,7 @@ class JobRunner : public QObject {
   std::shared_ptr<JobFlags> flags_;
   // Set by the worker as its last act on the method's state; read by the timer.
   std::shared_ptr<std::atomic<bool>> done_;
+  std::shared_ptr<std::atomic<bool>> succeeded_;  // the last job's outcome, set before done_
   bool busy_ = false;
   QList<QPointer<QWidget>> resultButtons_;
   QTimer* timer_ = nullptr;

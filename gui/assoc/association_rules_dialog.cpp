@@ -351,7 +351,14 @@ void AssociationRulesDialog::ExtractRules() {
     status_->setText(kChildIsRunning);
     return;
   }
-  std::vector<assoc::AssociationRule> rules = assoc::Extract(*miner_);
+  // Only a run that succeeded has rules to write: a failed one leaves the last good files.
+  auto extracted = assoc::ExtractLastRun(*miner_);
+  if (!extracted) {
+    extract_->setEnabled(false);
+    status_->setText(QString::fromStdString(extracted.status().message()));
+    return;
+  }
+  std::vector<assoc::AssociationRule> rules = std::move(extracted.value());
   if (Status s = assoc::WriteOutRules(rules); !s.ok())
     status_->setText(QString::fromStdString(s.message()));
   RulesVisualizationDialog visualization(rules, this);

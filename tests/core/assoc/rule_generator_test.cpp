@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 
+#include "core/assoc/association_miner.h"
 #include "core/assoc/rule_files.h"
 #include "core/assoc/rule_generator.h"
 #include "core/data/working_folder.h"
@@ -97,6 +98,11 @@ TEST(RuleFiles, ExactFormats) {
   EXPECT_EQ(Slurp(WorkingFile(kOutRulesFile)), "");
   EXPECT_EQ(Slurp(WorkingFile(kAssocFile)), "");
   EXPECT_FALSE(std::filesystem::exists(WorkingFile("outrules.txt.part")));
+
+  // A miner whose run failed (or that never ran) has no rules to replace the files with.
+  const auto extracted = ExtractLastRun(AssociationMiner());
+  ASSERT_FALSE(extracted.ok());
+  EXPECT_EQ(extracted.status().message(), kNoMiningResult);
 }
 
 }  // namespace

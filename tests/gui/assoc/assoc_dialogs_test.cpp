@@ -140,6 +140,25 @@ class AssocDialogsTest : public QObject {
     QVERIFY(filter.AddTemplate(assoc::TemplateKind::kRestrictive, "*", "...").ok());
     for (size_t i : filter.Kept()) QVERIFY(rules[i].antecedent.size() > 1);
     QVERIFY(!filter.AddTemplate(assoc::TemplateKind::kInclusive, "a{0}", "b").ok());
+
+    // A failed run (a table of text) leaves Extract Rules off, and the files of the good run.
+    dialog.SelectTable("loan_data");
+    dialog.Execute();
+    QVERIFY(window_->Jobs().WaitForWorkers(60000));
+    QTRY_COMPARE(prompts_->boxes.size(), 2);
+    QTest::qWait(700);  // the dialog timer has looked at the ended job
+    QVERIFY(!Child<QPushButton>(&dialog, "extractRules")->isEnabled());
+    bool shown = false;
+    QTimer* watch = testing::OnNextModal([&](QWidget* modal) {
+      shown = true;
+      static_cast<QDialog*>(modal)->accept();
+    });
+    dialog.ExtractRules();
+    delete watch;
+    QVERIFY(!shown);
+    QCOMPARE(dialog.StatusText(), QString(assoc::kNoMiningResult));
+    QCOMPARE(ReadFile(WorkingFile(assoc::kOutRulesFile)), assoc::OutRulesText(rules));
+    QCOMPARE(ReadFile(WorkingFile(assoc::kAssocFile)), assoc::AssocFileText(rules));
   }
 
   void refusalsSayWhatIsWrong() {
