@@ -14,7 +14,7 @@ double Percent(int errors, int cases) { return cases > 0 ? 100.0 * errors / case
 
 }  // namespace
 
-void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote vote) {
+TreeEvaluation EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote vote) {
   std::ostream& out = engine.Report();
   const int cases = engine.MaxItem() + 1;
   out << "\n";
@@ -26,6 +26,7 @@ void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote v
         << "\t----------------   ---------------------------\n";
   }
   out << "\tSize      Errors   Size      Errors   Estimate\n\n";
+  TreeEvaluation best;
   for (int t = 0; t < trees.Trials(); ++t) {
     const TreeNode* raw = trees.raw[static_cast<size_t>(t)].get();
     const TreeNode& pruned = *trees.pruned[static_cast<size_t>(t)];
@@ -33,12 +34,17 @@ void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote v
     const int rawSize = taken != nullptr ? taken->size : TreeSize(*raw);
     const int rawErrors = taken != nullptr ? taken->errors : CountTreeErrors(engine, *raw, vote);
     const int prunedErrors = CountTreeErrors(engine, pruned, vote);
+    const TreeEvaluation line{cases,        rawSize,
+                              rawErrors,    TreeSize(pruned),
+                              prunedErrors, 100.0 * pruned.Errors() / pruned.Items()};
     if (trees.Trials() > 1) out << Format("%4d", t);
-    out << Format("\t%4d  %3d(%4.1f%%)   %4d  %3d(%4.1f%%)    (%4.1f%%)%s\n", rawSize, rawErrors,
-                  Percent(rawErrors, cases), TreeSize(pruned), prunedErrors,
-                  Percent(prunedErrors, cases), 100.0 * pruned.Errors() / pruned.Items(),
+    out << Format("\t%4d  %3d(%4.1f%%)   %4d  %3d(%4.1f%%)    (%4.1f%%)%s\n", line.rawSize,
+                  line.rawErrors, Percent(line.rawErrors, cases), line.prunedSize,
+                  line.prunedErrors, Percent(line.prunedErrors, cases), line.estimate,
                   t == trees.best ? "   <<" : "");
+    if (t == trees.best) best = line;
   }
+  return best;
 }
 
 }  // namespace quarry::dtree

@@ -20,6 +20,17 @@ struct RawFigures {
   float items = 0;
 };
 
+// One line of the report's evaluation table: the raw ("Before Pruning") and the pruned ("After
+// Pruning") tree of a trial on the loaded cases.
+struct TreeEvaluation {
+  int cases = 0;
+  int rawSize = 0;
+  int rawErrors = 0;
+  int prunedSize = 0;
+  int prunedErrors = 0;
+  double estimate = 0;  // the pruned tree's predicted error, percent
+};
+
 struct TrialTrees {
   std::vector<std::unique_ptr<TreeNode>> raw;     // as grown; null when pruned in place
   std::vector<std::unique_ptr<TreeNode>> pruned;  // as pruned
@@ -30,7 +41,7 @@ struct TrialTrees {
 };
 
 // Writes the table of sizes and errors of every trial's trees on the loaded cases, the best
-// trial marked "   <<".
-void EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote vote);
+// trial marked "   <<", and returns the best trial's line.
+TreeEvaluation EvaluateTrials(InductionEngine& engine, const TrialTrees& trees, LeafVote vote);
 
 }  // namespace quarry::dtree

@@ -2,9 +2,11 @@
 
 #include <ostream>
 
+#include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/rand.h"
 #include "core/data/sql_quote.h"
+#include "core/data/table_columns.h"
 #include "core/data/table_split.h"
 #include "core/data/work_tables.h"
 #include "core/data/working_folder.h"
@@ -169,13 +171,21 @@ Expected<ModelTreeFiles> PruneGrownTree(ModelTreeEngine& engine, PruneMode mode,
 }
 
 Expected<long> TableRows(DataSource& source, const std::string& table) {
-  ExclusiveUse exclusive(source);
-  std::vector<std::string> row;
-  if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
-      row.empty()) {
-    return NotFound("cannot read table " + table + ": " + source.LastError());
-  }
-  return std::stol(row[0]);
+  return CountTableRows(source, table);
+}
+
+std::string ModelTreeSummary(const ModelTreeOutcome& outcome) {
+  auto tree = [](const char* what, const ModelTreeFiles& files) {
+    return std::string(what) + " " + files.baseName + ": " + std::to_string(files.counts.splits) +
+           " split nodes, " + std::to_string(files.counts.regressions) + " regression nodes, " +
+           std::to_string(files.counts.leaves) + " leaves\n" + "  tree:  " + files.tree.string() +
+           "\n" + "  rules: " + files.rules.string() + "\n" + "  on " + files.evaluatedOn + " (" +
+           std::to_string(files.errors.n) + " cases): " +
+           Format("ERROR = %f, SSres/Syy = %f\n", files.errors.Rmse(), files.errors.Ratio());
+  };
+  std::string text = tree("grown tree", outcome.grown);
+  if (outcome.pruned) text += tree("pruned tree", *outcome.pruned);
+  return text;
 }
 
 Expected<ModelTreeOutcome> RunModelTreeJob(DataSource& source, const ModelTreeParams& params,

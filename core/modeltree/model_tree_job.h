@@ -122,6 +122,11 @@ struct ModelTreeOutcome {
   std::vector<std::string> leftTables;  // work tables that could not be dropped
 };
 
+// What a finished job says of its trees, as quarry-cli prints it and the dialog shows it: for the
+// grown and the pruned tree, its node counts, its files, and its errors on the table it was
+// evaluated on ("grown tree T: 3 split nodes, ...").
+std::string ModelTreeSummary(const ModelTreeOutcome& outcome);
+
 // The whole job. Work tables (T + "Grown", T + "Prune") are refused when they exist already and
 // dropped at the end, also when the job fails.
 Expected<ModelTreeOutcome> RunModelTreeJob(DataSource& source, const ModelTreeParams& params,

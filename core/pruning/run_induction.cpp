@@ -91,6 +91,20 @@ class StagedFile {
 
 }  // namespace
 
+std::string EvaluationSummary(const InductionResult& result) {
+  auto line = [](const char* data, const dtree::TreeEvaluation& e) {
+    auto percent = [&e](int errors) { return e.cases > 0 ? 100.0 * errors / e.cases : 0.0; };
+    return Format(
+        "%s (%d items): before pruning size %d, %d errors (%.1f%%); after pruning size %d, %d "
+        "errors (%.1f%%), estimate %.1f%%\n",
+        data, e.cases, e.rawSize, e.rawErrors, percent(e.rawErrors), e.prunedSize, e.prunedErrors,
+        percent(e.prunedErrors), e.estimate);
+  };
+  std::string text = line("Training data", result.training);
+  if (result.test) text += line("Test data", *result.test);
+  return text;
+}
+
 JobTables TablesForJob(const std::string& stem, int mode) {
   JobTables tables;
   tables.test = TestTableName(stem, mode);
@@ -254,7 +268,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   }
 
   out << Format("\n\nEvaluation on training data (%d items):\n", engine.MaxItem() + 1);
-  EvaluateTrials(engine, trees, vote);
+  result.training = EvaluateTrials(engine, trees, vote);
   result.rawErrors = taken != nullptr ? taken->errors : CountTreeErrors(engine, *raw, vote);
   result.prunedErrors = CountTreeErrors(engine, pruned, vote);
   result.evaluatedCases = engine.MaxItem() + 1;
@@ -267,7 +281,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
                            " cannot be read: " + engine.Cases.LastLoadError());
     }
     out << Format("\nEvaluation on test data (%d items):\n", engine.MaxItem() + 1);
-    EvaluateTrials(engine, trees, vote);
+    result.test = EvaluateTrials(engine, trees, vote);
     result.rawErrors = CountTreeErrors(engine, *raw, vote);  // a job with unseens keeps it
     result.prunedErrors = CountTreeErrors(engine, pruned, vote);
     result.evaluatedCases = engine.MaxItem() + 1;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <sstream>
 
@@ -42,10 +43,17 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   status_->setWordWrap(true);
   auto* execute = DialogButton("E&xecute", "execute", this);
   auto* cancel = DialogButton("&Cancel", "cancel", this);
+  auto* close = DialogButton("C&lose", "close", this);
   showTree_ = DialogButton("Show &Tree", "showTree", this);
   showRules_ = DialogButton("Show &Rules", "showRules", this);
   prunedTree_ = DialogButton("Pruned Tree", "prunedTree", this);
   prunedRules_ = DialogButton("Pruned Rules", "prunedRules", this);
+  summary_ = new QPlainTextEdit(this);
+  summary_->setObjectName("summary");
+  summary_->setReadOnly(true);
+  summary_->setPlaceholderText("The evaluation of the last run shows here.");
+  summary_->setMinimumHeight(summary_->fontMetrics().lineSpacing() * 5);
+  summary_->setMaximumHeight(summary_->fontMetrics().lineSpacing() * 7);
   assistant_ = new QHBoxLayout();
 
   auto* menuBar = new QMenuBar(this);
@@ -55,6 +63,7 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   buttons->addWidget(execute);
   buttons->addWidget(cancel);
   buttons->addStretch();
+  buttons->addWidget(close);
   auto* viewers = new QHBoxLayout();
   for (QPushButton* b : {showTree_, showRules_, prunedTree_, prunedRules_}) viewers->addWidget(b);
   auto* layout = new QGridLayout(this);
@@ -65,11 +74,13 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   layout->addWidget(status_, 2, 0, 1, 2);
   layout->addLayout(buttons, 3, 0, 1, 2);
   layout->addLayout(viewers, 4, 0, 1, 2);
-  layout->addLayout(assistant_, 5, 0, 1, 2);
+  layout->addWidget(summary_, 5, 0, 1, 2);
+  layout->addLayout(assistant_, 6, 0, 1, 2);
 
   connect(options_, &TreeOptionsForm::MethodChosen, this, &DecisionTreeDialog::ShowHint);
   connect(execute, &QPushButton::clicked, this, &DecisionTreeDialog::Execute);
   connect(cancel, &QPushButton::clicked, this, &DecisionTreeDialog::Cancel);
+  connect(close, &QPushButton::clicked, this, &DecisionTreeDialog::reject);
   connect(&runner_, &JobRunner::Finished, this, &DecisionTreeDialog::JobEnded);
   connect(showTree_, &QPushButton::clicked, this, [this] { ShowFile(false, false); });
   connect(showRules_, &QPushButton::clicked, this, [this] { ShowFile(true, false); });
@@ -79,7 +90,7 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   for (QPushButton* b : {showTree_, showRules_, prunedTree_, prunedRules_}) b->setEnabled(false);
   ShowHint(pruning::kStandardPrune);
   new DecisionTreeAssistant(this, tables_, workbench.Source());
-  resize(640, 460);
+  resize(660, 560);
 }
 
 void DecisionTreeDialog::Prepare() {
@@ -114,7 +125,13 @@ void DecisionTreeDialog::Cancel() {
   reject();
 }
 
-void DecisionTreeDialog::JobEnded() { ShowHint(options_->Method()); }
+QString DecisionTreeDialog::SummaryText() const { return summary_->toPlainText(); }
+
+void DecisionTreeDialog::JobEnded(bool ok) {
+  ShowHint(options_->Method());
+  // A failed run has no evaluation: the last good one would pass for its own.
+  summary_->setPlainText(ok && lastRun_ ? QString::fromStdString(lastRun_->text) : QString());
+}
 
 void DecisionTreeDialog::Execute() {
   const QString table = SelectedTable();
@@ -132,16 +149,20 @@ void DecisionTreeDialog::Execute() {
   p.table = table.toStdString();
   lastTable_ = table;
   DataSource& source = workbench_.Source();
+  auto run = std::make_shared<RunSummary>();
   JobSpec job;
-  job.work = [p, &source](Progress& progress) -> Status {
-    // The windowed program has no console: the report is not shown; the files are the results.
+  job.work = [p, &source, run](Progress& progress) -> Status {
+    // The windowed program has no console: the report's evaluation is shown in the dialog.
     std::ostringstream report;
     pruning::InductionResult result;
-    return pruning::DecisionTreeJob(p, source, report, progress, result);
+    const Status status = pruning::DecisionTreeJob(p, source, report, progress, result);
+    if (status.ok()) run->text = p.table + "\n" + pruning::EvaluationSummary(result);
+    return status;
   };
   job.doneMessage = pruning::kTreeCreated;
-  if (runner_.Start(std::move(job)) == JobRunner::StartResult::kLatched)
-    status_->setText(kMethodInWorkingStatus);
+  const JobRunner::StartResult started = runner_.Start(std::move(job));
+  if (started == JobRunner::StartResult::kStarted) lastRun_ = run;
+  if (started == JobRunner::StartResult::kLatched) status_->setText(kMethodInWorkingStatus);
 }
 
 void DecisionTreeDialog::ShowFile(bool rules, bool pruned) {

@@ -1,13 +1,17 @@
 #pragma once
 // "C4.5: Setting Parameters", the dialog of the Decision Trees command: a training table, the
 // engine's options, a pruning method from the dialog's own menu, "E&xecute" to run the
-// decision-tree job, and the viewers of the raw and pruned trees and rules it wrote.
+// decision-tree job, the viewers of the raw and pruned trees and rules it wrote, and the last
+// run's evaluation (sizes and errors before and after pruning) below them.
 
 #include <QDialog>
+#include <memory>
+#include <string>
 
 class QBoxLayout;
 class QLabel;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace quarry::gui {
@@ -30,6 +34,8 @@ class DecisionTreeDialog : public QDialog {
   void SelectTable(const QString& table);
   QString SelectedTable() const;
   QString StatusText() const;
+  // The evaluation of the last run that succeeded, as the "summary" pane shows it.
+  QString SummaryText() const;
   JobRunner& Runner() const { return runner_; }
 
   // For an adviser that helps choose the pruning method: room below the buttons for its
@@ -44,7 +50,12 @@ class DecisionTreeDialog : public QDialog {
  private:
   void ShowHint(int method);
   void ShowFile(bool rules, bool pruned);
-  void JobEnded();
+  void JobEnded(bool ok);
+
+  // What the worker of a run leaves for the dialog: filled before its completion arrives.
+  struct RunSummary {
+    std::string text;
+  };
 
   Workbench& workbench_;
   JobRunner& runner_;
@@ -55,7 +66,9 @@ class DecisionTreeDialog : public QDialog {
   QPushButton* showRules_;
   QPushButton* prunedTree_;
   QPushButton* prunedRules_;
+  QPlainTextEdit* summary_;
   QBoxLayout* assistant_;
+  std::shared_ptr<RunSummary> lastRun_;
   QString lastTable_;  // the training table of the last job started
 };
 

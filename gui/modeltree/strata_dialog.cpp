@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,6 +80,12 @@ StrataDialog::StrataDialog(Workbench& workbench, QWidget* parent)
   busy_->setRange(0, 0);  // no measure of how far a tree has grown: a busy indicator
   busy_->setTextVisible(false);
   busy_->setVisible(false);
+  summary_ = new QPlainTextEdit(this);
+  summary_->setObjectName("summary");
+  summary_->setReadOnly(true);
+  summary_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  summary_->setPlaceholderText("The trees of the last run and their errors show here.");
+  summary_->setMinimumHeight(summary_->fontMetrics().lineSpacing() * 9);
 
   auto* execute = new QPushButton("E&xecute", this);
   execute->setObjectName("execute");
@@ -104,6 +111,7 @@ StrataDialog::StrataDialog(Workbench& workbench, QWidget* parent)
   layout->addLayout(buttons, 1, 2, 2, 1);
   layout->addWidget(status_, 3, 0, 1, 3);
   layout->addWidget(busy_, 4, 0, 1, 3);
+  layout->addWidget(summary_, 5, 0, 1, 3);
 
   runner_.SetResultButtons({showTree_, showRules_});
   connect(&workbench_.Jobs(), &JobCenter::JobFinished, this,
@@ -111,7 +119,7 @@ StrataDialog::StrataDialog(Workbench& workbench, QWidget* parent)
             if (method == kMethod) JobEnded(ok, message);
           });
   ResetFields();
-  resize(620, 360);
+  resize(660, 540);
 }
 
 void StrataDialog::Prepare() {
@@ -163,10 +171,12 @@ void StrataDialog::Execute() {
   const modeltree::ModelTreeParams params = Params();
   JobSpec job;
   DataSource& source = workbench_.Source();
-  job.work = [params, &source](Progress& progress) -> Status {
+  auto summary = std::make_shared<std::string>();
+  job.work = [params, &source, summary](Progress& progress) -> Status {
     std::ostringstream report;  // substitution lines: the files say what the tree is
     auto outcome = modeltree::RunModelTreeJob(source, params, report, progress);
     if (!outcome) return outcome.status();
+    *summary = modeltree::ModelTreeSummary(*outcome);
     std::string done = "regression tree created";
     for (const std::string& table : outcome->leftTables) {
       done += "\nwork table " + table + " could not be dropped";
@@ -177,6 +187,7 @@ void StrataDialog::Execute() {
   switch (runner_.Start(std::move(job))) {
     case JobRunner::StartResult::kStarted:
       lastRun_ = params;
+      lastSummary_ = summary;
       busy_->setVisible(true);
       break;
     case JobRunner::StartResult::kLatched:
@@ -194,6 +205,8 @@ void StrataDialog::Execute() {
 void StrataDialog::JobEnded(bool ok, const QString& message) {
   busy_->setVisible(false);
   status_->setText(ok ? QString("Regression model is created") : message);
+  // A failed run grew nothing: the last good trees would pass for its own.
+  summary_->setPlainText(ok && lastSummary_ ? QString::fromStdString(*lastSummary_) : QString());
 }
 
 std::string StrataDialog::ResultBaseName() const {
@@ -221,5 +234,7 @@ void StrataDialog::ShowRulesFile() {
 }
 
 QString StrataDialog::StatusText() const { return status_->text(); }
+
+QString StrataDialog::SummaryText() const { return summary_->toPlainText(); }
 
 }  // namespace quarry::gui

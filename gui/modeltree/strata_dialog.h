@@ -1,9 +1,11 @@
 #pragma once
 // "STRATA: Setting Parameters": grows a model tree on the chosen table with one of six pruning
-// settings, on a worker, and opens the tree or rules file the last run wrote.
+// settings, on a worker, shows what it grew and how well the trees fit, and opens the tree or
+// rules file the last run wrote.
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 #include <string>
 
 #include "core/modeltree/model_tree_job.h"
@@ -13,6 +15,7 @@ class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
@@ -40,6 +43,8 @@ class StrataDialog : public QDialog {
   void ShowRulesFile();
 
   QString StatusText() const;
+  // The trees of the last run that succeeded: their sizes, files and errors.
+  QString SummaryText() const;
   // The parameters the fields hold now (after checking a field still being edited).
   modeltree::ModelTreeParams Params() const;
   // The base name of the files "Show &Tree" and "Show &Rules" open: those of the pruned tree
@@ -60,7 +65,10 @@ class StrataDialog : public QDialog {
   QProgressBar* busy_;
   QPushButton* showTree_;
   QPushButton* showRules_;
+  QPlainTextEdit* summary_;
   modeltree::ModelTreeParams lastRun_;
+  // Written by the worker of the last run before its completion arrives.
+  std::shared_ptr<std::string> lastSummary_;
 };
 
 }  // namespace quarry::gui

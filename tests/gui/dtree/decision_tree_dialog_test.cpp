@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,8 @@
 #include <algorithm>
 
 #include "core/data/working_folder.h"
+#include "gui/advisor/assistant_balloon.h"
+#include "gui/advisor/decision_tree_assistant.h"
 #include "gui/app/command_table.h"
 #include "gui/app/job_center.h"
 #include "gui/app/main_window.h"
@@ -91,6 +94,14 @@ class DecisionTreeDialogTest : public testing::WorkbenchTest {
     QCOMPARE(ViewerTitle(viewers[1]), QString("Rules Visualization - golf_data.rules"));
     QCOMPARE(ViewerTitle(viewers[2]), QString("Tree Visualization - golf_dataPRUNED.tree"));
     QCOMPARE(ViewerTitle(viewers[3]), QString("Rules Visualization - golf_dataPRUNED.rules"));
+    // The report's evaluation, on the training and the test table, shows in the dialog (as
+    // quarry-cli dtree --table golf_data -u -s -c 0.25 -m 2 reports it).
+    QCOMPARE(Dialog().SummaryText(),
+             QString("golf_data\n"
+                     "Training data (14 items): before pruning size 11, 1 errors (7.1%); after "
+                     "pruning size 9, 1 errors (7.1%), estimate 45.4%\n"
+                     "Test data (8 items): before pruning size 11, 3 errors (37.5%); after "
+                     "pruning size 9, 4 errors (50.0%), estimate 45.4%\n"));
 
     Dialog().SelectTable("wave_data");
     Dialog().Options().MethodAction(pruning::kMinimumErrorPruning)->trigger();
@@ -116,6 +127,21 @@ class DecisionTreeDialogTest : public testing::WorkbenchTest {
     Dialog().Execute();
     QCOMPARE(prompts_->boxes.size(), 3);
     QCOMPARE(prompts_->boxes[2].text, QString("Please, select table"));
+  }
+
+  // A tree file that cannot be written makes the run a failure that names it, not "created".
+  void aFileNotWrittenFailsTheRun() {
+    std::filesystem::create_directories(WorkingFile("golf_data.tree"));
+    Dialog().SelectTable("golf_data");
+    Dialog().Execute();
+    QTRY_COMPARE_WITH_TIMEOUT(prompts_->boxes.size(), 1, 60000);
+    QCOMPARE(prompts_->boxes[0].icon, QMessageBox::Warning);
+    QVERIFY2(prompts_->boxes[0].text.contains("not written: ") &&
+                 prompts_->boxes[0].text.contains("golf_data.tree"),
+             qPrintable(prompts_->boxes[0].text));
+    QTest::qWait(700);  // the dialog timer has looked at the ended job
+    QVERIFY(!Dialog().findChild<QPushButton*>("showTree")->isEnabled());
+    QVERIFY(Dialog().SummaryText().isEmpty());
   }
 
   // Windowing reaches the engine only with standard pruning, whatever the check box says; with
@@ -150,6 +176,19 @@ class DecisionTreeDialogTest : public testing::WorkbenchTest {
     QCOMPARE(p.minCases, std::string("2"));
     QVERIFY(p.gainCriterion);
     QVERIFY(p.subsets);
+
+    // "C&lose" closes and keeps the fields; the assistant explains it.
+    auto* close = Dialog().findChild<QPushButton*>("close");
+    Dialog().Options().findChild<QLineEdit*>("minCases")->setText("9");
+    Dialog().show();
+    QHelpEvent help(QEvent::WhatsThis, QPoint(2, 2), close->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(close, &help);
+    const QStringList shown = Dialog().findChild<DecisionTreeAssistant*>()->Balloon().Shown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].trimmed(), QString("Pressing this button, this window will be closed."));
+    close->click();
+    QVERIFY(!Dialog().isVisible());
+    QCOMPARE(Dialog().Options().Parameters().minCases, std::string("9"));
   }
 
   void theMenuCommandOpensTheDialog() {

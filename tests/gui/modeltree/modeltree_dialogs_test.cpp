@@ -138,6 +138,12 @@ class ModelTreeDialogsTest : public QObject {
     QTRY_COMPARE(dialog.StatusText(), QString("Regression model is created"));
     QCOMPARE(prompts_->Texts(), QStringList{"regression tree created"});
     QTRY_VERIFY(showTree->isEnabled());
+    // The dialog shows the trees it grew and their errors, as quarry-cli prints them.
+    const QString summary = dialog.SummaryText();
+    QVERIFY2(summary.startsWith("grown tree growth_data") && summary.contains(" leaves\n") &&
+                 summary.contains("ERROR = "),
+             qPrintable(summary));
+    QCOMPARE(summary.contains("pruned tree " + QString(tree).remove(".tree") + ": "), setting != 0);
 
     QCOMPARE(ViewerTitle([&] { showTree->click(); }), "Tree Visualization - " + tree);
     QVERIFY(prompts_->boxes.size() == 1);  // the file was there and readable
