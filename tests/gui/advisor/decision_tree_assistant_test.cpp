@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 
 #include "core/advisor/advice_speech.h"
@@ -17,7 +16,6 @@
 #include "gui/advisor/assistant_balloon.h"
 #include "gui/advisor/decision_tree_assistant.h"
 #include "gui/advisor/dtree_help_texts.h"
-#include "gui/advisor/pruning_advice_dialog.h"
 #include "tests/gui/support/gui_test_support.h"
 
 namespace quarry::gui {
@@ -110,17 +108,6 @@ class DecisionTreeAssistantTest : public QObject {
     QVERIFY(advice[3].startsWith("If you want induce a simple tree I suggest: "));
     QVERIFY(assistant_->Balloon().Note().isEmpty());
     QVERIFY(!source_.TableExists("QuarryModelSample_data"));
-  }
-
-  void TheAdviceDialogAdvisesOnTheTableItIsGiven() {
-    QPointer<PruningAdviceDialog> dialog = PruningAdviceDialog::Open(nullptr, source_, "golf_data");
-    QCOMPARE(dialog->Assistant().Balloon().Shown().value(0), QString("Dataset golf_data."));
-    QCOMPARE(dialog->Assistant().Balloon().Shown().size(), 5);
-    dialog->Prepare("no_such_table");
-    dialog->Advise();
-    QCOMPARE(dialog->Assistant().Balloon().Shown(), Displayed(NoTableSpeech()));
-    dialog->close();
-    QTRY_VERIFY(dialog.isNull());
   }
 
  private:

@@ -1,5 +1,6 @@
-// Screenshots of the method dialogs as a user leaves them after a run on the sample database,
-// taken on a virtual X server (run under xvfb-run):
+// Screenshots of the method dialogs as a user leaves them after a run on the sample database
+// (clustering, kNN, the transformations, graphic analysis, the model tree and its
+// cross-validation), taken on a virtual X server (run under xvfb-run):
 //   gui_method_dialog_screenshots OUTPUT_FOLDER
 // Fails when a dialog cannot be captured or the capture is blank.
 
@@ -23,6 +24,8 @@
 #include "gui/dtree/tree_options_form.h"
 #include "gui/graphics/graphic_visualization_dialog.h"
 #include "gui/knn/knn_dialog.h"
+#include "gui/modeltree/regression_cv_dialog.h"
+#include "gui/modeltree/strata_dialog.h"
 #include "gui/transform/discretization_dialog.h"
 #include "gui/transform/null_substitution_dialog.h"
 #include "gui/transform/sampling_dialog.h"
@@ -166,6 +169,24 @@ int main(int argc, char** argv) {
   graphics.SetProbability(true);
   graphics.Graph(ChartKind::kPie);
   ok = Capture(graphics, out.filePath("graphic_visualization_pie.png")) && ok;
+
+  auto& strata = bench.Dialog<StrataDialog>();
+  strata.Prepare();
+  strata.SelectTable("growth_data");
+  strata.ChoosePruning(4);
+  strata.Execute();
+  window.Jobs().WaitForWorkers(60000);
+  QTest::qWait(700);
+  ok = Capture(strata, out.filePath("strata.png")) && ok;
+
+  auto& regressionCv = bench.Dialog<PruningRegressionCvDialog>();
+  regressionCv.Prepare();
+  regressionCv.SelectTable("growth_data");
+  regressionCv.findChild<QLineEdit*>("folds")->setText("3");
+  regressionCv.Execute();
+  window.Jobs().WaitForWorkers(120000);
+  QTest::qWait(700);
+  ok = Capture(regressionCv, out.filePath("pruning_regression_cv.png")) && ok;
 
   if (!ok) std::fprintf(stderr, "a screenshot is missing or blank\n");
   for (const auto& box : prompts.boxes) std::printf("message: %s\n", qPrintable(box.text));
