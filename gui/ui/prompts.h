@@ -26,7 +26,10 @@ class Prompts {
   // A modal message box.
   virtual void Message(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                        const QString& detail = {});
-  // A box that does not block: a job's completion, which may arrive while the user works.
+  // A box that does not block: a job's completion, which may arrive while the user works. It
+  // shows over the active window (a modal dialog included) and is usable from it; `parent` is
+  // where it goes when no window of the program is active. Completions that arrive while it is
+  // up join it rather than stacking further boxes.
   virtual void Notify(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                       const QString& detail = {});
   virtual bool AskYesNo(QWidget* parent, const QString& question);

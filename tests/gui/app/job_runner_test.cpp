@@ -3,12 +3,15 @@
 // dialog, and the status bar indication while work goes on.
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -223,7 +226,58 @@ class JobRunnerTest : public QObject {
     QVERIFY(indicator.Text().isEmpty());
   }
 
+  // The real boxes: a job started from a modal dialog ends in a box over that dialog that takes
+  // a click while the dialog stays open; completions arriving while a box is up join it; a box
+  // left up when the dialog closes comes back over the main window.
+  void completionBoxComesOverTheModalDialogThatStartedTheJob() {
+    prompts_.reset();
+    QWidget mainWindow;
+    mainWindow.show();
+    JobCenter center(&mainWindow);
+    DataSource source;
+    MethodDialog dialog(center, source, [](Progress&) { return Status::Ok(); });
+    dialog.setParent(&mainWindow, Qt::Dialog);
+    bool clicked = false;
+    QStringList joined;
+    QTimer::singleShot(0, &dialog, [&] {
+      dialog.Execute();
+      QMessageBox* box = nullptr;
+      QTest::qWaitFor([&] { return (box = OpenBox()) != nullptr; }, 5000);
+      if (!box || !QTest::qWaitForWindowExposed(box)) return dialog.reject();
+      QPushButton* ok = box->findChild<QPushButton*>();
+      QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
+                        ok->mapTo(box, ok->rect().center()));
+      clicked = QTest::qWaitFor([&] { return OpenBox() == nullptr; }, 2000);
+      for (int run = 0; run < 2; ++run) {
+        QTest::qWaitFor([&] { return !dialog.runner_.IsRunning(); }, 5000);
+        dialog.Execute();
+        QTest::qWait(200);
+      }
+      QTest::qWaitFor([&] { return center.Running().empty(); }, 5000);
+      QTest::qWait(100);
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMessageBox*>(window) && window->isVisible())
+          joined << static_cast<QMessageBox*>(window)->text();
+      }
+      dialog.accept();
+    });
+    dialog.exec();
+    QVERIFY(clicked);
+    QCOMPARE(joined, QStringList{"Test Method Executed\n\nTest Method Executed"});
+    QTRY_VERIFY(OpenBox() != nullptr);
+    QCOMPARE(OpenBox()->parentWidget(), &mainWindow);
+    delete OpenBox();
+  }
+
  private:
+  static QMessageBox* OpenBox() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(window);
+      if (box && box->isVisible()) return box;
+    }
+    return nullptr;
+  }
+
   std::unique_ptr<testing::TempHome> home_;
   std::unique_ptr<testing::RecordingPrompts> prompts_;
   std::unique_ptr<JobCenter> center_;
