@@ -22,4 +22,22 @@ using RowHandler = std::function<void(const std::vector<std::string>& values)>;
 Status ViewTable(DataSource& source, const std::string& table, const RowHandler& onColumns,
                  const RowHandler& onRow);
 
+// One page of a table for the viewer: `limit` rows from row `offset` (counted from 0), ordered by
+// column `sortColumn` (0-based; -1 for the table's own order).
+struct TablePage {
+  std::string table;
+  long offset = 0;
+  long limit = 5000;
+  int sortColumn = -1;
+  bool descending = false;
+};
+
+// The page's statement: SELECT * of the table, ORDER BY the sort column when there is one, then
+// LIMIT and OFFSET.
+std::string TablePageSql(const TablePage& page, const std::vector<std::string>& columns);
+
+// As ViewTable, for one page; also reports the table's number of rows through `totalRows`.
+Status ViewTablePage(DataSource& source, const TablePage& page, long& totalRows,
+                     const RowHandler& onColumns, const RowHandler& onRow);
+
 }  // namespace quarry

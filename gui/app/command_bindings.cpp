@@ -4,6 +4,7 @@
 #include "gui/app/about_dialog.h"
 #include "gui/app/command_table.h"
 #include "gui/app/database_commands.h"
+#include "gui/app/getting_started_dialog.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
 #include "gui/assoc/association_rules_dialog.h"
@@ -127,6 +128,10 @@ void BindCommands(CommandMap& map, MainWindow& window) {
   map.Bind(kCmdSampling, [&bench] { OpenPrepared<SamplingDialog>(bench); });
   map.Bind(kCmdScaling, [&bench] { OpenPrepared<ScalingDialog>(bench); });
   map.Bind(kCmdGraphicAnalysis, [&bench] { OpenPrepared<GraphicVisualizationDialog>(bench); });
+  map.Bind(kCmdGettingStarted, [&window] {
+    GettingStartedDialog page(&window);
+    page.exec();
+  });
   map.Bind(kCmdAbout, [&window] {
     AboutDialog about(&window);
     about.exec();

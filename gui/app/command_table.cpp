@@ -51,6 +51,7 @@ constexpr CommandSpec kCommands[] = {
     {kCmdClassificationKcv, kEvaluation, nullptr, "Classification k-CV", "Classification k-CV"},
     {kCmdComparePruning, kEvaluation, nullptr, "Compare Pruning Methods",
      "Compare Pruning Methods"},
+    {kCmdGettingStarted, kHelp, nullptr, "&Getting Started", "Getting Started"},
     {kCmdAbout, kHelp, nullptr, "&About QUARRY...", "About QUARRY"},
 };
 

@@ -36,7 +36,9 @@ enum CommandId : int {
   kCmdKNearestNeighbour = 32844,
   kCmdDiscoveryGenRules = 32846,
   kCmdFilterRules = 32847,
+  // Commands the workbench adds to those of the menu resource.
   kCmdComparePruning = 32850,
+  kCmdGettingStarted = 32900,
   // The application's own commands, with the identifiers such commands conventionally have.
   kCmdRecentFile1 = 57616,  // ..57619 for the four recent files
   kCmdAbout = 57664,

@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -17,10 +19,12 @@
 #include "core/data/working_folder.h"
 #include "gui/app/command_bindings.h"
 #include "gui/app/command_table.h"
+#include "gui/app/database_panel.h"
 #include "gui/app/job_center.h"
 #include "gui/app/job_status_indicator.h"
 #include "gui/app/textual_view.h"
 #include "gui/app/workbench.h"
+#include "gui/ui/copy_selection.h"
 #include "gui/ui/prompts.h"
 
 namespace quarry::gui {
@@ -34,7 +38,16 @@ MainWindow::MainWindow(QWidget* parent)
   workbench_ = std::make_unique<Workbench>(source_, *jobs_, this);
   workbench_->showTextFile = [this](const QString& path) { OpenDocument(path); };
   connect(workbench_.get(), &Workbench::DatabaseChanged, this, &MainWindow::RefreshDatabaseState);
-  setCentralWidget(view_);
+  // The database panel beside the textual view, the document area.
+  panel_ = new DatabasePanel(*workbench_, this);
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  split->setObjectName("mainSplitter");
+  split->addWidget(panel_);
+  split->addWidget(view_);
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setSizes({300, 660});
+  setCentralWidget(split);
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
@@ -50,6 +63,7 @@ MainWindow::~MainWindow() {
   jobs_->Silence();
   jobs_->CancelAll();
   jobs_->WaitForWorkers(24 * 3600 * 1000);
+  panel_->Stop();
   // Dialogs are children of this window; the workbench they refer to must outlive them.
   const QList<QDialog*> dialogs = findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
   qDeleteAll(dialogs);
@@ -76,12 +90,15 @@ void MainWindow::BuildMenus() {
       fileMenu_ = menu;
       recentSeparator_ = menu->addSeparator();
     }
-    // The text keeps its tab: the menu shows what follows it as the shortcut, even for the
-    // commands that share a shortcut with an earlier one and so do not own the key.
-    QAction* action = target->addAction(command.text);
+    // The menus show only keys that work: a command that shares its key with an earlier one
+    // does not own the key, and its text loses what follows the tab.
+    const QKeySequence key = CommandShortcut(command.id);
+    QString text = command.text;
+    if (key.isEmpty() && text.contains('\t')) text.truncate(text.indexOf('\t'));
+    QAction* action = target->addAction(text);
     action->setObjectName(QString("command_%1").arg(command.id));
     action->setProperty("commandId", command.id);
-    action->setShortcut(CommandShortcut(command.id));
+    action->setShortcut(key);
     action->setIconText(command.name);
     action->setToolTip(command.name);
     action->setStatusTip(command.name);
@@ -90,6 +107,8 @@ void MainWindow::BuildMenus() {
     actions_[id] = action;
     if (command.id == kCmdCloseDatabase) menu->addSeparator();
   }
+  // Ctrl+C, the key of Close DataBase, copies first (see eventFilter).
+  CommandAction(kCmdCloseDatabase)->installEventFilter(this);
   for (int i = 0; i < kRecentFileCount; ++i) {
     auto* action = new QAction(this);
     action->setObjectName(QString("command_%1").arg(kCmdRecentFile1 + i));
@@ -204,6 +223,7 @@ void MainWindow::OpenStartDatabase(const QString& database) {
                              QString::fromStdString(reason));
   }
   RefreshDatabaseState();
+  panel_->Refresh();
 }
 
 bool MainWindow::OpenDocument(const QString& path) {
@@ -245,6 +265,41 @@ void MainWindow::CenterOnScreen() {
   QRect frame = frameGeometry();
   frame.moveCenter(screen->availableGeometry().center());
   move(frame.topLeft());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Back from a dialog that may have made or changed tables: the panel lists them again (not
+  // more than once in two seconds, as activation comes and goes).
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+      (!panelRefreshed_.isValid() || panelRefreshed_.elapsed() > 2000)) {
+    panelRefreshed_.start();
+    panel_->Refresh();
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Shortcut && watched == CommandAction(kCmdCloseDatabase)) {
+    CopyOrAskToClose();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::CopyOrAskToClose() {
+  // The key copies wherever something is selected, and the textual view copies what it shows.
+  QWidget* focus = QApplication::focusWidget();
+  if (CopySelection(focus)) return;
+  if (focus && (focus == view_ || view_->isAncestorOf(focus)) && !view_->Text().isEmpty()) {
+    QApplication::clipboard()->setText(view_->Text());
+    return;
+  }
+  // Else the key closes the database, but not without asking: a slip would lose the session's
+  // connection and what the windows show of it.
+  if (!source_.IsOpen()) return;
+  const QString name = QString::fromStdString(DatabaseDisplayName(source_.ConnectString()));
+  if (!CurrentPrompts().AskYesNo(this, QString("Close the database %1?").arg(name))) return;
+  commands_.Run(kCmdCloseDatabase);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

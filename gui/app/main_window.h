@@ -1,8 +1,9 @@
 #pragma once
 // The workbench's main window: the menu of every command, the toolbar, the status bar with its
-// four indicators, the textual view as its document area, and for its whole life the one data
-// source, the job center and one instance of every dialog.
+// four indicators, the database panel beside the textual view (the document area), and for its
+// whole life the one data source, the job center and one instance of every dialog.
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <map>
@@ -19,6 +20,7 @@ class QMenu;
 
 namespace quarry::gui {
 
+class DatabasePanel;
 class JobCenter;
 class JobStatusIndicator;
 class TextualView;
@@ -36,6 +38,7 @@ class MainWindow : public QMainWindow {
   JobCenter& Jobs() { return *jobs_; }
   CommandMap& Commands() { return commands_; }
   TextualView& View() { return *view_; }
+  DatabasePanel& Panel() { return *panel_; }
   RecentFiles& Recent() { return recent_; }
 
   // The menu action of a command (nullptr for an unknown id).
@@ -54,6 +57,8 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildMenus();
@@ -61,6 +66,8 @@ class MainWindow : public QMainWindow {
   void BuildStatusBar();
   void RefreshRecentFiles();
   void RefreshDatabaseState();
+  // Ctrl+C: copies the selection, or the textual view's text; else asks, then closes the database.
+  void CopyOrAskToClose();
 
   DataSource source_;
   JobCenter* jobs_;
@@ -72,6 +79,8 @@ class MainWindow : public QMainWindow {
   QAction* recentSeparator_ = nullptr;
   QList<QAction*> recentActions_;
   TextualView* view_;
+  DatabasePanel* panel_;
+  QElapsedTimer panelRefreshed_;
   ScratchCopy document_;
   QString documentName_;
   QLabel* databaseIndicator_ = nullptr;

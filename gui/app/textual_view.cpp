@@ -11,7 +11,14 @@ TextualView::TextualView(QWidget* parent) : QAbstractScrollArea(parent) {
   setObjectName("textualView");
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
+  setFocusPolicy(Qt::StrongFocus);
   UpdateScrollBars();
+}
+
+QString TextualView::Text() const {
+  QStringList lines;
+  for (const std::string& line : layout_.lines) lines << QString::fromStdString(line);
+  return lines.join('\n');
 }
 
 QFont TextualView::TextFont() {

@@ -21,6 +21,8 @@ class TextualView : public QAbstractScrollArea {
   void Clear();
 
   const TextualLayout& Layout() const { return layout_; }
+  // The drawn lines, one per line: what Ctrl+C copies from the view (it has no selection).
+  QString Text() const;
   static QFont TextFont();
 
  protected:

@@ -5,9 +5,10 @@
 
 namespace quarry::gui {
 
-void QuerySetModel::Reset(const std::vector<std::string>& names) {
+void QuerySetModel::Reset(const std::vector<std::string>& names, long firstRow) {
   beginResetModel();
   names_ = names;
+  firstRow_ = firstRow;
   text_.clear();
   ends_.clear();
   shownRows_ = 0;
@@ -53,7 +54,7 @@ QVariant QuerySetModel::data(const QModelIndex& index, int role) const {
 
 QVariant QuerySetModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Vertical) return section + 1;
+  if (orientation == Qt::Vertical) return static_cast<qlonglong>(firstRow_ + section + 1);
   if (section < 0 || static_cast<size_t>(section) >= names_.size()) return {};
   return QString::fromStdString(names_[static_cast<size_t>(section)]);
 }

@@ -19,7 +19,9 @@ class QuerySetModel : public QAbstractTableModel {
 
   // Starts over with these columns and no rows. Rows appended afterwards are shown once
   // Publish() is called (a grid told about each row would spend its time redrawing).
-  void Reset(const std::vector<std::string>& names);
+  // `firstRow` is the table's row number (from 0) of the first row appended: a page of a table
+  // numbers its rows as the table does.
+  void Reset(const std::vector<std::string>& names, long firstRow = 0);
   void AppendRow(const std::vector<std::string>& values);
   void Publish();
 
@@ -37,6 +39,7 @@ class QuerySetModel : public QAbstractTableModel {
   std::string text_;
   std::vector<uint64_t> ends_;  // end of each cell in text_, row after row
   int shownRows_ = 0;
+  long firstRow_ = 0;
 };
 
 }  // namespace quarry::gui

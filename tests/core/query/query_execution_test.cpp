@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "core/data/table_columns.h"
 #include "core/query/materialize.h"
 #include "core/query/stored_queries.h"
 #include "core/query/table_view.h"
@@ -92,6 +93,30 @@ TEST_F(QueryExecutionTest, TheViewerIsBusyWhileAnotherJobHoldsTheDataSource) {
   EXPECT_EQ(status.message(), kSystemBusy);
   EXPECT_FALSE(called);
   EXPECT_EQ(View("golf").size(), 4u);
+}
+
+// The viewer's pages: numbers sort as numbers, names with blanks and brackets are quoted, and
+// the count is the whole table's.
+TEST_F(QueryExecutionTest, TablePagesAreSortedSlicesOfTheWholeTable) {
+  MakeTable("odd [t]", {"n", "my name"}, {"integer", "string"},
+            {{"10", "a"}, {"9", "b"}, {"100", "c"}, {"1", "d"}, {"?", "e"}});
+  auto page = [&](long offset, long limit, int column, bool descending) {
+    Table seen;
+    long total = -1;
+    const Status status = ViewTablePage(
+        source_, TablePage{"odd [t]", offset, limit, column, descending}, total,
+        [&](const auto& names) { seen.push_back(names); },
+        [&](const auto& row) { seen.push_back(row); });
+    EXPECT_TRUE(status.ok()) << status.message();
+    EXPECT_EQ(total, 5);
+    return seen;
+  };
+  EXPECT_EQ(page(1, 2, 0, true), (Table{{"n", "my name"}, {"10", "a"}, {"9", "b"}}));
+  EXPECT_EQ(page(0, 10, -1, false).size(), 6u);
+  EXPECT_EQ(page(3, 10, 1, false), (Table{{"n", "my name"}, {"1", "d"}, {"?", "e"}}));
+  // A count leaves no cursor open on the table: it can be dropped right after.
+  ASSERT_EQ(CountTableRows(source_, "odd [t]").value(), 5);
+  EXPECT_TRUE(source_.DropTable("odd [t]")) << source_.LastError();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // files; the splash and the About box.
 
 #include <QAction>
+#include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTreeWidget>
+#include <algorithm>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -18,16 +21,21 @@
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
 #include "core/data/database_switch.h"
+#include "core/data/table_columns.h"
 #include "core/shell/textual_layout.h"
 #include "gui/app/about_dialog.h"
 #include "gui/app/command_table.h"
 #include "gui/app/database_commands.h"
+#include "gui/app/database_panel.h"
+#include "gui/app/getting_started_dialog.h"
 #include "gui/app/job_center.h"
 #include "gui/app/main_window.h"
 #include "gui/app/open_database_dialog.h"
 #include "gui/app/splash_dialog.h"
 #include "gui/app/textual_view.h"
 #include "gui/app/workbench.h"
+#include "gui/dtree/decision_tree_dialog.h"
+#include "gui/query/query_set_dialog.h"
 #include "tests/gui/support/gui_test_support.h"
 
 namespace quarry::gui {
@@ -75,16 +83,16 @@ class MainWindowTest : public testing::WorkbenchTest {
     row(32773, "File", "&Export File\tCtrl+E", "Ctrl+E");
     row(32774, "File", "&Close DataBase\tCtrl+C", "Ctrl+C");
     row(32775, "Selection", "&Wizard New Query\tCtrl+W", "Ctrl+W");
-    row(32776, "Selection", "&Edit New Query\tCtrl+E", "");
+    row(32776, "Selection", "&Edit New Query", "");
     row(32777, "Selection", "E&xisting Query\tCtrl+X", "Ctrl+X");
     row(32805, "PreProcessing", "&Graphic Analysis ", "");
     row(32806, "PreProcessing", "&Statistical Analysis", "");
     row(32778, "Transformation", "&Discretization\tCtrl+D", "Ctrl+D");
     row(32779, "Transformation", "&Null Value Substitution\tCtrl+S", "Ctrl+S");
     row(32814, "Transformation", "S&caling", "");
-    row(32781, "Transformation", "&Sampling\tCtrl+S", "");
+    row(32781, "Transformation", "&Sampling", "");
     row(32780, "Transformation", "Binarization", "");
-    row(32782, "Analysis", "&Decision Trees\tCtrl+D", "");
+    row(32782, "Analysis", "&Decision Trees", "");
     row(32784, "Analysis", "&RegressionTrees\tCtrl+R", "Ctrl+R");
     row(32844, "Analysis", "K-Nearest-Neighbour", "");
     row(32785, "Analysis/Association Rules", "Discovery Rules", "");
@@ -98,6 +106,7 @@ class MainWindowTest : public testing::WorkbenchTest {
     row(32808, "Evaluation", "Pruning Regression k-CV", "");
     row(32793, "Evaluation", "Classification k-CV", "");
     row(32850, "Evaluation", "Compare Pruning Methods", "");
+    row(kCmdGettingStarted, "Help", "&Getting Started", "");
     row(kCmdAbout, "Help", "&About QUARRY...", "");
   }
 
@@ -282,6 +291,114 @@ class MainWindowTest : public testing::WorkbenchTest {
     QVERIFY(prompts_->boxes.isEmpty());
     QVERIFY(!window_->OpenDocument(QString::fromStdString((home_->path() / "gone.tree").string())));
     QCOMPARE(prompts_->boxes.size(), 1);
+  }
+
+  // Ctrl+C copies what the textual view shows and leaves the database open; with nothing to
+  // copy it is Close DataBase's key, which asks first from the keyboard.
+  void ctrlCCopiesAndClosesOnlyWhenAsked() {
+    window_->OpenDocument(QString::fromStdString(testing::TestDataFile("golf_data.tree").string()));
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    TextualView& view = window_->View();
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(window_->Source().IsOpen());
+    QVERIFY(prompts_->questions.isEmpty());
+    QVERIFY(QGuiApplication::clipboard()->text().startsWith(
+        QString::fromStdString(view.Layout().lines.front())));
+    QCOMPARE(QGuiApplication::clipboard()->text().count('\n') + 1,
+             static_cast<int>(view.Layout().lines.size()));
+
+    window_->CloseDocument();
+    prompts_->answers = {false, true};
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(window_->Source().IsOpen());
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(!window_->Source().IsOpen());
+    QCOMPARE(prompts_->questions.size(), 2);
+    QVERIFY(prompts_->questions[0].startsWith("Close the database "));
+  }
+
+  // The panel beside the textual view: the sample tables sorted by name with their row counts
+  // and columns, a filter, a double-click that opens the viewer, the table menu's methods with
+  // the table chosen, and a word on what to do in an empty database.
+  void databasePanelListsAndOpensTables() {
+    DatabasePanel& panel = window_->Panel();
+    const QStringList names = panel.TableNames();
+    QVERIFY(names.contains("golf_data") && names.contains("wave_data"));
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+      return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    QCOMPARE(names, sorted);
+    QTRY_COMPARE(panel.RowCountText("golf_data"), QString("14"));
+    QTRY_COMPARE(panel.RowCountText("golf_test"), QString("8"));
+    QTreeWidgetItem* golf = panel.Tables().findItems("golf_data", Qt::MatchExactly).value(0);
+    QVERIFY(golf);
+    auto columns = ReadTableColumns(window_->Source(), "golf_data");
+    QVERIFY(columns.ok());
+    QCOMPARE(golf->childCount(), static_cast<int>(columns->names.size()));
+    QCOMPARE(golf->child(4)->text(0), QString::fromStdString(columns->names[4]));
+    QCOMPARE(golf->child(4)->text(1), QString::fromStdString(columns->types[4]));
+
+    panel.Filter().setText("GOLF");
+    QVERIFY(!golf->isHidden());
+    QVERIFY(panel.Tables().findItems("wave_data", Qt::MatchExactly).value(0)->isHidden());
+    panel.Filter().clear();
+
+    QString summary;
+    testing::OnNextModal([&](QWidget* modal) {
+      if (auto* viewer = qobject_cast<QuerySetDialog*>(modal)) summary = viewer->Summary();
+      modal->close();
+    });
+    emit panel.Tables().itemDoubleClicked(golf, 0);
+    QCOMPARE(summary, QString("golf_data: 14 rows, 5 columns"));
+
+    std::unique_ptr<QMenu> menu(panel.TableMenu("golf_data", nullptr));
+    QAction* trees = nullptr;
+    for (QAction* action : menu->findChildren<QAction*>()) {
+      if (action->text() == "Decision Trees") trees = action;
+    }
+    QVERIFY(trees);
+    QString chosen;
+    testing::OnNextModal([&](QWidget* modal) {
+      if (auto* dialog = qobject_cast<DecisionTreeDialog*>(modal)) chosen = dialog->SelectedTable();
+      modal->close();
+    });
+    trees->trigger();
+    QCOMPARE(chosen, QString("golf_data"));
+
+    // A split made from the panel is listed with its rows once it is made.
+    testing::OnNextModal([](QWidget* modal) {
+      modal->findChild<QLineEdit*>("firstTable")->setText("golf_a");
+      modal->findChild<QLineEdit*>("secondTable")->setText("golf_b");
+      modal->findChild<QLineEdit*>("percent")->setText("50");
+      static_cast<QDialog*>(modal)->accept();
+    });
+    panel.SplitTable("golf_data");
+    QTRY_COMPARE(panel.RowCountText("golf_a"), QString("7"));
+    QTRY_COMPARE(panel.RowCountText("golf_b"), QString("7"));
+
+    const auto empty = home_->path() / "empty.sqlite";
+    QVERIFY(DataSource::CreateSqliteFile(empty.string()));
+    window_->OpenStartDatabase(QString::fromStdString(empty.string()));
+    QVERIFY(panel.TableNames().isEmpty());
+    QVERIFY(panel.Hint().contains("Import File"));
+    window_->CommandAction(kCmdCloseDatabase)->trigger();
+    QVERIFY(panel.Hint().startsWith("No database is open."));
+  }
+
+  void gettingStartedNamesTheWorkflow() {
+    QString text;
+    testing::OnNextModal([&](QWidget* modal) {
+      if (auto* page = qobject_cast<GettingStartedDialog*>(modal)) text = page->Text();
+      modal->close();
+    });
+    window_->CommandAction(kCmdGettingStarted)->trigger();
+    for (const char* step : {"Open or import", "Look at a table", "Prepare", "Run a method",
+                             "Read the result", "Apply the model", "F1"})
+      QVERIFY2(text.contains(step), step);
   }
 
   void recentFilesKeepTheLastFour() {

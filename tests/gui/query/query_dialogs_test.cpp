@@ -2,8 +2,12 @@
 // scratch table gone afterwards, a statement materialized with the overwrite question, stored
 // once, and listed again only for its own data source.
 
+#include <QClipboard>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPointer>
+#include <QTableView>
 #include <mutex>
 
 #include "core/data/connect_string.h"
@@ -211,6 +215,29 @@ class QueryDialogsTest : public testing::WorkbenchTest {
     QCOMPARE(model.data(model.index(100, 1)).toString(), QString("?"));
     QCOMPARE(model.headerData(0, Qt::Vertical).toInt(), 1);
     QCOMPARE(viewer.Summary(), QString("big: 5000 rows, 2 columns"));
+
+    // Pages numbered as the table's rows; a sort orders the whole table, not the page.
+    viewer.SetPageSize(2000);
+    QVERIFY(viewer.SortBy(0, true));
+    QCOMPARE(model.rowCount(), 2000);
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QString("4999"));
+    QVERIFY(viewer.NextPage());
+    QVERIFY(viewer.NextPage());
+    QVERIFY(!viewer.NextPage());
+    QCOMPARE(viewer.PageText(), QString("Rows 4001-5000 of 5000"));
+    QCOMPARE(model.headerData(0, Qt::Vertical).toInt(), 4001);
+    QCOMPARE(model.data(model.index(999, 0)).toString(), QString("0"));
+    QCOMPARE(viewer.Summary(), QString("big: 5000 rows, 2 columns"));
+    // A header click sorts by that column from the first page on.
+    emit viewer.Grid().horizontalHeader()->sectionClicked(1);
+    QCOMPARE(viewer.PageText(), QString("Rows 1-2000 of 5000"));
+    QCOMPARE(model.data(model.index(0, 1)).toString(), QString("?"));
+    // Selected cells copy as lines of tab-separated values.
+    QVERIFY(viewer.SortBy(0, false));
+    viewer.Grid().selectionModel()->select(QItemSelection(model.index(1, 0), model.index(2, 1)),
+                                           QItemSelectionModel::Select);
+    viewer.CopySelection();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("1\tn1\n2\tn2"));
   }
 };
 

@@ -1,7 +1,8 @@
 // Screenshots of the workbench as a reviewer would see it, taken on a real X server (run under
-// xvfb-run): the main window with a tree in its textual view, the tree and rules viewers, the
-// table viewer, the Query Creator's last page, and the Association Rules, decision-tree and
-// classification cross-validation dialogs after a run.
+// xvfb-run): the main window with its database panel and a tree in its textual view, the tree
+// and rules viewers, the table viewer sorted by a column, the Query Creator's last page, the
+// Association Rules, decision-tree and classification cross-validation dialogs after a run, and
+// the Getting Started page.
 //   gui_screenshots OUTPUT_FOLDER
 // Fails when a window cannot be captured or the capture is blank.
 
@@ -20,8 +21,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "core/data/data_source.h"
+#include "gui/app/database_panel.h"
+#include "gui/app/getting_started_dialog.h"
 #include "gui/app/job_center.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
@@ -103,6 +107,11 @@ int main(int argc, char** argv) {
   window.show();
   window.OpenDocument(QString::fromStdString(testing::TestDataFile("golf_data.tree").string()));
   ok = QTest::qWaitForWindowExposed(&window) && ok;
+  // The panel with one table unfolded and every row count in.
+  QTest::qWaitFor([&] { return !window.Panel().TableNames().isEmpty(); }, 5000);
+  for (QTreeWidgetItem* item : window.Panel().Tables().findItems("golf_data", Qt::MatchExactly))
+    item->setExpanded(true);
+  QTest::qWaitFor([&] { return window.Panel().RowCountText("wave_test") != "..."; }, 10000);
   ok = Capture(out.filePath("main_window.png")) && ok;
 
   TreeViewerDialog tree(&window);
@@ -125,6 +134,7 @@ int main(int argc, char** argv) {
   window.Source().SetCurrentTable("golf_data");
   QuerySetDialog grid(&window);
   ok = grid.Load(window.Source()) && ok;
+  ok = grid.SortBy(2, true) && ok;  // as a click on the "humidity" header twice leaves it
   grid.show();
   ok = QTest::qWaitForWindowExposed(&grid) && ok;
   ok = Capture(out.filePath("query_set.png")) && ok;
@@ -193,6 +203,12 @@ int main(int argc, char** argv) {
     ok = Capture(out.filePath("classification_cv_dialog.png")) && ok;
     cv.close();
   }
+
+  GettingStartedDialog guide(&window);
+  guide.show();
+  ok = QTest::qWaitForWindowExposed(&guide) && ok;
+  ok = Capture(out.filePath("getting_started.png")) && ok;
+  guide.close();
 
   if (!ok) std::fprintf(stderr, "a screenshot is missing or blank\n");
   return ok ? 0 : 1;
