@@ -563,6 +563,51 @@ bool DataSource::DropTable(const std::string& name) {
   return Execute("drop table " + QuoteIdent(name));
 }
 
+bool DataSource::AddColumnLike(const std::string& table, const std::string& like,
+                               const std::string& added) {
+  Guard guard(mutex_);
+  if (!connection_.valid()) return Fail("no database is open");
+  auto statement = odbc::Statement::Allocate(connection_);
+  if (!statement) return Fail(statement.status().message());
+  std::string type;
+  if (dialect_.kind() == DbmsKind::kPostgres) {
+    // The driver names a type without its length ("bpchar"): the catalog's text has it.
+    Status status = statement->ExecDirect(
+        "select format_type(a.atttypid, a.atttypmod) from pg_attribute a where a.attrelid = "
+        "to_regclass(" +
+        QuoteLiteral(dialect_.QuoteName(table)) + ") and a.attname = " + QuoteLiteral(like) +
+        " and a.attnum > 0 and not a.attisdropped");
+    if (!status.ok()) return Fail(status.message());
+    char text[512] = {0};
+    SQLLEN indicator = 0;
+    if (!odbc::Succeeded(SQLFetch(statement->get())) ||
+        !odbc::Succeeded(
+            SQLGetData(statement->get(), 1, SQL_C_CHAR, text, sizeof(text), &indicator)) ||
+        indicator == SQL_NULL_DATA) {
+      return Fail("table " + table + " has no column " + like);
+    }
+    type = text;
+  } else {
+    // SQLite keeps the declared type as it was written, which its driver reports.
+    const std::string select =
+        "select " + dialect_.QuoteName(like) + " from " + dialect_.QuoteName(table);
+    if (!odbc::Succeeded(SQLPrepare(statement->get(),
+                                    reinterpret_cast<SQLCHAR*>(const_cast<char*>(select.c_str())),
+                                    SQL_NTS))) {
+      return Fail(statement->Diagnostics());
+    }
+    std::vector<std::string> declared;
+    if (!DescribeColumns(*statement, nullptr, nullptr, &declared)) return false;
+    if (declared.size() != 1) return Fail("table " + table + " has no column " + like);
+    type = declared[0];
+    // A column declared without a type stays so: its values keep their own storage.
+    if (dialect_.kind() == DbmsKind::kSqlite && type == kUndeclaredSqliteType) type.clear();
+  }
+  statement->CloseCursor();
+  return ExecuteRewritten("alter table " + dialect_.QuoteName(table) + " add column " +
+                          dialect_.QuoteName(added) + (type.empty() ? "" : " " + type));
+}
+
 bool DataSource::InsertRow(const std::string& table, const std::vector<std::string>& names,
                            const std::vector<std::string>& types,
                            const std::vector<std::string>& values) {
@@ -592,12 +637,10 @@ bool DataSource::InsertRow(const std::string& table, const std::vector<std::stri
       } else {
         list += trimmed;
       }
-    } else if (type == "string") {
-      list += QuoteLiteral(value);
     } else {
-      std::string text = value;
-      ReplaceAllInPlace(text, ',', '.');
-      list += QuoteLiteral(text);
+      // Text, dates and every other kind of value go in as they are: only a number may be
+      // written with a decimal comma.
+      list += QuoteLiteral(value);
     }
   }
   // A row of nothing but "?" is a row of NULLs; SQL has no empty column list for it.

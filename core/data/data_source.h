@@ -75,8 +75,12 @@ class DataSource {
   bool CreateTable(const std::string& name, const std::vector<std::string>& names,
                    const std::vector<std::string>& types);
   bool DropTable(const std::string& name);
-  // Inserts one row; "?" values are left out (NULL). Values of text columns are quoted; values
-  // of numeric columns must be numbers ("," read as the decimal point) or the row is refused.
+  // Adds column `added` to `table`, of the type the table's column `like` was declared with,
+  // length and precision included ("character(8)", "numeric(10,2)", "date"), so that every
+  // value of `like` fits it as it is.
+  bool AddColumnLike(const std::string& table, const std::string& like, const std::string& added);
+  // Inserts one row; "?" values are left out (NULL). Values of numeric columns must be numbers
+  // ("," read as the decimal point) or the row is refused; all others go in quoted, as they are.
   bool InsertRow(const std::string& table, const std::vector<std::string>& names,
                  const std::vector<std::string>& types, const std::vector<std::string>& values);
 

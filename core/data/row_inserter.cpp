@@ -30,7 +30,6 @@ RowInserter::RowInserter(DataSource& source, const std::string& table,
   for (size_t i = 0; i < names.size(); ++i) {
     const std::string type = i < types.size() ? types[i] : "string";
     kinds_.push_back(KindOfColumnType(type));
-    commaIsPoint_.push_back(type != "string");
   }
   batchRows = std::max<size_t>(batchRows, 1);
   rowsPerStatement_ =
@@ -111,19 +110,19 @@ bool RowInserter::AddRow(const std::vector<std::string>& values) {
     if (value == "?") continue;
     std::string& out = pending_[base + i];
     out = value;
-    if (commaIsPoint_[i]) {
+    // Only a number may be written with a decimal comma; text, dates and the rest go in as
+    // they are.
+    if (kinds_[i] != ParamKind::kText) {
       ReplaceAllInPlace(out, ',', '.');
-      if (kinds_[i] != ParamKind::kText) {
-        const std::string_view trimmed = Trim(out);
-        if (IsBooleanWord(trimmed)) {
-          out = EqualsIgnoreCase(trimmed, "true") ? "1" : "0";
-        } else if (IsNumberLiteral(trimmed)) {
-          out = std::string(trimmed);
-        } else {
-          std::fill(isNull_.begin() + static_cast<std::ptrdiff_t>(base), isNull_.end(), true);
-          error_ = "value " + value + " of column " + names_[i] + " is not a number";
-          return false;
-        }
+      const std::string_view trimmed = Trim(out);
+      if (IsBooleanWord(trimmed)) {
+        out = EqualsIgnoreCase(trimmed, "true") ? "1" : "0";
+      } else if (IsNumberLiteral(trimmed)) {
+        out = std::string(trimmed);
+      } else {
+        std::fill(isNull_.begin() + static_cast<std::ptrdiff_t>(base), isNull_.end(), true);
+        error_ = "value " + value + " of column " + names_[i] + " is not a number";
+        return false;
       }
     }
     isNull_[base + i] = false;

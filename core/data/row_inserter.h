@@ -1,8 +1,8 @@
 #pragma once
 // Rows of text values into one table through prepared statements: the bulk counterpart of
 // DataSource::InsertRow, reading every value the way InsertRow does ("?" is NULL, a numeric
-// column takes numbers only, "," is the decimal point), so a table filled either way holds the
-// same values.
+// column takes numbers only, where "," is the decimal point), so a table filled either way holds
+// the same values.
 //
 // Rows go to the database many at a time: several rows per INSERT (one VALUES list each), and
 // several such statements per execution where the driver takes parameter arrays. SQLite's
@@ -44,7 +44,6 @@ class RowInserter {
   std::string table_;
   std::vector<std::string> names_;
   std::vector<ParamKind> kinds_;
-  std::vector<bool> commaIsPoint_;  // non-text columns read "," as the decimal point
   size_t rowsPerStatement_;
   size_t statementsPerBatch_;
   std::unique_ptr<PreparedStatement> statement_;  // rowsPerStatement_ rows a statement

@@ -38,8 +38,11 @@ Expected<std::optional<std::string>> MostFrequentValue(DataSource& source, const
 
 // A number goes in bare; everything else, and a numeric column's value that reads as no number,
 // as a quoted literal, so that no value read back from the database can change the statement.
-std::string SubstituteLiteral(const std::string& value, const std::string& typeName) {
-  if (IsNumericTypeName(typeName)) {
+std::string SubstituteLiteral(const std::string& value, const std::string& typeName,
+                              DbmsKind dbms) {
+  // PostgreSQL's booleans take no bare number.
+  const bool quoted = typeName == "bit" && dbms == DbmsKind::kPostgres;
+  if (IsNumericTypeName(typeName) && !quoted) {
     std::string number = value;
     ReplaceAllInPlace(number, ',', '.');
     if (ParseNumber(number)) return std::string(Trim(number));
@@ -48,15 +51,6 @@ std::string SubstituteLiteral(const std::string& value, const std::string& typeN
 }
 
 }  // namespace
-
-std::string SubstituteColumnType(const std::string& typeName) {
-  if (typeName == "bit") return " bit";
-  if (typeName == "timestamp") return " timestamp";
-  if (typeName == "string") return " varchar(15)";
-  if (typeName == "float") return " float";
-  if (typeName == "integer") return " numeric";
-  return "";
-}
 
 Expected<NullSubstitutionResult> SubstituteNulls(DataSource& source,
                                                  const NullSubstitutionParams& params) {
@@ -71,10 +65,9 @@ Expected<NullSubstitutionResult> SubstituteNulls(DataSource& source,
   const std::string f = QuoteIdent(chosen->column);
   const std::string n = QuoteIdent(result.column);
   Transaction transaction(source);
-  if (!source.Execute("ALTER TABLE " + t + " ADD COLUMN " + n +
-                      SubstituteColumnType(chosen->type))) {
+  // The copy takes the column's own type: a text's length, a date, a fixed-width text stay.
+  if (!source.AddColumnLike(chosen->table, chosen->column, result.column))
     return DatabaseError(source.LastError());
-  }
   std::optional<std::string> value;
   if (chosen->type == "float") {
     auto row = ReadFirstRow(source, "SELECT AVG(" + f + ") FROM " + t);
@@ -90,7 +83,7 @@ Expected<NullSubstitutionResult> SubstituteNulls(DataSource& source,
     return DatabaseError(source.LastError());
   // Without a known value there is nothing to put in; the copy keeps its NULLs.
   if (value) {
-    result.substitute = SubstituteLiteral(*value, chosen->type);
+    result.substitute = SubstituteLiteral(*value, chosen->type, source.Dialect().kind());
     if (!source.Execute(update + result.substitute + " WHERE " + f + " IS NULL")) {
       return DatabaseError(source.LastError());
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Null value substitution: a copy of a column in which every missing value is replaced by one
 // substitute, the column's average for "float" columns and its most frequent value otherwise.
+// The copy is of the column's own declared type.
 
 #include <string>
 
@@ -21,10 +22,6 @@ struct NullSubstitutionResult {
   std::string column;      // the new column
   std::string substitute;  // as written into SQL; empty when the column has no known value
 };
-
-// The type text of the new column for a source column's type name (" varchar(15)" for "string",
-// " numeric" for "integer", ...; empty for types without one).
-std::string SubstituteColumnType(const std::string& typeName);
 
 // Adds the copy and fills it. A column without any known value gets a copy of its NULLs and an
 // empty substitute. Failures carry kSelectTable, kSelectField, kFieldNameNotValid or the
