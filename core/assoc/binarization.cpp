@@ -1,8 +1,8 @@
 #include "core/assoc/binarization.h"
 
 #include <algorithm>
+#include <unordered_map>
 
-#include "core/common/number_text.h"
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
@@ -12,13 +12,19 @@ namespace quarry::assoc {
 
 namespace {
 
-// The value as the SQL of a comparison with a column of type `type`.
-std::string ValueLiteral(const std::string& value, const std::string& type) {
-  if (type == "string") return QuoteLiteral(value);
-  std::string number = value;
-  ReplaceAllInPlace(number, ',', '.');
-  // A column of another type may still hold text (SQLite lets it); text never goes in bare.
-  return IsNumberLiteral(number) ? number : QuoteLiteral(value);
+// The known values of `column`, distinct, in value order.
+std::string KnownValuesQuery(const std::string& table, const std::string& column) {
+  const std::string qualified = QuoteIdent(table) + "." + QuoteIdent(column);
+  return "SELECT distinct " + qualified + " from " + QuoteIdent(table) + " where " + qualified +
+         " is not null order by " + qualified;
+}
+
+// The value at `position` (from 0) of KnownValuesQuery, as the database holds it. Rows are
+// compared with it, never with its text: a number's text may have fewer digits than the number
+// (0.1 + 0.2 reads "0.3"), and a text compared as a literal would meet the column's type rules.
+std::string KnownValueAt(const std::string& table, const std::string& column, size_t position) {
+  return "(" + KnownValuesQuery(table, column) + " limit 1 offset " + std::to_string(position) +
+         ")";
 }
 
 bool HasName(const std::vector<std::string>& names, const std::string& name) {
@@ -31,40 +37,49 @@ Status Run(DataSource& source, const std::string& sql) {
   return DatabaseError(source.LastError());
 }
 
-// Adds the value columns of `column` (of type `type`) to `table`, whose columns are `existing`;
-// the caller holds the transaction.
+// Adds the value columns of `column` to `table`, whose columns are `existing`; the caller holds
+// the transaction.
 Status AddValueColumns(DataSource& source, const std::string& table, const std::string& column,
-                       const std::string& type, std::vector<std::string>& existing,
-                       BinarizeResult& result) {
-  const std::string qualified = QuoteIdent(table) + "." + QuoteIdent(column);
-  if (!source.Query("SELECT distinct " + qualified + " from " + QuoteIdent(table) + " order by " +
-                    qualified)) {
+                       std::vector<std::string>& existing, BinarizeResult& result) {
+  if (!source.Query(KnownValuesQuery(table, column))) {
     return DatabaseError("cannot read the values of " + column + ": " + source.LastError());
   }
-  std::vector<std::string> values;
+  // Values that read as one text (two numbers equal to the digits shown, a number and a text in
+  // one SQLite column) share the column named after that text.
+  std::vector<std::string> texts;
+  std::vector<std::vector<size_t>> positions;
+  std::unordered_map<std::string, size_t> indexOfText;
   std::vector<std::string> row;
-  for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) {
-    // NULL stays NULL in every value column: it is no value of its own.
-    if (!row.empty() && row[0] != "?") values.push_back(row[0]);
+  size_t position = 0;
+  for (bool more = source.FirstRow(row); more; more = source.NextRow(row), ++position) {
+    // A text "?" reads as the missing-value mark: it gets no column of its own.
+    if (row.empty() || row[0] == "?") continue;
+    const auto [it, added] = indexOfText.try_emplace(row[0], texts.size());
+    if (added) {
+      texts.push_back(row[0]);
+      positions.emplace_back();
+    }
+    positions[it->second].push_back(position);
   }
-  for (const std::string& value : values) {
-    const std::string name = BinaryColumnName(column, value);
+  const std::string target = QuoteIdent(table);
+  for (size_t v = 0; v < texts.size(); ++v) {
+    const std::string name = BinaryColumnName(column, texts[v]);
     if (HasName(existing, name)) {
-      result.skipped.push_back("value " + value + " of column " + column +
+      result.skipped.push_back("value " + texts[v] + " of column " + column +
                                ": the table has a column " + name + " already");
       continue;
     }
-    const std::string target = QuoteIdent(table);
-    const std::string literal = ValueLiteral(value, type);
+    std::string equal;
+    for (size_t p : positions[v]) {
+      if (!equal.empty()) equal += " OR ";
+      equal += QuoteIdent(column) + " = " + KnownValueAt(table, column, p);
+    }
+    // 1 where the column holds the value, 0 where it holds another; NULL stays NULL.
     Status s =
         Run(source, "ALTER TABLE " + target + " ADD COLUMN " + QuoteIdent(name) + " integer");
     if (s.ok()) {
-      s = Run(source, "UPDATE " + target + " SET " + QuoteIdent(name) + " = 1" + " WHERE " +
-                          QuoteIdent(column) + " = " + literal);
-    }
-    if (s.ok()) {
-      s = Run(source, "UPDATE " + target + " SET " + QuoteIdent(name) + " = 0" + " WHERE " +
-                          QuoteIdent(column) + " <> " + literal);
+      s = Run(source, "UPDATE " + target + " SET " + QuoteIdent(name) + " = CASE WHEN " + equal +
+                          " THEN 1 ELSE 0 END WHERE " + QuoteIdent(column) + " IS NOT NULL");
     }
     if (!s.ok()) return DatabaseError("cannot add column " + name + ": " + s.message());
     existing.push_back(name);
@@ -97,13 +112,12 @@ Expected<BinarizeResult> BinarizeColumn(DataSource& source, const std::string& t
   ExclusiveUse exclusive(source);
   auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
-  auto it = std::find(columns->names.begin(), columns->names.end(), column);
-  if (it == columns->names.end()) return NotFound("table " + table + " has no column " + column);
-  const std::string type = columns->types[static_cast<size_t>(it - columns->names.begin())];
+  if (std::find(columns->names.begin(), columns->names.end(), column) == columns->names.end())
+    return NotFound("table " + table + " has no column " + column);
   BinarizeResult result;
   result.table = table;
   Status s = InTransaction(
-      source, [&] { return AddValueColumns(source, table, column, type, columns->names, result); });
+      source, [&] { return AddValueColumns(source, table, column, columns->names, result); });
   if (!s.ok()) return s;
   return result;
 }
@@ -134,8 +148,7 @@ Expected<BinarizeResult> BinarizeTable(DataSource& source, const std::string& ta
     for (size_t c = 0; c < columns->names.size(); ++c) {
       progress.Update("binarize", static_cast<long>(c), static_cast<long>(columns->names.size()));
       if (progress.Cancelled()) return Cancelled("binarization cancelled");
-      if (Status add =
-              AddValueColumns(source, name, columns->names[c], columns->types[c], existing, result);
+      if (Status add = AddValueColumns(source, name, columns->names[c], existing, result);
           !add.ok()) {
         return add;
       }

@@ -4,11 +4,13 @@
 // another value, NULL where it is NULL. It makes tables of attribute values into tables of items
 // for the association miner.
 //
-// Names and values of any form are safe: every name goes into SQL bracketed, every value of a
-// "string" column quoted; a value of another column is written bare only when it is a number, and
-// quoted otherwise. A new name that a column of the table has already (compared without regard
-// to case, as SQLite compares names) gets no column: it would update the old one; the value is
-// reported as skipped. Each job runs in one transaction: it changes everything or nothing.
+// Names and values of any form are safe: every name goes into SQL bracketed, and rows are
+// compared with each distinct value as the database holds it (read back by its place in value
+// order), never with the value's text, which for a number may have fewer digits than the number
+// stored. Values that read as one text share one column. A new name that a column of the table has
+// already (compared without regard to case, as SQLite compares names) gets no column: it would
+// update the old one; the value is reported as skipped. Each job runs in one transaction: it
+// changes everything or nothing.
 
 #include <string>
 #include <vector>

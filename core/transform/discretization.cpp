@@ -16,20 +16,6 @@ long ToLong(const std::vector<std::string>& row) {
   return n ? static_cast<long>(*n) : 0;
 }
 
-// The bound texts are rounded to five decimals, so the text of the top bound can lie just below
-// the column's largest value (1.234564 shows as 1.23456, and a float cannot even hold 16777217);
-// compared with it, the rows holding the maximum would fall out of every interval. The last
-// interval's test uses a five-decimal text that is not below the maximum instead.
-std::string TopBoundText(float top, double max) {
-  std::string text = FiveDecimalText(top);
-  double delta = 0.000005;
-  while (ParseNumber(text).value_or(max) < max) {
-    text = FiveDecimalText(max + delta);
-    delta *= 2;
-  }
-  return text;
-}
-
 std::string AssignedValue(long interval, IntervalLabel label, const std::string& labelText) {
   // The first interval's assignment is written without the blank, as it always was.
   if (label == IntervalLabel::kText) {
@@ -52,7 +38,11 @@ Status DiscretizeRegular(DataSource& source, const ChosenColumn& chosen, const s
   for (float b : bounds) texts.push_back(FiveDecimalText(b));
   const std::string f = QuoteIdent(chosen.column);
   const std::string update = "UPDATE " + QuoteIdent(chosen.table) + " SET " + QuoteIdent(column);
-  const std::string top = TopBoundText(bounds.back(), max);
+  // The bound texts are rounded to five decimals, and the maximum read as text has at most
+  // fifteen digits: either can lie just below the column's largest value (1.234564 shows as
+  // 1.23456, 0.1 + 0.2 reads 0.3). The last interval ends at the largest value as the database
+  // holds it, so the rows holding it always fall into an interval.
+  const std::string top = "(SELECT max(" + f + ") FROM " + QuoteIdent(chosen.table) + ")";
   for (long i = 1; i <= k; ++i) {
     const size_t at = static_cast<size_t>(i);
     std::string sql = update +

@@ -64,8 +64,8 @@ TEST_F(DiscretizationTest, RegularIntervalsCountFromOneAndIncludeTheirUpperBound
             (Table{{"0", "1"}, {"1", "1"}, {"1.5", "2"}, {"2", "2"}, {"2.01", "3"}, {"3", "3"}}));
 }
 
-// The bounds are five-decimal texts of single-precision numbers; the largest value must still
-// fall into the last interval when that text rounds below it.
+// The bounds are five-decimal texts of single-precision numbers, and the largest value reads as
+// at most fifteen digits; it must still fall into the last interval when either lies below it.
 TEST_F(DiscretizationTest, TheMaximumAlwaysGetsTheLastInterval) {
   MakeTable("t", {"x", "big"}, {"real", "real"}, {{"0", "0"}, {"1.234564", "16777217"}});
   ASSERT_TRUE(Discretize(source_, Params("t", "x", "2", DiscretizationType::kRegularIntervals,
@@ -76,6 +76,13 @@ TEST_F(DiscretizationTest, TheMaximumAlwaysGetsTheLastInterval) {
   p.newName = FixedName("bigbin");
   ASSERT_TRUE(Discretize(source_, p).ok());
   EXPECT_EQ(Rows("select bigbin from t"), (Table{{"1"}, {"1"}}));
+
+  ASSERT_TRUE(source_.Execute("create table sums (x real)"));
+  ASSERT_TRUE(source_.Execute("insert into sums values (0.1), (0.1 + 0.2)"));
+  ASSERT_TRUE(Discretize(source_, Params("sums", "x", "2", DiscretizationType::kRegularIntervals,
+                                         IntervalLabel::kNumber))
+                  .ok());
+  EXPECT_EQ(Rows("select x, bin from sums"), (Table{{"0.1", "1"}, {"0.3", "2"}}));
 }
 
 TEST_F(DiscretizationTest, UniformCutsTenRowsIntoThreeThreeAndFour) {
