@@ -219,7 +219,6 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
                             std::ostream& errors, GatheredValues* gathered) const {
   const int maxAtt = att_.MaxAtt;
   Case c = arena.New(caseWidth_);
-  std::string text;
   for (int a = 0; a <= maxAtt; ++a) {
     const std::string& value =
         static_cast<size_t>(a) < values.size() ? values[a] : std::string("?");
@@ -240,19 +239,18 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
     }
   }
   const size_t classIndex = static_cast<size_t>(maxAtt + 1);
-  text = classIndex < values.size() ? values[classIndex] : std::string("?");
+  static const std::string kMissing = "?";
+  const std::string& text = classIndex < values.size() ? values[classIndex] : kMissing;
   if (target_ == TargetKind::kNumber) {
     c[maxAtt + 1].cont = ParseContinuous(text, maxAtt + 1, row, errors);
     return c;
   }
   if (gathered) {
-    const int32_t number = gathered->numbers[classIndex].Number(text);
-    if (text.find(',') != std::string::npos)
-      gathered->commaClasses.push_back({static_cast<std::streamoff>(errors.tellp()), row, number});
-    c[maxAtt + 1].discr = number;
+    c[maxAtt + 1].discr = gathered->numbers[classIndex].Number(text);
     return c;
   }
-  std::replace(text.begin(), text.end(), ',', '.');
+  // A class is looked up as the database holds it: a text class may hold a comma, and a number
+  // class reads with a decimal point.
   int classNo = lookups_.empty() ? FindName(text, att_.ClassName, 0, att_.MaxClass)
                                  : lookups_[classIndex]->Find(text);
   if (classNo < 0) {

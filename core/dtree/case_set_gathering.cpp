@@ -88,13 +88,10 @@ bool CaseSet::Renumber(KeptCases& kept) const {
     }
     if (classes) {
       const TextNumbers& texts = gathered.numbers[classCell];
-      std::string withPoints;
       for (size_t k = 0; k < texts.size(); ++k) {
-        withPoints = texts.Text(k);
-        std::replace(withPoints.begin(), withPoints.end(), ',', '.');
-        const int32_t position = lookups[classCell]->Find(withPoints);
-        // Every text read is a class; only one whose commas became points can miss.
-        if (position < 0 && withPoints == texts.Text(k)) return false;
+        // Every text read is a class.
+        const int32_t position = lookups[classCell]->Find(texts.Text(k));
+        if (position < 0) return false;
         final[classCell].push_back(position);
       }
     }
@@ -102,23 +99,9 @@ bool CaseSet::Renumber(KeptCases& kept) const {
       for (size_t a : discrete) {
         if (c[a].discr != kUnknownValue) c[a].discr = final[a][static_cast<size_t>(c[a].discr - 1)];
       }
-      if (classes) c[classCell].discr = std::max(final[classCell][c[classCell].discr], 0);
+      if (classes) c[classCell].discr = final[classCell][static_cast<size_t>(c[classCell].discr)];
     }
-    // The messages of classes not found go where reading the rows would have written them.
-    const std::string errors = part->errors.str();
-    std::ostringstream spliced;
-    size_t done = 0;
-    for (const GatheredValues::CommaClass& comma : gathered.commaClasses) {
-      if (final[classCell][static_cast<size_t>(comma.number)] >= 0) continue;
-      const size_t at = static_cast<size_t>(comma.at);
-      spliced << std::string_view(errors).substr(done, at - done);
-      done = at;
-      std::string withPoints = gathered.numbers[classCell].Text(static_cast<size_t>(comma.number));
-      std::replace(withPoints.begin(), withPoints.end(), ',', '.');
-      WriteInputError(spliced, 5, att_.AttName[classCell], withPoints, comma.row);
-    }
-    spliced << std::string_view(errors).substr(done);
-    kept.errors += spliced.str();
+    kept.errors += part->errors.str();
   }
   kept.cases = JoinParts(kept.parts, kept.arena);
   kept.valueCount = att_.ValueCount;

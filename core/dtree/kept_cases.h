@@ -25,14 +25,6 @@ struct CaseSet::GatheredValues {
   // By cell: numbers of discrete values from 1 (0 is the unknown value) and of class texts
   // from 0, in the order the texts first come.
   std::vector<TextNumbers> numbers;
-  // A class text holding a comma is looked up with points for commas, which may find no class:
-  // its message then goes at `at` in the reader's messages, once the classes are known.
-  struct CommaClass {
-    std::streamoff at;
-    long row;
-    int32_t number;
-  };
-  std::vector<CommaClass> commaClasses;
 };
 
 // One reader's rows: the whole table, or one half of it.

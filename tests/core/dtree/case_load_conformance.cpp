@@ -88,8 +88,8 @@ std::string CaseLoadConformance::LoadTwiceAndCompare(const std::string& table, b
 }
 
 // A table large enough to be read in two halves: NULLs, letters of both cases, texts needing
-// quotes, a continuous column of unreadable texts (a message per row), class texts whose commas
-// read as points and then name a class or none.
+// quotes, a continuous column of unreadable texts (a message per row), class texts holding
+// commas, each a class of its own.
 TEST_P(CaseLoadConformance, ValuesGatheredWithTheRowsMatchTheGroupedValues) {
   ASSERT_TRUE(source_.Execute(
       "create table big (a varchar(10), b text, x double precision, d date, n integer, cls "
@@ -111,13 +111,8 @@ TEST_P(CaseLoadConformance, ValuesGatheredWithTheRowsMatchTheGroupedValues) {
     ASSERT_TRUE(source_.Execute("analyze big"));
   }
   const std::string messages = LoadTwiceAndCompare("big", OnPostgres());
-  EXPECT_NE(messages.find("case 31's class of p.q' is illegal"), std::string::npos);
-  EXPECT_EQ(messages.find("class of x.y'"), std::string::npos);
+  EXPECT_EQ(messages.find("class of"), std::string::npos) << messages.substr(0, 200);
   EXPECT_NE(messages.find("case 3's value of 2024-01-04 for attributed is illegal"),
-            std::string::npos);
-  // Row 93 has both kinds of message, in the order reading the row writes them.
-  EXPECT_NE(messages.find("case 93's value of 2024-01-04 for attributed is illegal\n\nERROR:  case "
-                          "93's class of p.q' is illegal"),
             std::string::npos);
 }
 
