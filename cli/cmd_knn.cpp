@@ -42,6 +42,10 @@ void AddKnnCommand(CLI::App& app, CliContext& ctx) {
           ctx.source, params, std::cout,
           [](const std::string& message) { std::cout << message << "\n"; }, progress);
       if (!result) return CliContext::Fail(result.status());
+      if (result->trainRowsWithoutClass > 0) {
+        std::cout << knn::RowsWithoutClassMessage(result->trainRowsWithoutClass, params.train)
+                  << "\n";
+      }
       std::cout << result->testRows << " rows of " << params.test << " classified against "
                 << result->trainCases << " rows of " << params.train << "\n";
       return kExitOk;

@@ -72,6 +72,14 @@ bool ReadRows(DataSource& source, long limit, long firstRow, KnnCases& cases, st
   for (bool more = limit != 0 && source.FirstRow(row); more;
        more = (limit < 0 || rowNumber - firstRow < limit) && source.NextRow(row)) {
     if (row.size() != attributes + 1) return false;
+    const std::string& classText = row.back();
+    // A row without a class has nothing to teach: it would vote for a class "?" or count as 0
+    // in a mean.
+    if (classText == "?") {
+      ++cases.withoutClass;
+      ++rowNumber;
+      continue;
+    }
     for (size_t a = 0; a < attributes; ++a) {
       const std::string& value = row[a];
       if (att.Status[a] == dtree::kDiscrete) {
@@ -90,12 +98,12 @@ bool ReadRows(DataSource& source, long limit, long firstRow, KnnCases& cases, st
         cases.cont[a].push_back(static_cast<float>(number));
       }
     }
-    const std::string& classText = row.back();
     cases.classOf.push_back(NumberOf(classText, cases.classNumber, att.ClassName,
                                      static_cast<int32_t>(att.ClassName.size())));
     if (cases.numericClass) {
       double value = 0.0;
-      ReadNumber(classText, scratch, value);
+      if (!ReadNumber(classText, scratch, value))
+        messages.ReportInputError(4, att.AttName[attributes], scratch, rowNumber);
       cases.classValue.push_back(value);
     }
     ++rowNumber;
@@ -130,6 +138,7 @@ void Append(KnnCases& cases, KnnCases&& tail) {
   }
   for (int32_t c : tail.classOf) cases.classOf.push_back(renumber[static_cast<size_t>(c)]);
   cases.classValue.insert(cases.classValue.end(), tail.classValue.begin(), tail.classValue.end());
+  cases.withoutClass += tail.withoutClass;
 }
 
 // Reads a large PostgreSQL table as two halves at once. False (nothing read) when that cannot be
@@ -145,13 +154,12 @@ bool ReadInTwoStreams(DataSource& source, const std::string& table,
       source, table, kTwoStreamRows,
       [&](DataSource& connection, long limit, long firstRow) {
         return ReadRows(connection, limit, firstRow, cases, headErrors, &progress)
-                   ? static_cast<long>(cases.Count())
+                   ? cases.RowsRead()
                    : -1L;
       },
       [&](DataSource& connection, long limit, long firstRow) {
-        return ReadRows(connection, limit, firstRow, tail, tailErrors, nullptr)
-                   ? static_cast<long>(tail.Count())
-                   : -1L;
+        return ReadRows(connection, limit, firstRow, tail, tailErrors, nullptr) ? tail.RowsRead()
+                                                                                : -1L;
       });
   if (!read) return false;
   report << headErrors.str() << tailErrors.str();

@@ -29,12 +29,14 @@ struct KnnCases {
   std::vector<std::vector<int32_t>> discr;
   std::vector<int32_t> classOf;    // class number per case (index into att.ClassName)
   bool numericClass = false;       // "integer" and "float" classes are predicted by a mean
-  std::vector<double> classValue;  // numeric class: the value per case ("?" reads as 0)
+  std::vector<double> classValue;  // numeric class: the value per case
+  long withoutClass = 0;           // rows of the table left out: their class is NULL
   // Per attribute: value text -> value number, for reading test cases; class text -> number.
   std::vector<std::unordered_map<std::string, int32_t>> valueNumber;
   std::unordered_map<std::string, int32_t> classNumber;
 
   size_t Count() const { return classOf.size(); }
+  long RowsRead() const { return static_cast<long>(Count()) + withoutClass; }
   int Attributes() const { return att.MaxAtt + 1; }
   bool IsDiscrete(int a) const { return att.Status[static_cast<size_t>(a)] == dtree::kDiscrete; }
   // The value number of a discrete test value that no training case has: it differs from every
@@ -45,9 +47,10 @@ struct KnnCases {
 // Whether a class column of this type name is predicted by a (weighted) mean.
 bool IsNumericClassType(const std::string& typeName);
 
-// Reads every row of `table`, whose columns are `names` with type names `types`. Continuous
-// values that are not numbers are reported as input errors on `report` (and read as the number
-// that could be parsed). A large SQLite table is read in two halves at once, on a second
+// Reads every row of `table`, whose columns are `names` with type names `types`, except the
+// rows whose class is NULL (counted in withoutClass). Continuous values and numeric classes that
+// are not numbers are reported as input errors on `report` (and read as the number that could
+// be parsed). A large SQLite table is read in two halves at once, on a second
 // connection for the second half; the cases come out the same. Fails when the table cannot be
 // read.
 Expected<KnnCases> LoadKnnCases(DataSource& source, const std::string& table,

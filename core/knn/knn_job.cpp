@@ -232,6 +232,11 @@ Expected<KnnResult> KnnRun::Run() {
     if (!cases) return cases.status();
   }
   result_.trainCases = static_cast<long>(cases->Count());
+  result_.trainRowsWithoutClass = cases->withoutClass;
+  if (cases->Count() == 0 && cases->withoutClass > 0) {
+    return InvalidArgument(RowsWithoutClassMessage(cases->withoutClass, params_.train) +
+                           ": there is nothing to train on");
+  }
   auto settings = Settings(*cases);
   if (!settings) return settings.status();
   KnnClassifier classifier(*cases, std::move(*settings), params_.threads);
@@ -262,6 +267,13 @@ Expected<KnnResult> KnnRun::Run() {
 
 std::string VdmTurnedMessage(const std::string& attribute) {
   return "Attribute " + attribute + " type not valid for such a distance. Turned to Euclidean.";
+}
+
+std::string RowsWithoutClassMessage(long rows, const std::string& train) {
+  if (rows <= 0) return "";
+  return std::to_string(rows) + (rows == 1 ? " row of " : " rows of ") + train +
+         (rows == 1 ? " has no class and was" : " have no class and were") +
+         " left out of training";
 }
 
 int ReadK(const std::string& text, size_t cases) {

@@ -40,6 +40,7 @@ struct KnnParams {
 
 struct KnnResult {
   long trainCases = 0;
+  long trainRowsWithoutClass = 0;  // rows of the training table left out: their class is NULL
   long testRows = 0;
   long long distances = 0;          // distances computed
   double classifySeconds = 0.0;     // wall time spent classifying
@@ -49,6 +50,10 @@ struct KnnResult {
 
 // "Attribute " + name + " type not valid for such a distance. Turned to Euclidean."
 std::string VdmTurnedMessage(const std::string& attribute);
+
+// What the user is told of training rows left out for their NULL class ("" when there are
+// none): "2 rows of golf_data have no class and were left out of training".
+std::string RowsWithoutClassMessage(long rows, const std::string& train);
 
 // K as typed, or 0 when it is not digits only or outside 1..cases.
 int ReadK(const std::string& text, size_t cases);

@@ -269,6 +269,11 @@ void KnnDialog::Classify() {
     return;
   }
   status_->setText(knn::kClassified);
+  if (result->trainRowsWithoutClass > 0) {
+    CurrentPrompts().Message(this, QMessageBox::Information,
+                             QString::fromStdString(knn::RowsWithoutClassMessage(
+                                 result->trainRowsWithoutClass, params.train)));
+  }
 }
 
 void KnnDialog::View() {

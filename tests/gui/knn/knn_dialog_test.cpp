@@ -133,6 +133,18 @@ class KnnDialogTest : public testing::WorkbenchTest {
     Child<QPushButton>(&dialog, "1019")->click();
     delete watch;
     QCOMPARE(shown, QString("QUARRY Query Set|golf_again"));
+
+    // Training rows without a class are left out, and the dialog says how many.
+    QVERIFY(source.Execute("SELECT * INTO [golf_some] FROM [golf_data]"));
+    QVERIFY(source.Execute("UPDATE [golf_some] SET [play] = NULL WHERE [outlook] = 'rainy'"));
+    prompts_->boxes.clear();
+    dialog.Prepare();  // lists the new table
+    dialog.ChooseTrainTable("golf_some");
+    dialog.ChooseTestTable("golf_again");
+    Child<QPushButton>(&dialog, "1029")->click();
+    QCOMPARE(dialog.StatusText(), QString("Classifing done, press View to see results"));
+    QCOMPARE(prompts_->Texts(),
+             QStringList{"5 rows of golf_some have no class and were left out of training"});
   }
 
   void cancelForgetsTheTestTable() {
