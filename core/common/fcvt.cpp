@@ -6,6 +6,15 @@
 
 namespace quarry {
 
+namespace {
+
+// Whether the digits stand for zero: a negative number that rounds to zero has no sign.
+bool AllZeros(const std::string& digits) {
+  return digits.find_first_not_of('0') == std::string::npos;
+}
+
+}  // namespace
+
 FcvtDigits Fcvt(double value, int decimals) {
   FcvtDigits out;
   out.negative = std::signbit(value) && value != 0.0;
@@ -36,7 +45,7 @@ FcvtDigits Fcvt(double value, int decimals) {
 
 std::string FixedDecimalText(double value, int decimals) {
   const FcvtDigits f = Fcvt(value, decimals);
-  std::string text = value < 0 ? "-" : "";
+  std::string text = value < 0 && !AllZeros(f.digits) ? "-" : "";
   if (f.decimalPoint > 0) {
     const size_t p = static_cast<size_t>(f.decimalPoint);
     text += f.digits.substr(0, p) + "." + f.digits.substr(p);
@@ -48,7 +57,8 @@ std::string FixedDecimalText(double value, int decimals) {
 
 std::string ExponentText(double value) {
   const FcvtDigits f = Fcvt(value, 10);
-  return std::string(value < 0 ? "-0." : "0.") + f.digits + "E" + std::to_string(f.decimalPoint);
+  return std::string(value < 0 && !AllZeros(f.digits) ? "-0." : "0.") + f.digits + "E" +
+         std::to_string(f.decimalPoint);
 }
 
 }  // namespace quarry

@@ -133,4 +133,32 @@ std::string Format(const char* format, ...) {
   return out;
 }
 
+std::string Figure(const char* conversion, double value) {
+  char small[128];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  const int size = std::snprintf(small, sizeof small, conversion, value);
+  std::string text;
+  if (size >= 0 && static_cast<size_t>(size) >= sizeof small) {
+    text.assign(static_cast<size_t>(size) + 1, '\0');
+    std::snprintf(text.data(), text.size(), conversion, value);
+    text.resize(static_cast<size_t>(size));
+  } else if (size > 0) {
+    text.assign(small, static_cast<size_t>(size));
+  }
+#pragma GCC diagnostic pop
+  const size_t sign = text.find('-');
+  if (sign == std::string::npos || !(value <= 0)) return text;
+  const size_t exponent = text.find_first_of("eE", sign);
+  const size_t digitsEnd = exponent == std::string::npos ? text.size() : exponent;
+  if (text.find_first_not_of("0.", sign + 1) < digitsEnd) return text;
+  // A figure padded to its width keeps the width.
+  if (sign > 0 && text[sign - 1] == ' ') {
+    text[sign] = ' ';
+  } else {
+    text.erase(sign, 1);
+  }
+  return text;
+}
+
 }  // namespace quarry

@@ -35,4 +35,9 @@ long DigitsValue(std::string_view text, long limit);
 // printf-style formatting into a string: the engines' report and file formats are printf formats.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// One number printed with the printf conversion `conversion` ("%.1f", "%f", "%15.15f", "%g"),
+// without the minus sign of a figure that prints as zero: a negative zero, or a negative number
+// too small for the digits shown, prints "0.0" with "%.1f", never "-0.0".
+std::string Figure(const char* conversion, double value);
+
 }  // namespace quarry

@@ -86,7 +86,7 @@ void ModelCaseStore::SubstituteMissingValues() {
       for (Case c : Item) {
         if (c[a].cont == dtree::kUnknown) c[a].cont = static_cast<float>(mean);
       }
-      report << lead << Format(" substituted with %f\n", mean);
+      report << lead << " substituted with " << Figure("%f", mean) << "\n";
     }
   }
 }

@@ -168,8 +168,8 @@ Expected<std::vector<float>> CrossValidateInterpolated(const PruningContext& ctx
     PruningErrorCounter counter(ctx.engine, own->Reference(), fold.test->Item);
     const float cases = static_cast<float>(counter.CaseCount());
     for (int j = 0; j < own->Size(); ++j) {
-      ctx.Report() << Format("TREE NUMBER %d \t Alfa=%.6f\n", j + 1,
-                             static_cast<double>(own->Alfa(j)));
+      ctx.Report() << Format("TREE NUMBER %d \t Alfa=%s\n", j + 1,
+                             Figure("%.6f", static_cast<double>(own->Alfa(j))).c_str());
       const int errors = j == 0 ? counter.Errors(own->First()) : counter.Errors(own->Cuts(j));
       foldMembers[f].alfa.push_back(own->Alfa(j));
       foldMembers[f].rate.push_back(static_cast<float>(errors) / cases);
@@ -227,8 +227,8 @@ Status ErrorComplexityCrossValidation(const PruningContext& ctx, const TreeNode&
   ctx.Report() << "\n\n"
                << "\nAlfa Values for TRAINED TREE Tmax\n\n";
   for (int k = 0; k < family->Size(); ++k) {
-    ctx.Report() << Format("TREE NUMBER %d Alfa=%.6f \tEstimated Error rate: %.2f\n", k + 1,
-                           static_cast<double>(family->Alfa(k)),
+    ctx.Report() << Format("TREE NUMBER %d Alfa=%s \tEstimated Error rate: %.2f\n", k + 1,
+                           Figure("%.6f", static_cast<double>(family->Alfa(k))).c_str(),
                            static_cast<double>(estimates[static_cast<size_t>(k)]));
   }
   const bool oneSE = method == kErrorComplexityCV1SE || method == kErrorComplexityNewCV1SE;

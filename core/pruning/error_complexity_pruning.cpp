@@ -67,9 +67,9 @@ Status ErrorComplexityPruning(const PruningContext& ctx, const TreeNode& grown, 
   for (int k = 0; k < family->Size(); ++k) {
     const int errors = k == 0 ? counter.Errors(family->First()) : counter.Errors(family->Cuts(k));
     rates.push_back(ErrorPercent(errors, cases));
-    ctx.Report() << Format("TREE NUMBER %d Alfa=%.6f \tEstimated Error rate: %.2f %s\n", k + 1,
-                           static_cast<double>(family->Alfa(k)), static_cast<double>(rates.back()),
-                           "%");
+    ctx.Report() << Format("TREE NUMBER %d Alfa=%s \tEstimated Error rate: %.2f %s\n", k + 1,
+                           Figure("%.6f", static_cast<double>(family->Alfa(k))).c_str(),
+                           static_cast<double>(rates.back()), "%");
   }
   const bool oneSE = method == kErrorComplexityTestSet1SE;
   const int chosen = ChooseMember(ctx, *family, rates, oneSE, PercentStandardError, cases);

@@ -77,9 +77,9 @@ bool MinimumErrorPrune(const PruningContext& ctx, TreeNode& node, const TreeNode
     }
     return true;
   }
-  ctx.Report() << Format("\nNot Pruned Node Number: %d \tSE(t): %.2f \tDE(t): %.2f", number,
-                         static_cast<double>(staticError * 100),
-                         static_cast<double>(dynamicError * 100));
+  ctx.Report() << Format("\nNot Pruned Node Number: %d \tSE(t): %s \tDE(t): %s", number,
+                         Figure("%.2f", static_cast<double>(staticError * 100)).c_str(),
+                         Figure("%.2f", static_cast<double>(dynamicError * 100)).c_str());
   return false;
 }
 

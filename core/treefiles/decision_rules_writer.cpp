@@ -69,7 +69,7 @@ class RulesWriter {
     text_ += Format("-->  Rules%d:\n", rule_++);
     text_ += Format("             Number of cases: %d\n", static_cast<int>(leaf.Items()));
     text_ += "             MOST FREQUENT CLASS: " + className + "\n";
-    text_ += Format("             ERROR: %.1f", static_cast<double>(leaf.Errors())) + "\n";
+    text_ += "             ERROR: " + Figure("%.1f", static_cast<double>(leaf.Errors())) + "\n";
     text_ += "     IF";
     for (size_t d = 0; d < depth; ++d) text_ += path_[d] + " ";
     text_ += "\n     THEN\n";
@@ -90,8 +90,8 @@ std::string RulesHeader(const TreeNode& root, const AttributeTable& att) {
 }
 
 void AppendRulesSummary(std::string& text, const TreeNode& root) {
-  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
-  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
+  text += "\n\n\nERROR = " + Figure("%f", static_cast<double>(root.Errors())) + "\n";
+  text += "Errors/N = " + Figure("%f", static_cast<double>(root.Errors() / root.Items())) + "\n";
 }
 
 }  // namespace

@@ -24,12 +24,12 @@ void AppendAnnotation(std::string& text, const TreeNode& parent, int v, const At
       text += Format("[case: %s = %s]", name.c_str(), ValueName(att, a, v).c_str());
       break;
     case dtree::kCutTest:
-      text += Format("[case: %s %s %g ]", name.c_str(), v == 1 ? "<=" : ">",
-                     static_cast<double>(parent.Cont.Cut));
+      text += "[case: " + name + (v == 1 ? " <= " : " > ") +
+              Figure("%g", static_cast<double>(parent.Cont.Cut)) + " ]";
       // Softened thresholds show the range in which the test is doubtful.
       if (parent.Cont.Lower != parent.Cont.Upper) {
-        text += Format("[%g,%g]", static_cast<double>(parent.Cont.Lower),
-                       static_cast<double>(parent.Cont.Upper));
+        text += "[" + Figure("%g", static_cast<double>(parent.Cont.Lower)) + "," +
+                Figure("%g", static_cast<double>(parent.Cont.Upper)) + "]";
       }
       break;
     case dtree::kSubsetTest: {
@@ -87,7 +87,7 @@ void AppendNode(std::string& text, const TreeNode& node, const TreeNode* parent,
   text += "MOST FREQUENT CLASS: ";
   text += mostFrequent;
   NewLine(text, depth, false);
-  text += Format("ERROR: %.1f", static_cast<double>(node.Errors()));
+  text += "ERROR: " + Figure("%.1f", static_cast<double>(node.Errors()));
   NewLine(text, depth, false);
   text += Format("NUMBER OF ITEMS: %d", static_cast<int>(node.Items()));
   if (stream != nullptr) stream->Drain(text);
@@ -102,8 +102,8 @@ std::string Header(const TreeNode& root, const AttributeTable& att) {
 }
 
 void AppendSummary(std::string& text, const TreeNode& root, int minObjs) {
-  text += Format("\n\n\nERROR = %f\n", static_cast<double>(root.Errors()));
-  text += Format("Errors/N = %f\n", static_cast<double>(root.Errors() / root.Items()));
+  text += "\n\n\nERROR = " + Figure("%f", static_cast<double>(root.Errors())) + "\n";
+  text += "Errors/N = " + Figure("%f", static_cast<double>(root.Errors() / root.Items())) + "\n";
   text += Format("Number of collapsed leaves = %d\n", dtree::CollapsedLeafCount(root, minObjs));
   text += Format("Depth = %d\n", dtree::TreeDepth(root));
 }

@@ -92,8 +92,10 @@ class ModelRulesWriter {
     std::string text = row[m + 1] != 0.0 ? FixedDecimalText(row[m + 1], 5) : "";
     for (int k = 0; k <= m; ++k) {
       if (row[k] == 0.0) continue;
-      text += row[k] < 0.0 ? " - " : " + ";
-      text += FixedDecimalText(std::fabs(row[k]), 5) + " * " + att_.AttName[k];
+      const std::string coefficient = FixedDecimalText(row[k], 5);
+      const bool negative = coefficient[0] == '-';
+      text += negative ? " - " : " + ";
+      text += coefficient.substr(negative ? 1 : 0) + " * " + att_.AttName[k];
     }
     return text;
   }
@@ -102,8 +104,8 @@ class ModelRulesWriter {
     out_ += "\n";
     out_ += Format("-->  Rule%d:\n", rule_++);
     out_ += Format("             Number of cases: %d\n", leaf.Items());
-    out_ += Format("             Mean: %f\n", static_cast<double>(leaf.mean));
-    out_ += Format("             Deviance: %f\n", leaf.deviance);
+    out_ += "             Mean: " + Figure("%f", static_cast<double>(leaf.mean)) + "\n";
+    out_ += "             Deviance: " + Figure("%f", leaf.deviance) + "\n";
     out_ += "     IF";
     for (size_t i = 0; i < conditions_.size(); ++i) {
       out_ += (i == 0 ? kFirstCondition : kNextCondition) + conditions_[i] + " ";
@@ -122,13 +124,12 @@ class ModelRulesWriter {
       for (int k = 0; k <= m + 1; ++k) total[k] += model.slope * v[k];
       for (int k = 0; k <= m; ++k) term[k] = term[k] || v[k] != 0.0;
     }
-    const char* target = att_.AttName[m + 1].c_str();
-    out_ += Format("             %s = %f ", target, total[m + 1]);
+    out_ += "             " + att_.AttName[m + 1] + " = " + Figure("%f", total[m + 1]) + " ";
     for (int k = 0; k <= m; ++k) {
       if (!term[k]) continue;
-      const char* name = att_.AttName[k].c_str();
-      out_ += total[k] >= 0.0 ? Format(" + %f * %s ", total[k], name)
-                              : Format(" %f * %s ", total[k], name);
+      // A negative coefficient carries its own minus sign.
+      const std::string coefficient = Figure("%f", total[k]);
+      out_ += (coefficient[0] == '-' ? " " : " + ") + coefficient + " * " + att_.AttName[k] + " ";
     }
   }
 

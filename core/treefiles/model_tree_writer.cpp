@@ -25,8 +25,8 @@ class ModelTreeWriter {
     out_ += annotation;
     out_ += "\n";
     const std::string detail(static_cast<size_t>(depth) * 2, ' ');
-    out_ += detail + Format("MEAN: %f\n", static_cast<double>(node.mean));
-    out_ += detail + Format("DEVIANCE: %f\n", node.deviance);
+    out_ += detail + "MEAN: " + Figure("%f", static_cast<double>(node.mean)) + "\n";
+    out_ += detail + "DEVIANCE: " + Figure("%f", node.deviance) + "\n";
     out_ += detail + Format("NUMBER OF ITEMS: %d\n", node.Items());
     switch (node.kind) {
       case modeltree::kLeaf:
@@ -39,10 +39,10 @@ class ModelTreeWriter {
       case modeltree::kContinuousSplit: {
         ++counts_.splits;
         const auto& test = static_cast<const modeltree::ContinuousSplit&>(*node.test);
-        const char* name = att_.AttName[test.attribute].c_str();
-        const double threshold = test.threshold;
-        Write(*node.left, depth + 1, Format(" [case: %s %s %f", name, "<=", threshold) + "]");
-        Write(*node.right, depth + 1, Format(" [case: %s %s %f", name, ">", threshold) + "]");
+        const std::string& name = att_.AttName[test.attribute];
+        const std::string threshold = Figure("%f", test.threshold);
+        Write(*node.left, depth + 1, " [case: " + name + " <= " + threshold + "]");
+        Write(*node.right, depth + 1, " [case: " + name + " > " + threshold + "]");
         break;
       }
       default:
@@ -54,7 +54,7 @@ class ModelTreeWriter {
 
  private:
   std::string NodeLine(const ModelTreeNode& node) const {
-    const char* target = att_.AttName[att_.MaxAtt + 1].c_str();
+    const std::string& target = att_.AttName[att_.MaxAtt + 1];
     switch (node.kind) {
       case modeltree::kContinuousSplit:
         return Format("-->CONTINUOUS NODE: %s ", att_.AttName[node.test->attribute].c_str());
@@ -65,9 +65,10 @@ class ModelTreeWriter {
     }
     const modeltree::LinearModel& model = *node.model;
     const char* lead = node.kind == modeltree::kRegression ? "-->REGRESS NODE: " : "-->LEAF: ";
-    if (model.IsConstant()) return lead + Format("%s = %15.15f ", target, model.intercept);
-    return lead + Format("%s = %15.15f + %15.15f %s", target, model.intercept, model.slope,
-                         att_.AttName[model.variable].c_str());
+    const std::string intercept = Figure("%15.15f", model.intercept);
+    if (model.IsConstant()) return lead + target + " = " + intercept + " ";
+    return lead + target + " = " + intercept + " + " + Figure("%15.15f", model.slope) + " " +
+           att_.AttName[model.variable];
   }
 
   // The second child of a discrete split lists only the values no ancestor split on the same
@@ -130,7 +131,7 @@ void WriteModelTree(std::string& out, const ModelTreeNode& root, const dtree::At
 }
 
 std::string ModelErrorLines(double error, double ratio) {
-  return Format("\n\nERROR = %f\n", error) + Format("SSres/Syy = %f\n", ratio);
+  return "\n\nERROR = " + Figure("%f", error) + "\nSSres/Syy = " + Figure("%f", ratio) + "\n";
 }
 
 }  // namespace quarry::treefiles

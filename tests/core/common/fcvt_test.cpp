@@ -26,6 +26,9 @@ TEST(Fcvt, FixedDecimalTexts) {
   EXPECT_EQ(FixedDecimalText(-0.05, 5), "-0.05000");
   EXPECT_EQ(FixedDecimalText(-12.25, 1), "-12.2");
   EXPECT_EQ(FixedDecimalText(0.0, 5), "0.00000");
+  // A number that rounds to zero has no sign (a knn prediction, a rules file threshold).
+  EXPECT_EQ(FixedDecimalText(-0.000001, 5), "0.00000");
+  EXPECT_EQ(FixedDecimalText(-0.0, 5), "0.00000");
   EXPECT_EQ(FiveDecimalText(0.5), "0.50000");
   EXPECT_EQ(FiveDecimalText(12.25), "12.25000");
   EXPECT_EQ(FiveDecimalText(1000000), "1000000.00000");
@@ -36,6 +39,7 @@ TEST(Fcvt, ExponentTexts) {
   EXPECT_EQ(ExponentText(0.05), "0.500000000E-1");
   EXPECT_EQ(ExponentText(-3.0), "-0.30000000000E1");
   EXPECT_EQ(ExponentText(0.0), "0.0000000000E0");
+  EXPECT_EQ(ExponentText(-1e-12), "0.0000000000E0");
 }
 
 }  // namespace

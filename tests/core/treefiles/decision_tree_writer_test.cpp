@@ -127,6 +127,26 @@ TEST(DecisionRulesWriter, RulesInFixedDecimalText) {
             "Errors/N = 0.100000\n");
 }
 
+// Minimum error pruning leaves error rates of -0 and of a few units in the last place below it
+// (empty leaves, fractional weights): they print as zero, without a sign.
+TEST(DecisionTreeFiles, FiguresThatPrintAsZeroHaveNoSign) {
+  auto root = CutTree(-0.0f);
+  root->SetErrors(-1e-9f);
+  root->Branch[1] = Leaf(0, 6, -0.0f);
+  root->Branch[2] = Leaf(1, 4, -0.04f);
+  const std::string tree = DecisionTreeText(*root, Attributes(), 2);
+  const std::string rules = DecisionRulesText(*root, Attributes());
+  for (const std::string* text : {&tree, &rules}) {
+    EXPECT_EQ(text->find("-0"), std::string::npos) << *text;
+    EXPECT_NE(text->find("ERROR = 0.000000\nErrors/N = 0.000000\n"), std::string::npos) << *text;
+  }
+  EXPECT_NE(
+      tree.find("\n| -->LEAF:  x[case: size <= 0 ]\n  MOST FREQUENT CLASS: x\n  ERROR: 0.0\n"),
+      std::string::npos);
+  EXPECT_NE(rules.find("             ERROR: 0.0\n     IF\n              size > 0.0000000000 "),
+            std::string::npos);
+}
+
 TEST(DecisionTreeFiles, WhatTheWritersWriteTheReadersRead) {
   testing::TempFolder folder;
   ASSERT_TRUE(EnsureWorkingFolder().ok());

@@ -105,6 +105,29 @@ TEST(ModelTreeWriter, SingleConstantLeaf) {
   EXPECT_EQ(parsed->measureLine, "SSres/Syy = 0.250000");
 }
 
+// Sums of floats leave means, deviances and coefficients a few units in the last place below zero:
+// they print as zero, without a sign, in the tree and in the rules.
+TEST(ModelTreeWriter, FiguresThatPrintAsZeroHaveNoSign) {
+  auto root = Node(1, 10, -1e-9f, -0.0);
+  root->kind = modeltree::kContinuousSplit;
+  root->test = std::make_unique<ContinuousSplit>(1, -1e-9f);
+  root->left = Leaf(2, Line(-1e-17, 0, -1));
+  root->right = Leaf(3, Line(2, -1e-17, 2));
+  std::string text;
+  ModelTreeCounts counts;
+  WriteModelTree(text, *root, Attributes(), counts);
+  text += ModelErrorLines(-0.0, -1e-9);
+  WriteModelRules(text, *root, Attributes(), 10);
+  EXPECT_EQ(text.find("-0"), std::string::npos) << text;
+  EXPECT_NE(text.find("MEAN: 0.000000\nDEVIANCE: 0.000000\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("| -->LEAF: Price = 0.000000000000000  [case: Age <= 0.000000]"),
+            std::string::npos);
+  EXPECT_NE(text.find("Price = 2.000000000000000 + 0.000000000000000 Size [case: Age > 0.000000]"),
+            std::string::npos);
+  EXPECT_NE(text.find("ERROR = 0.000000\nSSres/Syy = 0.000000\n"), std::string::npos);
+  EXPECT_NE(text.find("Price = 2.000000  + 0.000000 * Size "), std::string::npos);
+}
+
 TEST(ModelTreeWriter, AnnotationsListOnlyValuesStillPossible) {
   auto root = SampleTree();
   std::string text;
