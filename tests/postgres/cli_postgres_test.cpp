@@ -11,6 +11,8 @@
 #include <memory>
 #include <sstream>
 
+#include "core/data/connect_string.h"
+#include "core/data/data_source.h"
 #include "core/data/working_folder.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/postgres_server.h"
@@ -102,6 +104,18 @@ class PostgresCliTest : public ::testing::Test {
     std::string out;
     for (const std::string& line : lines) out += line + "\n";
     return out;
+  }
+
+  // Runs the statements on the working copy of the sample database and on PostgreSQL.
+  void ExecuteOnBoth(std::initializer_list<const char*> statements) {
+    ASSERT_EQ(OnSqlite({"tables"}).exitCode, 0);  // makes the copy
+    for (const std::string& connect :
+         {SqliteConnectString(WorkingFile("sample.sqlite").string()), postgres_->connectString()}) {
+      DataSource source;
+      ASSERT_TRUE(source.Open(connect)) << source.LastError();
+      for (const char* sql : statements)
+        ASSERT_TRUE(source.Execute(sql)) << sql << ": " << source.LastError();
+    }
   }
 
   testing::TempFolder folder_;
@@ -261,6 +275,39 @@ TEST_F(PostgresCliTest, TransformationsAddTheSameColumnsAndTables) {
                  "--name", "hum"});
   ExpectSameTable("loan_data", true);
   ExpectSameTable("golf_data", true);
+}
+
+// A fixed-width text, a date, a long text and a number of every digit go through the commands
+// that copy, compare and fill them as the database holds them: commas stay commas, 0.1 + 0.2 and
+// 0.3 are the one value "0.3", and a filled copy of a column is of the column's own type.
+TEST_F(PostgresCliTest, ValuesAndTypesSurviveCopiesComparisonsAndFills) {
+  ExecuteOnBoth({"create table notes (code char(3), day date, note varchar(40), x float)",
+                 "insert into notes values ('a,b', '2024-01-02', 'longer than fifteen letters', "
+                 "0.1 + 0.2), ('e,f', null, 'g,h', 0.3), (null, '2024-03-04', null, null)"});
+  // SQLite's driver calls a char(3) column a varchar: only PostgreSQL's reads "char".
+  EXPECT_EQ(OnPostgres({"columns", "notes"}).out,
+            "code\tchar\nday\tdate\nnote\tstring\nx\tfloat\n");
+  ExpectSameRun({"split", "notes", "n1", "n2", "50"});
+  EXPECT_EQ(OnPostgres({"query",
+                        "select code from n1 where code like '_,_' union all select code "
+                        "from n2 where code like '_,_' order by 1"})
+                .out,
+            "code\na,b\ne,f\n");
+
+  ExpectSameRun({"binarize", "--table", "notes", "--column", "x"});
+  EXPECT_EQ(OnPostgres({"query", "select count(*) as [n] from notes where [x_Value_0.3] = 1"}).out,
+            "n\n2\n");
+
+  for (const char* column : {"code", "day", "note"}) {
+    ExpectSameRun(
+        {"nullsub", "--table", "notes", "--column", column, "--name", std::string(column) + "2"});
+  }
+  EXPECT_EQ(OnPostgres({"columns", "notes"}).out,
+            "code\tchar\nday\tdate\nnote\tstring\nx\tfloat\nx_Value_0.3\tinteger\ncode2\tchar\n"
+            "day2\tdate\nnote2\tstring\n");
+  EXPECT_EQ(OnPostgres({"query", "select day2, note2 from notes order by day2, note2"}).out,
+            "day2\tnote2\n2024-01-02\tg,h\n2024-01-02\tlonger than fifteen letters\n"
+            "2024-03-04\tg,h\n");
 }
 
 }  // namespace
