@@ -1,6 +1,6 @@
 // Values as the database holds them, through the commands that copy, compare, classify and
-// describe them: a text keeps its commas, a number every digit, a copied column its type, a row
-// without a class teaches nothing, and no figure of a result file is a negative zero.
+// describe them: a text keeps its commas, a number every digit, a copied column its type, a class
+// its own text, and a row without a class teaches nothing.
 
 #include <gtest/gtest.h>
 
@@ -79,8 +79,7 @@ TEST_F(ValueHandlingCli, BinarizationFindsEveryRowOfAValue) {
             "a\tb\n0\t1\n0\t1\n1\t0\n?\t?\n");
 }
 
-// A class is the text the database holds, commas and all; a figure that prints as zero prints
-// without a sign, in the tree and rules files of every pruning method.
+// A class is the text the database holds, commas and all: each is found, none becomes another.
 TEST_F(ValueHandlingCli, ClassesHoldingCommasAreClassesOfTheirOwn) {
   Execute({"create table marks_data (grade varchar(5), cls varchar(5))",
            "insert into marks_data values ('a', 'p,q'), ('a', 'p,q'), ('a', 'p,q'), ('b', 'x,y'), "
