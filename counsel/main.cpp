@@ -1,6 +1,7 @@
 // counsel: the pruning adviser. Started by the workbench with its own path as its only argument,
 // it reads the measures the workbench wrote to "counsel/SupportSystemInputs.txt" in the working
-// folder, asks the rules in "pruning_advice.txt" (beside the program) for advice, and writes
+// folder, asks the rules in "pruning_advice.txt" (beside the program, or in its ../share/quarry
+// once installed) for advice, and writes
 // "SupportSystemOutputs.txt" in the working folder, whole or not at all.
 //
 // Exit status: 0 advice written; 1 a file could not be read or written; 2 the input is
@@ -67,11 +68,20 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
+// The rules beside the program (the build tree), else where the install puts them.
+fs::path RulesPath(const fs::path& programFolder) {
+  const fs::path beside = programFolder / kRulesFile;
+  std::error_code ec;
+  if (fs::exists(beside, ec)) return beside;
+  const fs::path installed = programFolder / ".." / "share" / "quarry" / kRulesFile;
+  return fs::exists(installed, ec) ? installed.lexically_normal() : beside;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const fs::path self = argc > 1 ? argv[1] : argv[0];
-  const fs::path rulesPath = self.parent_path() / kRulesFile;
+  const fs::path rulesPath = RulesPath(self.parent_path());
   const fs::path folder = WorkingFolder();
   const fs::path inputPath = folder / "counsel" / "SupportSystemInputs.txt";
   const fs::path outputPath = folder / "SupportSystemOutputs.txt";

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-speech-dev qt6-declarative-dev libxkbcommon-dev
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth imagemagick
+  dpkg-dev
 )
 
 missing=()

@@ -15,3 +15,4 @@ scripts/pg_test_cluster.sh start "$pgdir"
 source "$pgdir/env.sh"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 if [ -d build/screenshots ]; then echo "Screenshots of the workbench: build/screenshots/"; fi
+if compgen -G "build/package/quarry_*.deb" >/dev/null; then echo "Debian package: $(ls build/package/quarry_*.deb)"; fi

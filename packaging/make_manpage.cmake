@@ -1,0 +1,51 @@
+# Writes the manual page of quarry-cli from the program's own help: the overview, then one
+# section per command with that command's --help. Run with -DCLI=program -DOUT=page -DVERSION=v.
+foreach(var CLI OUT VERSION)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "make_manpage.cmake needs -D${var}=...")
+  endif()
+endforeach()
+
+function(run_help out)
+  execute_process(COMMAND ${CLI} ${ARGN} --help OUTPUT_VARIABLE text RESULT_VARIABLE rc
+                  ERROR_QUIET)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${CLI} ${ARGN} --help failed (${rc})")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Help text as roff: no filling, backslashes and hyphens escaped, and no line may start a request.
+function(as_roff out text)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
+  set(${out} ".nf\n${text}.fi\n" PARENT_SCOPE)
+endfunction()
+
+run_help(overview)
+string(REGEX MATCH "Subcommands:\n(.*)" _ "${overview}")
+string(REGEX MATCHALL "\n  [a-z][a-z-]*" commands "\n${CMAKE_MATCH_1}")
+if(NOT commands)
+  message(FATAL_ERROR "no commands found in the help of ${CLI}")
+endif()
+
+set(page ".TH QUARRY-CLI 1 \"\" \"quarry ${VERSION}\" \"User Commands\"\n")
+string(APPEND page ".SH NAME\nquarry\\-cli \\- the QUARRY data-mining workbench from the command line\n")
+string(APPEND page ".SH SYNOPSIS\n.B quarry\\-cli\n[\\fB\\-\\-db\\fR \\fICONNECT|FILE\\fR] \\fICOMMAND\\fR [\\fIOPTIONS\\fR]\n")
+string(APPEND page ".SH DESCRIPTION\n")
+as_roff(roff "${overview}")
+string(APPEND page "${roff}")
+string(APPEND page ".SH COMMANDS\n")
+foreach(line IN LISTS commands)
+  string(STRIP "${line}" command)
+  run_help(text ${command})
+  string(REPLACE "-" "\\-" title "${command}")
+  as_roff(roff "${text}")
+  string(APPEND page ".SS ${title}\n${roff}")
+endforeach()
+string(APPEND page ".SH FILES\n.TP\n.I ~/QUARRY\nThe working folder (\\fBQUARRY_HOME\\fR overrides it): trees, rules, reports and the working copy of the sample database.\n")
+string(APPEND page ".SH SEE ALSO\n.BR quarry (1)\n")
+
+file(WRITE "${OUT}.tmp" "${page}")
+file(RENAME "${OUT}.tmp" "${OUT}")
