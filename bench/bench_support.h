@@ -49,6 +49,14 @@ inline constexpr int kSyntheticContinuous = 10;
 inline constexpr int kSyntheticDiscrete = 5;
 inline constexpr int kSyntheticValues = 20;
 
+// The class follows a few attributes; one row in ten gets a random class instead.
+inline constexpr const char* kSyntheticClassRule =
+    "update big set cls = case when abs(random()) % 10 = 0 then 'c' || (abs(random()) % 3) "
+    "when r1 < 300 and s1 in ('v1','v2','v3','v4','v5','v6') then 'c0' "
+    "when r2 + r3 > 1200 then 'c1' "
+    "when r4 < 400 or s2 in ('v0','v1','v2','v3','v4','v5','v6','v7') then 'c2' "
+    "when r5 > r6 then 'c0' else 'c1' end";
+
 // Opens the SQLite file `db`, first making it when it does not exist: table `big` of `rows`
 // rows, columns r1..r10 REAL (two decimals), s1..s5 TEXT of 20 values, about 2% NULL each, and
 // a TEXT class cls set to `classValue`; `afterInsert`, when given, runs once the rows are in.

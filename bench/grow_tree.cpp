@@ -42,14 +42,6 @@ using quarry::bench::Seconds;
 using quarry::bench::StatusBytes;
 using quarry::dtree::InductionEngine;
 
-// The class follows a few attributes; one row in ten gets a random class instead.
-constexpr const char* kClassRule =
-    "update big set cls = case when abs(random()) % 10 = 0 then 'c' || (abs(random()) % 3) "
-    "when r1 < 300 and s1 in ('v1','v2','v3','v4','v5','v6') then 'c0' "
-    "when r2 + r3 > 1200 then 'c1' "
-    "when r4 < 400 or s2 in ('v0','v1','v2','v3','v4','v5','v6','v7') then 'c2' "
-    "when r5 > r6 then 'c0' else 'c1' end";
-
 // The loaded cases as the peer reads them: float32 features (continuous values, then 20
 // indicator columns per text column), int32 classes.
 void WritePeerData(InductionEngine& engine, const fs::path& features, const fs::path& classes,
@@ -113,7 +105,9 @@ int RunSize(long rows, bool peer) {
   fs::create_directories(folder);
   const fs::path db = folder / ("grow_" + std::to_string(rows) + ".sqlite");
   quarry::DataSource source;
-  if (!quarry::bench::OpenSyntheticTable(source, db, rows, "null", kClassRule)) return 1;
+  if (!quarry::bench::OpenSyntheticTable(source, db, rows, "null",
+                                         quarry::bench::kSyntheticClassRule))
+    return 1;
 
   std::ostringstream report;
   InductionEngine engine(report);

@@ -2,9 +2,15 @@
 
 #include <pthread.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
 #include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace quarry {
 
@@ -61,6 +67,69 @@ void RunOnJobStack(const std::function<void()>& work) {
 bool StartJobThread(std::function<void()> work) {
   pthread_t thread;
   return Launch(std::move(work), true, thread);
+}
+
+int ParallelJobs() {
+  if (const char* forced = std::getenv("QUARRY_THREADS")) {
+    const int n = std::atoi(forced);
+    if (n > 0) return n;
+  }
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+void RunInOrder(int count, const std::function<void(int)>& work,
+                const std::function<bool(int)>& after) {
+  const int threads = std::min(ParallelJobs(), count);
+  auto loop = [&](int from) {
+    for (int i = from; i < count; ++i) {
+      work(i);
+      if (!after(i)) return;
+    }
+  };
+  if (threads <= 1) {
+    loop(0);
+    return;
+  }
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::vector<char> done(static_cast<size_t>(count), 0);
+  int next = 0;
+  bool stop = false;
+  auto worker = [&] {
+    for (;;) {
+      int i = 0;
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (stop || next >= count) return;
+        i = next++;
+      }
+      work(i);
+      std::lock_guard<std::mutex> lock(mutex);
+      done[static_cast<size_t>(i)] = 1;
+      finished.notify_all();
+    }
+  };
+  std::vector<pthread_t> started;
+  for (int t = 0; t < threads; ++t) {
+    pthread_t thread;
+    if (!Launch(worker, false, thread)) break;
+    started.push_back(thread);
+  }
+  if (started.empty()) {
+    loop(0);
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    std::unique_lock<std::mutex> lock(mutex);
+    finished.wait(lock, [&] { return done[static_cast<size_t>(i)] != 0; });
+    lock.unlock();
+    if (!after(i)) {
+      lock.lock();
+      stop = true;
+      break;
+    }
+  }
+  for (pthread_t thread : started) pthread_join(thread, nullptr);
 }
 
 }  // namespace quarry

@@ -20,4 +20,17 @@ void RunOnJobStack(const std::function<void()>& work);
 // not run). `work` must not throw.
 bool StartJobThread(std::function<void()> work);
 
+// How many independent pieces of a job (a cross-validation's folds) run at once: the value of
+// the environment variable QUARRY_THREADS when it is a positive number (1 runs them one after
+// another), else the number of processors.
+int ParallelJobs();
+
+// Runs work(0) .. work(count - 1), up to ParallelJobs() at once, each on a job thread of its own,
+// and calls after(i) on the calling thread, in index order, once work(i) is done. When after(i)
+// returns false no later piece starts (those already running are waited for, and their after is
+// not called). With one at a time, work(i) and after(i) alternate on the calling thread as in a
+// plain loop. Neither may throw. What the pieces share they must lock themselves.
+void RunInOrder(int count, const std::function<void(int)>& work,
+                const std::function<bool(int)>& after);
+
 }  // namespace quarry

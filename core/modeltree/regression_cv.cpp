@@ -1,6 +1,8 @@
 #include "core/modeltree/regression_cv.h"
 
 #include <cmath>
+#include <mutex>
+#include <sstream>
 
 #include "core/common/fcvt.h"
 #include "core/data/data_source.h"
@@ -8,6 +10,7 @@
 #include "core/data/table_split.h"
 #include "core/data/work_tables.h"
 #include "core/data/working_folder.h"
+#include "core/jobs/job_thread.h"
 
 namespace quarry::modeltree {
 
@@ -97,38 +100,79 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
 
   RegressionCvOutcome outcome;
   outcome.resultsFile = WorkingFile("risultati.txt");
-  for (int i = 0; i < k; ++i) {
-    progress.Update(kFoldsDone, i, k);
+  // Every split is made first, in fold order, with the random draws a loop making each before
+  // its fold's tree would take: the folds' trees then grow independently, as many at once as
+  // there are processors. Each fold's report is kept and shown in fold order.
+  for (int i = 0; pruning && i < k; ++i) {
     if (progress.Cancelled()) return Cancelled("the cross-validation was cancelled");
-    const std::string fold = FoldTableName(params.table, i);
     const std::string complement = ComplementTableName(params.table, i);
-    ModelTreeEngine engine(source, params.strata, report, progress);
-    if (!pruning) {
-      auto grown = engine.RunModelTree(complement, complement);
-      if (!grown) return grown.status();
-      auto errors = engine.Evaluate(*engine.Grown(), fold);
-      if (!errors) return errors.status();
-      outcome.grown.push_back(MakeResult(i, *errors, complement));
-      continue;
-    }
-    const std::string growTable = complement + "Grown";
-    const std::string pruneTable = complement + "Prune";
-    if (Status s = SplitTable(source, complement, growTable, pruneTable, params.growingPercent,
-                              rand, progress);
+    if (Status s = SplitTable(source, complement, complement + "Grown", complement + "Prune",
+                              params.growingPercent, rand, progress);
         !s.ok()) {
       return s;
     }
-    auto grown = engine.RunModelTree(growTable, growTable);
-    if (!grown) return grown.status();
-    auto pruned = PruneGrownTree(engine, mode, complement, growTable, pruneTable);
-    if (!pruned) return pruned.status();
-    auto grownErrors = engine.Evaluate(*engine.Grown(), fold);
-    if (!grownErrors) return grownErrors.status();
-    auto prunedErrors = engine.Evaluate(*engine.Pruned(), fold);
-    if (!prunedErrors) return prunedErrors.status();
-    outcome.grown.push_back(MakeResult(i, *grownErrors, growTable));
-    outcome.pruned.push_back(MakeResult(i, *prunedErrors, pruned->baseName));
   }
+  struct Fold {
+    std::ostringstream report;
+    Status status;
+    bool ran = false;
+    FoldResult grown;
+    FoldResult pruned;
+  };
+  std::vector<Fold> folds(static_cast<size_t>(k));
+  std::mutex progressLock;
+  auto grow = [&](int i) -> void {
+    Fold& f = folds[static_cast<size_t>(i)];
+    SerialProgress shared(progress, progressLock);
+    shared.Update(kFoldsDone, i, k);
+    if (shared.Cancelled()) return;
+    f.ran = true;
+    f.status = [&]() -> Status {
+      const std::string fold = FoldTableName(params.table, i);
+      const std::string complement = ComplementTableName(params.table, i);
+      ModelTreeEngine engine(source, params.strata, f.report, shared);
+      if (!pruning) {
+        auto grown = engine.RunModelTree(complement, complement);
+        if (!grown) return grown.status();
+        auto errors = engine.Evaluate(*engine.Grown(), fold);
+        if (!errors) return errors.status();
+        f.grown = MakeResult(i, *errors, complement);
+        return Status::Ok();
+      }
+      const std::string growTable = complement + "Grown";
+      const std::string pruneTable = complement + "Prune";
+      auto grown = engine.RunModelTree(growTable, growTable);
+      if (!grown) return grown.status();
+      auto pruned = PruneGrownTree(engine, mode, complement, growTable, pruneTable);
+      if (!pruned) return pruned.status();
+      auto grownErrors = engine.Evaluate(*engine.Grown(), fold);
+      if (!grownErrors) return grownErrors.status();
+      auto prunedErrors = engine.Evaluate(*engine.Pruned(), fold);
+      if (!prunedErrors) return prunedErrors.status();
+      f.grown = MakeResult(i, *grownErrors, growTable);
+      f.pruned = MakeResult(i, *prunedErrors, pruned->baseName);
+      return Status::Ok();
+    }();
+  };
+  Status failed;
+  auto take = [&](int i) {
+    Fold& f = folds[static_cast<size_t>(i)];
+    report << f.report.str();
+    f.report.str(std::string());
+    if (!f.ran) {
+      failed = Cancelled("the cross-validation was cancelled");
+      return false;
+    }
+    if (!f.status.ok()) {
+      failed = f.status;
+      return false;
+    }
+    outcome.grown.push_back(std::move(f.grown));
+    if (pruning) outcome.pruned.push_back(std::move(f.pruned));
+    return true;
+  };
+  RunInOrder(k, grow, take);
+  if (!failed.ok()) return failed;
   // The folds' lines join the results file together, once the run is complete: a run that fails
   // or is stopped adds no part of its results.
   std::string lines;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
+#include <sstream>
 
 #include "core/common/fcvt.h"
 #include "core/common/text_util.h"
@@ -10,6 +12,7 @@
 #include "core/data/sql_quote.h"
 #include "core/data/table_split.h"
 #include "core/data/working_folder.h"
+#include "core/jobs/job_thread.h"
 #include "core/pruning/pruning_tables.h"
 
 namespace quarry::pruning {
@@ -209,26 +212,49 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
   progress.Update("cross validation", 0, p.folds);
   Rand rand;
   status = MakeTables(p, source, rand);
-  std::vector<std::string> args = CrossValidationArguments(p.tree);
-  for (int i = 0; status.ok() && i < p.folds; ++i) {
-    if (progress.Cancelled()) {
-      status = Cancelled("the cross-validation was stopped");
-      break;
-    }
-    progress.Update("tree number", i + 1, p.folds);
+  // The tables are all made, the random draws with them: the folds' trees grow independently,
+  // as many at once as there are processors. Each fold's report is kept and shown in fold order.
+  struct Fold {
+    std::ostringstream report;
+    InductionResult result;
+    Status status;
+    bool ran = false;
+  };
+  std::vector<Fold> folds(static_cast<size_t>(p.folds));
+  std::mutex progressLock;
+  const std::vector<std::string> baseArgs = CrossValidationArguments(p.tree);
+  auto grow = [&](int i) {
+    Fold& fold = folds[static_cast<size_t>(i)];
+    SerialProgress shared(progress, progressLock);
+    if (shared.Cancelled()) return;
+    fold.ran = true;
+    shared.Update("tree number", i + 1, p.folds);
+    std::vector<std::string> args = baseArgs;
     args[2] = ComplementTableName(p.tree.table, i);
-    InductionResult fold;
     // Each fold's trees are judged on the fold left out of their training, the cases they
     // never saw; the engine's own evaluation (training or test cases) stays in its report.
-    status = RunTreeEngine(args, p.tree.method, p.tree.mValues, source, report, progress, fold,
-                           FoldTableName(p.tree.table, i));
-    if (!status.ok()) {
-      status = Status(status.code(), "fold " + std::to_string(i + 1) + ": " + status.message());
-      break;
+    fold.status = RunTreeEngine(args, p.tree.method, p.tree.mValues, source, fold.report, shared,
+                                fold.result, FoldTableName(p.tree.table, i));
+  };
+  auto take = [&](int i) {
+    Fold& fold = folds[static_cast<size_t>(i)];
+    report << fold.report.str();
+    fold.report.str(std::string());
+    if (!fold.ran) {
+      status = Cancelled("the cross-validation was stopped");
+      return false;
     }
-    result.folds.push_back({fold.heldOutRawErrors, fold.heldOutPrunedErrors, fold.heldOutCases});
-    result.warnings.insert(result.warnings.end(), fold.warnings.begin(), fold.warnings.end());
-  }
+    if (!fold.status.ok()) {
+      status = Status(fold.status.code(),
+                      "fold " + std::to_string(i + 1) + ": " + fold.status.message());
+      return false;
+    }
+    const InductionResult& r = fold.result;
+    result.folds.push_back({r.heldOutRawErrors, r.heldOutPrunedErrors, r.heldOutCases});
+    result.warnings.insert(result.warnings.end(), r.warnings.begin(), r.warnings.end());
+    return true;
+  };
+  if (status.ok()) RunInOrder(p.folds, grow, take);
   const std::vector<std::string> left = DropTables(source, CrossValidationTables(p));
   if (!left.empty()) {
     std::string note = "these tables could not be dropped:";

@@ -1,10 +1,13 @@
 #include "tests/support/temp_database.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "core/data/connect_string.h"
 #include "core/data/sql_quote.h"
+#include "core/data/working_folder.h"
 
 namespace quarry::testing {
 
@@ -28,6 +31,21 @@ TempFolder::~TempFolder() {
   }
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+std::map<std::string, std::string> TakeWorkingFiles() {
+  const std::filesystem::path folder = WorkingFolder();
+  std::map<std::string, std::string> files;
+  std::vector<std::filesystem::path> taken;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().lexically_relative(folder).string();
+    if (!entry.is_regular_file() || name.rfind("test.sqlite", 0) == 0) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[name] = std::string(std::istreambuf_iterator<char>(in), {});
+    taken.push_back(entry.path());
+  }
+  for (const auto& path : taken) std::filesystem::remove(path);
+  return files;
 }
 
 std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ class TempFolder {
   std::string oldHome_;
   bool hadHome_ = false;
 };
+
+// Takes the files of the working folder out of it, the test's database aside: their names
+// (relative to the folder) and their bytes. A job's output can be compared with another run's.
+std::map<std::string, std::string> TakeWorkingFiles();
 
 // The databases the data source is tested on.
 enum class Backend { kSqlite, kPostgres };
