@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "core/advisor/advice_speech.h"
 #include "core/advisor/pruning_advisor.h"
+#include "core/data/work_tables.h"
 
 namespace quarry::cli {
 
@@ -20,6 +21,8 @@ void AddAdviseCommand(CLI::App& app, CliContext& ctx) {
       PruningAdvisor advisor(ctx.source, table);
       advisor.progress = &progress;
       const bool advised = RunPruningAdvisor(advisor);
+      if (!advisor.LeftoversDropped().empty())
+        std::cerr << LeftoversText(advisor.LeftoversDropped()) << "\n";
       for (const std::string& text : AdviceSpeech(advisor))
         std::cout << DisplaySpeech(text) << "\n";
       return advised ? kExitOk : CliContext::Fail(advisor.Failure());

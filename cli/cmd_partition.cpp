@@ -6,19 +6,27 @@
 namespace quarry::cli {
 
 void AddPartitionCommand(CLI::App& app, CliContext& ctx) {
-  auto* cmd = app.add_subcommand("partition", "Partition a table at random into K folds and their complements");
+  auto* cmd = app.add_subcommand("partition",
+                                 "Partition a table at random into K folds and their complements");
   static std::string source;
   static int k = 0;
+  static bool overwrite = false;
   cmd->add_option("source", source, "The table to partition")->required();
   cmd->add_option("k", k, "Number of folds")->required()->check(CLI::PositiveNumber);
+  cmd->add_flag("--overwrite", overwrite, "Replace existing tables of those names");
   cmd->callback([&ctx] {
     ctx.action = [&ctx] {
       if (!ctx.OpenDatabase()) return kExitFailure;
       Rand rand;
       StderrProgress progress;
-      if (Status s = PartitionTable(ctx.source, k, source, rand, progress); !s.ok()) return CliContext::Fail(s);
-      std::cout << "tables " << FoldTableName(source, 0) << ".." << FoldTableName(source, k - 1) << " and "
-                << ComplementTableName(source, 0) << ".." << ComplementTableName(source, k - 1) << " created\n";
+      PartitionOptions options;
+      if (overwrite) options.existing = ExistingTargets::kReplace;
+      if (Status s = PartitionTable(ctx.source, k, source, rand, progress, options); !s.ok()) {
+        return CliContext::Fail(s);
+      }
+      std::cout << "tables " << FoldTableName(source, 0) << ".." << FoldTableName(source, k - 1)
+                << " and " << ComplementTableName(source, 0) << ".."
+                << ComplementTableName(source, k - 1) << " created\n";
       return kExitOk;
     };
   });

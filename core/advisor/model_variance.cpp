@@ -5,6 +5,7 @@
 #include "core/data/data_source.h"
 #include "core/data/rand.h"
 #include "core/data/table_split.h"
+#include "core/data/work_tables.h"
 #include "core/data/working_folder.h"
 #include "core/dtree/error_based_pruning.h"
 #include "core/dtree/induction_engine.h"
@@ -18,10 +19,9 @@ namespace {
 // Removes one round's sample tables and the files the engine wrote of them, whatever happened.
 class SampleRound {
  public:
-  explicit SampleRound(DataSource& source) : source_(source) {}
+  explicit SampleRound(DataSource& source) : work(source) {}
   ~SampleRound() {
-    source_.DropTable(kModelSampleData);
-    source_.DropTable(kModelSampleTest);
+    work.DropAll();
     std::error_code ignored;
     for (const auto& file : result.files) std::filesystem::remove(file, ignored);
     std::filesystem::remove(WorkingFile(dtree::PruningLogName(kModelSampleData)), ignored);
@@ -29,10 +29,8 @@ class SampleRound {
   SampleRound(const SampleRound&) = delete;
   SampleRound& operator=(const SampleRound&) = delete;
 
+  WorkTables work;
   pruning::InductionResult result;
-
- private:
-  DataSource& source_;
 };
 
 }  // namespace
@@ -48,8 +46,13 @@ float FiveValueVariance(const int (&values)[kModelSampleRounds]) {
 }
 
 Expected<float> MeasureModelVariance(DataSource& source, const std::string& table,
-                                     Progress& progress) {
+                                     Progress& progress, std::vector<std::string>* leftovers) {
   ExclusiveUse exclusive(source);
+  {
+    WorkTables work(source);
+    if (Status s = work.DropLeftovers(); !s.ok()) return s;
+    if (leftovers) *leftovers = work.LeftoversDropped();
+  }
   for (const char* name : {kModelSampleData, kModelSampleTest}) {
     if (source.TableExists(name)) {
       return InvalidArgument(std::string("the table ") + name +
@@ -63,6 +66,7 @@ Expected<float> MeasureModelVariance(DataSource& source, const std::string& tabl
   for (int round = 0; round < kModelSampleRounds; ++round) {
     progress.Update("model variance: tree", round + 1, kModelSampleRounds);
     SampleRound sample(source);
+    if (Status s = sample.work.Claim({kModelSampleData, kModelSampleTest}); !s.ok()) return s;
     if (Status s = SplitTable(source, table, kModelSampleData, kModelSampleTest,
                               kModelSamplePercent, rand);
         !s.ok()) {

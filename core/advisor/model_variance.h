@@ -3,6 +3,7 @@
 // the sample it is grown from.
 
 #include <string>
+#include <vector>
 
 #include "core/common/status.h"
 #include "core/jobs/progress.h"
@@ -21,9 +22,11 @@ inline constexpr int kModelSamplePercent = 70;
 // -p -s, and noting the pruned tree's number of leaves. The result is the variance of the five
 // counts (the mean of their squared differences from their mean). The sample tables and the
 // engine's files of them are removed after each round, also when a round fails; the names must
-// be free when the measure starts.
+// be free when the measure starts, once the work tables of killed runs are dropped (their names
+// go to `leftovers`).
 Expected<float> MeasureModelVariance(DataSource& source, const std::string& table,
-                                     Progress& progress = NoProgress());
+                                     Progress& progress = NoProgress(),
+                                     std::vector<std::string>* leftovers = nullptr);
 
 // The variance of `values` as the adviser computes it: squared differences from the mean, summed,
 // times 0.2 (five values).

@@ -11,7 +11,7 @@ namespace quarry {
 namespace {
 
 Status Advise(PruningAdvisor& advisor, DataSource& source, float& variance, float& frequency,
-              SupportOutput& output) {
+              SupportOutput& output, std::vector<std::string>& leftovers) {
   const std::string& table = advisor.Table();
   if (table.find("_data") == std::string::npos) {
     return InvalidArgument("the table " + table +
@@ -19,7 +19,7 @@ Status Advise(PruningAdvisor& advisor, DataSource& source, float& variance, floa
   }
   DataSourceUser user(source);
   Progress& progress = advisor.progress ? *advisor.progress : NoProgress();
-  auto measuredVariance = MeasureModelVariance(source, table, progress);
+  auto measuredVariance = MeasureModelVariance(source, table, progress, &leftovers);
   if (!measuredVariance) return measuredVariance.status();
   variance = *measuredVariance;
   auto measuredFrequency = MeasureResponseClassModeFrequency(source, table);
@@ -45,11 +45,12 @@ PruningAdvisor::PruningAdvisor(DataSource& source, std::string table)
 
 bool RunPruningAdvisor(PruningAdvisor& advisor) {
   advisor.success_ = false;
+  advisor.leftovers_.clear();
   advisor.modelVariance_ = 0;
   advisor.responseClassModeFrequency_ = 0;
   SupportOutput output;
   advisor.failure_ = Advise(advisor, advisor.source_, advisor.modelVariance_,
-                            advisor.responseClassModeFrequency_, output);
+                            advisor.responseClassModeFrequency_, output, advisor.leftovers_);
   if (!advisor.failure_.ok()) return false;
   advisor.simpleTreeAdvice_ = std::move(output.simpleTreeAdvice);
   advisor.accurateTreeAdvice_ = std::move(output.accurateTreeAdvice);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/common/status.h"
 #include "core/jobs/progress.h"
@@ -30,6 +31,8 @@ class PruningAdvisor {
   float ResponseClassModeFrequency() const { return responseClassModeFrequency_; }
   // Why the last request failed; ok after a success.
   const Status& Failure() const { return failure_; }
+  // The work tables of killed runs that the last request dropped.
+  const std::vector<std::string>& LeftoversDropped() const { return leftovers_; }
 
   // Where counsel is (default: beside the running program), how long it may take, and where
   // the measuring reports its progress.
@@ -49,6 +52,7 @@ class PruningAdvisor {
   float modelVariance_ = 0;
   float responseClassModeFrequency_ = 0;
   Status failure_;
+  std::vector<std::string> leftovers_;
 };
 
 // Measures the table (its name must contain "_data"), writes counsel's input, runs counsel and

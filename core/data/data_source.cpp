@@ -1,5 +1,8 @@
 #include "core/data/data_source.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "core/common/number_text.h"
@@ -7,6 +10,7 @@
 #include "core/data/cell_number_text.h"
 #include "core/data/column_types.h"
 #include "core/data/connect_string.h"
+#include "core/data/fault_injection.h"
 #include "core/data/postgres_session.h"
 #include "core/data/record_text.h"
 #include "core/data/sql_lexer.h"
@@ -39,6 +43,54 @@ bool StartsWithWord(const std::string& sql, std::string_view word) {
     if (token.IsSignificant()) return token.IsWord(word);
   }
   return false;
+}
+
+constexpr const char* kLostTransaction = "the database rolled the transaction back: ";
+
+// SQLite's word for a lock another connection holds past the wait.
+bool IsBusyText(const std::string& message) {
+  return message.find("database is locked") != std::string::npos;
+}
+
+// How long an SQLite connection waits for another one's lock.
+long BusyWaitMilliseconds() {
+  const char* text = std::getenv("QUARRY_BUSY_WAIT");
+  const double seconds = text != nullptr && *text != '\0' ? std::atof(text) : kBusyWaitSeconds;
+  return seconds > 0 ? static_cast<long>(seconds * 1000) : 0;
+}
+
+uint32_t BigEndian(const unsigned char* bytes, int count) {
+  uint32_t value = 0;
+  for (int i = 0; i < count; ++i) value = value << 8 | bytes[i];
+  return value;
+}
+
+// Why an SQLite database file cannot be whole, by its header and its size; empty when it may
+// be. SQLite would take a cut file for a smaller database and show no tables, or fail late.
+std::string SqliteFileDamage(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec || size == 0) return std::string();  // an empty file is an empty database
+  const std::string notWhole = path + " is not a whole SQLite database file";
+  unsigned char header[100] = {};
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::string();  // the driver says why it cannot be read
+  const size_t read = std::fread(header, 1, sizeof(header), file);
+  std::fclose(file);
+  static const char kMagic[] = "SQLite format 3";  // and its terminating zero
+  if (read < sizeof(header) || std::memcmp(header, kMagic, sizeof(kMagic)) != 0) return notWhole;
+  uint32_t pageSize = BigEndian(header + 16, 2);
+  if (pageSize == 1) pageSize = 65536;
+  if (pageSize < 512 || size % pageSize != 0)
+    return notWhole + " (" + std::to_string(size) + " bytes)";
+  // The page count in the header holds where the counter it was written with is the file's.
+  const bool countValid = BigEndian(header + 92, 4) == BigEndian(header + 24, 4);
+  const uint64_t pages = BigEndian(header + 28, 4);
+  if (countValid && pages * pageSize > size && !std::filesystem::exists(path + "-wal", ec)) {
+    return notWhole + " (" + std::to_string(size) + " of " + std::to_string(pages * pageSize) +
+           " bytes)";
+  }
+  return std::string();
 }
 
 // Catalog column types that describe an SQLite expression without a declared type.
@@ -102,13 +154,21 @@ bool DataSource::Connect(const std::string& connectString) {
   if (auto file = SqliteDatabaseFile(connectString)) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(*file, ec)) return Fail("no database file " + *file);
+    if (std::string damage = SqliteFileDamage(*file); !damage.empty()) return Fail(damage);
   }
   if (!env_) {
     auto env = odbc::Environment::Create();
     if (!env) return Fail(env.status().message());
     env_ = std::make_unique<odbc::Environment>(std::move(env.value()));
   }
-  auto connection = odbc::Connection::Connect(*env_, connectString);
+  // SQLite's driver waits for another connection's lock as long as its Timeout says (its own
+  // busy handler, which no pragma replaces); the user's own Timeout stands.
+  std::string driverString = connectString;
+  if (SqliteDatabaseFile(connectString) && !ConnectStringValue(connectString, "Timeout")) {
+    driverString =
+        WithConnectValue(connectString, "Timeout", std::to_string(BusyWaitMilliseconds()));
+  }
+  auto connection = odbc::Connection::Connect(*env_, driverString);
   if (!connection) return Fail(MaskPassword(connection.status().message()));
   const DbmsKind kind = DbmsKindFromName(connection->DbmsName());
   if (kind == DbmsKind::kPostgres) {
@@ -186,6 +246,13 @@ bool DataSource::CreateSqliteFile(const std::string& path, std::string* error) {
 }
 
 bool DataSource::ListTables(std::vector<std::string>& names) {
+  if (!ListAllTables(names)) return false;
+  std::erase_if(names,
+                [this](const std::string& name) { return dialect_.SameName(name, kWorkTableLedger); });
+  return true;
+}
+
+bool DataSource::ListAllTables(std::vector<std::string>& names) {
   Guard guard(mutex_);
   names.clear();
   if (!connection_.valid()) return Fail("no database is open");
@@ -215,7 +282,7 @@ bool DataSource::TableExists(const std::string& name) {
   std::vector<std::string> names;
   if (!ListTables(names)) return false;
   for (const std::string& n : names) {
-    if (n == name) return true;
+    if (dialect_.SameName(n, name)) return true;
   }
   return false;
 }
@@ -491,12 +558,39 @@ bool DataSource::NextRow(std::vector<std::string>& values) {
   return FetchCurrent(values);
 }
 
-bool DataSource::ExecuteRewritten(const std::string& nativeSql) {
+bool DataSource::RunStatement(const std::string& nativeSql) {
   auto statement = odbc::Statement::Allocate(connection_);
   if (!statement) return Fail(statement.status().message());
   Status status = statement->ExecDirect(nativeSql);
-  if (!status.ok()) return Fail(status.message());
+  if (!status.ok()) {
+    return Fail(IsBusyText(status.message())
+                    ? std::string(kDatabaseBusy) + " (" + status.message() + ")"
+                    : status.message());
+  }
   return true;
+}
+
+bool DataSource::ExecuteRewritten(const std::string& nativeSql) {
+  if (!lostTransaction_.empty()) return Fail(lostTransaction_);
+  if (InjectedFault()) {
+    // As a full disk does on SQLite: the statement fails, and the transaction with it.
+    if (inTransaction_) lostTransaction_ = std::string(kLostTransaction) + kInjectedFault;
+    return Fail(kInjectedFault);
+  }
+  if (RunStatement(nativeSql)) return true;
+  NoteFailedStatement();
+  return false;
+}
+
+void DataSource::NoteFailedStatement() {
+  if (!inTransaction_ || !SqliteTransactions() || !lostTransaction_.empty()) return;
+  const std::string cause = lastError_;
+  // BEGIN is refused inside a transaction: taken, it shows that SQLite ended the transaction
+  // (and begins one that the commit or rollback will end).
+  if (RunStatement("BEGIN")) {
+    lostTransaction_ = kLostTransaction + cause;
+  }
+  lastError_ = cause;
 }
 
 bool DataSource::Execute(const std::string& sql) {
@@ -654,6 +748,14 @@ bool DataSource::BeginTransaction() {
   Guard guard(mutex_);
   if (!connection_.valid()) return Fail("no database is open");
   if (inTransaction_) return true;
+  if (SqliteTransactions()) {
+    // The write lock is taken now, not at the first change: two programs that each read
+    // inside a transaction and then wanted to write would wait for each other.
+    if (!RunStatement("BEGIN IMMEDIATE")) return false;
+    lostTransaction_.clear();
+    inTransaction_ = true;
+    return true;
+  }
   if (!odbc::Succeeded(SQLSetConnectAttr(connection_.get(), SQL_ATTR_AUTOCOMMIT,
                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
     return Fail(connection_.Diagnostics());
@@ -674,15 +776,35 @@ static bool EndTransaction(odbc::Connection& connection, SQLSMALLINT completion,
 bool DataSource::Commit() {
   Guard guard(mutex_);
   if (!inTransaction_) return true;
-  inTransaction_ = false;
-  return EndTransaction(connection_, SQL_COMMIT, lastError_);
+  std::string why = InjectedFault() ? std::string(kInjectedFault) : lostTransaction_;
+  if (!why.empty()) {
+    Rollback();
+    return Fail(why);
+  }
+  if (!SqliteTransactions()) {
+    inTransaction_ = false;
+    return EndTransaction(connection_, SQL_COMMIT, lastError_);
+  }
+  if (RunStatement("COMMIT")) {
+    inTransaction_ = false;
+    return true;
+  }
+  // A commit that failed (a reader kept the lock past the wait, the disk is full) may leave
+  // the transaction open: it is rolled back, so that nothing of it stays.
+  why = lastError_;
+  Rollback();
+  return Fail(why);
 }
 
 bool DataSource::Rollback() {
   Guard guard(mutex_);
   if (!inTransaction_) return true;
   inTransaction_ = false;
-  return EndTransaction(connection_, SQL_ROLLBACK, lastError_);
+  lostTransaction_.clear();
+  if (!SqliteTransactions()) return EndTransaction(connection_, SQL_ROLLBACK, lastError_);
+  // Where SQLite ended the transaction itself there is none left to roll back.
+  return RunStatement("ROLLBACK") ||
+         lastError_.find("no transaction is active") != std::string::npos;
 }
 
 }  // namespace quarry

@@ -21,6 +21,13 @@
 
 namespace quarry {
 
+inline constexpr int kBusyWaitSeconds = 30;
+inline constexpr const char* kDatabaseBusy =
+    "database is busy: another program is writing to it; try again when it has finished";
+
+// Where jobs record the work tables they make (core/data/work_tables.h).
+inline constexpr const char* kWorkTableLedger = "QuarryWorkTables";
+
 class DataSource {
  public:
   DataSource();
@@ -46,8 +53,12 @@ class DataSource {
   // Creates an empty SQLite database file (the only way a new file comes into being).
   static bool CreateSqliteFile(const std::string& path, std::string* error = nullptr);
 
-  // Catalog entries of type "TABLE", in catalog order (no views, no system tables).
+  // Catalog entries of type "TABLE", in catalog order (no views, no system tables, not the
+  // ledger of work tables).
   bool ListTables(std::vector<std::string>& names);
+  // And the ledger of work tables.
+  bool ListAllTables(std::vector<std::string>& names);
+  // Whether a table of the catalog has that name, by the database's rule for names.
   bool TableExists(const std::string& name);
   bool FieldNames(const std::string& query, std::vector<std::string>& names);
   bool FieldTypes(const std::string& query, std::vector<std::string>& names,
@@ -87,6 +98,12 @@ class DataSource {
   // Groups many statements into one commit. Inside a transaction a refused statement does not
   // undo the ones before it. Begin before the Query whose rows the statements follow: drivers
   // may close open result sets when the commit mode changes.
+  //
+  // On SQLite the transaction takes the database's write lock when it begins: a second program
+  // writing to the same file waits there (kBusyWaitSeconds, or $QUARRY_BUSY_WAIT seconds) and
+  // then fails with kDatabaseBusy, having changed nothing. Where SQLite itself rolls the
+  // transaction back (a full disk, say), every later change of the transaction and its commit
+  // fail, with the cause.
   bool BeginTransaction();
   bool Commit();
   bool Rollback();
@@ -111,6 +128,12 @@ class DataSource {
   bool Connect(const std::string& connectString);
   bool Fail(const std::string& message);
   bool ExecuteRewritten(const std::string& nativeSql);
+  // Runs a statement as it is, with no injected fault and no check of the transaction.
+  bool RunStatement(const std::string& nativeSql);
+  // After a statement failed inside an SQLite transaction: whether SQLite rolled the whole
+  // transaction back; if so the failure is kept as the cause for the rest of the transaction.
+  void NoteFailedStatement();
+  bool SqliteTransactions() const { return dialect_.kind() == DbmsKind::kSqlite; }
   bool EmulateSelectInto(const SelectIntoParts& parts);
   bool DescribeColumns(odbc::Statement& statement, std::vector<std::string>* names,
                        std::vector<std::string>* types, std::vector<std::string>* declared);
@@ -136,6 +159,8 @@ class DataSource {
   std::string currentTable_;
   std::string lastError_;
   bool inTransaction_ = false;
+  // Why SQLite rolled the open transaction back on its own; empty while it stands.
+  std::string lostTransaction_;
   // Counts the connections closed, so that a prepared statement can tell its own is gone.
   uint64_t connectionSerial_ = 0;
 

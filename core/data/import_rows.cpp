@@ -4,6 +4,7 @@
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
+#include "core/data/transaction.h"
 #include "core/data/working_folder.h"
 
 namespace quarry {
@@ -103,24 +104,26 @@ Expected<ImportResult> ImportRows(const std::string& connectString, const std::s
   }
   auto header = file.Open();
   if (!header) return header.status();
-  if (own.TableExists(table)) return InvalidArgument("table " + table + " exists already");
+  const Status exists = InvalidArgument("table " + table + " exists already");
+  if (own.TableExists(table)) return exists;
 
   ImportResult result;
   result.header = std::move(header.value());
   const DataFileHeader& h = result.header;
+  // The table is made and filled in one transaction: an import that fails, is stopped or is
+  // killed leaves no table behind.
+  Transaction transaction(own);
+  if (!transaction.Begun().ok()) return transaction.Begun();
+  if (own.TableExists(table)) return exists;
   if (!own.CreateTable(table, h.names, h.types)) {
     return DatabaseError("cannot create table " + table + ": " + own.LastError());
   }
-  own.BeginTransaction();
   const size_t columns = h.names.size();
   FileRow row;
   long rows = 0;
   while (file.Next(row)) {
-    if (progress.Cancelled()) {
-      own.Rollback();
-      own.DropTable(table);
+    if (progress.Cancelled())
       return Cancelled("import cancelled; table " + table + " was not created");
-    }
     if (row.unreadable) {
       result.unreadable.Add(row.line);
       continue;
@@ -142,7 +145,9 @@ Expected<ImportResult> ImportRows(const std::string& connectString, const std::s
     }
     if (++rows % 10000 == 0) progress.Update("import", rows, -1);
   }
-  if (!own.Commit()) return DatabaseError("cannot commit the import: " + own.LastError());
+  if (Status s = transaction.Commit(); !s.ok()) {
+    return DatabaseError("cannot commit the import: " + own.LastError());
+  }
   return result;
 }
 

@@ -172,6 +172,7 @@ bool PreparedStatement::RunQueued() {
 }
 
 bool PreparedStatement::Execute(size_t rows) {
+  if (!source_.lostTransaction_.empty()) return Fail(source_.lostTransaction_);
   const SQLHSTMT h = statement_.get();
   if (batchRows_ > 1) {
     if (!odbc::Succeeded(
@@ -186,6 +187,7 @@ bool PreparedStatement::Execute(size_t rows) {
   if (!odbc::Succeeded(rc) && rc != SQL_NO_DATA) {
     const std::string why = statement_.Diagnostics();
     statement_.CloseCursor();
+    source_.NoteFailedStatement();
     return Fail(why.empty() ? "statement refused: " + sql_ : why);
   }
   statement_.CloseCursor();

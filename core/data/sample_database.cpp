@@ -12,8 +12,10 @@ Expected<std::filesystem::path> BundledSampleDatabase(const std::filesystem::pat
     if (std::filesystem::is_regular_file(env, ec)) return std::filesystem::path(env);
     return NotFound(std::string("QUARRY_SAMPLE_DB names no file: ") + env);
   }
-  for (const auto& candidate : {exeDir / kSampleDatabaseName, exeDir / ".." / "share" / "quarry" / kSampleDatabaseName}) {
-    if (std::filesystem::is_regular_file(candidate, ec)) return std::filesystem::weakly_canonical(candidate, ec);
+  for (const auto& candidate :
+       {exeDir / kSampleDatabaseName, exeDir / ".." / "share" / "quarry" / kSampleDatabaseName}) {
+    if (std::filesystem::is_regular_file(candidate, ec))
+      return std::filesystem::weakly_canonical(candidate, ec);
   }
   return NotFound("the sample database is missing; build it with scripts/run.sh");
 }
@@ -24,15 +26,24 @@ Expected<std::filesystem::path> SampleDatabase(const std::filesystem::path& exeD
   auto bundled = BundledSampleDatabase(exeDir);
   if (std::filesystem::is_regular_file(copy, ec)) {
     // A newer build of the sample replaces the copy; the old copy is kept beside it.
-    if (!bundled || std::filesystem::last_write_time(*bundled, ec) <= std::filesystem::last_write_time(copy, ec)) {
+    if (!bundled || std::filesystem::last_write_time(*bundled, ec) <=
+                        std::filesystem::last_write_time(copy, ec)) {
       return copy;
     }
     std::filesystem::rename(copy, WorkingFile(std::string(kSampleDatabaseName) + ".old"), ec);
   }
   if (!bundled) return bundled.status();
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
-  std::filesystem::copy_file(*bundled, copy, std::filesystem::copy_options::skip_existing, ec);
-  if (ec) return IoError("cannot copy the sample database to " + copy.string() + ": " + ec.message());
+  // Copied under a name of its own and renamed when whole: a copy cut short (a full disk) is
+  // never taken for the sample database.
+  const std::filesystem::path part = WorkingFile(std::string(kSampleDatabaseName) + ".part");
+  std::filesystem::copy_file(*bundled, part, std::filesystem::copy_options::overwrite_existing, ec);
+  if (!ec) std::filesystem::rename(part, copy, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(part, ignored);
+    return IoError("cannot copy the sample database to " + copy.string() + ": " + ec.message());
+  }
   return copy;
 }
 

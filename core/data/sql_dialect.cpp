@@ -177,6 +177,10 @@ std::string SqlDialect::TypeWord(std::string_view word) const {
   return std::string(word);
 }
 
+bool SqlDialect::SameName(std::string_view a, std::string_view b) const {
+  return kind_ == DbmsKind::kPostgres ? a == b : EqualsIgnoreCase(a, b);
+}
+
 std::string SqlDialect::QuoteName(std::string_view name) const {
   // SQLite reads a double-quoted name that matches no column as a string literal, so a
   // misspelt column would pass silently; its brackets and backquotes never do that. But its ODBC

@@ -39,6 +39,11 @@ class SqlDialect {
   // An identifier in the database's own quoting.
   std::string QuoteName(std::string_view name) const;
 
+  // Whether two quoted names name the same table or column: SQLite folds the case of ASCII
+  // letters, PostgreSQL compares quoted names exactly; elsewhere the case is ignored, so that a
+  // name is never taken for another's when it could be the same.
+  bool SameName(std::string_view a, std::string_view b) const;
+
   // Whether the database runs "SELECT ... INTO" itself; otherwise the data source emulates it.
   bool SupportsSelectInto() const { return kind_ == DbmsKind::kPostgres; }
 

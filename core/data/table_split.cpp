@@ -1,20 +1,52 @@
 #include "core/data/table_split.h"
 
+#include <cstdlib>
 #include <vector>
 
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 #include "core/data/table_columns.h"
+#include "core/data/transaction.h"
+#include "core/data/work_tables.h"
 #include "core/data/working_folder.h"
 
 namespace quarry {
 
 namespace {
 
-Status ReplaceTable(DataSource& source, const std::string& name, const TableColumns& columns) {
-  source.DropTable(name);  // an absent table is no error
-  if (!source.CreateTable(name, columns.names, columns.types)) {
-    return DatabaseError("cannot create table " + name + ": " + source.LastError());
+// Refuses targets that name each other or the source (by the database's rule for names) and,
+// unless they are to be replaced, targets that exist; then drops the ones replaced and creates
+// them all. Runs inside the job's transaction.
+Status MakeTargets(DataSource& source, const std::string& table,
+                   const std::vector<std::string>& targets, const TableColumns& columns,
+                   ExistingTargets existing, const char* sameNames) {
+  const SqlDialect& dialect = source.Dialect();
+  for (size_t i = 0; i < targets.size(); ++i) {
+    if (targets[i].empty()) return InvalidArgument("a table needs a name");
+    if (dialect.SameName(targets[i], table)) return InvalidArgument(sameNames);
+    for (size_t j = 0; j < i; ++j) {
+      if (dialect.SameName(targets[i], targets[j])) return InvalidArgument(sameNames);
+    }
+  }
+  // A running job's work tables are neither replaced nor made again under its feet.
+  if (Status s = RefuseWorkTablesOfOthers(source, targets); !s.ok()) return s;
+  std::vector<std::string> catalog;
+  if (!source.ListTables(catalog))
+    return DatabaseError("cannot list the tables: " + source.LastError());
+  for (const std::string& target : targets) {
+    for (const std::string& present : catalog) {
+      if (!dialect.SameName(present, target)) continue;
+      if (existing == ExistingTargets::kRefuse) {
+        return InvalidArgument("table " + present +
+                               " exists already; overwrite it or choose another name");
+      }
+      if (!source.DropTable(present)) {
+        return DatabaseError("cannot replace table " + present + ": " + source.LastError());
+      }
+    }
+    if (!source.CreateTable(target, columns.names, columns.types)) {
+      return DatabaseError("cannot create table " + target + ": " + source.LastError());
+    }
   }
   return Status::Ok();
 }
@@ -27,30 +59,48 @@ Expected<long> OpenRows(DataSource& source, const std::string& table) {
   return n;
 }
 
+Expected<long> CountRows(DataSource& source, const std::string& table) {
+  std::vector<std::string> row;
+  if (!source.Query("select count(*) from " + QuoteIdent(table)) || !source.FirstRow(row) ||
+      row.empty()) {
+    return DatabaseError("cannot count the rows of " + table + ": " + source.LastError());
+  }
+  const long n = std::atol(row[0].c_str());
+  // Read to its end, the query lets go of the table: SQLite drops no table a query still reads.
+  std::vector<std::string> none;
+  source.NextRow(none);
+  return n;
+}
+
+Status Finish(DataSource& source, Transaction& transaction, const char* job) {
+  if (Status s = transaction.Commit(); !s.ok()) {
+    return DatabaseError(std::string("cannot commit the ") + job + ": " + source.LastError());
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 Status SplitTable(DataSource& source, const std::string& table, const std::string& first,
-                  const std::string& second, int percent, Rand& rand, Progress& progress) {
+                  const std::string& second, int percent, Rand& rand, Progress& progress,
+                  ExistingTargets existing) {
   if (percent < 0 || percent > 100)
     return InvalidArgument("the percentage must be between 0 and 100");
   for (const std::string& target : {first, second}) {
     if (Status s = CheckTableName(target); !s.ok()) return s;
   }
-  if (first == second || first == table || second == table) {
-    return InvalidArgument("the tables of a split must have three different names");
-  }
   ExclusiveUse exclusive(source);
+  Transaction transaction(source);
+  if (!transaction.Begun().ok()) return transaction.Begun();
   auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
-  for (const std::string& target : {first, second}) {
-    if (Status s = ReplaceTable(source, target, *columns); !s.ok()) return s;
+  if (Status s = MakeTargets(source, table, {first, second}, *columns, existing,
+                             "the tables of a split must have three different names");
+      !s.ok()) {
+    return s;
   }
-  source.BeginTransaction();
   auto rows = OpenRows(source, table);
-  if (!rows) {
-    source.Rollback();
-    return rows.status();
-  }
+  if (!rows) return rows.status();
   const long n = *rows;
   const long quota = n * percent / 100;
   long firstCount = 0;
@@ -71,8 +121,7 @@ Status SplitTable(DataSource& source, const std::string& table, const std::strin
     if ((i + 1) % 10000 == 0) progress.Update("split", i + 1, n);
     more = source.NextRow(values);
   }
-  if (!source.Commit()) return DatabaseError("cannot commit the split: " + source.LastError());
-  return Status::Ok();
+  return Finish(source, transaction, "split");
 }
 
 std::string FoldTableName(const std::string& table, int fold) {
@@ -84,21 +133,33 @@ std::string ComplementTableName(const std::string& table, int fold) {
 }
 
 Status PartitionTable(DataSource& source, int k, const std::string& table, Rand& rand,
-                      Progress& progress) {
+                      Progress& progress, const PartitionOptions& options) {
   if (k < 1) return InvalidArgument("the number of folds must be at least 1");
-  if (Status s = CheckTableName(FoldTableName(table, k - 1)); !s.ok()) return s;
+  const std::string& base = options.parts.empty() ? table : options.parts;
+  if (Status s = CheckTableName(ComplementTableName(base, k - 1)); !s.ok()) return s;
   ExclusiveUse exclusive(source);
+  Transaction transaction(source);
+  if (!transaction.Begun().ok()) return transaction.Begun();
   auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
-  for (int i = 0; i < k; ++i) {
-    if (Status s = ReplaceTable(source, FoldTableName(table, i), *columns); !s.ok()) return s;
+  auto count = CountRows(source, table);
+  if (!count) return count.status();
+  if (k > *count && !options.emptyFolds) {
+    return InvalidArgument("the number of folds (" + std::to_string(k) + ") is more than the " +
+                           std::to_string(*count) + " rows of " + table +
+                           ": every fold needs a row");
   }
-  source.BeginTransaction();
+  std::vector<std::string> targets;
+  for (int i = 0; i < k; ++i) targets.push_back(FoldTableName(base, i));
+  for (int i = 0; i < k; ++i) targets.push_back(ComplementTableName(base, i));
+  if (Status s = MakeTargets(
+          source, table, targets, *columns, options.existing,
+          "the tables of a partition must be named apart from each other and from its source");
+      !s.ok()) {
+    return s;
+  }
   auto rows = OpenRows(source, table);
-  if (!rows) {
-    source.Rollback();
-    return rows.status();
-  }
+  if (!rows) return rows.status();
   const long n = *rows;
   const long capacity = n > 0 ? (n - 1) / k + 1 : 1;
   std::vector<long> counts(static_cast<size_t>(k), 0);
@@ -108,23 +169,21 @@ Status PartitionTable(DataSource& source, int k, const std::string& table, Rand&
        more = source.NextRow(values)) {
     int f = rand.Next() % k;
     while (counts[static_cast<size_t>(f)] >= capacity) f = (f + 1) % k;
-    source.InsertRow(FoldTableName(table, f), columns->names, columns->types, values);
+    source.InsertRow(FoldTableName(base, f), columns->names, columns->types, values);
     ++counts[static_cast<size_t>(f)];
     if (++row % 10000 == 0) progress.Update("partition", row, n);
   }
-  if (!source.Commit()) return DatabaseError("cannot commit the partition: " + source.LastError());
   for (int j = 0; j < k; ++j) {
-    const std::string complement = ComplementTableName(table, j);
-    if (Status s = ReplaceTable(source, complement, *columns); !s.ok()) return s;
+    const std::string complement = ComplementTableName(base, j);
     for (int i = 0; i < k; ++i) {
       if (i == j) continue;
       if (!source.Execute("insert into " + QuoteIdent(complement) + " select * from " +
-                          QuoteIdent(FoldTableName(table, i)))) {
+                          QuoteIdent(FoldTableName(base, i)))) {
         return DatabaseError("cannot fill table " + complement + ": " + source.LastError());
       }
     }
   }
-  return Status::Ok();
+  return Finish(source, transaction, "partition");
 }
 
 }  // namespace quarry

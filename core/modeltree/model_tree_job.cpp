@@ -202,6 +202,8 @@ Expected<ModelTreeOutcome> RunModelTreeJob(DataSource& source, const ModelTreePa
   if (!rows) return rows.status();
   if (*rows == 0) return InvalidArgument("table " + params.table + " has no rows");
   WorkTables work(source);
+  if (Status s = work.DropLeftovers(); !s.ok()) return s;
+  if (!work.LeftoversDropped().empty()) report << LeftoversText(work.LeftoversDropped()) << "\n";
   std::string growTable = params.table;
   std::string pruneTable;
   if (UsesPruningSet(mode)) {

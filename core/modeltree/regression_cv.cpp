@@ -83,6 +83,8 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
   }
 
   WorkTables work(source);
+  if (Status s = work.DropLeftovers(); !s.ok()) return s;
+  if (!work.LeftoversDropped().empty()) report << LeftoversText(work.LeftoversDropped()) << "\n";
   std::vector<std::string> names;
   for (int i = 0; i < k; ++i) {
     const std::string complement = ComplementTableName(params.table, i);

@@ -11,6 +11,7 @@
 #include "core/data/rand.h"
 #include "core/data/sql_quote.h"
 #include "core/data/table_split.h"
+#include "core/data/work_tables.h"
 #include "core/data/working_folder.h"
 #include "core/jobs/job_thread.h"
 #include "core/pruning/pruning_tables.h"
@@ -35,6 +36,12 @@ std::vector<std::string> Companions(const ClassificationCvParameters& p) {
   return tables;
 }
 
+bool NamesOneOf(const SqlDialect& dialect, const std::string& name,
+                const std::vector<std::string>& names) {
+  return std::any_of(names.begin(), names.end(),
+                     [&](const std::string& n) { return dialect.SameName(n, name); });
+}
+
 void AddPartition(std::vector<std::string>& tables, const std::string& table, int k) {
   for (int i = 0; i < k; ++i) tables.push_back(FoldTableName(table, i));
   for (int i = 0; i < k; ++i) tables.push_back(ComplementTableName(table, i));
@@ -55,15 +62,23 @@ Status Execute(DataSource& source, const std::string& sql) {
   return DatabaseError(source.LastError());
 }
 
+// The name the ten-way partition of fold i's training table gives its parts: a name of their
+// own, for the training table's own name followed by a digit is another fold's training table.
+std::string FoldPairPartsName(const std::string& training) { return BaseName(training) + "_part"; }
+
 // The ten fold pairs the error complexity methods look for under the base name of fold i's
 // training table: a ten-way partition of that table, copied to base_xt1.., base_xs1...
 Status MakeFoldPairs(DataSource& source, const std::string& training, Rand& rand) {
-  if (Status s = PartitionTable(source, kFoldPairs, training, rand); !s.ok()) return s;
+  PartitionOptions options;
+  options.parts = FoldPairPartsName(training);
+  options.emptyFolds = true;
+  if (Status s = PartitionTable(source, kFoldPairs, training, rand, NoProgress(), options); !s.ok())
+    return s;
   const std::string base = BaseName(training);
   for (int v = 1; v <= kFoldPairs; ++v) {
     const std::string pairs[2][2] = {
-        {FoldTrainingName(base, v), ComplementTableName(training, v - 1)},
-        {FoldTestName(base, v), FoldTableName(training, v - 1)}};
+        {FoldTrainingName(base, v), ComplementTableName(options.parts, v - 1)},
+        {FoldTestName(base, v), FoldTableName(options.parts, v - 1)}};
     for (const auto& [to, from] : pairs) {
       if (Status s =
               Execute(source, "select * into " + QuoteIdent(to) + " from " + QuoteIdent(from));
@@ -105,19 +120,6 @@ Status MakeTables(const ClassificationCvParameters& p, DataSource& source, Rand&
   return Status::Ok();
 }
 
-// Drops the tables of `names` that exist; returns those it could not drop.
-std::vector<std::string> DropTables(DataSource& source, const std::vector<std::string>& names) {
-  ExclusiveUse exclusive(source);
-  std::vector<std::string> existing;
-  source.ListTables(existing);
-  std::vector<std::string> left;
-  for (const std::string& name : names) {
-    if (std::find(existing.begin(), existing.end(), name) == existing.end()) continue;
-    if (!source.DropTable(name)) left.push_back(name);
-  }
-  return left;
-}
-
 }  // namespace
 
 std::vector<std::string> CrossValidationTables(const ClassificationCvParameters& p) {
@@ -128,7 +130,7 @@ std::vector<std::string> CrossValidationTables(const ClassificationCvParameters&
   for (int i = 0; i < p.folds; ++i) {
     const std::string training = ComplementTableName(t, i);
     if (NeedsFoldTables(p.tree.method)) {
-      AddPartition(tables, training, kFoldPairs);
+      AddPartition(tables, FoldPairPartsName(training), kFoldPairs);
       const std::string base = BaseName(training);
       for (int v = 1; v <= kFoldPairs; ++v) {
         tables.push_back(FoldTrainingName(base, v));
@@ -162,8 +164,8 @@ Status CheckCrossValidation(const ClassificationCvParameters& p, DataSource& sou
   std::vector<std::string> catalog;
   if (!source.ListTables(catalog))
     return DatabaseError("cannot list the tables: " + source.LastError());
-  auto exists = [&catalog](const std::string& name) {
-    return std::find(catalog.begin(), catalog.end(), name) != catalog.end();
+  auto exists = [&](const std::string& name) {
+    return NamesOneOf(source.Dialect(), name, catalog);
   };
   if (!exists(t)) return NotFound("the table " + t + " does not exist");
   if (NeedsPruningTable(method) && !exists(PruningTableName(t))) {
@@ -189,8 +191,15 @@ Status CheckCrossValidation(const ClassificationCvParameters& p, DataSource& sou
                              ": every fold needs a row");
     }
   }
-  // The job drops every table it makes: it must not take over one of the user's.
-  for (const std::string& name : CrossValidationTables(p)) {
+  // The job drops every table it makes: it must not take over one of the user's, nor make one
+  // twice.
+  const std::vector<std::string> made = CrossValidationTables(p);
+  for (size_t i = 0; i < made.size(); ++i) {
+    const std::string& name = made[i];
+    if (NamesOneOf(source.Dialect(), name, {made.begin(), made.begin() + static_cast<long>(i)})) {
+      return InvalidArgument("the cross-validation would make two tables named " + name +
+                             ": rename the table " + t);
+    }
     if (exists(name)) {
       return InvalidArgument("the table " + name +
                              " exists already; the cross-validation makes and drops a table of "
@@ -206,7 +215,12 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
   result = ClassificationCvResult();
   EngineClaim engine;
   if (!engine.Taken()) return Status(StatusCode::kBusy, kMethodBusy);
+  // The tables a run that was killed left go first: they would stand in the way.
+  WorkTables work(source);
+  if (Status s = work.DropLeftovers(); !s.ok()) return s;
+  if (!work.LeftoversDropped().empty()) report << LeftoversText(work.LeftoversDropped()) << "\n";
   if (Status s = CheckCrossValidation(p, source); !s.ok()) return s;
+  if (Status s = work.Claim(CrossValidationTables(p)); !s.ok()) return s;
 
   Status status;
   progress.Update("cross validation", 0, p.folds);
@@ -255,7 +269,7 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
     return true;
   };
   if (status.ok()) RunInOrder(p.folds, grow, take);
-  const std::vector<std::string> left = DropTables(source, CrossValidationTables(p));
+  const std::vector<std::string> left = work.DropAll();
   if (!left.empty()) {
     std::string note = "these tables could not be dropped:";
     for (const std::string& name : left) note += " " + name;

@@ -4,7 +4,8 @@
 // options and pruning method; each fold gives the misclassified cases of its raw and its pruned
 // tree among the fold T_i that was left out. The companion tables the method reads are partitioned
 // alike, so that fold i finds them under the names it derives from T_escluso_i; every table the job
-// makes is dropped at its end.
+// makes is dropped at its end, and the tables a killed run left are dropped by the next run,
+// which says so in its report.
 
 #include <iosfwd>
 #include <string>

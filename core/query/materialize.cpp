@@ -4,6 +4,7 @@
 #include "core/data/sql_lexer.h"
 #include "core/data/sql_quote.h"
 #include "core/data/transaction.h"
+#include "core/data/work_tables.h"
 #include "core/data/working_folder.h"
 #include "core/query/stored_queries.h"
 
@@ -34,19 +35,34 @@ Expected<MaterializedQuery> MaterializeQuery(
   const size_t from = FindOuterFrom(sql);
   if (from == std::string::npos) return InvalidArgument(kErrorInSqlStatement);
   ExclusiveUse exclusive(source);
-  // Dropping the old table and making the new one commit together: a statement that fails
-  // after the user agreed to overwrite leaves the old table in place.
+  // The new table is made in full, under a name of its own, before the old one is dropped and
+  // the new one takes its name, all in one transaction: a statement that fails after the user
+  // agreed to overwrite leaves the old table in place, and the statement may read the old table.
+  // The question comes before the transaction, which holds the database's write lock.
+  const bool replace = source.TableExists(name);
+  if (replace && (!confirmOverwrite || !confirmOverwrite(kTableExistsOverwrite))) {
+    return Cancelled("table " + name + " kept");
+  }
   Transaction transaction(source);
+  if (!transaction.Begun().ok()) return transaction.Begun();
+  std::string made = name;
   if (source.TableExists(name)) {
-    if (!confirmOverwrite || !confirmOverwrite(kTableExistsOverwrite)) {
-      return Cancelled("table " + name + " kept");
+    if (!replace) return InvalidArgument("table " + name + " exists already");
+    if (Status s = RefuseWorkTablesOfOthers(source, {name}); !s.ok()) return s;
+    // By the catalog: on PostgreSQL a failed probe would end the transaction.
+    for (long n = 1; made == name || source.TableExists(made); ++n) {
+      made = name + "_new" + std::to_string(n);
     }
-    if (!source.DropTable(name)) return DatabaseError(source.LastError());
   }
   const std::string statement =
-      sql.substr(0, from) + "  INTO  " + QuoteIdent(name) + sql.substr(from);
+      sql.substr(0, from) + "  INTO  " + QuoteIdent(made) + sql.substr(from);
   if (!source.Execute(statement))
     return DatabaseError(std::string(kErrorInSqlStatement) + ": " + source.LastError());
+  if (made != name &&
+      (!source.DropTable(name) ||
+       !source.Execute("alter table " + QuoteIdent(made) + " rename to " + QuoteIdent(name)))) {
+    return DatabaseError(source.LastError());
+  }
   if (Status s = transaction.Commit(); !s.ok()) return s;
   source.SetCurrentTable(name);
   return MaterializedQuery{StoreQuery(source.ConnectString(), sql)};

@@ -184,6 +184,7 @@ Status Discretize(DataSource& source, const DiscretizationParams& params, Progre
   if (Status s = CheckNewColumnName(*chosen, column); !s.ok()) return s;
 
   Transaction transaction(source);
+  if (!transaction.Begun().ok()) return transaction.Begun();
   const char* type = params.label == IntervalLabel::kNumber ? " integer" : " string";
   if (Status s =
           ExecuteOrFail(source, "ALTER TABLE " + t + " ADD COLUMN " + QuoteIdent(column) + type);

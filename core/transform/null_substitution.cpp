@@ -65,6 +65,7 @@ Expected<NullSubstitutionResult> SubstituteNulls(DataSource& source,
   const std::string f = QuoteIdent(chosen->column);
   const std::string n = QuoteIdent(result.column);
   Transaction transaction(source);
+  if (!transaction.Begun().ok()) return transaction.Begun();
   // The copy takes the column's own type: a text's length, a date, a fixed-width text stay.
   if (!source.AddColumnLike(chosen->table, chosen->column, result.column))
     return DatabaseError(source.LastError());

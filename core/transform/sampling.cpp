@@ -28,6 +28,7 @@ Expected<SamplingResult> SampleTable(DataSource& source, const SamplingParams& p
     return InvalidArgument(kBadTableName);
 
   Transaction transaction(source);
+  if (!transaction.Begun().ok()) return transaction.Begun();
   if (!source.CreateTable(result.table, chosen->names, chosen->types))
     return DatabaseError(source.LastError());
   if (!source.Query(SelectAllFrom(chosen->table))) return DatabaseError(source.LastError());

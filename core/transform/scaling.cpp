@@ -43,6 +43,7 @@ Status ScaleColumn(DataSource& source, const ScalingParams& params) {
   if (Status s = CheckNewColumnName(*chosen, column); !s.ok()) return s;
 
   Transaction transaction(source);
+  if (!transaction.Begun().ok()) return transaction.Begun();
   const std::string update = "UPDATE " + t + " SET " + QuoteIdent(column) + " = ";
   const std::string minText = FiveDecimalText(*lo);
   const std::string maxText = FiveDecimalText(*hi);

@@ -99,6 +99,18 @@ TEST_F(PruningCliTest, CrossValidationPrintsEachFoldAndTheMeans) {
   EXPECT_EQ(run.out.find("escluso"), std::string::npos);
   EXPECT_EQ(run.out.find("wave_data0"), std::string::npos);
 
+  // With more than ten folds, the ten-way parts of one fold's training table must not take the
+  // names of later folds' training tables: each of the 12 trains on its own 275 rows.
+  run = Run({"dtree-cv", "--table", "wave_data", "--folds", "12", "--prune", "ecp-cv"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  size_t trained = 0;
+  for (size_t at = run.out.find("Evaluation on training data ("); at != std::string::npos;
+       at = run.out.find("Evaluation on training data (", at + 1)) {
+    EXPECT_EQ(run.out.compare(at, 36, "Evaluation on training data (275 ite"), 0);
+    ++trained;
+  }
+  EXPECT_EQ(trained, 12u);
+
   run = Run({"dtree-cv", "--table", "wave_data", "--folds", "1"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("K fold must be 2 or more"), std::string::npos);

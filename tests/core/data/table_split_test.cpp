@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/data/fault_injection.h"
 #include "core/data/sql_quote.h"
 #include "core/data/table_split.h"
 #include "tests/support/temp_database.h"
@@ -20,7 +21,8 @@ class TableSplitTest : public testing::DatabaseTest {
   }
   std::vector<int> Ids(const std::string& table) {
     std::vector<int> ids;
-    for (const auto& row : Rows("select id from " + QuoteIdent(table))) ids.push_back(std::stoi(row[0]));
+    for (const auto& row : Rows("select id from " + QuoteIdent(table)))
+      ids.push_back(std::stoi(row[0]));
     std::sort(ids.begin(), ids.end());
     return ids;
   }
@@ -30,7 +32,9 @@ TEST_F(TableSplitTest, SizesAreExactAndEveryRowLandsOnce) {
   MakeSource(25);
   for (int percent : {0, 33, 50, 99, 100}) {
     Rand rand;
-    ASSERT_TRUE(SplitTable(source_, "src", "first", "second", percent, rand).ok());
+    ASSERT_TRUE(SplitTable(source_, "src", "first", "second", percent, rand, NoProgress(),
+                           ExistingTargets::kReplace)
+                    .ok());
     EXPECT_EQ(Count("first"), 25 * percent / 100) << percent;
     EXPECT_EQ(Count("second"), 25 - 25 * percent / 100) << percent;
     std::vector<int> all = Ids("first");
@@ -53,7 +57,9 @@ TEST_F(TableSplitTest, FollowsTheDrawsAndRepeatsThem) {
   EXPECT_EQ(Ids("a"), (std::vector<int>{1, 4, 6, 7, 8}));
   EXPECT_EQ(Ids("b"), (std::vector<int>{0, 2, 3, 5, 9}));
   Rand again;
-  ASSERT_TRUE(SplitTable(source_, "src", "a", "b", 50, again).ok());
+  ASSERT_TRUE(
+      SplitTable(source_, "src", "a", "b", 50, again, NoProgress(), ExistingTargets::kReplace)
+          .ok());
   EXPECT_EQ(Ids("a"), (std::vector<int>{1, 4, 6, 7, 8}));
 }
 
@@ -65,16 +71,70 @@ TEST_F(TableSplitTest, EmptySourceGivesEmptyTargets) {
   EXPECT_EQ(Count("b"), 0);
 }
 
-TEST_F(TableSplitTest, BadArgumentsChangeNothing) {
+TEST_F(TableSplitTest, RefusedJobsChangeNothing) {
   MakeSource(5);
+  MakeTable("kept", {"x"}, {"integer"}, {{"7"}});
+  MakeTable("SRC_ESCLUSO_1", {"x"}, {"integer"}, {{"8"}});
   Rand rand;
   EXPECT_FALSE(SplitTable(source_, "missing", "a", "b", 30, rand).ok());
-  EXPECT_FALSE(SplitTable(source_, "src", "a", "a", 30, rand).ok());
   EXPECT_FALSE(SplitTable(source_, "src", "a", "b", 101, rand).ok());
+  // SQLite takes names without regard to case: "SRC" is the source, "A" is "a".
+  EXPECT_FALSE(SplitTable(source_, "src", "SRC", "b", 30, rand).ok());
+  EXPECT_FALSE(SplitTable(source_, "src", "a", "A", 30, rand).ok());
+  // An existing table is replaced only when the caller asks for it.
+  EXPECT_FALSE(SplitTable(source_, "src", "a", "Kept", 30, rand).ok());
+  EXPECT_FALSE(PartitionTable(source_, 3, "src", rand).ok());
   EXPECT_FALSE(PartitionTable(source_, 0, "src", rand).ok());
+  // More folds than rows: refused before anything is made.
+  PartitionOptions replace;
+  replace.existing = ExistingTargets::kReplace;
+  EXPECT_FALSE(PartitionTable(source_, 6, "src", rand, NoProgress(), replace).ok());
   std::vector<std::string> tables;
   ASSERT_TRUE(source_.ListTables(tables));
-  EXPECT_EQ(tables, (std::vector<std::string>{"src"}));
+  EXPECT_EQ(tables, (std::vector<std::string>{"src", "kept", "SRC_ESCLUSO_1"}));
+  EXPECT_EQ(Rows("select * from kept"), Table{{"7"}});
+  EXPECT_EQ(Count("src"), 5);
+
+  ASSERT_TRUE(
+      SplitTable(source_, "src", "a", "Kept", 40, rand, NoProgress(), ExistingTargets::kReplace)
+          .ok());
+  EXPECT_EQ(Count("kept"), 3);
+  const Status partitioned = PartitionTable(source_, 3, "src", rand, NoProgress(), replace);
+  ASSERT_TRUE(partitioned.ok()) << partitioned.message();
+  EXPECT_EQ(Count("src_escluso_1") + Count("src1"), 5);
+}
+
+// A job that fails at any of its changes (as on a full disk, where SQLite gives up the whole
+// transaction) leaves every table as it was, the ones it was to replace too.
+TEST_F(TableSplitTest, AFailureAtAnyStepLeavesTheDatabaseAsItWas) {
+  MakeSource(6);
+  PartitionOptions replace;
+  replace.existing = ExistingTargets::kReplace;
+  for (const bool split : {true, false}) {
+    std::vector<std::string> tables;
+    ASSERT_TRUE(source_.ListTables(tables));
+    for (const std::string& table : tables) {
+      if (table != "src") source_.DropTable(table);
+    }
+    MakeTable("a", {"x"}, {"integer"}, {{"7"}});
+    MakeTable("src0", {"x"}, {"integer"}, {{"8"}});
+    long step = 1;
+    for (; step < 100; ++step) {
+      InjectFaults(step);
+      Rand rand;
+      const Status status = split ? SplitTable(source_, "src", "a", "b", 50, rand, NoProgress(),
+                                               ExistingTargets::kReplace)
+                                  : PartitionTable(source_, 2, "src", rand, NoProgress(), replace);
+      InjectFaults(0);
+      if (status.ok()) break;
+      ASSERT_TRUE(source_.ListTables(tables));
+      ASSERT_EQ(tables, (std::vector<std::string>{"src", "a", "src0"})) << split << step;
+      ASSERT_EQ(Rows("select * from a"), Table{{"7"}});
+      ASSERT_EQ(Rows("select * from src0"), Table{{"8"}});
+    }
+    EXPECT_GT(step, 6 + 2) << "every row and every table is a step";
+    EXPECT_LT(step, 100);
+  }
 }
 
 TEST_F(TableSplitTest, PartitionMakesFoldsAndComplements) {
