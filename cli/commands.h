@@ -34,5 +34,6 @@ void AddMtreeCommand(CLI::App& app, CliContext& ctx);
 void AddMtreeCvCommand(CLI::App& app, CliContext& ctx);
 void AddAssocCommand(CLI::App& app, CliContext& ctx);
 void AddBinarizeCommand(CLI::App& app, CliContext& ctx);
+void AddApplyCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
       AddNullsubCommand,      AddSampleCommand,        AddScaleCommand,      AddValuesCommand,
       AddAdviseCommand,       AddMtreeCommand,         AddMtreeCvCommand,    AddAssocCommand,
       AddBinarizeCommand,
+      AddApplyCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 

@@ -217,8 +217,18 @@ Case CaseSet::ParseCase(const std::vector<std::string>& values, long row) {
 
 Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, CaseArena& arena,
                             std::ostream& errors, GatheredValues* gathered) const {
-  const int maxAtt = att_.MaxAtt;
   Case c = arena.New(caseWidth_);
+  FillCase(values, row, c, errors, gathered);
+  return c;
+}
+
+void CaseSet::ParseCaseInPlace(const std::vector<std::string>& values, long row, Case c) {
+  FillCase(values, row, c, report_, nullptr);
+}
+
+void CaseSet::FillCase(const std::vector<std::string>& values, long row, Case c,
+                       std::ostream& errors, GatheredValues* gathered) const {
+  const int maxAtt = att_.MaxAtt;
   for (int a = 0; a <= maxAtt; ++a) {
     const std::string& value =
         static_cast<size_t>(a) < values.size() ? values[a] : std::string("?");
@@ -243,11 +253,11 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
   const std::string& text = classIndex < values.size() ? values[classIndex] : kMissing;
   if (target_ == TargetKind::kNumber) {
     c[maxAtt + 1].cont = ParseContinuous(text, maxAtt + 1, row, errors);
-    return c;
+    return;
   }
   if (gathered) {
     c[maxAtt + 1].discr = gathered->numbers[classIndex].Number(text);
-    return c;
+    return;
   }
   // A class is looked up as the database holds it: a text class may hold a comma, and a number
   // class reads with a decimal point.
@@ -258,7 +268,7 @@ Case CaseSet::ParseCaseInto(const std::vector<std::string>& values, long row, Ca
     classNo = 0;
   }
   c[maxAtt + 1].discr = classNo;
-  return c;
+  return;
 }
 
 float CaseSet::ParseContinuous(std::string_view text, int attribute, long row,

@@ -93,6 +93,20 @@ class CaseSet {
   // A new case from one row's texts in column order (attributes, then the class). `row` is the
   // 1-based row number used in messages.
   Case ParseCase(const std::vector<std::string>& values, long row);
+  // The same into the cells of `c` (MaxAtt + 2 of them), so that a caller scoring rows one at a
+  // time keeps no case per row.
+  void ParseCaseInPlace(const std::vector<std::string>& values, long row, Case c);
+
+  // Hashes the value and class lists for a scope in which many rows are parsed; the attribute
+  // table must not change meanwhile.
+  class LookupsWhileReading {
+   public:
+    explicit LookupsWhileReading(CaseSet& cases);
+    ~LookupsWhileReading();
+
+   private:
+    CaseSet& cases_;
+  };
 
   // Releases every case, and the cases kept by LoadAttributes; MaxItem becomes -1.
   void FreeCases();
@@ -145,15 +159,6 @@ class CaseSet {
   void ReadRows(DataSource& source, long limit, long firstRow, CaseArena& arena,
                 std::ostream& errors, std::vector<Case>& out,
                 GatheredValues* gathered = nullptr) const;
-  // Holds lookups_ for the reading of a table's rows.
-  class LookupsWhileReading {
-   public:
-    explicit LookupsWhileReading(CaseSet& cases);
-    ~LookupsWhileReading();
-
-   private:
-    CaseSet& cases_;
-  };
   // Reads every row of `table` into `parts`, in table order: a large PostgreSQL table in two
   // halves at once, any other in one stream. With `gather`, discrete and class texts are
   // numbered as they come. False, with the source's error, when the table cannot be read to its
@@ -184,6 +189,8 @@ class CaseSet {
   // Makes the kept cases the loaded ones, if they were read against this attribute table.
   bool TakeKept(KeptCases& kept);
 
+  void FillCase(const std::vector<std::string>& values, long row, Case c, std::ostream& errors,
+                GatheredValues* gathered) const;
   float ParseContinuous(std::string_view text, int attribute, long row, std::ostream& errors) const;
 
   std::ostream& report_;

@@ -75,7 +75,10 @@ int RouteBranch(const TreeNode& node, Case c) {
 }
 
 int Classify(InductionEngine& engine, Case c, const TreeNode& tree, LeafVote vote) {
-  std::vector<float>& classSum = engine.ClassSum;
+  return Classify(engine.ClassSum, c, tree, vote);
+}
+
+int Classify(std::vector<float>& classSum, Case c, const TreeNode& tree, LeafVote vote) {
   std::fill(classSum.begin(), classSum.end(), 0.0f);
   CaseSpreader(classSum, vote).Spread(c, tree, 1.0f);
   int best = 0;

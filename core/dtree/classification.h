@@ -4,6 +4,8 @@
 // branch with its weight shared in proportion to the branches' training items; the class with
 // the largest summed weight wins, the lowest class number on ties.
 
+#include <vector>
+
 #include "core/dtree/case_set.h"
 #include "core/dtree/tree_node.h"
 
@@ -26,6 +28,8 @@ int ClassifyCase(InductionEngine& engine, Case c, const TreeNode& tree);
 // Variant B.
 int ClassifyCaseWhole(InductionEngine& engine, Case c, const TreeNode& tree);
 int Classify(InductionEngine& engine, Case c, const TreeNode& tree, LeafVote vote);
+// The same with the class sums in `classSum` (MaxClass + 1 entries), left there for the caller.
+int Classify(std::vector<float>& classSum, Case c, const TreeNode& tree, LeafVote vote);
 
 // Loaded cases 0..MaxItem whose class differs from the tree's.
 int CountTreeErrors(InductionEngine& engine, const TreeNode& tree,

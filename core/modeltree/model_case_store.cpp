@@ -36,11 +36,21 @@ Status ModelCaseStore::LoadCases(const std::string& table, DataSource& source) {
   const int rc = cases_.LoadCases(table, source);
   if (rc == 2) return DatabaseError("cannot read table " + table + ": " + cases_.LastLoadError());
   if (rc == 1) return InvalidArgument("table " + table + " has no rows");
+  FinishCases();
+  return Status::Ok();
+}
+
+void ModelCaseStore::AddCase(const std::vector<std::string>& values, long row) {
+  Item.push_back(cases_.ParseCase(values, row));
+  cases_.Weight.push_back(1.0f);
+  MaxItem = static_cast<int32_t>(Item.size()) - 1;
+}
+
+void ModelCaseStore::FinishCases() {
   SubstituteMissingValues();
   LoadedTarget.resize(Item.size());
   const int target = TargetCell();
   for (size_t i = 0; i < Item.size(); ++i) LoadedTarget[i] = Item[i][target].cont;
-  return Status::Ok();
 }
 
 void ModelCaseStore::FreeCases() {

@@ -39,6 +39,10 @@ class ModelCaseStore {
   // read or has no rows; the store is then empty.
   Status LoadCases(const std::string& table, DataSource& source);
   void FreeCases();
+  // Rows read elsewhere, one at a time, parsed against the current attribute table; then
+  // FinishCases completes them as LoadCases completes a table's rows.
+  void AddCase(const std::vector<std::string>& values, long row);
+  void FinishCases();
 
   // Each attribute with unknown values, the target included, gets its most frequent known value
   // (discrete; the first in value order among equally frequent ones) or the mean of its known

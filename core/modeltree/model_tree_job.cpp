@@ -14,6 +14,7 @@
 #include "core/modeltree/model_tree_grower.h"
 #include "core/modeltree/reduced_error_pruning.h"
 #include "core/modeltree/regression_grafting.h"
+#include "core/treefiles/model_file.h"
 #include "core/treefiles/model_rules_writer.h"
 #include "core/treefiles/model_tree_writer.h"
 #include "core/treefiles/tree_file_names.h"
@@ -106,6 +107,14 @@ Expected<ModelTreeFiles> ModelTreeEngine::Finish(const std::string& baseName, in
   std::vector<std::string> notWritten;
   for (const auto& [path, text] : {std::pair(&files.tree, &treeText), {&files.rules, &rulesText}}) {
     if (Status s = WriteResultFile(*path, *text); !s.ok()) notWritten.push_back(s.message());
+  }
+  // The tree with its exact figures, for applying it to other rows, beside the files written.
+  if (notWritten.empty()) {
+    if (Status s = treefiles::WriteModelTreeModelFile(tree, store_.Att(), cases,
+                                                      treefiles::ModelFileFor(files.tree));
+        !s.ok()) {
+      notWritten.push_back(s.message());
+    }
   }
   if (Status s = WithFilesNotWritten(Status::Ok(), notWritten); !s.ok()) return s;
   return files;

@@ -20,6 +20,7 @@
 #include "core/pruning/pruning_tables.h"
 #include "core/treefiles/decision_rules_writer.h"
 #include "core/treefiles/decision_tree_writer.h"
+#include "core/treefiles/model_file.h"
 #include "core/treefiles/tree_file_names.h"
 
 namespace quarry::pruning {
@@ -43,7 +44,9 @@ bool Contains(const std::string& text, const char* part) {
 // alone, ever carries the name. An uncommitted one is removed.
 class StagedFile {
  public:
-  explicit StagedFile(std::filesystem::path path) : path_(std::move(path)) {
+  // An unlisted file is not named among the job's files (a model file beside its tree file).
+  explicit StagedFile(std::filesystem::path path, bool listed = true)
+      : path_(std::move(path)), listed_(listed) {
     staged_ = path_;
     staged_ += ".staged";
   }
@@ -76,7 +79,7 @@ class StagedFile {
     if (status.ok()) status = RenameIntoPlace(staged_, path_);
     if (status.ok()) {
       staged_.clear();
-      result.files.push_back(path_);
+      if (listed_) result.files.push_back(path_);
     } else {
       result.warnings.push_back(status.message());
     }
@@ -86,6 +89,7 @@ class StagedFile {
   std::filesystem::path path_;
   std::filesystem::path staged_;
   Status written_ = Status::Ok();
+  bool listed_;
   bool started_ = false;  // a file the job does not make is never written
 };
 
@@ -205,7 +209,16 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   StagedFile prunedRules(treefiles::RulesFilePath(prunedStem));
   const std::string softStem = ReplaceAll(stem, "_data", "_prune") + "PROBTHRESH";
   StagedFile softTree(treefiles::TreeFilePath(softStem));
-  StagedFile* const staged[] = {&stagedTree, &prunedTree, &stagedRules, &prunedRules, &softTree};
+  // Each tree file has its model file beside it, with the figures the tree file prints too
+  // coarsely to classify with.
+  StagedFile rawModel(treefiles::ModelFileFor(rawTreeFile), false);
+  StagedFile prunedModel(treefiles::ModelFileFor(prunedTreeFile), false);
+  StagedFile softModel(treefiles::ModelFileFor(treefiles::TreeFilePath(softStem)), false);
+  const auto writeModel = [&](StagedFile& file, const TreeNode& tree) {
+    file.Written(treefiles::WriteDecisionModelFile(tree, att, vote, file.Staged()));
+  };
+  StagedFile* const staged[] = {&stagedTree, &prunedTree, &stagedRules, &prunedRules,
+                                &softTree,   &rawModel,   &prunedModel, &softModel};
   // The files take their names once their last lines are written, or when the job ends early.
   auto commitFiles = [&] {
     for (StagedFile* file : staged) file->Commit(result);
@@ -221,6 +234,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
       stagedTree.Written(
           treefiles::WriteDecisionTreeFile(*grown, att, options.MINOBJS, stagedTree.Staged()));
       stagedRules.Written(treefiles::WriteDecisionRulesFile(*grown, att, stagedRules.Staged()));
+      writeModel(rawModel, *grown);
       trees.rawFigures.push_back({TreeSize(*grown), CountTreeErrors(engine, *grown, vote),
                                   LeafCount(*grown), grown->Items()});
       if (Status s = PruneInPlace(engine, *grown, mode, stem, source); !s.ok()) return s;
@@ -249,9 +263,11 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   if (raw != nullptr) {
     stagedTree.Written(
         treefiles::WriteDecisionTreeFile(*raw, att, options.MINOBJS, stagedTree.Staged()));
+    writeModel(rawModel, *raw);
   }
   prunedTree.Written(
       treefiles::WriteDecisionTreeFile(pruned, att, options.MINOBJS, prunedTree.Staged()));
+  writeModel(prunedModel, pruned);
   if (raw != nullptr) {
     stagedRules.Written(treefiles::WriteDecisionRulesFile(*raw, att, stagedRules.Staged()));
   }
@@ -265,6 +281,7 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
     out << "\n";
     softTree.Written(
         treefiles::WriteDecisionTreeFile(pruned, att, options.MINOBJS, softTree.Staged()));
+    writeModel(softModel, pruned);
   }
 
   out << Format("\n\nEvaluation on training data (%d items):\n", engine.MaxItem() + 1);

@@ -96,11 +96,6 @@ void AppendNode(std::string& text, const TreeNode& node, const TreeNode* parent,
   }
 }
 
-std::string Header(const TreeNode& root, const AttributeTable& att) {
-  return "Decision tree\n" + Format("Read  %f cases, with %d  attributes.\n",
-                                    static_cast<double>(root.Items()), att.MaxAtt + 1);
-}
-
 void AppendSummary(std::string& text, const TreeNode& root, int minObjs) {
   text += "\n\n\nERROR = " + Figure("%f", static_cast<double>(root.Errors())) + "\n";
   text += "Errors/N = " + Figure("%f", static_cast<double>(root.Errors() / root.Items())) + "\n";
@@ -110,6 +105,11 @@ void AppendSummary(std::string& text, const TreeNode& root, int minObjs) {
 
 }  // namespace
 
+std::string DecisionTreeHeader(const TreeNode& root, const AttributeTable& att) {
+  return "Decision tree\n" + Format("Read  %f cases, with %d  attributes.\n",
+                                    static_cast<double>(root.Items()), att.MaxAtt + 1);
+}
+
 std::string DecisionTreeBlocks(const TreeNode& root, const AttributeTable& att) {
   std::string text;
   AppendNode(text, root, nullptr, 0, 0, att, nullptr);
@@ -117,7 +117,7 @@ std::string DecisionTreeBlocks(const TreeNode& root, const AttributeTable& att) 
 }
 
 std::string DecisionTreeText(const TreeNode& root, const AttributeTable& att, int minObjs) {
-  std::string text = Header(root, att);
+  std::string text = DecisionTreeHeader(root, att);
   AppendNode(text, root, nullptr, 0, 0, att, nullptr);
   AppendSummary(text, root, minObjs);
   return text;
@@ -126,7 +126,7 @@ std::string DecisionTreeText(const TreeNode& root, const AttributeTable& att, in
 Status WriteDecisionTreeFile(const TreeNode& root, const AttributeTable& att, int minObjs,
                              const std::filesystem::path& path) {
   ResultFileStream stream(path);
-  std::string text = Header(root, att);
+  std::string text = DecisionTreeHeader(root, att);
   AppendNode(text, root, nullptr, 0, 0, att, &stream);
   AppendSummary(text, root, minObjs);
   return stream.Finish(text);

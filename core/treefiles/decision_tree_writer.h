@@ -12,6 +12,9 @@
 
 namespace quarry::treefiles {
 
+// "Decision tree" and the "Read" line.
+std::string DecisionTreeHeader(const dtree::TreeNode& root, const dtree::AttributeTable& att);
+
 // The node blocks alone, as reports print a tree.
 std::string DecisionTreeBlocks(const dtree::TreeNode& root, const dtree::AttributeTable& att);
 
