@@ -58,8 +58,8 @@ Expected<ColumnMap> MapColumns(const SavedTree& tree, const TableColumns& column
       }
       return InvalidArgument("the model's attribute " + name + " is not a column of " + table);
     }
-    const bool numeric = target ? tree.kind == treefiles::TreeKind::kModelTree
-                                : !dtree::HoldsValueNumbers(att, a);
+    const bool numeric =
+        target ? tree.kind == treefiles::TreeKind::kModelTree : !dtree::HoldsValueNumbers(att, a);
     if (numeric && columns.types[*found] == "string") {
       return InvalidArgument("the model's attribute " + name + " is numeric, but " + table +
                              " holds text in it");
@@ -178,9 +178,16 @@ Expected<ApplyResult> ApplyModel(DataSource& source, const ApplyParams& params,
 
   Transaction transaction(source);
   const std::string work = FirstFreeTableName(source, "quarry_apply_");
-  if (!source.CreateTable(work, layout->names, layout->types))
+  // The SQLite driver counts a quote inside a quoted column name as the start of a literal and
+  // loses the parameter markers after it: such columns are filled under stand-in names and
+  // renamed afterwards.
+  std::vector<std::string> workNames = layout->names;
+  for (size_t i = 0; i < workNames.size(); ++i) {
+    if (workNames[i].find('\'') != std::string::npos) workNames[i] = Format("quarry_column_%zu", i);
+  }
+  if (!source.CreateTable(work, workNames, layout->types))
     return DatabaseError("cannot create a work table: " + source.LastError());
-  RowInserter inserter(source, work, layout->names, layout->types, kBatchRows);
+  RowInserter inserter(source, work, workNames, layout->types, kBatchRows);
   if (!inserter.Prepare()) return DatabaseError(inserter.LastError());
 
   std::vector<std::string> cells;
@@ -247,6 +254,14 @@ Expected<ApplyResult> ApplyModel(DataSource& source, const ApplyParams& params,
     }
   }
   if (!inserter.Flush()) return DatabaseError(inserter.LastError());
+  for (size_t i = 0; i < workNames.size(); ++i) {
+    if (workNames[i] == layout->names[i]) continue;
+    if (!source.Execute("ALTER TABLE " + QuoteIdent(work) + " RENAME COLUMN " +
+                        QuoteIdent(workNames[i]) + " TO " + QuoteIdent(layout->names[i]))) {
+      return DatabaseError("cannot name the column " + layout->names[i] + ": " +
+                           source.LastError());
+    }
+  }
   const std::string t = QuoteIdent(params.table);
   if (!source.DropTable(params.table) ||
       !source.Execute("ALTER TABLE " + QuoteIdent(work) + " RENAME TO " + t)) {

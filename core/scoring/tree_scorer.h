@@ -17,12 +17,12 @@
 namespace quarry::scoring {
 
 struct RowScore {
-  std::string value;     // the class name, or the predicted number as text ("%.17g")
-  int classNumber = -1;  // decision trees
-  double number = 0.0;   // model trees
-  double share = 1.0;    // the winning class's share of the summed weight (decision trees)
-  int leaf = 0;          // the leaf the row reached, numbered as the rules file numbers its
-                         // rules; 0 when the row was spread over several leaves
+  std::string value;      // the class name, or the predicted number as text ("%.17g")
+  int classNumber = -1;   // decision trees
+  double number = 0.0;    // model trees
+  double share = 1.0;     // the winning class's share of the summed weight (decision trees)
+  int leaf = 0;           // the leaf the row reached, numbered as the rules file numbers its
+                          // rules; 0 when the row was spread over several leaves
   double residual = 0.0;  // model trees: the target's residual as the engine computes it
 };
 

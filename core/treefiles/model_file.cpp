@@ -238,8 +238,8 @@ std::unique_ptr<TreeNode> ReadDecisionNode(Reader& in, const AttributeTable& att
   const long type = in.Int();
   const long forks = in.Int();
   const long leaf = in.Int();
-  if (type < dtree::kLeaf || type > dtree::kSubsetTest || forks < 0 || forks > 65535 ||
-      leaf < 0 || leaf > att.MaxClass) {
+  if (type < dtree::kLeaf || type > dtree::kSubsetTest || forks < 0 || forks > 65535 || leaf < 0 ||
+      leaf > att.MaxClass) {
     return nullptr;
   }
   node->NodeType = static_cast<int16_t>(type);
@@ -311,8 +311,8 @@ std::unique_ptr<ModelTreeNode> ReadModelNode(Reader& in, const AttributeTable& a
     if (!ValidAttribute(att, a)) return nullptr;
     if ((which == "c") != (node->kind == modeltree::kContinuousSplit)) return nullptr;
     if (which == "c") {
-      node->test = std::make_unique<modeltree::ContinuousSplit>(static_cast<int16_t>(a),
-                                                                in.Float());
+      node->test =
+          std::make_unique<modeltree::ContinuousSplit>(static_cast<int16_t>(a), in.Float());
     } else {
       std::vector<int16_t> values;
       while (in.More()) {
@@ -401,8 +401,8 @@ std::string ModelTreeModelText(const ModelTreeNode& root, const AttributeTable& 
   return out;
 }
 
-Status WriteDecisionModelFile(const TreeNode& root, const AttributeTable& att,
-                              dtree::LeafVote vote, const std::filesystem::path& path) {
+Status WriteDecisionModelFile(const TreeNode& root, const AttributeTable& att, dtree::LeafVote vote,
+                              const std::filesystem::path& path) {
   return WriteResultFile(path, DecisionModelText(root, att, vote));
 }
 
@@ -466,7 +466,8 @@ Expected<SavedTree> ReadSavedTree(const std::filesystem::path& file) {
   auto text = ReadTextFile(modelPath);
   if (!text) return NotFound("cannot read the model file " + modelPath.string());
   auto tree = ParseModelText(*text);
-  if (!tree) return Status(tree.status().code(), modelPath.string() + ": " + tree.status().message());
+  if (!tree)
+    return Status(tree.status().code(), modelPath.string() + ": " + tree.status().message());
   if (fs::is_regular_file(treePath, ec)) {
     auto treeText = ReadTextFile(treePath);
     if (!treeText) return NotFound("cannot read the tree file " + treePath.string());

@@ -56,10 +56,10 @@ struct SavedTree {
   TreeKind kind = TreeKind::kDecisionTree;
   dtree::AttributeTable att;  // the class column's name at MaxAtt + 1
   dtree::LeafVote vote = dtree::LeafVote::kDistribution;
-  std::unique_ptr<dtree::TreeNode> decision;      // decision trees
+  std::unique_ptr<dtree::TreeNode> decision;        // decision trees
   std::unique_ptr<modeltree::ModelTreeNode> model;  // model trees
-  int cases = 0;                                   // model trees: the "Read" line's count
-  std::filesystem::path treeFile;                  // the tree file it was checked against
+  int cases = 0;                                    // model trees: the "Read" line's count
+  std::filesystem::path treeFile;                   // the tree file it was checked against
 };
 
 // kParse with a message when the text is no model file.
