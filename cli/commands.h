@@ -35,5 +35,6 @@ void AddMtreeCvCommand(CLI::App& app, CliContext& ctx);
 void AddAssocCommand(CLI::App& app, CliContext& ctx);
 void AddBinarizeCommand(CLI::App& app, CliContext& ctx);
 void AddApplyCommand(CLI::App& app, CliContext& ctx);
+void AddModelSqlCommand(CLI::App& app, CliContext& ctx);
 
 }  // namespace quarry::cli

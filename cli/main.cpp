@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
       AddNullsubCommand,      AddSampleCommand,        AddScaleCommand,      AddValuesCommand,
       AddAdviseCommand,       AddMtreeCommand,         AddMtreeCvCommand,    AddAssocCommand,
       AddBinarizeCommand,
-      AddApplyCommand,
+      AddApplyCommand,        AddModelSqlCommand,
   };
   for (CommandAdder add : kCommands) add(app, ctx);
 

@@ -88,7 +88,7 @@ TEST_P(ApplyReproducesJob, ErrorsOnTheTestTable) {
   p.subsets = job.subsets;
   p.probThreshold = job.probThreshold;
   p.method = job.method;
-  dtree::InductionResult result;
+  pruning::InductionResult result;
   std::ostringstream report;
   const Status grown = pruning::DecisionTreeJob(p, source_, report, NoProgress(), result);
   ASSERT_TRUE(grown.ok()) << grown.message();
@@ -178,7 +178,7 @@ TEST_F(ApplyModelTest, RefusalsLeaveTheTableUnchanged) {
   pruning::DecisionTreeParameters p;
   p.table = "g_data";
   p.unseen = false;
-  dtree::InductionResult result;
+  pruning::InductionResult result;
   std::ostringstream report;
   ASSERT_TRUE(pruning::DecisionTreeJob(p, source_, report, NoProgress(), result).ok());
   MakeTable("no_kind", {"x", "y", "cls"}, {"real", "real", "string"}, {{"1", "2", "a"}});
@@ -219,7 +219,7 @@ TEST_F(ApplyModelTest, OddNamesAndOverwrite) {
   pruning::DecisionTreeParameters p;
   p.table = "g_data";
   p.unseen = false;
-  dtree::InductionResult result;
+  pruning::InductionResult result;
   std::ostringstream report;
   ASSERT_TRUE(pruning::DecisionTreeJob(p, source_, report, NoProgress(), result).ok());
   const std::string odd = "it's [\"odd\"]";
