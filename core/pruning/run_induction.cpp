@@ -60,6 +60,7 @@ class StagedFile {
   StagedFile& operator=(const StagedFile&) = delete;
 
   const std::filesystem::path& Staged() const { return staged_; }
+  bool Committed() const { return started_ && staged_.empty(); }
   // How writing the staged file went; the first failure stands.
   void Written(const Status& status) {
     started_ = true;
@@ -217,11 +218,16 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   const auto writeModel = [&](StagedFile& file, const TreeNode& tree) {
     file.Written(treefiles::WriteDecisionModelFile(tree, att, vote, file.Staged()));
   };
-  StagedFile* const staged[] = {&stagedTree, &prunedTree, &stagedRules, &prunedRules,
-                                &softTree,   &rawModel,   &prunedModel, &softModel};
-  // The files take their names once their last lines are written, or when the job ends early.
+  StagedFile* const staged[] = {&stagedTree, &prunedTree, &stagedRules, &prunedRules, &softTree};
+  // The files take their names once their last lines are written, or when the job ends early;
+  // a model file only beside its tree file.
   auto commitFiles = [&] {
     for (StagedFile* file : staged) file->Commit(result);
+    const std::pair<StagedFile*, StagedFile*> models[] = {
+        {&rawModel, &stagedTree}, {&prunedModel, &prunedTree}, {&softModel, &softTree}};
+    for (auto [model, tree] : models) {
+      if (tree->Committed()) model->Commit(result);
+    }
   };
   if (options.BATCH) {
     std::unique_ptr<TreeNode> grown = GrowNewTree(engine, 0, engine.MaxItem());
