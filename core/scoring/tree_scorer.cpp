@@ -71,7 +71,6 @@ RowScore DecisionScorer::Score(std::vector<std::string>& cells, long row) {
 }
 
 int DecisionScorer::ClassNumber(std::string text) const {
-  std::replace(text.begin(), text.end(), ',', '.');
   const auto& names = tree_.att.ClassName;
   const auto found = std::find(names.begin(), names.end(), text);
   return found == names.end() ? -1 : static_cast<int>(found - names.begin());

@@ -38,7 +38,8 @@ class DecisionScorer {
   // `cells` holds MaxAtt + 1 attribute texts in the model's order ("?" for NULL); `row` is the
   // 1-based row number used in messages.
   RowScore Score(std::vector<std::string>& cells, long row);
-  // The class number of a class text as the loader reads it; -1 for one the model does not know.
+  // The class number of a class text as the loader looks it up (as the database holds it); -1
+  // for one the model does not know.
   int ClassNumber(std::string text) const;
 
  private:
