@@ -22,7 +22,7 @@ bool StartJobThread(std::function<void()> work);
 
 // How many independent pieces of a job (a cross-validation's folds) run at once: the value of
 // the environment variable QUARRY_THREADS when it is a positive number (1 runs them one after
-// another), else the number of processors.
+// another), else 1.
 int ParallelJobs();
 
 // Runs work(0) .. work(count - 1), up to ParallelJobs() at once, each on a job thread of its own,
