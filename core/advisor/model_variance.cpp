@@ -23,7 +23,13 @@ class SampleRound {
   ~SampleRound() {
     work.DropAll();
     std::error_code ignored;
-    for (const auto& file : result.files) std::filesystem::remove(file, ignored);
+    for (const auto& file : result.files) {
+      std::filesystem::remove(file, ignored);
+      // A tree file's model file stands beside it, unlisted.
+      if (file.extension() == ".tree") {
+        std::filesystem::remove(std::filesystem::path(file).replace_extension(".model"), ignored);
+      }
+    }
     std::filesystem::remove(WorkingFile(dtree::PruningLogName(kModelSampleData)), ignored);
   }
   SampleRound(const SampleRound&) = delete;

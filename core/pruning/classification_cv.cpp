@@ -237,6 +237,8 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
   std::vector<Fold> folds(static_cast<size_t>(p.folds));
   std::mutex progressLock;
   const std::vector<std::string> baseArgs = CrossValidationArguments(p.tree);
+  // One at a time, a fold writes straight into the report, so the workbench shows it as it grows.
+  const bool oneAtATime = ParallelJobs() <= 1;
   auto grow = [&](int i) {
     Fold& fold = folds[static_cast<size_t>(i)];
     SerialProgress shared(progress, progressLock);
@@ -247,7 +249,8 @@ Status ClassificationCrossValidation(const ClassificationCvParameters& p, DataSo
     args[2] = ComplementTableName(p.tree.table, i);
     // Each fold's trees are judged on the fold left out of their training, the cases they
     // never saw; the engine's own evaluation (training or test cases) stays in its report.
-    fold.status = RunTreeEngine(args, p.tree.method, p.tree.mValues, source, fold.report, shared,
+    std::ostream& foldReport = oneAtATime ? report : fold.report;
+    fold.status = RunTreeEngine(args, p.tree.method, p.tree.mValues, source, foldReport, shared,
                                 fold.result, FoldTableName(p.tree.table, i));
   };
   auto take = [&](int i) {
