@@ -31,7 +31,9 @@ void ImportFile(Workbench& workbench, const QString& path) {
                     QString::fromStdString(header.status().message()));
     return;
   }
-  JobRunner& runner = workbench.Runner("Import File", /*usesSource=*/false);
+  // The import writes through a connection of its own, but to the open database: it counts as
+  // one of its users, so that the database is not closed or switched under it.
+  JobRunner& runner = workbench.Runner("Import File");
   if (runner.IsRunning()) {
     prompts.Message(window, QMessageBox::Information, kChildIsRunning);
     return;
@@ -39,6 +41,7 @@ void ImportFile(Workbench& workbench, const QString& path) {
   const std::optional<QString> name = prompts.TableName(window);
   if (!name) return;
   JobSpec job;
+  job.lockWholeJob = false;
   job.work = [connect, file = path.toStdString(),
               table = name->toStdString()](Progress& progress) -> Status {
     auto result = ImportDataFile(connect, file, table, progress);

@@ -9,6 +9,7 @@
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 #include "gui/app/command_table.h"
+#include "gui/app/database_commands.h"
 #include "gui/app/job_center.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
@@ -82,6 +83,25 @@ class ImportExportTest : public testing::WorkbenchTest {
     window_->CommandAction(kCmdCloseDatabase)->trigger();
     ImportFile(window_->Bench(), QString::fromStdString(good.string()));
     QCOMPARE(prompts_->boxes.last().text, QString(kImportNoDatabase));
+  }
+
+  void importCountsAsAUserOfTheDatabase() {
+    const auto good = home_->path() / "good.txt";
+    std::ofstream(good) << "a\nreal\n1\n";
+    // Another program writes to the database: the import waits for it while it runs.
+    DataSource other;
+    QVERIFY(other.Open(window_->Source().ConnectString()));
+    QVERIFY(other.BeginTransaction());
+    QVERIFY(other.Execute("delete from golf_data where 1 = 0"));
+    prompts_->tableNames.push_back("imported");
+    ImportFile(window_->Bench(), QString::fromStdString(good.string()));
+    QTRY_VERIFY(window_->Source().Users().load() > 0);
+    window_->CommandAction(kCmdCloseDatabase)->trigger();
+    QCOMPARE(prompts_->boxes.last().text, QString(kCloseWhileUsed));
+    QVERIFY(window_->Source().IsOpen());
+    other.Rollback();
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+    QTRY_COMPARE(prompts_->Texts().last(), QString("1 rows imported into imported"));
   }
 
   void exportedTableComesBackTheSame() {
