@@ -1,5 +1,6 @@
 #include "core/data/csv_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -141,10 +142,12 @@ bool IsCsvFileName(const std::string& path) {
   return EqualsIgnoreCase(std::filesystem::path(path).extension().string(), ".csv");
 }
 
-Expected<DataFileHeader> GuessCsvColumns(const std::string& path, long guessRows) {
+Expected<DataFileHeader> GuessCsvColumns(const std::string& path, long guessRows,
+                                         std::vector<std::vector<std::string>>* examples) {
   auto csv = OpenCsv(path);
   if (!csv) return csv.status();
   const size_t n = csv->names.size();
+  if (examples) examples->assign(n, {});
   std::vector<bool> anyValue(n, false);
   std::vector<bool> allNumbers(n, true);
   FileRow row;
@@ -154,6 +157,11 @@ Expected<DataFileHeader> GuessCsvColumns(const std::string& path, long guessRows
       if (row.values[i] == kNull) continue;
       anyValue[i] = true;
       if (!ParseNumber(row.values[i])) allNumbers[i] = false;
+      if (!examples) continue;
+      std::vector<std::string>& seen = (*examples)[i];
+      if (seen.size() < kCsvExamples &&
+          std::find(seen.begin(), seen.end(), row.values[i]) == seen.end())
+        seen.push_back(row.values[i]);
     }
   }
   DataFileHeader columns;

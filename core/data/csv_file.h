@@ -6,6 +6,7 @@
 // be changed before the import.
 
 #include <string>
+#include <vector>
 
 #include "core/common/status.h"
 #include "core/data/import_rows.h"
@@ -24,8 +25,12 @@ bool IsCsvFileName(const std::string& path);
 // N counted from 1) and the type each column's values suggest over the first `guessRows` rows:
 // "real" when every value that is not empty reads as a number, "string" otherwise (and for a
 // column with no value). kIo with kImportCannotOpen when the file cannot be opened, kParse when
-// it is not text or has no header line.
-Expected<DataFileHeader> GuessCsvColumns(const std::string& path, long guessRows = kCsvGuessRows);
+// it is not text or has no header line. `examples`, when given, receives for each column its
+// first kCsvExamples distinct values (NULL left out) in the order the file gives them, for a
+// dialog to show beside the guess.
+inline constexpr size_t kCsvExamples = 3;
+Expected<DataFileHeader> GuessCsvColumns(const std::string& path, long guessRows = kCsvGuessRows,
+                                         std::vector<std::vector<std::string>>* examples = nullptr);
 
 // Imports the CSV file into the new table `table` with the columns `columns` (as
 // GuessCsvColumns gives them, types and names possibly changed; one per column of the file),

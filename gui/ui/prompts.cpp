@@ -133,8 +133,9 @@ QString Prompts::SaveFileName(QWidget* parent, const QString& caption, const QSt
   return QFileDialog::getSaveFileName(parent, caption, folder, filter);
 }
 
-std::optional<QString> Prompts::TableName(QWidget* parent) {
+std::optional<QString> Prompts::TableName(QWidget* parent, const QString& suggested) {
   TableNameDialog dialog(parent);
+  dialog.SetName(suggested);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Name();
 }

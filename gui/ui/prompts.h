@@ -38,8 +38,8 @@ class Prompts {
                                const QString& filter);
   virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
                                const QString& filter);
-  // "QUARRY Insert Table Name"; nullopt when cancelled.
-  virtual std::optional<QString> TableName(QWidget* parent);
+  // "QUARRY Insert Table Name", holding `suggested` at first; nullopt when cancelled.
+  virtual std::optional<QString> TableName(QWidget* parent, const QString& suggested = {});
   // "Attribute Name", the name of a new column; nullopt when cancelled.
   virtual std::optional<QString> AttributeName(QWidget* parent);
 };

@@ -180,10 +180,17 @@ TEST_F(DataFileTest, CsvFilesAreImportedWithGuessedTypes) {
                                  "\"open,5,n,x\r\n");
   EXPECT_TRUE(IsCsvFileName(path));
   EXPECT_EQ(GuessCsvColumns(path)->types[1], "string");  // "old" is no number
-  auto columns = GuessCsvColumns(path, 3);
+  std::vector<std::vector<std::string>> examples;
+  auto columns = GuessCsvColumns(path, 3, &examples);
   ASSERT_TRUE(columns) << columns.status().message();
   EXPECT_EQ(columns->names, (std::vector<std::string>{"name", "age", "note", "column4"}));
   EXPECT_EQ(columns->types, (std::vector<std::string>{"string", "real", "string", "string"}));
+  // The values the dialog shows beside the guess: distinct, NULL left out, at most three.
+  GuessCsvColumns(path, kCsvGuessRows, &examples);
+  EXPECT_EQ(examples, (std::vector<std::vector<std::string>>{{"Smith, J", "Ann", "Bo"},
+                                                             {"42", "7.5e1", "3"},
+                                                             {"said \"hi\"", "two\nlines", "n"},
+                                                             {"x"}}));
 
   auto result = ImportCsvFile(source_.ConnectString(), path, "people", *columns);
   ASSERT_TRUE(result) << result.status().message();

@@ -2,6 +2,7 @@
 // table-name question, the messages of a bad file, and a table that goes out and comes back.
 
 #include <QListWidget>
+#include <QTableWidget>
 #include <fstream>
 #include <mutex>
 
@@ -13,6 +14,7 @@
 #include "gui/app/job_center.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
+#include "gui/data/csv_columns_dialog.h"
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
 #include "tests/gui/support/gui_test_support.h"
@@ -47,7 +49,8 @@ class ImportExportTest : public testing::WorkbenchTest {
     prompts_->openFiles.push_back(QString::fromStdString(file.string()));
     prompts_->tableNames.push_back("weather");
     window_->CommandAction(kCmdImportFile)->trigger();
-    QCOMPARE(prompts_->choosers, QStringList{"Import File|Data text files (*.txt)"});
+    QCOMPARE(prompts_->choosers, QStringList{QString("Import File|") + kImportFileFilter});
+    QCOMPARE(prompts_->suggestedNames, QStringList{"weather"});
     QVERIFY(window_->Jobs().WaitForWorkers(30000));
     QTRY_COMPARE(
         prompts_->Texts(),
@@ -58,6 +61,66 @@ class ImportExportTest : public testing::WorkbenchTest {
                     "line 4"});
     QCOMPARE(ReadRows(window_->Source(), "select * from weather"),
              (Rows{{"sunny", "85"}, {"rain", "70"}, {"fog", "?"}}));
+  }
+
+  // A CSV file: the guess shown to confirm or change, the file's name as the table's.
+  void csvImportShowsTheGuessedTypes() {
+    const auto file = home_->path() / "cities.csv";
+    std::ofstream(file) << "city,zip,temp,note\n"
+                           "Pisa,56100,21.5,\"warm, dry\"\n"
+                           "Bari,00121,,rain\n"
+                           "Bari,70122,19,\n";
+    DataFileHeader shown;
+    QString examples;
+    testing::OnNextModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<CsvColumnsDialog*>(modal);
+      QVERIFY(dialog);
+      shown = dialog->Columns();
+      examples = dialog->findChild<QTableWidget*>("columns")->item(0, 2)->text();
+      dialog->SetType(1, "string");  // postal codes keep their leading zeros
+      dialog->accept();
+    });
+    prompts_->tableNames.push_back("cities");
+    ImportFile(window_->Bench(), QString::fromStdString(file.string()));
+    QCOMPARE(shown.types, (std::vector<std::string>{"string", "real", "real", "string"}));
+    QCOMPARE(examples, QString("Pisa  |  Bari"));
+    QCOMPARE(prompts_->suggestedNames, QStringList{"cities"});
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+    QTRY_COMPARE(prompts_->Texts(), QStringList{"3 rows imported into cities"});
+    QCOMPARE(ReadRows(window_->Source(), "select city, zip, temp, note from cities"),
+             (Rows{{"Pisa", "56100", "21.5", "warm, dry"},
+                   {"Bari", "00121", "?", "rain"},
+                   {"Bari", "70122", "19", "?"}}));
+  }
+
+  // Lines that do not fit are reported with their numbers; cancelling the types imports nothing.
+  void csvImportReportsBrokenLines() {
+    const auto file = home_->path() / "broken.csv";
+    std::ofstream(file) << "a,b\n1,x\n2\n3,y,extra\nfour,z\n\"open,w\n";
+    testing::OnNextModal([](QWidget* modal) { modal->close(); });
+    ImportFile(window_->Bench(), QString::fromStdString(file.string()));
+    QVERIFY(window_->Jobs().Running().empty());
+    QVERIFY(prompts_->suggestedNames.isEmpty());
+
+    testing::OnNextModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<CsvColumnsDialog*>(modal);
+      dialog->SetType(0, "real");  // "four" is then refused
+      dialog->accept();
+    });
+    prompts_->tableNames.push_back("broken");
+    ImportFile(window_->Bench(), QString::fromStdString(file.string()));
+    QVERIFY(window_->Jobs().WaitForWorkers(30000));
+    QTRY_COMPARE(prompts_->boxes.size(), 1);
+    QCOMPARE(prompts_->boxes[0].text,
+             QString("3 rows imported into broken\n"
+                     "1 rows refused by the database and skipped: line 5\n"
+                     "1 short rows (fewer values than columns) imported with NULL for the rest: "
+                     "line 3\n"
+                     "1 long rows (more values than columns) imported without the extra values: "
+                     "line 4\n"
+                     "1 unreadable lines (binary bytes or an unfinished quote) left out: line 6"));
+    QCOMPARE(ReadRows(window_->Source(), "select * from broken"),
+             (Rows{{"1", "x"}, {"2", "?"}, {"3", "y"}}));
   }
 
   void importRefusesWhatItCannotRead() {

@@ -1,8 +1,8 @@
 // Screenshots of the workbench as a reviewer would see it, taken on a real X server (run under
-// xvfb-run): the main window with its database panel and a tree in its textual view, the tree
-// and rules viewers, the table viewer sorted by a column, the Query Creator's last page, the
-// Association Rules, decision-tree and classification cross-validation dialogs after a run, and
-// the Getting Started page.
+// xvfb-run): the main window with its database panel and a tree in its textual view, the column
+// types step of a CSV import, the tree and rules viewers, the table viewer sorted by a column, the
+// Query Creator's last page, the Association Rules, decision-tree and classification
+// cross-validation dialogs after a run, and the Getting Started page.
 //   gui_screenshots OUTPUT_FOLDER
 // Fails when a window cannot be captured or the capture is blank.
 
@@ -15,6 +15,7 @@
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include <QAction>
 #include <QComboBox>
@@ -30,6 +31,7 @@
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
 #include "gui/assoc/association_rules_dialog.h"
+#include "gui/data/import_file_command.h"
 #include "gui/dtree/classification_cv_dialog.h"
 #include "gui/dtree/cv_settings_dialog.h"
 #include "gui/dtree/decision_tree_dialog.h"
@@ -113,6 +115,22 @@ int main(int argc, char** argv) {
     item->setExpanded(true);
   QTest::qWaitFor([&] { return window.Panel().RowCountText("wave_test") != "..."; }, 10000);
   ok = Capture(out.filePath("main_window.png")) && ok;
+
+  {
+    // File > Import File on a CSV file: the step that shows each column's guessed type.
+    const auto csv = home.path() / "stations.csv";
+    std::ofstream(csv) << "station,zip,altitude,opened,rainfall\n"
+                          "Pisa S. Giusto,56121,2,1938-05-01,901.5\n"
+                          "\"Bari, Palese\",70128,49,1962-10-12,\n"
+                          "Cortina,32043,1224,1951-01-01,1093\n";
+    bool shown = false;
+    testing::OnNextModal([&](QWidget* modal) {
+      shown = QTest::qWaitForWindowExposed(modal) && Capture(out.filePath("csv_import.png"));
+      modal->close();
+    });
+    ImportFile(window.Bench(), QString::fromStdString(csv.string()));
+    ok = shown && ok;
+  }
 
   TreeViewerDialog tree(&window);
   tree.Load(testing::TestDataFile("golf_data.tree"));

@@ -73,7 +73,8 @@ class RecordingPrompts : public Prompts {
     return Next(saveFiles);
   }
   // An empty name in the queue (or none) is the user cancelling.
-  std::optional<QString> TableName(QWidget*) override {
+  std::optional<QString> TableName(QWidget*, const QString& suggested) override {
+    suggestedNames << suggested;
     const QString name = Next(tableNames);
     if (name.isEmpty()) return std::nullopt;
     return name;
@@ -97,6 +98,7 @@ class RecordingPrompts : public Prompts {
   std::deque<QString> openFiles;
   std::deque<QString> saveFiles;
   std::deque<QString> tableNames;
+  QStringList suggestedNames;  // what each table-name question held at first
   std::deque<QString> attributeNames;
 
  private:
