@@ -94,20 +94,13 @@ struct Layout {
 Expected<Layout> PlanLayout(const TableColumns& columns, const std::vector<NewColumn>& added,
                             const ApplyParams& params) {
   Layout layout;
-  for (size_t i = 0; i < added.size(); ++i) {
-    if (Trim(added[i].name).empty()) return InvalidArgument("a new column needs a name");
-    for (size_t j = 0; j < i; ++j) {
-      if (EqualsIgnoreCase(added[i].name, added[j].name))
-        return InvalidArgument("the new columns need different names: " + added[i].name);
-    }
-  }
   for (size_t i = 0; i < columns.names.size(); ++i) {
     const bool replaced = std::any_of(added.begin(), added.end(), [&](const NewColumn& c) {
       return EqualsIgnoreCase(c.name, columns.names[i]);
     });
     if (replaced && !params.overwrite) {
       return InvalidArgument(params.table + " already has a column " + columns.names[i] +
-                             ": choose another name, or replace it with --overwrite");
+                             ": choose another name, or replace it with " + params.overwriteOption);
     }
     if (replaced) continue;
     layout.kept.push_back(i);
@@ -145,6 +138,34 @@ std::string ShareText(double share) { return Format("%.9g", share); }
 
 }  // namespace
 
+std::vector<std::filesystem::path> ApplicableTreeFiles(const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& path = it->path();
+    std::error_code kind;
+    if (path.extension() != ".tree" || !fs::is_regular_file(path, kind)) continue;
+    if (fs::is_regular_file(treefiles::ModelFileFor(path), kind)) files.push_back(path);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+Status CheckNewColumnNames(const ApplyParams& params) {
+  // An empty name stands for the prediction's default name, or for no column.
+  const std::string names[] = {params.column, params.confidenceColumn, params.leafColumn};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    if (names[i].empty()) continue;
+    if (Trim(names[i]).empty()) return InvalidArgument("a new column needs a name");
+    for (size_t j = 0; j < i; ++j) {
+      if (EqualsIgnoreCase(names[i], names[j]))
+        return InvalidArgument("the new columns need different names: " + names[i]);
+    }
+  }
+  return Status::Ok();
+}
+
 Expected<ApplyResult> ApplyModel(DataSource& source, const ApplyParams& params,
                                  std::ostream& messages, Progress& progress) {
   auto tree = treefiles::ReadSavedTree(treefiles::FindResultFile(params.model, ".tree"));
@@ -173,6 +194,9 @@ Expected<ApplyResult> ApplyModel(DataSource& source, const ApplyParams& params,
     added.push_back({params.confidenceColumn, "float"});
   }
   if (!params.leafColumn.empty()) added.push_back({params.leafColumn, "integer"});
+  ApplyParams named = params;
+  named.column = result.column;
+  if (Status s = CheckNewColumnNames(named); !s.ok()) return s;
   auto layout = PlanLayout(*columns, added, params);
   if (!layout) return layout.status();
 

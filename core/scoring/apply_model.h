@@ -29,6 +29,8 @@ struct ApplyParams {
   std::string confidenceColumn;  // the winning class's share; empty: none
   std::string leafColumn;        // the leaf's number; empty: none
   bool overwrite = false;        // replace columns of these names instead of refusing
+  // How the caller asks for `overwrite`, named in the refusal of a column that exists already.
+  std::string overwriteOption = "--overwrite";
 };
 
 struct ApplyResult {
@@ -48,6 +50,14 @@ struct ApplyResult {
   // Model trees with the target column: the job's error measures over the table.
   modeltree::ErrorMeasures measures;
 };
+
+// The tree files of `folder` that can be applied: each "B.tree" with its model file "B.model"
+// beside it (decision trees and model trees alike), sorted by file name.
+std::vector<std::filesystem::path> ApplicableTreeFiles(const std::filesystem::path& folder);
+
+// What can be said of the new columns' names before the table is read: each must hold more than
+// blanks, and no two may be the same name (without regard to case). ApplyModel checks it first.
+Status CheckNewColumnNames(const ApplyParams& params);
 
 // Scores `params.table` with the saved tree. Refusals (nothing changed): kNotFound for a missing
 // file, table or model file; kParse for a file that is no tree; kInvalidArgument naming the

@@ -1,5 +1,7 @@
 #include "gui/app/command_bindings.h"
 
+#include <QPointer>
+
 #include "core/data/working_folder.h"
 #include "gui/app/about_dialog.h"
 #include "gui/app/command_table.h"
@@ -23,6 +25,7 @@
 #include "gui/query/edit_query_dialog.h"
 #include "gui/query/query_creator_wizard.h"
 #include "gui/query/selecting_query_dialog.h"
+#include "gui/scoring/apply_model_dialog.h"
 #include "gui/transform/discretization_dialog.h"
 #include "gui/transform/null_substitution_dialog.h"
 #include "gui/transform/sampling_dialog.h"
@@ -121,6 +124,16 @@ void BindCommands(CommandMap& map, MainWindow& window) {
     if (!file.isEmpty()) ShowRules(&window, file.toStdString());
   });
   map.Bind(kCmdClustering, [&bench] { OpenPrepared<ClusteringDialog>(bench); });
+  map.Bind(kCmdApplyModel, [&bench] { OpenPrepared<ApplyModelDialog>(bench); });
+  // The tree viewer's "Apply to a Table..." opens the same dialog on the tree it shows.
+  TreeViewerDialog::SetApplyAction(
+      [bench = QPointer<Workbench>(&bench)](const std::filesystem::path& treeFile) {
+        if (!bench) return;
+        ApplyModelDialog& dialog = bench->Dialog<ApplyModelDialog>();
+        dialog.Prepare();
+        dialog.ChooseModel(treeFile);
+        dialog.exec();
+      });
   map.Bind(kCmdKNearestNeighbour, [&bench] { OpenPrepared<KnnDialog>(bench); });
   map.Bind(kCmdDiscretization, [&bench] { OpenPrepared<DiscretizationDialog>(bench); });
   map.Bind(kCmdStatisticalAnalysis, [&bench] { OpenPrepared<StatisticalAnalysisDialog>(bench); });

@@ -42,6 +42,7 @@ constexpr CommandSpec kCommands[] = {
      "Discovery Gen Rules"},
     {kCmdFilterRules, kAnalysis, kAssociationRules, "Filter Rules", "Filter Rules"},
     {kCmdClustering, kAnalysis, nullptr, "&Clustering", "Clustering"},
+    {kCmdApplyModel, kAnalysis, nullptr, "Apply &Model...", "Apply Model"},
     {kCmdTextualView, kView, nullptr, "&Textual View", "Textual View"},
     {kCmdGraphicView, kView, nullptr, "&Graphic View", "Graphic View"},
     {kCmdRulesView, kView, nullptr, "&Rules View", "Rules View"},

@@ -38,6 +38,7 @@ enum CommandId : int {
   kCmdFilterRules = 32847,
   // Commands the workbench adds to those of the menu resource.
   kCmdComparePruning = 32850,
+  kCmdApplyModel = 32851,
   kCmdGettingStarted = 32900,
   // The application's own commands, with the identifiers such commands conventionally have.
   kCmdRecentFile1 = 57616,  // ..57619 for the four recent files

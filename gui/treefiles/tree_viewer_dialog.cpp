@@ -14,6 +14,7 @@
 
 #include "core/common/text_util.h"
 #include "core/treefiles/branch_condition.h"
+#include "core/treefiles/model_file.h"
 #include "gui/treefiles/tree_diagram.h"
 #include "gui/ui/prompts.h"
 
@@ -22,6 +23,11 @@ namespace quarry::gui {
 namespace {
 
 constexpr int kNodeRole = Qt::UserRole;
+
+TreeViewerDialog::ApplyAction& ApplyActionSlot() {
+  static TreeViewerDialog::ApplyAction action;
+  return action;
+}
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -85,6 +91,12 @@ TreeViewerDialog::TreeViewerDialog(QWidget* parent) : QDialog(parent) {
   splitter->setStretchFactor(1, 3);
 
   auto* buttons = new QDialogButtonBox(this);
+  apply_ = buttons->addButton("&Apply to a Table...", QDialogButtonBox::ActionRole);
+  apply_->setObjectName("applyTree");
+  apply_->setVisible(false);
+  connect(apply_, &QPushButton::clicked, this, [this] {
+    if (ApplyActionSlot()) ApplyActionSlot()(shown_);
+  });
   buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* layout = new QVBoxLayout(this);
@@ -102,7 +114,13 @@ TreeViewerDialog::TreeViewerDialog(QWidget* parent) : QDialog(parent) {
   resize(1040, 620);
 }
 
+void TreeViewerDialog::SetApplyAction(ApplyAction action) { ApplyActionSlot() = std::move(action); }
+
 bool TreeViewerDialog::Load(const std::filesystem::path& file) {
+  shown_ = std::filesystem::absolute(file);
+  std::error_code ec;
+  apply_->setVisible(ApplyActionSlot() &&
+                     std::filesystem::is_regular_file(treefiles::ModelFileFor(file), ec));
   tree_->clear();
   items_.clear();
   information_->setText(kSelectNodeHint);

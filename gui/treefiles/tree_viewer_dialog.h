@@ -6,11 +6,13 @@
 #include <QDialog>
 #include <QMap>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "core/treefiles/tree_file_reader.h"
 
 class QLabel;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -41,6 +43,12 @@ class TreeViewerDialog : public QDialog {
   std::vector<int> FollowCase(const QMap<QString, QString>& values);
   QString PathText() const;
 
+  // What "Apply to a Table..." does with the tree file shown; the workbench sets it. Without it,
+  // or for a tree file without its model file, the button is hidden.
+  using ApplyAction = std::function<void(const std::filesystem::path& treeFile)>;
+  static void SetApplyAction(ApplyAction action);
+  QPushButton& ApplyButton() const { return *apply_; }
+
  private:
   void ShowNode(int node);
   void AskCase();
@@ -53,6 +61,8 @@ class TreeViewerDialog : public QDialog {
   QLabel* summary_;
   QLabel* pathText_;
   TreeDiagram* diagram_;
+  QPushButton* apply_;
+  std::filesystem::path shown_;
 };
 
 // Shows the tree file `name` (a path with or without ".tree", or a name in the working folder)

@@ -185,6 +185,11 @@ TEST_F(ApplyModelTest, RefusalsLeaveTheTableUnchanged) {
   MakeTable("text_x", {"x", "y", "kind"}, {"string", "real", "string"}, {{"1", "2", "red"}});
   ASSERT_TRUE(Apply("g_data", "g_data", "p").ok());
   ASSERT_TRUE(WriteResultFile(WorkingFile("plain.tree"), "Decision tree\nnot a tree\n").ok());
+  // Offered for applying: the tree files with a model file beside them, plain.tree not.
+  ASSERT_TRUE(WriteResultFile(WorkingFile("orphan.model"), "").ok());
+  EXPECT_EQ(scoring::ApplicableTreeFiles(WorkingFolder()),
+            (std::vector<std::filesystem::path>{WorkingFile("g_data.tree"),
+                                                WorkingFile("g_dataPRUNED.tree")}));
 
   struct Refusal {
     std::string model, table, column, message;
@@ -192,7 +197,8 @@ TEST_F(ApplyModelTest, RefusalsLeaveTheTableUnchanged) {
       {"g_data", "no_kind", "p", "the model's attribute kind is not a column of no_kind"},
       {"g_data", "text_x", "p", "the model's attribute x is numeric, but text_x holds text in it"},
       {"plain", "no_kind", "p", "hasn't a correct format"},
-      {"g_data", "g_data", "p", "g_data already has a column p: choose another name"},
+      {"g_data", "g_data", "p",
+       "g_data already has a column p: choose another name, or replace it with --overwrite"},
       {"g_data", "g_data", "P_leaf", "already has a column"},
       {"g_data", "missing", "p", "no table missing"},
   };

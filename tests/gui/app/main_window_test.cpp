@@ -99,6 +99,7 @@ class MainWindowTest : public testing::WorkbenchTest {
     row(32846, "Analysis/Association Rules", "Discovery Gen Rules", "");
     row(32847, "Analysis/Association Rules", "Filter Rules", "");
     row(32835, "Analysis", "&Clustering", "");
+    row(kCmdApplyModel, "Analysis", "Apply &Model...", "");
     row(32789, "View", "&Textual View", "");
     row(32788, "View", "&Graphic View", "");
     row(32790, "View", "&Rules View", "");

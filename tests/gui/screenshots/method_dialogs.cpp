@@ -10,12 +10,17 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QRadioButton>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
+#include "core/data/working_folder.h"
+#include "core/pruning/decision_tree_job.h"
 #include "gui/app/job_center.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
@@ -26,6 +31,7 @@
 #include "gui/knn/knn_dialog.h"
 #include "gui/modeltree/regression_cv_dialog.h"
 #include "gui/modeltree/strata_dialog.h"
+#include "gui/scoring/apply_model_dialog.h"
 #include "gui/transform/discretization_dialog.h"
 #include "gui/transform/null_substitution_dialog.h"
 #include "gui/transform/sampling_dialog.h"
@@ -187,6 +193,32 @@ int main(int argc, char** argv) {
   window.Jobs().WaitForWorkers(120000);
   QTest::qWait(700);
   ok = Capture(regressionCv, out.filePath("pruning_regression_cv.png")) && ok;
+
+  // Apply Model after a run of the golf tree on the test table: the confusion matrix shows.
+  {
+    quarry::pruning::DecisionTreeParameters p;
+    p.table = "golf_data";
+    quarry::pruning::InductionResult grown;
+    std::ostringstream report;
+    ok = quarry::pruning::DecisionTreeJob(p, window.Source(), report, quarry::NoProgress(), grown)
+             .ok() &&
+         ok;
+  }
+  auto& apply = bench.Dialog<ApplyModelDialog>();
+  apply.Prepare();
+  apply.ChooseModel(quarry::WorkingFile("golf_dataPRUNED.tree"));
+  apply.ChooseTable("golf_test");
+  apply.findChild<QLineEdit*>("column")->setText("play_predicted");
+  apply.findChild<QLineEdit*>("confidence")->setText("share");
+  apply.show();
+  // The table viewer the run opens is closed at once.
+  QPointer<QTimer> viewer = quarry::gui::testing::OnNextModal(
+      [](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+  apply.Execute();
+  window.Jobs().WaitForWorkers(60000);
+  QTest::qWait(700);
+  delete viewer;
+  ok = Capture(apply, out.filePath("apply_model.png")) && ok;
 
   if (!ok) std::fprintf(stderr, "a screenshot is missing or blank\n");
   for (const auto& box : prompts.boxes) std::printf("message: %s\n", qPrintable(box.text));
