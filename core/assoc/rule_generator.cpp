@@ -28,6 +28,16 @@ std::string RuleText(const ItemPositions& antecedent, const ItemPositions& conse
   return ItemsetText(antecedent, itemNames) + "  ==>  " + ItemsetText(consequent, itemNames);
 }
 
+RuleSides SplitRuleText(std::string_view text) {
+  constexpr std::string_view kArrow = "]  ==>  [";
+  const size_t arrow = text.find(kArrow);
+  if (arrow == std::string_view::npos || !text.starts_with('[') || !text.ends_with(']'))
+    return {std::string(text), {}};
+  const size_t consequent = arrow + kArrow.size();
+  return {std::string(text.substr(1, arrow - 1)),
+          std::string(text.substr(consequent, text.size() - 1 - consequent))};
+}
+
 RuleGenerator::RuleGenerator(std::vector<std::string> itemNames, float minConfidence,
                              int32_t transactions, ItemsetList frequent)
     : itemNames_(std::move(itemNames)),

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/assoc/itemset.h"
@@ -44,5 +45,13 @@ std::vector<AssociationRule> Extract(const AssociationMiner& miner);
 // The rule text of an antecedent and a consequent.
 std::string RuleText(const ItemPositions& antecedent, const ItemPositions& consequent,
                      const std::vector<std::string>& itemNames);
+
+// The two sides of a rule text without their brackets, names joined with "," as in the text:
+// {"a,b", "c"} for "[a,b]  ==>  [c]". A text of another form is all antecedent.
+struct RuleSides {
+  std::string antecedent;
+  std::string consequent;
+};
+RuleSides SplitRuleText(std::string_view text);
 
 }  // namespace quarry::assoc

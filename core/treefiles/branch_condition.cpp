@@ -110,10 +110,26 @@ std::optional<BranchCondition> ParseBranchCondition(std::string_view label) {
 
 std::vector<std::string> TestedAttributes(const TreeFile& tree) {
   std::vector<std::string> out;
+  for (TestedAttribute& attribute : TestedAttributeValues(tree))
+    out.push_back(std::move(attribute.name));
+  return out;
+}
+
+std::vector<TestedAttribute> TestedAttributeValues(const TreeFile& tree) {
+  std::vector<TestedAttribute> out;
   for (const ViewNode& node : tree.nodes) {
     const std::optional<BranchCondition> test = ParseBranchCondition(node.label);
-    if (test && std::find(out.begin(), out.end(), test->attribute) == out.end())
-      out.push_back(test->attribute);
+    if (!test) continue;
+    auto at = std::find_if(out.begin(), out.end(), [&](const TestedAttribute& attribute) {
+      return attribute.name == test->attribute;
+    });
+    if (at == out.end()) at = out.insert(out.end(), TestedAttribute{test->attribute, false, {}});
+    if (test->op != BranchCondition::Op::kEquals && test->op != BranchCondition::Op::kIn) continue;
+    at->discrete = true;
+    for (const std::string& value : test->values) {
+      if (std::find(at->values.begin(), at->values.end(), value) == at->values.end())
+        at->values.push_back(value);
+    }
   }
   return out;
 }

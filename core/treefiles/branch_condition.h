@@ -43,6 +43,16 @@ std::optional<BranchCondition> ParseBranchCondition(std::string_view label);
 // The attributes the tree tests, in the order their tests first appear.
 std::vector<std::string> TestedAttributes(const TreeFile& tree);
 
+// An attribute the tree tests: discrete (its branches name values or value subsets) with the
+// values its branches name, in the order they first appear; or continuous (thresholds).
+struct TestedAttribute {
+  std::string name;
+  bool discrete = false;
+  std::vector<std::string> values;
+};
+// Every attribute the tree tests, in the order their tests first appear.
+std::vector<TestedAttribute> TestedAttributeValues(const TreeFile& tree);
+
 // The nodes one case passes, from the root: to a leaf, or to the node where no branch takes the
 // case (its value is missing or unknown there). A regression node passes every case to its
 // child. `valueOf` gives the case's value of an attribute (nullopt: not given).

@@ -1,7 +1,9 @@
 #include "core/treefiles/rules_file_reader.h"
 
 #include <cctype>
+#include <cmath>
 
+#include "core/common/number_text.h"
 #include "core/common/text_util.h"
 
 namespace quarry::treefiles {
@@ -134,6 +136,16 @@ std::vector<std::string> RuleDisplayLines(const RuleRecord& rule) {
     }
   }
   return out;
+}
+
+RuleTableRow RuleRow(const RuleRecord& rule) {
+  RuleTableRow row;
+  for (const std::string& condition : rule.conditions)
+    row.conditions += (row.conditions.empty() ? "" : " AND ") + condition;
+  row.conclusion = rule.conclusion;
+  row.cases = ParseNumber(rule.cases).value_or(NAN);
+  row.error = ParseNumber(rule.detail2).value_or(NAN);
+  return row;
 }
 
 }  // namespace quarry::treefiles

@@ -44,6 +44,17 @@ struct RulesFile {
 Expected<RulesFile> ParseRulesText(std::string_view text);
 Expected<RulesFile> ReadRulesFile(const std::filesystem::path& path);
 
+// A rule as a row of the viewers' rules table: its conditions joined by " AND " (empty when the
+// rule holds for every case), its conclusion, and its number of cases and its error (decision
+// rules) or deviance (model rules) as numbers to sort by, NaN where the file's text is no number.
+struct RuleTableRow {
+  std::string conditions;
+  std::string conclusion;
+  double cases = 0;
+  double error = 0;
+};
+RuleTableRow RuleRow(const RuleRecord& rule);
+
 // The rule's text as the rules viewer lists it: lines longer than 70 characters are cut into
 // pieces of 57 characters, each continuation indented by 13 spaces.
 std::vector<std::string> RuleDisplayLines(const RuleRecord& rule);

@@ -9,6 +9,7 @@
 #include "core/assoc/rule_files.h"
 #include "gui/assoc/assoc_widgets.h"
 #include "gui/ui/prompts.h"
+#include "gui/ui/rules_table.h"
 
 namespace quarry::gui {
 
@@ -21,6 +22,9 @@ QLineEdit* MakeReadOnlyField(QWidget* parent, const char* name) {
   return field;
 }
 
+// Support and confidence as the rule files write them.
+QString Figure(float value) { return QString::number(static_cast<double>(value), 'f', 6); }
+
 }  // namespace
 
 RulesVisualizationDialog::RulesVisualizationDialog(std::vector<assoc::AssociationRule> rules,
@@ -32,29 +36,45 @@ RulesVisualizationDialog::RulesVisualizationDialog(std::vector<assoc::Associatio
   text_ = MakeReadOnlyField(this, "ruleText");
   support_ = MakeReadOnlyField(this, "support");
   confidence_ = MakeReadOnlyField(this, "confidence");
-  for (size_t i = 0; i < rules_.size(); ++i) list_->addItem(QString("Rule %1").arg(i + 1));
+  table_ = new RulesTable({"Rule", "Antecedent", "Consequent", "Support", "Confidence"}, this);
+  for (size_t i = 0; i < rules_.size(); ++i) {
+    const assoc::AssociationRule& rule = rules_[i];
+    list_->addItem(QString("Rule %1").arg(i + 1));
+    const assoc::RuleSides sides = assoc::SplitRuleText(rule.text);
+    table_->AddRule({{QString::number(i + 1), static_cast<double>(i + 1)},
+                     {QString::fromStdString(sides.antecedent)},
+                     {QString::fromStdString(sides.consequent)},
+                     {Figure(rule.support), rule.support},
+                     {Figure(rule.confidence), rule.confidence}});
+  }
+  table_->FitColumns();
   connect(list_, &QListWidget::currentRowChanged, this, &RulesVisualizationDialog::ShowRule);
+  connect(table_, &RulesTable::RuleChosen, list_, [this](int rule) { list_->setCurrentRow(rule); });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &RulesVisualizationDialog::accept);
 
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel("Rules :", this), 0, 0);
+  // The table of every rule above the view of one rule.
+  auto* single = new QWidget(this);
+  auto* grid = new QGridLayout(single);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->addWidget(new QLabel("Rules :", single), 0, 0);
   grid->addWidget(list_, 1, 0, 4, 1);
   grid->addWidget(text_, 1, 1, 1, 2);
-  grid->addWidget(new QLabel("Support", this), 2, 1);
+  grid->addWidget(new QLabel("Support", single), 2, 1);
   grid->addWidget(support_, 2, 2);
-  grid->addWidget(new QLabel("Confidence", this), 3, 1);
+  grid->addWidget(new QLabel("Confidence", single), 3, 1);
   grid->addWidget(confidence_, 3, 2);
-  grid->addWidget(buttons, 5, 0, 1, 3);
-  resize(620, 360);
+  table_->LayOutViewer(this, single, buttons);
+  resize(720, 520);
 }
 
 void RulesVisualizationDialog::ShowRule(int row) {
   if (row < 0 || static_cast<size_t>(row) >= rules_.size()) return;
+  table_->ChooseRule(row);
   const assoc::AssociationRule& rule = rules_[static_cast<size_t>(row)];
   text_->setText(QString::fromStdString(rule.text));
-  support_->setText(QString::number(static_cast<double>(rule.support), 'f', 6));
-  confidence_->setText(QString::number(static_cast<double>(rule.confidence), 'f', 6));
+  support_->setText(Figure(rule.support));
+  confidence_->setText(Figure(rule.confidence));
 }
 
 void RulesVisualizationDialog::accept() {

@@ -1,7 +1,8 @@
 #pragma once
-// "Rules Visualization": the rules of the last extraction, listed as "Rule 1", "Rule 2", ...;
-// the selected rule's text, support and confidence; OK writes them all to "assoc.txt" in the
-// working folder (numbered from 0 there) and closes.
+// "Rules Visualization": the rules of the last extraction in a sortable table (antecedent,
+// consequent, support, confidence) and listed as "Rule 1", "Rule 2", ...; the selected rule's
+// text, support and confidence (choosing a rule in the table or the list chooses it in both); OK
+// writes them all to "assoc.txt" in the working folder (numbered from 0 there) and closes.
 
 #include <QDialog>
 #include <vector>
@@ -12,6 +13,8 @@ class QLineEdit;
 class QListWidget;
 
 namespace quarry::gui {
+
+class RulesTable;
 
 class RulesVisualizationDialog : public QDialog {
   Q_OBJECT
@@ -26,6 +29,7 @@ class RulesVisualizationDialog : public QDialog {
 
   std::vector<assoc::AssociationRule> rules_;
   QListWidget* list_;
+  RulesTable* table_;
   QLineEdit* text_;
   QLineEdit* support_;
   QLineEdit* confidence_;

@@ -7,6 +7,7 @@
 #include <QListWidget>
 
 #include "gui/ui/prompts.h"
+#include "gui/ui/rules_table.h"
 
 namespace quarry::gui {
 
@@ -27,29 +28,46 @@ RulesViewerDialog::RulesViewerDialog(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  table_ = new RulesTable({"Rule", "Conditions", "Conclusion", "Cases", "Error"}, this);
   connect(rules_, &QListWidget::currentRowChanged, this, &RulesViewerDialog::ShowRule);
+  connect(table_, &RulesTable::RuleChosen, this, &RulesViewerDialog::SelectRule);
 
-  auto* layout = new QGridLayout(this);
-  layout->addWidget(new QLabel("Rules:", this), 0, 0);
-  layout->addWidget(hint_, 0, 1);
-  layout->addWidget(rules_, 1, 0, 2, 1);
-  layout->addWidget(text_, 1, 1);
-  layout->addWidget(statistics_, 2, 1);
-  layout->addWidget(buttons, 3, 0, 1, 2);
-  layout->setColumnStretch(0, 1);
-  layout->setColumnStretch(1, 4);
-  resize(860, 480);
+  // The table of every rule above the view of one rule.
+  auto* single = new QWidget(this);
+  auto* grid = new QGridLayout(single);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->addWidget(new QLabel("Rules:", single), 0, 0);
+  grid->addWidget(hint_, 0, 1);
+  grid->addWidget(rules_, 1, 0, 2, 1);
+  grid->addWidget(text_, 1, 1);
+  grid->addWidget(statistics_, 2, 1);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(1, 4);
+  table_->LayOutViewer(this, single, buttons);
+  resize(900, 640);
 }
 
 bool RulesViewerDialog::Load(const std::filesystem::path& file) {
   rules_->clear();
+  table_->Clear();
   text_->clear();
   statistics_->clear();
   auto parsed = treefiles::ReadRulesFile(file);
   if (!parsed) return false;
   file_ = std::move(parsed.value());
-  for (const treefiles::RuleRecord& rule : file_.rules)
+  table_->setHorizontalHeaderItem(
+      4,
+      new QTableWidgetItem(file_.kind == treefiles::TreeKind::kModelTree ? "Deviance" : "Error"));
+  for (const treefiles::RuleRecord& rule : file_.rules) {
     rules_->addItem(QString::fromStdString(rule.title));
+    const treefiles::RuleTableRow row = treefiles::RuleRow(rule);
+    table_->AddRule({{QString::fromStdString(rule.title), static_cast<double>(rule.number)},
+                     {QString::fromStdString(row.conditions)},
+                     {QString::fromStdString(row.conclusion)},
+                     {QString::fromStdString(rule.cases), row.cases},
+                     {QString::fromStdString(rule.detail2), row.error}});
+  }
+  table_->FitColumns();
   setWindowTitle(
       QString("Rules Visualization - %1").arg(QString::fromStdString(file.filename().string())));
   return true;
@@ -60,6 +78,7 @@ QString RulesViewerDialog::Statistics() const { return statistics_->text(); }
 void RulesViewerDialog::SelectRule(int index) { rules_->setCurrentRow(index); }
 
 void RulesViewerDialog::ShowRule(int index) {
+  table_->ChooseRule(index);
   text_->clear();
   statistics_->clear();
   if (index < 0 || static_cast<size_t>(index) >= file_.rules.size()) return;

@@ -1,6 +1,7 @@
 #pragma once
-// "Rules Visualization": the rules of a rules file in a list; the selected rule's text (long
-// lines wrapped) and its statistics beside it.
+// "Rules Visualization": the rules of a rules file in a sortable table (conditions, conclusion,
+// cases, error or deviance) and in a list; the selected rule's text (long lines wrapped) and its
+// statistics beside the list. Choosing a rule in either chooses it in the other.
 
 #include <QDialog>
 #include <filesystem>
@@ -11,6 +12,8 @@ class QLabel;
 class QListWidget;
 
 namespace quarry::gui {
+
+class RulesTable;
 
 inline constexpr const char* kSelectRuleHint = "Please, select a rule to see its text.";
 
@@ -25,6 +28,7 @@ class RulesViewerDialog : public QDialog {
 
   QListWidget& Rules() const { return *rules_; }
   QListWidget& Text() const { return *text_; }
+  RulesTable& Table() const { return *table_; }
   QString Statistics() const;
   void SelectRule(int index);
 
@@ -33,6 +37,7 @@ class RulesViewerDialog : public QDialog {
 
   treefiles::RulesFile file_;
   QListWidget* rules_;
+  RulesTable* table_;
   QListWidget* text_;
   QLabel* statistics_;
   QLabel* hint_;

@@ -6,6 +6,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QMouseEvent>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -145,6 +146,7 @@ void TreeDiagram::SetTree(const treefiles::TreeFile& tree) {
   }
   scene()->setSceneRect(scene()->itemsBoundingRect().adjusted(-20, -20, 20, 20));
   Restyle();
+  FitAll();
 }
 
 QRectF TreeDiagram::NodeRect(int node) const {
@@ -192,12 +194,19 @@ void TreeDiagram::ZoomIn() { ScaleBy(1.25); }
 void TreeDiagram::ZoomOut() { ScaleBy(1 / 1.25); }
 
 void TreeDiagram::FitAll() {
+  fitted_ = true;
   fitInView(scene()->sceneRect(), Qt::KeepAspectRatio);
   // A small tree is not blown up beyond its natural size.
   if (Zoom() > 1) setTransform(QTransform());
 }
 
+void TreeDiagram::resizeEvent(QResizeEvent* event) {
+  QGraphicsView::resizeEvent(event);
+  if (fitted_) FitAll();
+}
+
 void TreeDiagram::ScaleBy(double factor) {
+  fitted_ = false;
   const double next = Zoom() * factor;
   if (next < 0.05 || next > 8) return;
   scale(factor, factor);

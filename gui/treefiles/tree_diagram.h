@@ -25,6 +25,8 @@ class TreeDiagram : public QGraphicsView {
 
   void ZoomIn();
   void ZoomOut();
+  // Shows the whole tree (a small one at its natural size); it stays fitted as the view is
+  // resized until the user zooms. A new tree comes in fitted.
   void FitAll();
   double Zoom() const { return transform().m11(); }
 
@@ -39,6 +41,7 @@ class TreeDiagram : public QGraphicsView {
  protected:
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void ScaleBy(double factor);
@@ -49,6 +52,7 @@ class TreeDiagram : public QGraphicsView {
   std::vector<QColor> fills_;
   std::vector<bool> onPath_;
   int selected_ = -1;
+  bool fitted_ = true;
 };
 
 }  // namespace quarry::gui

@@ -1,5 +1,6 @@
 #include "gui/treefiles/tree_viewer_dialog.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -11,6 +12,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
 
 #include "core/common/text_util.h"
 #include "core/treefiles/branch_condition.h"
@@ -206,12 +209,28 @@ void TreeViewerDialog::AskCase() {
   QDialog ask(this);
   ask.setWindowTitle("Follow a Case");
   auto* form = new QFormLayout;
-  std::vector<std::pair<QString, QLineEdit*>> fields;
-  for (const std::string& attribute : treefiles::TestedAttributes(file_)) {
-    auto* edit = new QLineEdit(lastCase_.value(Text(attribute)), &ask);
-    edit->setPlaceholderText("?");
-    form->addRow(Text(attribute) + ":", edit);
-    fields.emplace_back(Text(attribute), edit);
+  // A discrete attribute offers the values its branches name ("?": missing); a continuous one
+  // takes a number.
+  std::vector<std::pair<QString, std::function<QString()>>> fields;
+  for (const treefiles::TestedAttribute& attribute : treefiles::TestedAttributeValues(file_)) {
+    const QString name = Text(attribute.name);
+    const QString last = lastCase_.value(name);
+    QWidget* field = nullptr;
+    if (attribute.discrete) {
+      auto* choice = new QComboBox(&ask);
+      choice->addItem("?");
+      for (const std::string& value : attribute.values) choice->addItem(Text(value));
+      choice->setCurrentIndex(std::max(0, choice->findText(last)));
+      fields.emplace_back(name, [choice] { return choice->currentText(); });
+      field = choice;
+    } else {
+      auto* edit = new QLineEdit(last, &ask);
+      edit->setPlaceholderText("?");
+      fields.emplace_back(name, [edit] { return edit->text().trimmed(); });
+      field = edit;
+    }
+    field->setObjectName(name);
+    form->addRow(name + ":", field);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
   connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
@@ -223,7 +242,7 @@ void TreeViewerDialog::AskCase() {
   layout->addWidget(buttons);
   if (ask.exec() != QDialog::Accepted) return;
   QMap<QString, QString> values;
-  for (const auto& [attribute, edit] : fields) values[attribute] = edit->text().trimmed();
+  for (const auto& [attribute, value] : fields) values[attribute] = value();
   FollowCase(values);
 }
 

@@ -91,6 +91,11 @@ TEST(RuleFiles, ExactFormats) {
   EXPECT_TRUE(
       assoc.starts_with("Regola 0 = [b]  ==>  [a]\n***************\nRegola 1 = [a]  ==>  [b]\n"));
   EXPECT_TRUE(assoc.ends_with("Regola 7 = [c]  ==>  [a,b]\n***************\n"));
+  // The viewer's table splits each text back into its sides.
+  EXPECT_EQ(SplitRuleText(rules.back().text).antecedent, "c");
+  EXPECT_EQ(SplitRuleText(rules.back().text).consequent, "a,b");
+  const RuleSides odd = SplitRuleText(RuleText({0}, {1}, {"x]", "[y"}));
+  EXPECT_EQ(odd.antecedent + "|" + odd.consequent, "x]|[y");
 
   // No rules: both files are emptied.
   ASSERT_TRUE(WriteOutRules({}).ok());

@@ -115,5 +115,29 @@ TEST(FollowCase, RegressionNodesPassEveryCaseOn) {
             (std::vector<int>{0, 1}));
 }
 
+// What a case form offers: the values the branches name for a discrete attribute, subsets
+// joined without repeats; none for an attribute tested against thresholds.
+TEST(TestedAttributeValues, DiscreteAttributesCarryTheValuesTheirBranchesName) {
+  const char* kLeaf = "\n    MEAN: 1\n    DEVIANCE: 0\n    NUMBER OF ITEMS: 1";
+  auto tree = ParseTreeText(
+      std::string("Regression tree\nRead  5 cases, with 2  attributes.\n\n"
+                  "-->DISCRETE NODE: soil\nMEAN: 1\nDEVIANCE: 0\nNUMBER OF ITEMS: 5\n"
+                  "| -->LEAF: y = 1.0 [case: soil in { loam, clay}]\n  MEAN: 1\n  DEVIANCE: 0\n"
+                  "  NUMBER OF ITEMS: 3\n"
+                  "| -->CONTINUOUS NODE: Age [case: soil in { sand , loam }]\n  MEAN: 1\n"
+                  "  DEVIANCE: 0\n  NUMBER OF ITEMS: 2\n"
+                  "| | -->LEAF: y = 2.0 [case: Age <= 35.500000]") +
+      kLeaf + "\n| | -->LEAF: y = 3.0 [case: Age > 35.500000]" + kLeaf + "\n\n\nERROR = 0\n");
+  ASSERT_TRUE(tree.ok()) << tree.status().message();
+  const std::vector<TestedAttribute> attributes = TestedAttributeValues(*tree);
+  ASSERT_EQ(attributes.size(), 2u);
+  EXPECT_EQ(attributes[0].name, "soil");
+  EXPECT_TRUE(attributes[0].discrete);
+  EXPECT_EQ(attributes[0].values, (std::vector<std::string>{"loam", "clay", "sand"}));
+  EXPECT_EQ(attributes[1].name, "Age");
+  EXPECT_FALSE(attributes[1].discrete);
+  EXPECT_TRUE(attributes[1].values.empty());
+}
+
 }  // namespace
 }  // namespace quarry::treefiles

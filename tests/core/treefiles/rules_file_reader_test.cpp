@@ -57,6 +57,11 @@ TEST(RulesFileReader, ParsesDecisionRules) {
   EXPECT_EQ(first.conclusion, "play = yes");
   EXPECT_EQ(first.lines.size(), 5u);
   EXPECT_EQ(rules->rules[1].conditions, (std::vector<std::string>{"outlook in {overcast,rain}"}));
+  const RuleTableRow row = RuleRow(first);
+  EXPECT_EQ(row.conditions, "outlook = sunny AND humidity <= 70.0000000000");
+  EXPECT_EQ(row.conclusion, "play = yes");
+  EXPECT_EQ(row.cases, 2);
+  EXPECT_EQ(row.error, 0);
   EXPECT_EQ(rules->summary, (std::vector<std::string>{"ERROR = 0.000000", "Errors/N = 0.000000"}));
 }
 
@@ -70,6 +75,8 @@ TEST(RulesFileReader, ParsesModelRulesBeforeTheJobAppendsItsSummary) {
   EXPECT_EQ(rules->rules[1].conditions, (std::vector<std::string>{"( + 1.00000 * Age ) > 35.50000",
                                                                   "Color not in { red, green }"}));
   EXPECT_EQ(rules->rules[1].conclusion, "Price = 0.500000  + 1.000000 * Rooms");
+  EXPECT_EQ(RuleRow(rules->rules[1]).cases, 18);
+  EXPECT_EQ(RuleRow(rules->rules[1]).error, 2);  // the deviance
   EXPECT_TRUE(rules->summary.empty());
   EXPECT_STREQ(RulesFile::StatisticCaption(rules->kind, 2), "DEVIANCE");
 }
@@ -82,6 +89,7 @@ TEST(RulesFileReader, ARuleWithoutConditions) {
       "\n\n\nERROR = 1.000000\nErrors/N = 0.333333\n");
   ASSERT_TRUE(rules.ok());
   EXPECT_TRUE(rules->rules[0].conditions.empty());
+  EXPECT_TRUE(RuleRow(rules->rules[0]).conditions.empty());
   EXPECT_EQ(rules->rules[0].conclusion, "c = a");
 }
 

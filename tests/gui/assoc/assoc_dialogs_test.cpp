@@ -25,6 +25,7 @@
 #include "gui/assoc/rule_filter_window.h"
 #include "gui/assoc/taxonomy_window.h"
 #include "gui/assoc/template_window.h"
+#include "gui/ui/rules_table.h"
 #include "tests/gui/support/gui_test_support.h"
 
 namespace quarry::gui {
@@ -109,17 +110,31 @@ class AssocDialogsTest : public QObject {
     QVERIFY(!rules.empty());
     QStringList listed;
     QString firstText;
+    QList<int> byConfidence;
+    QString chosenText;
     testing::OnNextModal([&](QWidget* modal) {
       QListWidget* list = Child<QListWidget>(modal, "rules");
       listed = Texts(list);
       list->setCurrentRow(0);
       firstText = Child<QLineEdit>(modal, "ruleText")->text();
+      // The table sorts by a column's figures; a row chosen there is the rule shown.
+      auto* table = Child<RulesTable>(modal, "rulesTable");
+      testing::ClickHeader(table, 4);
+      for (int row = 0; row < table->rowCount(); ++row) byConfidence << table->RuleAt(row);
+      table->selectRow(table->rowCount() - 1);
+      chosenText = Child<QLineEdit>(modal, "ruleText")->text();
       static_cast<QDialog*>(modal)->accept();
     });
     Click(&dialog, "extractRules");
     QCOMPARE(listed.size(), static_cast<int>(rules.size()));
     QCOMPARE(listed.front(), QString("Rule 1"));
     QCOMPARE(firstText.toStdString(), rules[0].text);
+    QCOMPARE(byConfidence.size(), static_cast<int>(rules.size()));
+    auto ruleAt = [&](int i) { return rules[static_cast<size_t>(byConfidence[i])]; };
+    for (int i = 1; i < byConfidence.size(); ++i)
+      QVERIFY(ruleAt(i - 1).confidence <= ruleAt(i).confidence);
+    QVERIFY(ruleAt(0).confidence < ruleAt(byConfidence.size() - 1).confidence);
+    QCOMPARE(chosenText.toStdString(), ruleAt(byConfidence.size() - 1).text);
     QCOMPARE(ReadFile(WorkingFile(assoc::kOutRulesFile)), assoc::OutRulesText(rules));
     QCOMPARE(ReadFile(WorkingFile(assoc::kAssocFile)), assoc::AssocFileText(rules));
 

@@ -41,6 +41,7 @@
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_diagram.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
+#include "gui/ui/rules_table.h"
 #include "tests/gui/support/gui_test_support.h"
 
 namespace {
@@ -137,7 +138,6 @@ int main(int argc, char** argv) {
   tree.show();
   ok = QTest::qWaitForWindowExposed(&tree) && ok;
   tree.FollowCase({{"outlook", "sunny"}, {"humidity", "90"}});
-  tree.Diagram().FitAll();
   ok = Capture(out.filePath("tree_viewer.png")) && ok;
   tree.close();
 
@@ -146,6 +146,7 @@ int main(int argc, char** argv) {
   rules.show();
   ok = QTest::qWaitForWindowExposed(&rules) && ok;
   rules.SelectRule(4);
+  rules.Table().sortByColumn(3, Qt::DescendingOrder);  // by number of cases
   ok = Capture(out.filePath("rules_viewer.png")) && ok;
   rules.close();
 

@@ -1,5 +1,7 @@
 #include "tests/gui/support/gui_test_support.h"
 
+#include <QHeaderView>
+
 #include "gui/app/job_center.h"
 
 #include <QTimer>
@@ -86,6 +88,13 @@ QString ModalTitle(const std::function<void()>& open) {
   });
   open();
   return title;
+}
+
+void ClickHeader(QTableView* table, int column) {
+  QHeaderView* header = table->horizontalHeader();
+  const QPoint middle(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                      header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
 }
 
 std::filesystem::path SampleDatabaseFile() { return QUARRY_SAMPLE_DB; }

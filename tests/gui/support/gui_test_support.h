@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <deque>
@@ -116,6 +117,9 @@ QTimer* OnNextModal(std::function<void(QWidget*)> action);
 
 // Runs `open`, which exec()s a modal window, closes that window at once and returns its title.
 QString ModalTitle(const std::function<void()>& open);
+
+// Clicks the header of column `column` of a shown table, as a user sorting by it does.
+void ClickHeader(QTableView* table, int column);
 
 // Base of a test class whose every test function starts with a fresh working folder, recording
 // prompts and a main window on the sample database.

@@ -1,11 +1,15 @@
 // The tree and rules viewers over the shared reader: the "Root" item and the depth attachment,
-// the node and rule texts, the format message for files they cannot show, and the drawing with
-// one case's path.
+// the node and rule texts, the format message for files they cannot show, the drawing fitted to
+// the window with one case's path, and the sortable table of rules.
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <fstream>
 
 #include "core/treefiles/tree_file_reader.h"
 #include "gui/app/command_table.h"
@@ -13,6 +17,7 @@
 #include "gui/treefiles/rules_viewer_dialog.h"
 #include "gui/treefiles/tree_diagram.h"
 #include "gui/treefiles/tree_viewer_dialog.h"
+#include "gui/ui/rules_table.h"
 #include "tests/gui/support/gui_test_support.h"
 
 namespace quarry::gui {
@@ -150,6 +155,105 @@ class ViewersTest : public QObject {
     const double zoom = diagram.Zoom();
     diagram.ZoomIn();
     QVERIFY(diagram.Zoom() > zoom);
+  }
+
+  void treeViewerOpensFittedToItsWindow() {
+    // A root with forty leaves: far wider than the window at its natural size.
+    const auto file = home_->path() / "wide.tree";
+    std::string text =
+        "Decision tree\nRead  40.000000 cases, with 1  attributes.\n\n"
+        "-->DISCRETE NODE:  code \nMOST FREQUENT CLASS: c0\nERROR: 39.0\n"
+        "NUMBER OF ITEMS: 40\n";
+    for (int i = 0; i < 40; ++i) {
+      const std::string value = "value" + std::to_string(i);
+      text += "| -->LEAF:  c" + std::to_string(i) + "[case: code = " + value +
+              "]\n  MOST FREQUENT CLASS: c" + std::to_string(i) +
+              "\n  ERROR: 0.0\n  NUMBER OF ITEMS: 1\n";
+    }
+    std::ofstream(file) << text << "\n\nERROR = 0.000000\nErrors/N = 0.000000\n";
+    TreeViewerDialog viewer;
+    QVERIFY(viewer.Load(file));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    TreeDiagram& diagram = viewer.Diagram();
+    auto fitted = [&] {
+      const QRect drawn = diagram.mapFromScene(diagram.sceneRect()).boundingRect();
+      return diagram.viewport()->rect().adjusted(-2, -2, 2, 2).contains(drawn);
+    };
+    QVERIFY(fitted());
+    viewer.resize(viewer.width() - 200, viewer.height());
+    QTRY_VERIFY(fitted());
+    // Once the user zooms, a resize keeps the zoom.
+    diagram.ZoomIn();
+    const double zoom = diagram.Zoom();
+    viewer.resize(viewer.width() + 200, viewer.height());
+    QTest::qWait(50);
+    QCOMPARE(diagram.Zoom(), zoom);
+  }
+
+  void followACaseOffersEachDiscreteAttributesValues() {
+    TreeViewerDialog viewer;
+    QVERIFY(viewer.Load(TestDataFile("golf_data.tree")));
+    QStringList offered;
+    auto fill = [&](QWidget* modal) {
+      auto* outlook = modal->findChild<QComboBox*>("outlook");
+      offered.clear();
+      if (!outlook) return static_cast<QDialog*>(modal)->reject();
+      for (int i = 0; i < outlook->count(); ++i) offered << outlook->itemText(i);
+      offered << outlook->currentText();
+      // humidity is tested against thresholds: a number is typed.
+      QVERIFY(!modal->findChild<QComboBox*>("humidity"));
+      modal->findChild<QLineEdit*>("humidity")->setText("90");
+      outlook->setCurrentText("sunny");
+      static_cast<QDialog*>(modal)->accept();
+    };
+    testing::OnNextModal(fill);
+    viewer.findChild<QToolButton*>("followCase")->click();
+    QCOMPARE(offered, (QStringList{"?", "sunny", "overcast", "rainy", "?"}));
+    QCOMPARE(viewer.PathText(), QString("The case reaches LEAF: no"));
+    // The form comes back with the last case's values.
+    testing::OnNextModal(fill);
+    viewer.findChild<QToolButton*>("followCase")->click();
+    QCOMPARE(offered.last(), QString("sunny"));
+  }
+
+  void rulesTableSortsAndChoosesTheRule() {
+    const auto file = home_->path() / "three.rules";
+    std::string text = "Decision Tree\nRead  46.000000 cases, with 1  attributes.\n\n";
+    const char* cases[] = {"12", "4", "30"};
+    for (int i = 0; i < 3; ++i) {
+      text += "\n-->  Rules" + std::to_string(i + 1) +
+              ":\n             Number of cases: " + cases[i] +
+              "\n             MOST FREQUENT CLASS: c" + std::to_string(i) +
+              "\n             ERROR: " + std::to_string(3 - i) + ".0\n     IF\n             a = v" +
+              std::to_string(i) + " \n     THEN\n            k = c" + std::to_string(i);
+    }
+    std::ofstream(file) << text << "\n\n\nERROR = 0.000000\nErrors/N = 0.000000\n";
+    RulesViewerDialog viewer;
+    QVERIFY(viewer.Load(file));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    RulesTable& table = viewer.Table();
+    QCOMPARE(table.item(0, 1)->text(), QString("a = v0"));
+    QCOMPARE(table.item(0, 2)->text(), QString("k = c0"));
+    auto order = [&] {
+      QList<int> rules;
+      for (int row = 0; row < table.rowCount(); ++row) rules << table.RuleAt(row);
+      return rules;
+    };
+    testing::ClickHeader(&table, 3);  // Cases, by number: 4, 12, 30
+    QCOMPARE(order(), (QList<int>{1, 0, 2}));
+    testing::ClickHeader(&table, 3);
+    QCOMPARE(order(), (QList<int>{2, 0, 1}));
+    testing::ClickHeader(&table, 4);  // Error
+    QCOMPARE(order(), (QList<int>{2, 1, 0}));
+    // A row shows its rule beside the table, and the list's choice follows.
+    table.selectRow(0);
+    QCOMPARE(viewer.Rules().currentRow(), 2);
+    QCOMPARE(viewer.Statistics(),
+             QString("NUMBER OF CASES: 30\nMOST FREQUENT CLASS: c2\nERROR: 1.0"));
+    viewer.SelectRule(0);
+    QCOMPARE(table.RuleAt(table.currentRow()), 0);
   }
 
   void rulesViewerListsAndWrapsRules() {
