@@ -129,6 +129,7 @@ class ImportExportTest : public testing::WorkbenchTest {
     ImportFile(window_->Bench(), QString::fromStdString(bad.string()));
     ImportFile(window_->Bench(), QString::fromStdString((home_->path() / "missing.txt").string()));
     QCOMPARE(prompts_->Texts(), (QStringList{kImportBadStructure, kImportCannotOpen}));
+    QCOMPARE(prompts_->boxes[0].detail, QString(kImportCsvHint));  // how a CSV file goes in
 
     // Cancelling the name, or a name already taken, creates nothing and changes nothing.
     const auto good = home_->path() / "good.txt";
