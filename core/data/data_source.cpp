@@ -247,8 +247,8 @@ bool DataSource::CreateSqliteFile(const std::string& path, std::string* error) {
 
 bool DataSource::ListTables(std::vector<std::string>& names) {
   if (!ListAllTables(names)) return false;
-  std::erase_if(names,
-                [this](const std::string& name) { return dialect_.SameName(name, kWorkTableLedger); });
+  std::erase_if(
+      names, [this](const std::string& name) { return dialect_.SameName(name, kWorkTableLedger); });
   return true;
 }
 
@@ -651,6 +651,11 @@ bool DataSource::CreateTable(const std::string& name, const std::vector<std::str
   }
   sql += ")";
   return Execute(sql);
+}
+
+bool DataSource::CreateTableLike(const std::string& name, const std::string& like) {
+  return Execute("select * into " + QuoteIdent(name) + " from " + QuoteIdent(like) +
+                 " where 1 = 0");
 }
 
 bool DataSource::DropTable(const std::string& name) {

@@ -85,6 +85,9 @@ class DataSource {
   bool Execute(const std::string& sql);
   bool CreateTable(const std::string& name, const std::vector<std::string>& names,
                    const std::vector<std::string>& types);
+  // Creates table `name`, empty, with the columns of table `like` as the database declares them
+  // (length, precision and width included), so that every value of `like` goes in as it is.
+  bool CreateTableLike(const std::string& name, const std::string& like);
   bool DropTable(const std::string& name);
   // Adds column `added` to `table`, of the type the table's column `like` was declared with,
   // length and precision included ("character(8)", "numeric(10,2)", "date"), so that every

@@ -16,10 +16,10 @@ namespace {
 
 // Refuses targets that name each other or the source (by the database's rule for names) and,
 // unless they are to be replaced, targets that exist; then drops the ones replaced and creates
-// them all. Runs inside the job's transaction.
+// them all, with the source's declared column types. Runs inside the job's transaction.
 Status MakeTargets(DataSource& source, const std::string& table,
-                   const std::vector<std::string>& targets, const TableColumns& columns,
-                   ExistingTargets existing, const char* sameNames) {
+                   const std::vector<std::string>& targets, ExistingTargets existing,
+                   const char* sameNames) {
   const SqlDialect& dialect = source.Dialect();
   for (size_t i = 0; i < targets.size(); ++i) {
     if (targets[i].empty()) return InvalidArgument("a table needs a name");
@@ -44,7 +44,7 @@ Status MakeTargets(DataSource& source, const std::string& table,
         return DatabaseError("cannot replace table " + present + ": " + source.LastError());
       }
     }
-    if (!source.CreateTable(target, columns.names, columns.types)) {
+    if (!source.CreateTableLike(target, table)) {
       return DatabaseError("cannot create table " + target + ": " + source.LastError());
     }
   }
@@ -94,7 +94,7 @@ Status SplitTable(DataSource& source, const std::string& table, const std::strin
   if (!transaction.Begun().ok()) return transaction.Begun();
   auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
-  if (Status s = MakeTargets(source, table, {first, second}, *columns, existing,
+  if (Status s = MakeTargets(source, table, {first, second}, existing,
                              "the tables of a split must have three different names");
       !s.ok()) {
     return s;
@@ -153,7 +153,7 @@ Status PartitionTable(DataSource& source, int k, const std::string& table, Rand&
   for (int i = 0; i < k; ++i) targets.push_back(FoldTableName(base, i));
   for (int i = 0; i < k; ++i) targets.push_back(ComplementTableName(base, i));
   if (Status s = MakeTargets(
-          source, table, targets, *columns, options.existing,
+          source, table, targets, options.existing,
           "the tables of a partition must be named apart from each other and from its source");
       !s.ok()) {
     return s;

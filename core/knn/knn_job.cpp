@@ -154,7 +154,7 @@ Status KnnRun::ClassifyBatch(KnnClassifier& classifier, const KnnCases& cases,
 Status KnnRun::ClassifyInto(KnnClassifier& classifier, const KnnCases& cases) {
   {
     TimedSection timed(result_.time.databaseSeconds);
-    if (!source_.CreateTable(temporary_, columns_.names, columns_.types))
+    if (!source_.CreateTableLike(temporary_, params_.test))
       return Refused("cannot create table " + temporary_);
     inserter_ = std::make_unique<RowInserter>(source_, temporary_, columns_.names, columns_.types,
                                               kBatchRows);
@@ -196,7 +196,7 @@ Status KnnRun::ClassifyInto(KnnClassifier& classifier, const KnnCases& cases) {
 Status KnnRun::ReplaceTest() {
   TimedSection timed(result_.time.databaseSeconds);
   if (!source_.DropTable(params_.test)) return Refused("cannot replace table " + params_.test);
-  if (!source_.CreateTable(params_.test, columns_.names, columns_.types)) {
+  if (!source_.CreateTableLike(params_.test, temporary_)) {
     return Refused("cannot replace table " + params_.test);
   }
   if (!source_.Execute("insert into " + QuoteIdent(params_.test) + " " +

@@ -82,7 +82,12 @@ Status DiscretizeUniform(DataSource& source, const ChosenColumn& chosen, const s
   const std::string index = FreeColumnName(names, "Index");
   names.push_back(index);
   types.push_back("integer");
-  if (!source.CreateTable(working, names, types)) return DatabaseError(source.LastError());
+  // The working table replaces the table: its columns keep their declared types.
+  if (!source.CreateTableLike(working, chosen.table) ||
+      !source.Execute("ALTER TABLE " + QuoteIdent(working) + " ADD COLUMN " + QuoteIdent(index) +
+                      " integer")) {
+    return DatabaseError(source.LastError());
+  }
 
   // Interval i (0-based) holds positions starts[i] .. ends[i]; its label needs the values there.
   std::vector<long> starts = EqualFrequencyStarts(n, k);

@@ -90,4 +90,15 @@ long DatabaseTest::Count(const std::string& table) {
   return rows.empty() ? -1 : std::stol(rows[0][0]);
 }
 
+std::vector<std::string> DatabaseTest::PostgresColumnTypes(const std::string& table) {
+  std::vector<std::string> types;
+  for (const auto& row :
+       Rows("select format_type(atttypid, atttypmod) from pg_attribute where attrelid = "
+            "to_regclass(" +
+            QuoteLiteral(table) + ") and attnum > 0 and not attisdropped order by attnum")) {
+    types.push_back(row[0]);
+  }
+  return types;
+}
+
 }  // namespace quarry::testing

@@ -163,3 +163,48 @@ TEST_F(TableSplitTest, PartitionMakesFoldsAndComplements) {
 
 }  // namespace
 }  // namespace quarry
+
+namespace quarry {
+namespace {
+
+// The parts of a split or partition hold the source's values as they are: their columns are
+// declared as the source's, not as the nearest of the few types a job names.
+class TableSplitTypesTest : public testing::BackendTest {
+ protected:
+  std::vector<std::vector<std::string>> Sorted(const std::string& table) {
+    return Rows("select big, amount, code from " + QuoteIdent(table) + " order by big");
+  }
+};
+
+TEST_P(TableSplitTypesTest, PartsKeepTheSourcesColumnTypes) {
+  ASSERT_TRUE(
+      source_.Execute("create table src (big bigint, amount numeric(20,2), code varchar(5))"));
+  for (const char* values : {"(9000000001, 123456789012345678.91, 'a,b')",
+                             "(9000000002, 0.10, 'xyz  ')", "(9000000003, null, null)"}) {
+    ASSERT_TRUE(source_.Execute(std::string("insert into src values ") + values));
+  }
+  Rand rand;
+  ASSERT_TRUE(SplitTable(source_, "src", "first", "second", 100, rand).ok()) << source_.LastError();
+  EXPECT_EQ(Sorted("first"), Sorted("src"));
+  ASSERT_TRUE(PartitionTable(source_, 3, "src", rand).ok()) << source_.LastError();
+  std::vector<std::vector<std::string>> folds;
+  for (int i = 0; i < 3; ++i) {
+    for (auto& row : Sorted(FoldTableName("src", i))) folds.push_back(row);
+  }
+  std::sort(folds.begin(), folds.end());
+  EXPECT_EQ(folds, Sorted("src"));
+  if (OnPostgres()) {
+    for (const char* table : {"first", "src0"}) {
+      EXPECT_EQ(PostgresColumnTypes(table),
+                (std::vector<std::string>{"bigint", "numeric(20,2)", "character varying(5)"}))
+          << table;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, TableSplitTypesTest,
+                         ::testing::Values(testing::Backend::kSqlite, testing::Backend::kPostgres),
+                         testing::BackendName);
+
+}  // namespace
+}  // namespace quarry

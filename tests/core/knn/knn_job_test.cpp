@@ -55,6 +55,28 @@ TEST_F(KnnJobTest, WritesPredictionsIntoTheTestTable) {
   EXPECT_EQ(types, (std::vector<std::string>{"string", "float", "float", "string"}));
 }
 
+// The rewritten test table keeps its columns as declared: a PostgreSQL bigint or numeric(20,2)
+// made "integer" or "float" would refuse or round the user's values.
+TEST_F(KnnJobTest, TheTestTableKeepsItsDeclaredTypesOnPostgres) {
+  OpenBackend(testing::Backend::kPostgres);
+  for (const char* table : {"train", "test"}) {
+    ASSERT_TRUE(source_.Execute(std::string("create table ") + table +
+                                " (id bigint, amount numeric(20,2), label varchar(8))"));
+  }
+  ASSERT_TRUE(source_.Execute(
+      "insert into train values (1, 1.00, 'small'), (2, 2.00, 'small'), (9, 90.00, 'big')"));
+  ASSERT_TRUE(source_.Execute(
+      "insert into test values (9000000001, 123456789012345678.91, null), (2, 1.50, null)"));
+  KnnParams params;
+  params.kText = "1";
+  auto result = Run(params);
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  EXPECT_EQ(PostgresColumnTypes("test"),
+            (std::vector<std::string>{"bigint", "numeric(20,2)", "character varying(8)"}));
+  EXPECT_EQ(Rows("select id, amount from test order by id"),
+            (Table{{"2", "1.5"}, {"9000000001", "123456789012345678.91"}}));
+}
+
 TEST_F(KnnJobTest, NumericClassIsTheMeanInFiveDecimals) {
   MakeTable("ntrain", {"x", "y"}, {"float", "float"},
             {{"0", "0"}, {"1", "0"}, {"2", "1"}, {"10", "5"}, {"11", "5"}});

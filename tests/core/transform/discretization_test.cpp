@@ -106,6 +106,23 @@ TEST_F(DiscretizationTest, UniformCutsTenRowsIntoThreeThreeAndFour) {
   EXPECT_FALSE(source_.TableExists("table1"));
 }
 
+// Equal frequency rebuilds the table: its other columns keep their declared types and values.
+TEST_F(DiscretizationTest, UniformKeepsTheOtherColumnsAsDeclaredOnPostgres) {
+  OpenBackend(testing::Backend::kPostgres);
+  ASSERT_TRUE(source_.Execute("create table t (x real, id bigint, amount numeric(20,2))"));
+  ASSERT_TRUE(source_.Execute(
+      "insert into t values (1, 9000000001, 123456789012345678.91), (2, 2, 0.10), (3, 3, null)"));
+  ASSERT_TRUE(Discretize(source_, Params("t", "x", "3", DiscretizationType::kUniformDistribution,
+                                         IntervalLabel::kNumber))
+                  .ok())
+      << source_.LastError();
+  EXPECT_EQ(PostgresColumnTypes("t"),
+            (std::vector<std::string>{"double precision", "bigint", "numeric(20,2)", "integer"}));
+  EXPECT_EQ(
+      Rows("select id, amount, bin from t order by x"),
+      (Table{{"9000000001", "123456789012345678.91", "1"}, {"2", "0.1", "2"}, {"3", "?", "3"}}));
+}
+
 TEST_F(DiscretizationTest, UniformTextLabelsUseTheSortedValuesAtEachIntervalsEnds) {
   MakeTable("t", {"x"}, {"real"}, {{"0.5"}, {"12.25"}, {"3"}, {"-1"}});
   MakeTable("table1", {"a"}, {"string"}, {});  // the working table takes the next free name
