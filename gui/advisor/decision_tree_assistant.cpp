@@ -13,6 +13,7 @@
 #include "core/advisor/advice_speech.h"
 #include "core/advisor/pruning_advisor.h"
 #include "core/data/data_source.h"
+#include "core/data/work_tables.h"
 #include "gui/advisor/assistant_balloon.h"
 #include "gui/advisor/dtree_help_texts.h"
 
@@ -111,9 +112,12 @@ void DecisionTreeAssistant::Advise(const QPoint& globalPos) {
   advisor.counselPath = counselPath;
   RunPruningAdvisor(advisor);
   QApplication::restoreOverrideCursor();
-  // Why there is no advice is shown below the spoken texts, which stay as they are.
-  balloon_->Say(globalPos, AdviceSpeech(advisor),
-                QString::fromStdString(advisor.Failure().message()));
+  // Why there is no advice, and the tables of a stopped run that were dropped, are shown below
+  // the spoken texts, which stay as they are.
+  std::string note = advisor.Failure().message();
+  if (const std::string dropped = LeftoversText(advisor.LeftoversDropped()); !dropped.empty())
+    note += (note.empty() ? "" : "\n") + dropped;
+  balloon_->Say(globalPos, AdviceSpeech(advisor), QString::fromStdString(note));
 }
 
 }  // namespace quarry::gui
