@@ -348,7 +348,9 @@ void DatabasePanel::SplitTable(const QString& table) {
   RunTransform(window(), source, status, [&](DataSource& held) {
     Rand rand;
     DialogProgress progress(window(), "Split Table");
-    return quarry::SplitTable(held, table.toStdString(), a, b, share, rand, progress);
+    // The user agreed above to replace the tables that exist.
+    return quarry::SplitTable(held, table.toStdString(), a, b, share, rand, progress,
+                              ExistingTargets::kReplace);
   });
   Refresh();
 }
@@ -376,7 +378,9 @@ void DatabasePanel::PartitionTable(const QString& table) {
   RunTransform(window(), source, status, [&](DataSource& held) {
     Rand rand;
     DialogProgress progress(window(), "Partition Table");
-    return quarry::PartitionTable(held, k, name, rand, progress);
+    PartitionOptions options;
+    options.existing = ExistingTargets::kReplace;  // agreed above
+    return quarry::PartitionTable(held, k, name, rand, progress, options);
   });
   Refresh();
 }

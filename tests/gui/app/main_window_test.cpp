@@ -380,6 +380,21 @@ class MainWindowTest : public testing::WorkbenchTest {
     panel.SplitTable("golf_data");
     QTRY_COMPARE(panel.RowCountText("golf_a"), QString("7"));
     QTRY_COMPARE(panel.RowCountText("golf_b"), QString("7"));
+    // Made again, once the user agrees to replace them.
+    for (const bool agreed : {false, true}) {
+      testing::OnNextModal([](QWidget* modal) {
+        modal->findChild<QLineEdit*>("firstTable")->setText("golf_a");
+        modal->findChild<QLineEdit*>("secondTable")->setText("golf_b");
+        modal->findChild<QLineEdit*>("percent")->setText("30");
+        static_cast<QDialog*>(modal)->accept();
+      });
+      prompts_->answers = {agreed};
+      panel.SplitTable("golf_data");
+      QCOMPARE(prompts_->questions.last(), QString("golf_a, golf_b exist already and will be "
+                                                   "replaced. Go on?"));
+    }
+    QTRY_COMPARE(panel.RowCountText("golf_a"), QString("4"));
+    QTRY_COMPARE(panel.RowCountText("golf_b"), QString("10"));
 
     const auto empty = home_->path() / "empty.sqlite";
     QVERIFY(DataSource::CreateSqliteFile(empty.string()));
