@@ -18,6 +18,7 @@
 #include "core/pruning/pruning_tables.h"
 #include "core/treefiles/decision_rules_writer.h"
 #include "core/treefiles/decision_tree_writer.h"
+#include "core/treefiles/model_file.h"
 #include "core/treefiles/tree_file_names.h"
 
 namespace quarry::pruning {
@@ -109,8 +110,11 @@ void Measure(ComparisonRow& row, const TreeNode& tree) {
   row.depth = dtree::TreeDepth(tree);
 }
 
+// The tree and rules files, and beside the tree file its model file, whose leaves vote as the
+// row's counts take them, so that the tree can be applied.
 void WriteTreeFiles(ComparisonRow& row, const TreeNode& tree, const InductionEngine& engine,
-                    const std::string& baseName, ComparisonResult& result) {
+                    const std::string& baseName, ComparisonResult& result,
+                    LeafVote vote = LeafVote::kDistribution) {
   auto record = [&](const Status& status, const std::filesystem::path& path) {
     if (status.ok()) {
       result.files.push_back(path);
@@ -120,8 +124,14 @@ void WriteTreeFiles(ComparisonRow& row, const TreeNode& tree, const InductionEng
   };
   row.treeFile = treefiles::TreeFilePath(baseName);
   row.rulesFile = treefiles::RulesFilePath(baseName);
-  record(treefiles::WriteDecisionTree(tree, engine.Att(), engine.Options.MINOBJS, baseName),
-         row.treeFile);
+  const Status treeWritten =
+      treefiles::WriteDecisionTree(tree, engine.Att(), engine.Options.MINOBJS, baseName);
+  record(treeWritten, row.treeFile);
+  if (treeWritten.ok()) {
+    const Status model = treefiles::WriteDecisionModelFile(tree, engine.Att(), vote,
+                                                           treefiles::ModelFileFor(row.treeFile));
+    if (!model.ok()) result.warnings.push_back(model.message());
+  }
   record(treefiles::WriteDecisionRules(tree, engine.Att(), baseName), row.rulesFile);
 }
 
@@ -175,7 +185,7 @@ Status RunIterative(InductionEngine& main, const std::string& stem, const Tables
     return s;
   }
   // The files hold the tree as pruned; the figures are those of the softened tree, as in the job.
-  WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, result);
+  WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, result, LeafVote::kWholeCase);
   if (engine.Options.PROBTHRESH) dtree::SoftenThresholds(engine, *pruned);
   row.training = {WholeTrainingName(first),
                   dtree::CountTreeErrors(engine, *pruned, LeafVote::kWholeCase),

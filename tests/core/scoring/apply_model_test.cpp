@@ -10,6 +10,7 @@
 #include "core/data/working_folder.h"
 #include "core/modeltree/model_tree_job.h"
 #include "core/pruning/decision_tree_job.h"
+#include "core/pruning/pruning_comparison.h"
 #include "core/scoring/tree_scorer.h"
 #include "core/treefiles/model_file.h"
 #include "tests/support/temp_database.h"
@@ -122,6 +123,41 @@ INSTANTIATE_TEST_SUITE_P(
                       JobCase{"ReducedError", false, false, pruning::kReducedErrorPruning},
                       JobCase{"Iterative", true, false, pruning::kIterativeGrowingPruning}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The comparison's trees are models too: each, applied to the test table, gives the errors its
+// row counted (the iterative method's leaves vote with the whole case, as its row counts).
+TEST_F(ApplyModelTest, ComparedTreesGiveTheirRowsErrors) {
+  MakeGenerated("g_data", 400, 7);
+  MakeGenerated("g_prune", 200, 11);
+  MakeGenerated("g_test", 200, 13);
+  MakeGenerated("g_train1", 400, 7);
+  MakeGenerated("g_train2", 200, 11);
+  MakeGenerated("g_train", 600, 7);
+  pruning::ComparisonParameters p;
+  p.tree.table = "g_data";
+  p.tree.subsets = true;
+  p.methods = {pruning::kStandardPrune, pruning::kReducedErrorPruning,
+               pruning::kIterativeGrowingPruning};
+  pruning::ComparisonResult result;
+  std::ostringstream report;
+  const Status compared = pruning::ComparePruningMethods(p, source_, report, NoProgress(), result);
+  ASSERT_TRUE(compared.ok()) << compared.message();
+  std::vector<const pruning::ComparisonRow*> rows = {&result.grown};
+  for (const auto& row : result.rows) rows.push_back(&row);
+  ASSERT_EQ(rows.size(), 4u);
+  for (const pruning::ComparisonRow* row : rows) {
+    ASSERT_EQ(row->outcome, pruning::RowOutcome::kPruned) << row->name << ": " << row->message;
+    auto applied = Apply(row->treeFile.string(), "g_test", "p_" + row->name, true);
+    ASSERT_TRUE(applied.ok()) << row->name << ": " << applied.status().message();
+    EXPECT_EQ(applied->errors, row->test.errors) << row->name;
+    auto saved = treefiles::ReadSavedTree(row->treeFile);
+    ASSERT_TRUE(saved.ok()) << saved.status().message();
+    EXPECT_EQ(saved->vote, row->method == pruning::kIterativeGrowingPruning
+                               ? dtree::LeafVote::kWholeCase
+                               : dtree::LeafVote::kDistribution)
+        << row->name;
+  }
+}
 
 // Model trees: every row's residual is the one the engine computes with the tree it grew, and
 // the error lines over the table are the job's.
