@@ -122,7 +122,12 @@ void ApplyModelDialog::Prepare() {
 }
 
 void ApplyModelDialog::ChooseModel(const std::filesystem::path& treeFile) {
-  int index = models_->findData(PathText(treeFile));
+  int index = -1;
+  for (int i = 0; i < models_->count() && index < 0; ++i) {
+    std::error_code ec;
+    const std::filesystem::path listed = models_->itemData(i).toString().toStdString();
+    if (std::filesystem::equivalent(listed, treeFile, ec)) index = i;
+  }
   if (index < 0) {
     models_->addItem(ShownName(treeFile), PathText(treeFile));
     index = models_->count() - 1;
