@@ -293,11 +293,14 @@ void CaseSet::ReadRows(DataSource& source, long limit, long firstRow, CaseArena&
   for (bool more = limit != 0 && source.FirstRow(row); more;
        more = (limit < 0 || rowNumber - firstRow < limit) && source.NextRow(row)) {
     out.push_back(ParseCaseInto(row, rowNumber++, arena, errors, gathered));
+    if (gathered && !gathered->classCells.empty()) gathered->NoteClasses(row, out.back());
   }
 }
 
 bool CaseSet::ReadTableRows(const std::string& table, DataSource& source, bool gather,
-                            std::vector<std::unique_ptr<RowsRead>>& parts) const {
+                            std::vector<std::unique_ptr<RowsRead>>& parts,
+                            const std::string& classesOf,
+                            const std::vector<size_t>& classCells) const {
   const int cells = static_cast<int>(caseWidth_);
   auto reader = [this, gather](RowsRead& part) {
     return [this, gather, &part](DataSource& connection, long limit, long firstRow) {
@@ -309,13 +312,22 @@ bool CaseSet::ReadTableRows(const std::string& table, DataSource& source, bool g
   // The halves join in the table's order, and the messages of the second half follow those of
   // the first. When two halves cannot be had, what they read is thrown away.
   parts.clear();
+  if (classesOf.empty()) {
+    parts.push_back(std::make_unique<RowsRead>(cells));
+    parts.push_back(std::make_unique<RowsRead>(cells));
+    if (ReadInTwoHalves(source, table, kTwoStreamRows, reader(*parts[0]), reader(*parts[1])))
+      return true;
+    parts.clear();
+  }
   parts.push_back(std::make_unique<RowsRead>(cells));
-  parts.push_back(std::make_unique<RowsRead>(cells));
-  if (ReadInTwoHalves(source, table, kTwoStreamRows, reader(*parts[0]), reader(*parts[1])))
-    return true;
-  parts.clear();
-  parts.push_back(std::make_unique<RowsRead>(cells));
-  if (!source.QueryTable(table)) return false;
+  if (!classesOf.empty()) {
+    GatheredValues& gathered = parts[0]->gathered;
+    gathered.classCells = classCells;
+    gathered.classes.assign(static_cast<size_t>(cells), std::string());
+  }
+  if (!(classesOf.empty() ? source.QueryTable(table)
+                          : source.Query("select *, " + classesOf + " from " + QuoteIdent(table))))
+    return false;
   const auto readWhole = reader(*parts[0]);
   readWhole(source, -1, 1);
   // A read that fails on the way must not pass for the whole table.

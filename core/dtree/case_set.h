@@ -162,9 +162,13 @@ class CaseSet {
   // Reads every row of `table` into `parts`, in table order: a large PostgreSQL table in two
   // halves at once, any other in one stream. With `gather`, discrete and class texts are
   // numbered as they come. False, with the source's error, when the table cannot be read to its
-  // end; `parts` then holds what one stream read.
+  // end; `parts` then holds what one stream read. With `classesOf` (an expression, see
+  // SqliteStorageClasses), the table is read in one stream with that expression after its
+  // columns, and the storage classes of the texts of `classCells` are noted as they come.
   bool ReadTableRows(const std::string& table, DataSource& source, bool gather,
-                     std::vector<std::unique_ptr<RowsRead>>& parts) const;
+                     std::vector<std::unique_ptr<RowsRead>>& parts,
+                     const std::string& classesOf = "",
+                     const std::vector<size_t>& classCells = {}) const;
   // The cases of `parts`, in order, with their cells moved into `arena` after its own.
   static std::vector<Case> JoinParts(std::vector<std::unique_ptr<RowsRead>>& parts,
                                      CaseArena& arena);
@@ -178,8 +182,8 @@ class CaseSet {
   // more classes or values of one attribute than the engine can count.
   Status SetValueLists(const std::string& table, const std::vector<std::string>* classes,
                        const std::vector<const std::vector<std::string>*>& valuesOfColumn);
-  // PostgreSQL: reads every row of `table` into cases while gathering the texts of the
-  // `grouped` columns, which come back in the database's order. nullptr when that cannot be
+  // Reads every row of `table` into cases while gathering the texts of the `grouped` columns,
+  // which come back in the database's order (PostgreSQL and SQLite). nullptr when that cannot be
   // done; the caller then groups the values as on other databases.
   std::unique_ptr<KeptCases> ReadGatheringValues(const std::string& table, DataSource& source,
                                                  const std::vector<std::string>& grouped,

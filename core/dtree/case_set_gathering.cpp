@@ -1,8 +1,9 @@
-// Reading a PostgreSQL table's cases and its value lists in one pass. Elsewhere the attribute
-// table's values come from a grouped query per column, a scan of the whole table before the
-// scan that reads the cases; here the rows are read once, each discrete text numbered as it
-// first comes, the distinct texts put into the column's order by the server, and the cases
-// renumbered. Cases, value lists and messages are those the two scans give.
+// Reading a table's cases and its value lists in one pass. Otherwise the attribute table's values
+// come from a grouped query per column, a scan of the whole table before the scan that reads the
+// cases; here the rows are read once, each discrete text numbered as it first comes, the
+// distinct texts put into the column's order (by the server on PostgreSQL; on SQLite by their
+// storage classes, read with the rows), and the cases renumbered. Cases, value lists and
+// messages are those the two scans give.
 
 #include <algorithm>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "core/data/column_value_order.h"
 #include "core/data/data_source.h"
+#include "core/data/sql_quote.h"
 #include "core/dtree/kept_cases.h"
 
 namespace quarry::dtree {
@@ -20,12 +22,38 @@ CaseSet::GatheredValues::GatheredValues(int cells) {
   for (int a = 0; a < cells; ++a) numbers.emplace_back(a + 1 < cells ? 1 : 0);
 }
 
+void CaseSet::GatheredValues::NoteClasses(const std::vector<std::string>& row, Case c) {
+  const std::string& letters = row.back();
+  if (letters.size() != classCells.size()) {
+    mixedClasses = true;
+    return;
+  }
+  const size_t classCell = numbers.size() - 1;
+  for (size_t k = 0; k < classCells.size(); ++k) {
+    const size_t cell = classCells[k];
+    const int32_t number = c[cell].discr;
+    // An unknown attribute value is numbered neither way.
+    if (cell != classCell && number == kUnknownValue) continue;
+    const size_t index = static_cast<size_t>(number - numbers[cell].First());
+    std::string& seen = classes[cell];
+    if (index >= seen.size()) seen.resize(index + 1, '\0');
+    if (seen[index] == '\0') {
+      seen[index] = letters[k];
+    } else if (seen[index] != letters[k]) {
+      mixedClasses = true;
+    }
+  }
+}
+
 std::unique_ptr<CaseSet::KeptCases> CaseSet::ReadGatheringValues(
     const std::string& table, DataSource& source, const std::vector<std::string>& grouped,
     std::vector<std::vector<std::string>>& values) {
   const int classCell = att_.MaxAtt + 1;
-  if (source.Dialect().kind() != DbmsKind::kPostgres || grouped.empty() || classCell < 0)
+  const DbmsKind kind = source.Dialect().kind();
+  if ((kind != DbmsKind::kPostgres && kind != DbmsKind::kSqlite) || grouped.empty() ||
+      classCell < 0) {
     return nullptr;
+  }
   // A text target is refused by the model-tree engine; its values are only grouped.
   if (target_ == TargetKind::kNumber && att_.Status[static_cast<size_t>(classCell)] == kDiscrete)
     return nullptr;
@@ -37,15 +65,32 @@ std::unique_ptr<CaseSet::KeptCases> CaseSet::ReadGatheringValues(
       cellOfColumn.push_back(static_cast<size_t>(a));
   }
   if (cellOfColumn.size() != grouped.size()) return nullptr;
-  const ColumnTypes types = ColumnTypesOf(source, table, grouped);
-  if (types.empty()) return nullptr;
+  const bool sqlite = kind == DbmsKind::kSqlite;
+  ColumnTypes types;
+  // SQLite: the columns whose storage classes are read with the rows (those of other than text
+  // affinity, which may hold numbers and texts at once), and the others.
+  std::vector<bool> textAffinity;
+  std::vector<std::string> typed;
+  std::vector<size_t> typedCells;
+  std::vector<std::string> texts;
+  if (sqlite) {
+    if (!SqliteGroupsInBinaryOrder(source, table, grouped, textAffinity)) return nullptr;
+    for (size_t g = 0; g < grouped.size(); ++g) {
+      (textAffinity[g] ? texts : typed).push_back(QuoteIdent(grouped[g]));
+      if (!textAffinity[g]) typedCells.push_back(cellOfColumn[g]);
+    }
+  } else {
+    types = ColumnTypesOf(source, table, grouped);
+    if (types.empty()) return nullptr;
+  }
 
   caseWidth_ = static_cast<size_t>(classCell + 1);
   auto kept = std::make_unique<KeptCases>();
   kept->table = table;
   kept->source = &source;
   kept->status = att_.Status;
-  if (!ReadTableRows(table, source, true, kept->parts)) return nullptr;
+  const std::string classesOf = typed.empty() ? "" : SqliteStorageClasses(typed);
+  if (!ReadTableRows(table, source, true, kept->parts, classesOf, typedCells)) return nullptr;
 
   values.assign(grouped.size(), {});
   for (size_t g = 0; g < grouped.size(); ++g) {
@@ -59,7 +104,30 @@ std::unique_ptr<CaseSet::KeptCases> CaseSet::ReadGatheringValues(
       }
     }
   }
-  if (!SortAsColumnValues(source, types, values)) return nullptr;
+  if (!sqlite) return SortAsColumnValues(source, types, values) ? std::move(kept) : nullptr;
+
+  // A column of text affinity holds texts, unless a blob, and NULL, which reads as a text "?"
+  // would.
+  if (!texts.empty() && SqliteColumnsHold(source, table, texts, false) != false) return nullptr;
+  const GatheredValues& gathered = kept->parts.front()->gathered;
+  if (gathered.mixedClasses) return nullptr;
+  std::vector<std::string> classes;
+  for (size_t g = 0; g < grouped.size(); ++g) {
+    if (!textAffinity[g]) {
+      // Read in one stream: the classes are by the numbers it gave.
+      classes.push_back(gathered.classes[cellOfColumn[g]]);
+      continue;
+    }
+    classes.emplace_back(values[g].size(), 't');
+    auto unknown = std::find(values[g].begin(), values[g].end(), "?");
+    if (unknown == values[g].end()) continue;
+    const std::optional<bool> nulls =
+        SqliteColumnsHold(source, table, {QuoteIdent(grouped[g])}, true);
+    if (!nulls) return nullptr;
+    // NULL groups first; a text "?" beside it reads the same and is listed once.
+    if (*nulls) classes.back()[static_cast<size_t>(unknown - values[g].begin())] = 'n';
+  }
+  if (!SortAsSqliteValues(classes, values)) return nullptr;
   return kept;
 }
 

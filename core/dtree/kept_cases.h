@@ -25,6 +25,14 @@ struct CaseSet::GatheredValues {
   // By cell: numbers of discrete values from 1 (0 is the unknown value) and of class texts
   // from 0, in the order the texts first come.
   std::vector<TextNumbers> numbers;
+  // SQLite: the cells whose storage classes a row's last column gives, one letter each (see
+  // SqliteStorageClasses); by cell, the class of each numbered text; whether a text came in two
+  // classes (a text '1' and an integer 1 in a column without type).
+  std::vector<size_t> classCells;
+  std::vector<std::string> classes;
+  bool mixedClasses = false;
+  // Records the storage classes of `row`'s texts numbered in `c`.
+  void NoteClasses(const std::vector<std::string>& row, Case c);
 };
 
 // One reader's rows: the whole table, or one half of it.
