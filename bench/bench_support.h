@@ -58,24 +58,26 @@ inline constexpr const char* kSyntheticClassRule =
     "when r5 > r6 then 'c0' else 'c1' end";
 
 // Opens the SQLite file `db`, first making it when it does not exist: table `big` of `rows`
-// rows, columns r1..r10 REAL (two decimals), s1..s5 TEXT of 20 values, about 2% NULL each, and
-// a TEXT class cls set to `classValue`; `afterInsert`, when given, runs once the rows are in.
-// A file that cannot be made is removed. False (with the reason on stderr) on failure.
+// rows, columns r1..r10 REAL (two decimals), s1..s5 TEXT of 20 values, about 2% NULL each
+// (none without `nulls`), and a TEXT class cls set to `classValue`; `afterInsert`, when given,
+// runs once the rows are in. A file that cannot be made is removed. False (with the reason on
+// stderr) on failure.
 inline bool OpenSyntheticTable(DataSource& source, const std::filesystem::path& db, long rows,
-                               const std::string& classValue, const std::string& afterInsert) {
+                               const std::string& classValue, const std::string& afterInsert,
+                               bool nulls = true) {
   if (!std::filesystem::exists(db)) {
     std::cout << "making " << rows << " rows in " << db.string() << "\n" << std::flush;
     std::string columns;
     std::string values;
+    const std::string null = nulls ? "case when abs(random()) % 50 = 0 then null else " : "(";
+    const std::string end = nulls ? " end," : "),";
     for (int i = 1; i <= kSyntheticContinuous; ++i) {
       columns += "r" + std::to_string(i) + " real,";
-      values +=
-          "case when abs(random()) % 50 = 0 then null else (abs(random()) % 100000) / 100.0 end,";
+      values += null + "(abs(random()) % 100000) / 100.0" + end;
     }
     for (int i = 1; i <= kSyntheticDiscrete; ++i) {
       columns += "s" + std::to_string(i) + " text,";
-      values += "case when abs(random()) % 50 = 0 then null else 'v' || (abs(random()) % " +
-                std::to_string(kSyntheticValues) + ") end,";
+      values += null + "'v' || (abs(random()) % " + std::to_string(kSyntheticValues) + ")" + end;
     }
     columns += "cls text";
     values += classValue;

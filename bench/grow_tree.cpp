@@ -1,20 +1,25 @@
 // Growing and pruning decision trees on large synthetic tables, against a decision-tree learner
 // of Python's scikit-learn fitting the same rows.
 //
-//   grow_tree [--rows N ...] [--no-peer]
+//   grow_tree [--rows N ...] [--table null|full] [--no-peer]
 //
-// For each size (default 200,000 and 1,000,000 rows) makes or reuses an SQLite table in the
+// For each size (default 200,000 and 1,000,000 rows) makes or reuses two SQLite tables in the
 // benchmark folder: 10 continuous columns (two decimals), 5 text columns of 20 values each, a
-// class of 3 values that follows the attributes with 10% noise, about 2% NULL. Loads it into the
-// engine and times, single-threaded, growing the unpruned tree and error-based pruning of it in
-// place (as the job prunes with standard pruning), and measures the peak memory of both, and of
-// pruning a copy (as a job that keeps the grown tree does).
-// The peer gets the very cases the engine loaded (text columns one-hot encoded, unknowns -999)
-// and fits DecisionTreeClassifier(criterion="entropy", min_samples_leaf=2); it needs Debian's
-// python3-sklearn (apt-get install python3-sklearn).
+// class of 3 values that follows the attributes with 10% noise; one with about 2% NULL, one
+// without (--table picks one). Loads each into the engine and times, single-threaded, growing
+// the unpruned tree and error-based pruning of it in place (as the job prunes with standard
+// pruning), and measures the peak memory of both, and of pruning a copy (as a job that keeps the
+// grown tree does), and the process's peak resident size (getrusage).
+// Then, one core each, the whole job `quarry-cli dtree --table big_data -m 2` (load, grow,
+// standard pruning, files) against the peer reading the same rows from CSV (sqlite3 -csv) and
+// fitting DecisionTreeClassifier(criterion="entropy", min_samples_leaf=2), the text columns
+// ordinal-encoded, then again one-hot encoded (unknowns -999). The peer needs Debian's
+// python3-sklearn and python3-pandas (apt-get install python3-sklearn python3-pandas); without
+// them (or without sqlite3) that part is skipped with a message.
 
 #include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -42,71 +47,124 @@ using quarry::bench::Seconds;
 using quarry::bench::StatusBytes;
 using quarry::dtree::InductionEngine;
 
-// The loaded cases as the peer reads them: float32 features (continuous values, then 20
-// indicator columns per text column), int32 classes.
-void WritePeerData(InductionEngine& engine, const fs::path& features, const fs::path& classes,
-                   int& width) {
-  const int maxAtt = engine.MaxAtt();
-  width = 0;
-  for (int a = 0; a <= maxAtt; ++a)
-    width += engine.Att().ValueCount[static_cast<size_t>(a)] > 0
-                 ? engine.Att().ValueCount[static_cast<size_t>(a)]
-                 : 1;
-  std::ofstream x(features, std::ios::binary);
-  std::ofstream y(classes, std::ios::binary);
-  std::vector<float> row(static_cast<size_t>(width));
-  for (quarry::dtree::Case c : engine.Cases.Item) {
-    size_t at = 0;
-    for (int a = 0; a <= maxAtt; ++a) {
-      const int values = engine.Att().ValueCount[static_cast<size_t>(a)];
-      if (values == 0) {
-        row[at++] = quarry::dtree::CVal(c, a);  // unknown is already -999
-        continue;
-      }
-      const int v = quarry::dtree::DVal(c, a);
-      for (int k = 1; k <= values; ++k) row[at++] = v == 0 ? -999.0f : (v == k ? 1.0f : 0.0f);
-    }
-    x.write(reinterpret_cast<const char*>(row.data()),
-            static_cast<std::streamsize>(row.size() * sizeof(float)));
-    const int32_t cls = engine.ClassOf(c);
-    y.write(reinterpret_cast<const char*>(&cls), sizeof cls);
-  }
-}
+// The peer's figures, in seconds (wall, processor).
+struct PeerFigures {
+  double loadWall = 0, loadCpu = 0;  // CSV read and ordinal encoding
+  double ordinalWall = 0, ordinalCpu = 0;
+  long ordinalNodes = 0;
+  double oneHotWall = 0, oneHotCpu = 0;
+  long oneHotNodes = 0;
+  int oneHotColumns = 0;
+};
 
-// Fits the peer and returns its fitting seconds (and its processor seconds and node count), or a
-// negative time.
-double RunPeer(const fs::path& folder, const fs::path& features, const fs::path& classes, int width,
-               long rows, double& cpu, long& nodes) {
+// Reads `csv` and fits the peer on it, ordinal- then one-hot-encoded. False when it cannot run.
+bool RunPeer(const fs::path& folder, const fs::path& csv, PeerFigures& peer) {
   const fs::path script = folder / "peer_fit.py";
   std::ofstream(script)
       << "import sys, time\n"
          "import numpy as np\n"
+         "import pandas as pd\n"
          "from sklearn.tree import DecisionTreeClassifier\n"
-         "X = np.fromfile(sys.argv[1], dtype=np.float32).reshape(int(sys.argv[4]), "
-         "int(sys.argv[3]))\n"
-         "y = np.fromfile(sys.argv[2], dtype=np.int32)\n"
-         "t = time.process_time()\n"
-         "w = time.perf_counter()\n"
+         "def clock(): return time.perf_counter(), time.process_time()\n"
+         "def since(s): w, c = clock(); return '%f %f' % (w - s[0], c - s[1])\n"
+         "s = clock()\n"
+         "d = pd.read_csv(sys.argv[1])\n"
+         "y = d.pop('cls').to_numpy()\n"
+         "texts = [c for c in d.columns if d[c].dtype == object]\n"
+         "X = d.copy()\n"
+         "for c in texts: X[c] = X[c].astype('category').cat.codes.replace(-1, -999)\n"
+         "X = X.fillna(-999).to_numpy(dtype=np.float32)\n"
+         "load = since(s)\n"
+         "s = clock()\n"
          "m = DecisionTreeClassifier(criterion='entropy', min_samples_leaf=2).fit(X, y)\n"
-         "print(time.perf_counter() - w, time.process_time() - t, m.tree_.node_count)\n";
-  const std::string command = "/usr/bin/python3 " + script.string() + " " + features.string() +
-                              " " + classes.string() + " " + std::to_string(width) + " " +
-                              std::to_string(rows);
+         "ordinal = since(s) + ' %d' % m.tree_.node_count\n"
+         "H = pd.get_dummies(d, columns=texts, dtype=np.float32)\n"
+         "for c in texts: H.loc[d[c].isna(), [h for h in H.columns if h.startswith(c + '_')]] = "
+         "-999\n"
+         "H = H.fillna(-999).to_numpy(dtype=np.float32)\n"
+         "s = clock()\n"
+         "m = DecisionTreeClassifier(criterion='entropy', min_samples_leaf=2).fit(H, y)\n"
+         "print(load, ordinal, since(s), m.tree_.node_count, H.shape[1])\n";
+  const std::string command = "OMP_NUM_THREADS=1 OPENBLAS_NUM_THREADS=1 /usr/bin/python3 " +
+                              script.string() + " " + csv.string() + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return -1;
-  double wall = -1;
-  const int got = std::fscanf(pipe, "%lf %lf %ld", &wall, &cpu, &nodes);
-  if (pclose(pipe) != 0 || got != 3) return -1;
-  return wall;
+  if (pipe == nullptr) return false;
+  const int got =
+      std::fscanf(pipe, "%lf %lf %lf %lf %ld %lf %lf %ld %d", &peer.loadWall, &peer.loadCpu,
+                  &peer.ordinalWall, &peer.ordinalCpu, &peer.ordinalNodes, &peer.oneHotWall,
+                  &peer.oneHotCpu, &peer.oneHotNodes, &peer.oneHotColumns);
+  return pclose(pipe) == 0 && got == 9;
 }
 
-int RunSize(long rows, bool peer) {
+// Runs `command` (a shell command line); its wall and processor seconds, or false.
+bool TimeCommand(const std::string& command, double& wall, double& cpu) {
+  const double before = CpuSeconds(RUSAGE_CHILDREN);
+  const auto start = Clock::now();
+  const bool ok = std::system(command.c_str()) == 0;
+  wall = Seconds(start);
+  cpu = CpuSeconds(RUSAGE_CHILDREN) - before;
+  return ok;
+}
+
+// The folder of this program, where quarry-cli is built too.
+fs::path ProgramFolder() {
+  std::error_code error;
+  return fs::read_symlink("/proc/self/exe", error).parent_path();
+}
+
+// The whole job against the peer's load and fit, one core each.
+void CompareWithPeer(const fs::path& folder, const fs::path& db, double growCpu) {
+  const fs::path cli = ProgramFolder() / "quarry-cli";
+  double jobWall = 0, jobCpu = 0;
+  const bool job =
+      TimeCommand("QUARRY_THREADS=1 QUARRY_HOME='" + folder.string() + "' '" + cli.string() +
+                      "' --db '" + db.string() + "' dtree --table big_data -m 2 > /dev/null 2>&1",
+                  jobWall, jobCpu);
+  if (job) {
+    std::printf("  whole job quarry-cli dtree -m 2 %6.2f s  (CPU %.2f s)\n", jobWall, jobCpu);
+  } else {
+    std::printf("  whole job                      failed (%s)\n", cli.c_str());
+  }
+  const fs::path csv = folder / "peer.csv";
+  if (std::system(("sqlite3 -csv -header '" + db.string() + "' 'select * from big_data' > '" +
+                   csv.string() + "' 2>/dev/null")
+                      .c_str()) != 0) {
+    fs::remove(csv);
+    std::printf("  peer                   not run (needs the sqlite3 program)\n");
+    return;
+  }
+  PeerFigures peer;
+  const bool ran = RunPeer(folder, csv, peer);
+  fs::remove(csv);
+  if (!ran) {
+    std::printf(
+        "  peer                   not run (needs /usr/bin/python3 with python3-sklearn and "
+        "python3-pandas)\n");
+    return;
+  }
+  std::printf("  peer CSV load          %7.2f s  (CPU %.2f s)\n", peer.loadWall, peer.loadCpu);
+  std::printf("  peer fit, ordinal      %7.2f s  (CPU %.2f s), %ld nodes\n", peer.ordinalWall,
+              peer.ordinalCpu, peer.ordinalNodes);
+  std::printf("  peer fit, one-hot (%d columns) %7.2f s  (CPU %.2f s), %ld nodes\n",
+              peer.oneHotColumns, peer.oneHotWall, peer.oneHotCpu, peer.oneHotNodes);
+  std::printf("  growing / peer fit     CPU %.2f ordinal, %.2f one-hot\n",
+              growCpu / peer.ordinalCpu, growCpu / peer.oneHotCpu);
+  if (job) {
+    std::printf("  job / peer load + fit  CPU %.2f ordinal (wall %.2f), %.2f one-hot\n",
+                jobCpu / (peer.loadCpu + peer.ordinalCpu),
+                jobWall / (peer.loadWall + peer.ordinalWall),
+                jobCpu / (peer.loadCpu + peer.oneHotCpu));
+  }
+}
+
+int RunTable(long rows, bool nulls, bool peer) {
   const fs::path folder = fs::temp_directory_path() / "quarry-bench-grow";
   fs::create_directories(folder);
-  const fs::path db = folder / ("grow_" + std::to_string(rows) + ".sqlite");
+  const fs::path db =
+      folder / ("grow_" + std::to_string(rows) + (nulls ? "" : "_full") + ".sqlite");
   quarry::DataSource source;
   if (!quarry::bench::OpenSyntheticTable(source, db, rows, "null",
-                                         quarry::bench::kSyntheticClassRule))
+                                         quarry::bench::kSyntheticClassRule, nulls))
     return 1;
 
   std::ostringstream report;
@@ -166,9 +224,11 @@ int RunSize(long rows, bool peer) {
   const long long treeBytes = afterGrow - StatusBytes("VmRSS:");
 
   auto times = [&](long long bytes) { return static_cast<double>(bytes) / caseArray; };
-  std::printf("\n%lld rows, %d attributes (%d continuous, %d discrete of %d values), 3 classes\n",
-              cases, engine.MaxAtt() + 1, quarry::bench::kSyntheticContinuous,
-              quarry::bench::kSyntheticDiscrete, quarry::bench::kSyntheticValues);
+  std::printf(
+      "\n%lld rows, %d attributes (%d continuous, %d discrete of %d values), 3 classes, %s\n",
+      cases, engine.MaxAtt() + 1, quarry::bench::kSyntheticContinuous,
+      quarry::bench::kSyntheticDiscrete, quarry::bench::kSyntheticValues,
+      nulls ? "about 2% NULL" : "no NULL");
   std::printf("  load into cases        %7.2f s\n", loadSeconds);
   std::printf("  grow unpruned tree     %7.2f s  (CPU %.2f s), %d nodes, %d leaves, depth %d\n",
               growSeconds, growCpu, treeNodes, treeLeaves, treeDepth);
@@ -199,27 +259,20 @@ int RunSize(long rows, bool peer) {
   std::printf("  peak growing + pruning a copy             %7.1f MB = %.2f x\n",
               (std::max(growPeak, copyPeak) - beforeLoad) / 1e6,
               times(std::max(growPeak, copyPeak) - beforeLoad));
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("  peak resident size of the process (ru_maxrss) %.1f MB\n",
+              usage.ru_maxrss / 1024.0);
+  std::fflush(stdout);
   if (!peer) return 0;
 
-  const fs::path features = folder / "peer_X.bin";
-  const fs::path classes = folder / "peer_y.bin";
-  int width = 0;
-  WritePeerData(engine, features, classes, width);
   engine.Cases.FreeCases();
-  long peerNodes = 0;
-  double peerCpu = 0;
-  const double peerSeconds =
-      RunPeer(folder, features, classes, width, static_cast<long>(cases), peerCpu, peerNodes);
-  fs::remove(features);
-  fs::remove(classes);
-  if (peerSeconds < 0) {
-    std::printf("  peer                   not run (needs /usr/bin/python3 with python3-sklearn)\n");
-    return 0;
+  if (!source.Execute("create table if not exists big_data as select * from big")) {
+    std::cerr << "cannot make big_data: " << source.LastError() << "\n";
+    return 1;
   }
-  std::printf("  peer fit (%d columns) %7.2f s  (CPU %.2f s), %ld nodes\n", width, peerSeconds,
-              peerCpu, peerNodes);
-  std::printf("  growing / peer         %7.2f  (CPU %.2f; target <= 1)\n",
-              growSeconds / peerSeconds, growCpu / peerCpu);
+  source.Close();
+  CompareWithPeer(folder, db, growCpu);
   return 0;
 }
 
@@ -228,16 +281,21 @@ int RunSize(long rows, bool peer) {
 int main(int argc, char** argv) {
   std::vector<long> sizes;
   bool peer = true;
+  std::string tables = "both";
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
     if (flag == "--rows" && i + 1 < argc) sizes.push_back(std::atol(argv[++i]));
+    if (flag == "--table" && i + 1 < argc) tables = argv[++i];
     if (flag == "--no-peer") peer = false;
   }
   if (sizes.empty()) sizes = {200000, 1000000};
   const fs::path folder = fs::temp_directory_path() / "quarry-bench-grow";
   setenv("QUARRY_HOME", folder.c_str(), 0);
   for (long rows : sizes) {
-    if (int status = RunSize(rows, peer); status != 0) return status;
+    for (const bool nulls : {true, false}) {
+      if (tables != "both" && (tables == "null") != nulls) continue;
+      if (int status = RunTable(rows, nulls, peer); status != 0) return status;
+    }
   }
   return 0;
 }

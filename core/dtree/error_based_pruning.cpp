@@ -230,7 +230,8 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
     }
     for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] *= factor;
     treeErrors += Estimate(node.Child(v), fp, ep, shift + 1, update, changed);
-    e_.PartitionCases(node, 0, fp, ep);
+    // Without cases of unknown outcome there are none to gather again.
+    if (kp != fp) e_.PartitionCases(node, 0, fp, ep);
     for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] /= factor;
   }
   e_.AllKnown = allKnownAtEntry;

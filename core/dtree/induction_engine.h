@@ -32,8 +32,13 @@ class InductionEngine {
   InductionEngine& operator=(const InductionEngine&) = delete;
 
   CaseSet Cases;
-  InductionOptions Options;     // the settings the evaluators read: MINOBJS, GAINRATIO, SUBSET...
-  bool AllKnown = true;         // no unknown value met on the current path: weights are all 1
+  InductionOptions Options;  // the settings the evaluators read: MINOBJS, GAINRATIO, SUBSET...
+  bool AllKnown = true;      // no unknown value met on the current path: weights are all 1
+  bool Windowing = false;    // growing trees on windows, which draw cases by their order
+  // Set while GrowNewTree grows from cases whose results cannot depend on the order among
+  // equal values (every weight 1, no unknown value, no windowing): sorts may then leave equal
+  // values in any order.
+  bool AnyOrderAmongEquals = false;
   std::vector<uint8_t> Tested;  // [a]: tests on the path to the current node that use a
   std::vector<float> ClassSum;  // classification work array
   long GrownNodes = 0;          // nodes grown in this job, for progress reports

@@ -110,7 +110,7 @@ float SplitEvaluator::SplitWorth(float info, float gain, float minGain) const {
   return kNoGain;
 }
 
-int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown) {
+int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases) {
   const CaseSet& cases = engine_.Cases;
   const int classCell = engine_.MaxAtt() + 1;
   const size_t count = static_cast<size_t>(lp - fp + 1);
@@ -125,13 +125,15 @@ int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown) {
   for (size_t k = 0; k < count; ++k) {
     const size_t i = static_cast<size_t>(fp) + k;
     Case c = cases.Item[i];
-    gatheredItem_[k] = c;
-    gatheredWeight_[k] = cases.Weight[i];
+    if (withCases) {
+      gatheredItem_[k] = c;
+      gatheredWeight_[k] = cases.Weight[i];
+    }
     gatheredClass_[k] = static_cast<int16_t>(c[classCell].discr);
     keys_[k] = {CVal(c, att), static_cast<uint32_t>(k)};
     // Unknown values go to the front, each exchanged with the next front position.
     if (moveUnknown && keys_[k].value == kUnknown) {
-      Freq(0, gatheredClass_[k]) += gatheredWeight_[k];
+      Freq(0, gatheredClass_[k]) += cases.Weight[i];
       std::swap(keys_[static_cast<size_t>(unknowns)], keys_[k]);
       ++unknowns;
     }
@@ -139,26 +141,35 @@ int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown) {
   return unknowns;
 }
 
-void SplitEvaluator::ScatterValues(int fp, int lp) {
+void SplitEvaluator::ScatterValues(int fp, int lp, bool withCases) {
   CaseSet& cases = engine_.Cases;
-  for (int i = fp; i <= lp; ++i) {
-    const size_t k = static_cast<size_t>(i - fp);
+  const size_t count = static_cast<size_t>(lp - fp + 1);
+  if (!withCases) {
+    for (size_t k = 0; k < count; ++k) sortedClass_[k] = gatheredClass_[keys_[k].index];
+    return;
+  }
+  for (size_t k = 0; k < count; ++k) {
     const uint32_t from = keys_[k].index;
-    cases.Item[static_cast<size_t>(i)] = gatheredItem_[from];
-    cases.Weight[static_cast<size_t>(i)] = gatheredWeight_[from];
+    cases.Item[static_cast<size_t>(fp) + k] = gatheredItem_[from];
+    cases.Weight[static_cast<size_t>(fp) + k] = gatheredWeight_[from];
     sortedClass_[k] = gatheredClass_[from];
   }
 }
 
 void SplitEvaluator::SortValues(int first, int last) {
-  if (last > first) SortByValueOrder(keys_.data() + first, last - first + 1, sortScratch_);
+  if (last <= first) return;
+  if (engine_.AnyOrderAmongEquals) {
+    SortByValueStably(keys_.data() + first, last - first + 1, sortScratch_);
+  } else {
+    SortByValueOrder(keys_.data() + first, last - first + 1, sortScratch_);
+  }
 }
 
 void SplitEvaluator::SortByValue(int fp, int lp, int att) {
   if (lp <= fp) return;
-  GatherValues(att, fp, lp, false);
+  GatherValues(att, fp, lp, false, true);
   SortValues(0, lp - fp);
-  ScatterValues(fp, lp);
+  ScatterValues(fp, lp, true);
 }
 
 void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
@@ -172,13 +183,16 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
 
   ResetCounts(2);
   const float items = engine_.CountWeight(fp, lp);
-  const int unknowns = GatherValues(att, fp, lp, true);
+  // Where the order among equal values is free, the cases stay where they are (their weights
+  // are all 1): only their classes are needed in the values' order.
+  const bool moveCases = !engine_.AnyOrderAmongEquals;
+  const int unknowns = GatherValues(att, fp, lp, true, moveCases);
   for (int c = 0; c <= maxClass; ++c) ValFreq[0] += Freq(0, c);
   const float known = items - ValFreq[0];
   UnknownRate[a] = 1 - known / items;
 
   if (known < static_cast<float>(2 * minObjs)) {
-    ScatterValues(fp, lp);
+    ScatterValues(fp, lp, moveCases);
     if (verbosity >= 2) out << "\tinsufficient cases with known values\n";
     Gain[a] = kNoGain;
     Info[a] = 0;
@@ -186,7 +200,7 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
   }
 
   SortValues(unknowns, lp - fp);
-  ScatterValues(fp, lp);
+  ScatterValues(fp, lp, moveCases);
   const int best = ScanCuts(att, fp, lp, unknowns, items, known);
   if (best < 0) {
     Gain[a] = kNoGain;
@@ -252,20 +266,29 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
   float low = 0;
   int tries = 0;
   float gainSum = 0;
+  // With every weight 1 every count is whole, and its term is looked up directly.
+  const bool whole = engine_.AnyOrderAmongEquals;
+  cuts_.clear();
   for (int k = unknowns; k < count - 1; ++k) {
     const int cls = sortedClass_[static_cast<size_t>(k)];
     const float w = weight[static_cast<size_t>(fp + k)];
     low += w;
     below[cls] += w;
     above[cls] -= w;
-    lowTerms_[static_cast<size_t>(cls)] = NLogN(below[cls]);
-    highTerms_[static_cast<size_t>(cls)] = NLogN(above[cls]);
+    if (whole) {
+      lowTerms_[static_cast<size_t>(cls)] = nLogN_[static_cast<size_t>(below[cls])];
+      highTerms_[static_cast<size_t>(cls)] = nLogN_[static_cast<size_t>(above[cls])];
+    } else {
+      lowTerms_[static_cast<size_t>(cls)] = NLogN(below[cls]);
+      highTerms_[static_cast<size_t>(cls)] = NLogN(above[cls]);
+    }
     if (low < minSplit) continue;
     if (low > known - minSplit) break;
     const float value = keys_[static_cast<size_t>(k)].value;
     const float next = keys_[static_cast<size_t>(k) + 1].value;
     if (!(static_cast<double>(value) < static_cast<double>(next) - 0.00005)) continue;
     const size_t i = static_cast<size_t>(fp + k);
+    cuts_.push_back(static_cast<int>(i));
     ValFreq[1] = low;
     ValFreq[2] = known - low;
     if (known > 0 && ValFreq[1] >= static_cast<float>(minObjs) &&
@@ -303,7 +326,8 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
   const float avGain = tries > 0 ? gainSum / static_cast<float>(tries) : 1e6f;
   int best = -1;
   float bestVal = kNoGain;
-  for (int i = fp + unknowns; i < lp; ++i) {
+  // Only the cuts tried have a gain; every other place has none (kNoGain).
+  for (const int i : cuts_) {
     const size_t at = static_cast<size_t>(i);
     if (SplitGain[at] < 0) continue;
     const float val = SplitWorth(SplitInfo[at], SplitGain[at], avGain);

@@ -65,10 +65,11 @@ class SplitEvaluator {
   // The cases fp..lp with their values of att, weights and classes in contiguous arrays, those
   // with an unknown value moved to the front (their weights added to Freq row 0); returns how
   // many those are.
-  int GatherValues(int att, int fp, int lp, bool moveUnknown);
-  // Puts the cases back into Item/Weight fp..lp in the order of the sorted values, and their
-  // classes into sortedClass_.
-  void ScatterValues(int fp, int lp);
+  // Without `withCases` only the values and classes are gathered.
+  int GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases);
+  // Puts the cases back into Item/Weight fp..lp in the order of the sorted values (with
+  // `withCases`), and their classes into sortedClass_.
+  void ScatterValues(int fp, int lp, bool withCases);
   void SortValues(int first, int last);
   // The scan over the sorted known values of EvaluateContinuous; returns the best cut's index.
   int ScanCuts(int att, int fp, int lp, int unknowns, float items, float known);
@@ -88,6 +89,7 @@ class SplitEvaluator {
   std::vector<double> lowTerms_;      // n*log2(n) of each class's weight below / above a cut
   std::vector<double> highTerms_;
   SortScratch sortScratch_;
+  std::vector<int> cuts_;                        // the places of the cuts ScanCuts tried, in order
   std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
   std::vector<bool> knownValuesReady_;
 };

@@ -5,6 +5,7 @@
 #include "core/common/text_util.h"
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/split_evaluation.h"
+#include "core/dtree/value_sort.h"
 
 namespace quarry::dtree {
 
@@ -148,7 +149,9 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
       for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] *= factor;
       Grow(*child, fp, ep);
       node.SetErrors(node.Errors() + child->Errors());
-      e_.PartitionCases(node, 0, fp, ep);
+      // The branch's growing may have mixed the cases of unknown outcome into its own; with
+      // none, there is nothing to gather.
+      if (kp != fp) e_.PartitionCases(node, 0, fp, ep);
       for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] /= factor;
     }
     node.Branch[static_cast<size_t>(v)] = std::move(child);
@@ -204,11 +207,42 @@ void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp) {
   TreeGrower(engine).Grow(node, fp, lp);
 }
 
+namespace {
+
+// Whether every case of Item[fp..lp] knows every value the tests can read.
+bool EveryValueKnown(const InductionEngine& engine, int fp, int lp) {
+  const AttributeTable& att = engine.Att();
+  std::vector<int> continuous;
+  std::vector<int> discrete;
+  for (int a = 0; a <= att.MaxAtt; ++a) {
+    if (att.Status[static_cast<size_t>(a)] == kIgnored) continue;
+    (att.ValueCount[static_cast<size_t>(a)] > 0 ? discrete : continuous).push_back(a);
+  }
+  for (int i = fp; i <= lp; ++i) {
+    const Case c = engine.Cases.Item[static_cast<size_t>(i)];
+    for (int a : continuous) {
+      if (CVal(c, a) == kUnknown) return false;
+    }
+    for (int a : discrete) {
+      if (DVal(c, a) == kUnknownValue) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp) {
   engine.ResetWeights();
   engine.AllKnown = true;
+  // With every weight 1 each sum of weights is a whole count, the same in any order; with no
+  // unknown value no weight is ever shared out; without windowing nothing draws cases by their
+  // order. The tree then cannot depend on the order among equal values.
+  engine.AnyOrderAmongEquals =
+      SortsStablyWhereFree() && !engine.Windowing && EveryValueKnown(engine, fp, lp);
   auto root = std::make_unique<TreeNode>();
   GrowTree(engine, *root, fp, lp);
+  engine.AnyOrderAmongEquals = false;
   return root;
 }
 

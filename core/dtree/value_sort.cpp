@@ -1,6 +1,7 @@
 #include "core/dtree/value_sort.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -80,7 +81,72 @@ std::pair<int, int> PlainStep(ValueRecord* r, int first, int last, std::vector<u
   return {lower, middle};
 }
 
+// A float's bits as an unsigned key of the same order: negatives reversed below the positives.
+// -0 comes just below +0, which compare equal: their order among themselves is free here.
+inline uint32_t OrderKey(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits & 0x80000000u ? ~bits : bits | 0x80000000u;
+}
+
+// Below this many records a comparison sort is quicker than the radix passes.
+constexpr int kRadixFrom = 256;
+
 }  // namespace
+
+namespace {
+std::atomic<bool> stablyWhereFree{true};
+}  // namespace
+
+void SortStablyWhereFree(bool on) { stablyWhereFree = on; }
+bool SortsStablyWhereFree() { return stablyWhereFree; }
+
+void SortByValueStably(ValueRecord* r, int count, SortScratch& scratch) {
+  if (count < 2) return;
+  for (int i = 0; i < count; ++i) {
+    if (r[i].value != r[i].value) {
+      SortByValueOrder(r, count, scratch);
+      return;
+    }
+  }
+  if (count < kRadixFrom) {
+    std::stable_sort(r, r + count,
+                     [](const ValueRecord& a, const ValueRecord& b) { return a.value < b.value; });
+    return;
+  }
+  // Three passes of 11, 11 and 10 bits, least significant first; a pass in which every key has
+  // the same digit is left out.
+  constexpr int kBits[3] = {11, 11, 10};
+  constexpr int kShift[3] = {0, 11, 22};
+  std::vector<uint32_t> counts(3 * 2048, 0);
+  for (int i = 0; i < count; ++i) {
+    const uint32_t key = OrderKey(r[i].value);
+    for (int p = 0; p < 3; ++p) ++counts[p * 2048 + ((key >> kShift[p]) & ((1u << kBits[p]) - 1))];
+  }
+  std::vector<ValueRecord>& buffer = scratch.buffer;
+  if (buffer.size() < static_cast<size_t>(count)) buffer.resize(static_cast<size_t>(count));
+  ValueRecord* from = r;
+  ValueRecord* to = buffer.data();
+  for (int p = 0; p < 3; ++p) {
+    uint32_t* c = counts.data() + p * 2048;
+    const uint32_t digits = 1u << kBits[p];
+    bool single = false;
+    uint32_t sum = 0;
+    for (uint32_t d = 0; d < digits; ++d) {
+      if (c[d] == static_cast<uint32_t>(count)) single = true;
+      const uint32_t n = c[d];
+      c[d] = sum;
+      sum += n;
+    }
+    if (single) continue;
+    for (int i = 0; i < count; ++i) {
+      const uint32_t digit = (OrderKey(from[i].value) >> kShift[p]) & (digits - 1);
+      to[c[digit]++] = from[i];
+    }
+    std::swap(from, to);
+  }
+  if (from != r) std::memcpy(r, from, static_cast<size_t>(count) * sizeof(ValueRecord));
+}
 
 void SortByValueOrder(ValueRecord* r, int count, SortScratch& scratch) {
   std::vector<std::pair<int, int>>& stack = scratch.stack;

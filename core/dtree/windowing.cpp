@@ -88,6 +88,12 @@ std::unique_ptr<TreeNode> GrowWithWindow(InductionEngine& engine, int window, in
       << "-----   ----    ------  ------    ------  ----  ------  ----  ------  ----\n";
   std::unique_ptr<TreeNode> best;
   int bestTotal = 0;
+  // The next window draws from the order the growing leaves.
+  struct WindowingOn {
+    InductionEngine& engine;
+    explicit WindowingOn(InductionEngine& e) : engine(e) { engine.Windowing = true; }
+    ~WindowingOn() { engine.Windowing = false; }
+  } windowing(engine);
   for (int cycle = 1;; ++cycle) {
     std::unique_ptr<TreeNode> tree = GrowNewTree(engine, 0, window - 1);
     const int errors = static_cast<int>(tree->Errors() + 0.5);

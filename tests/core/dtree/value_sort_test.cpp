@@ -135,5 +135,38 @@ TEST(ValueSort, LongOrderedRunsNeitherRecurseNorCrawl) {
       std::is_sorted(r.begin(), r.end(), [](auto& a, auto& b) { return a.value < b.value; }));
 }
 
+// The stable sort orders by value, ties in their places before, on either side of the size where
+// the radix passes take over, across signs and exponents; with a NaN it sorts as the method does.
+TEST(ValueSort, StableSortOrdersByValueKeepingTies) {
+  std::mt19937 random(7);
+  for (const int size : {255, 256, 5000}) {
+    std::vector<float> values;
+    for (int i = 0; i < size; ++i) {
+      const float magnitude = static_cast<float>(random() % 50) * (random() % 2 ? 1e-3f : 1e5f);
+      values.push_back(random() % 3 == 0 ? -magnitude : magnitude);
+    }
+    values[3] = -0.0f;
+    std::vector<ValueRecord> expected = Records(values);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const ValueRecord& a, const ValueRecord& b) { return a.value < b.value; });
+    std::vector<ValueRecord> actual = Records(values);
+    SortScratch scratch;
+    SortByValueStably(actual.data(), size, scratch);
+    for (size_t i = 0; i < actual.size(); ++i) {
+      ASSERT_EQ(actual[i].value, expected[i].value) << size << " at " << i;
+      // -0 and 0 are equal values: only their order among themselves may differ.
+      if (actual[i].value != 0) ASSERT_EQ(actual[i].index, expected[i].index) << size;
+    }
+  }
+  std::vector<float> withNan(400, 1.0f);
+  withNan[17] = std::nanf("");
+  std::vector<ValueRecord> expected = Records(withNan);
+  ReferenceSort(expected, 0, static_cast<int>(expected.size()) - 1);
+  std::vector<ValueRecord> actual = Records(withNan);
+  SortScratch scratch;
+  SortByValueStably(actual.data(), static_cast<int>(actual.size()), scratch);
+  EXPECT_EQ(Order(actual), Order(expected));
+}
+
 }  // namespace
 }  // namespace quarry::dtree
