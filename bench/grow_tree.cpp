@@ -19,6 +19,7 @@
 
 #include <malloc.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -261,7 +262,7 @@ int RunTable(long rows, bool nulls, bool peer) {
               times(std::max(growPeak, copyPeak) - beforeLoad));
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("  peak resident size of the process (ru_maxrss) %.1f MB\n",
+  std::printf("  peak resident size of the process (ru_maxrss) %.1f MiB\n",
               usage.ru_maxrss / 1024.0);
   std::fflush(stdout);
   if (!peer) return 0;
@@ -294,7 +295,19 @@ int main(int argc, char** argv) {
   for (long rows : sizes) {
     for (const bool nulls : {true, false}) {
       if (tables != "both" && (tables == "null") != nulls) continue;
-      if (int status = RunTable(rows, nulls, peer); status != 0) return status;
+      // Each table in a process of its own, so that its memory figures start from nothing.
+      std::fflush(stdout);
+      const pid_t child = fork();
+      if (child == 0) {
+        const int result = RunTable(rows, nulls, peer);
+        std::fflush(stdout);
+        std::_Exit(result);
+      }
+      int status = 1;
+      if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+          WEXITSTATUS(status) != 0) {
+        return 1;
+      }
     }
   }
   return 0;
