@@ -242,18 +242,18 @@ class JobRunnerTest : public QObject {
     QTimer::singleShot(0, &dialog, [&] {
       dialog.Execute();
       QMessageBox* box = nullptr;
-      QTest::qWaitFor([&] { return (box = OpenBox()) != nullptr; }, 5000);
+      (void)QTest::qWaitFor([&] { return (box = OpenBox()) != nullptr; }, 5000);
       if (!box || !QTest::qWaitForWindowExposed(box)) return dialog.reject();
       QPushButton* ok = box->findChild<QPushButton*>();
       QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
                         ok->mapTo(box, ok->rect().center()));
       clicked = QTest::qWaitFor([&] { return OpenBox() == nullptr; }, 2000);
       for (int run = 0; run < 2; ++run) {
-        QTest::qWaitFor([&] { return !dialog.runner_.IsRunning(); }, 5000);
+        (void)QTest::qWaitFor([&] { return !dialog.runner_.IsRunning(); }, 5000);
         dialog.Execute();
         QTest::qWait(200);
       }
-      QTest::qWaitFor([&] { return center.Running().empty(); }, 5000);
+      (void)QTest::qWaitFor([&] { return center.Running().empty(); }, 5000);
       QTest::qWait(100);
       for (QWidget* window : QApplication::topLevelWidgets()) {
         if (qobject_cast<QMessageBox*>(window) && window->isVisible())

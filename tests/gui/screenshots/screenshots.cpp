@@ -111,10 +111,10 @@ int main(int argc, char** argv) {
   window.OpenDocument(QString::fromStdString(testing::TestDataFile("golf_data.tree").string()));
   ok = QTest::qWaitForWindowExposed(&window) && ok;
   // The panel with one table unfolded and every row count in.
-  QTest::qWaitFor([&] { return !window.Panel().TableNames().isEmpty(); }, 5000);
+  (void)QTest::qWaitFor([&] { return !window.Panel().TableNames().isEmpty(); }, 5000);
   for (QTreeWidgetItem* item : window.Panel().Tables().findItems("golf_data", Qt::MatchExactly))
     item->setExpanded(true);
-  QTest::qWaitFor([&] { return window.Panel().RowCountText("wave_test") != "..."; }, 10000);
+  (void)QTest::qWaitFor([&] { return window.Panel().RowCountText("wave_test") != "..."; }, 10000);
   ok = Capture(out.filePath("main_window.png")) && ok;
 
   {
