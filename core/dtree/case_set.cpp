@@ -415,17 +415,33 @@ void CaseSet::ExchangeCases(LoadedCases& other) {
   std::swap(arena_, other.arena);
 }
 
-CaseSet::LoadedCases CaseSet::CopyCases() const {
-  LoadedCases copy;
-  copy.Weight = Weight;
-  copy.MaxItem = MaxItem;
-  copy.Item.reserve(Item.size());
-  for (const Case c : Item) {
-    Case cells = copy.arena.New(caseWidth_);
-    std::copy(c, c + caseWidth_, cells);
+namespace {
+
+CaseSet::LoadedCases CopyOf(const std::vector<Case>& items, const std::vector<float>& weights,
+                            int32_t maxItem, size_t width) {
+  CaseSet::LoadedCases copy;
+  copy.Weight = weights;
+  copy.MaxItem = maxItem;
+  copy.Item.reserve(items.size());
+  for (const Case c : items) {
+    Case cells = copy.arena.New(width);
+    std::copy(c, c + width, cells);
     copy.Item.push_back(cells);
   }
   return copy;
+}
+
+}  // namespace
+
+CaseSet::LoadedCases CaseSet::CopyCases() const {
+  return CopyOf(Item, Weight, MaxItem, caseWidth_);
+}
+
+void CaseSet::LoadCopy(const LoadedCases& cases) {
+  FreeCases();
+  caseWidth_ = static_cast<size_t>(std::max(att_.MaxAtt + 2, 1));
+  LoadedCases copy = CopyOf(cases.Item, cases.Weight, cases.MaxItem, caseWidth_);
+  ExchangeCases(copy);
 }
 
 void CaseSet::FreeCases() {

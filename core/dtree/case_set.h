@@ -143,6 +143,9 @@ class CaseSet {
   void ExchangeCases(LoadedCases& other);
   // A copy of the loaded cases in their present order, with their weights, in cells of its own.
   LoadedCases CopyCases() const;
+  // Makes a copy of `cases` (read against this attribute table), in their order and with their
+  // weights, the loaded cases, as if they had been read.
+  void LoadCopy(const LoadedCases& cases);
 
  private:
   struct GatheredValues;

@@ -2,12 +2,16 @@
 
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <ostream>
+#include <sstream>
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/tree_growing.h"
+#include "core/jobs/job_thread.h"
+#include "core/jobs/progress.h"
 #include "core/pruning/error_complexity_pruning.h"
 #include "core/pruning/pruning_error_counter.h"
 #include "core/pruning/pruning_method.h"
@@ -22,19 +26,6 @@ using dtree::TreeNode;
 namespace {
 
 constexpr float kFoldShare = 0.1f;  // each of the ten folds weighs a tenth of an estimate
-
-Status LoadFoldTest(const PruningContext& ctx, const std::string& table, FoldTree& fold) {
-  fold.test = std::make_unique<dtree::CaseSet>(ctx.Report());
-  fold.test->Attributes() = ctx.engine.Att();
-  switch (fold.test->LoadCases(table, ctx.source)) {
-    case 0:
-      return Status::Ok();
-    case 1:
-      return InvalidArgument("the fold table " + table + " has no rows: it cannot judge a tree");
-    default:
-      return DatabaseError("cannot read the rows of " + table + ": " + fold.test->LastLoadError());
-  }
-}
 
 // The errors of each node of a fold tree, for pruning it at a given alfa.
 struct FoldErrors {
@@ -77,32 +68,77 @@ int PruneToAlfa(const PruningContext& ctx, const IndexedTree& index, const FoldE
 
 double FractionStandardError(double e, double n) { return std::sqrt((1 - e) * e / n); }
 
+// Grows fold tree `v` and reads its test table.
+Status GrowFold(const PruningContext& ctx, const std::string& base, int v, FoldTree& fold) {
+  dtree::InductionEngine& engine = ctx.engine;
+  if (Status s = ctx.CheckCancelled(); !s.ok()) return s;
+  engine.JobProgress().Update("cross-validation trees", v - 1, kFoldPairs);
+  if (Status s = ctx.LoadTable(FoldTrainingName(base, v)); !s.ok()) return s;
+  fold.grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
+  fold.recounted = dtree::CopyTree(*fold.grown);
+  RecountTree(engine, *fold.recounted, 0, engine.MaxItem());
+  fold.n = static_cast<float>(static_cast<int>(fold.grown->Items()));
+  if (ctx.Verbose()) {
+    if (v == 1) ctx.Report() << "\n\n\n\n \t\t\tCROSS VALIDATION TREES:\n\n";
+    ctx.Report() << Format("\n\n\nVALIDATION TREE NUMBER %d\n\n", v);
+    ctx.PrintTree(*fold.grown);
+  }
+  const std::string test = FoldTestName(base, v);
+  switch (engine.LoadCases(test, ctx.source)) {
+    case 0:
+      engine.Cases.ExchangeCases(fold.test);
+      return Status::Ok();
+    case 1:
+      return InvalidArgument("the fold table " + test + " has no rows: it cannot judge a tree");
+    default:
+      return DatabaseError("cannot read the rows of " + test + ": " + engine.Cases.LastLoadError());
+  }
+}
+
 }  // namespace
 
 Expected<std::vector<FoldTree>> GrowFoldTrees(const PruningContext& ctx, const std::string& base) {
   dtree::InductionEngine& engine = ctx.engine;
   std::vector<FoldTree> folds(kFoldPairs);
-  for (int v = 1; v <= kFoldPairs; ++v) {
-    if (Status s = ctx.CheckCancelled(); !s.ok()) return s;
-    engine.JobProgress().Update("cross-validation trees", v - 1, kFoldPairs);
-    FoldTree& fold = folds[static_cast<size_t>(v - 1)];
-    if (Status s = ctx.LoadTable(FoldTrainingName(base, v)); !s.ok()) return s;
-    fold.grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
-    fold.recounted = dtree::CopyTree(*fold.grown);
-    RecountTree(engine, *fold.recounted, 0, engine.MaxItem());
-    fold.n = static_cast<float>(static_cast<int>(fold.grown->Items()));
-    if (ctx.Verbose()) {
-      if (v == 1) ctx.Report() << "\n\n\n\n \t\t\tCROSS VALIDATION TREES:\n\n";
-      ctx.Report() << Format("\n\n\nVALIDATION TREE NUMBER %d\n\n", v);
-      ctx.PrintTree(*fold.grown);
+  // One at a time the folds grow in the engine itself and write straight into its report.
+  const bool oneAtATime = ParallelJobs() <= 1;
+  struct Piece {
+    std::ostringstream report;
+    Status status;
+    long grownNodes = 0;
+  };
+  std::vector<Piece> pieces(kFoldPairs);
+  std::mutex progressLock;
+  auto grow = [&](int i) {
+    FoldTree& fold = folds[static_cast<size_t>(i)];
+    Piece& piece = pieces[static_cast<size_t>(i)];
+    if (oneAtATime) {
+      piece.status = GrowFold(ctx, base, i + 1, fold);
+      return;
     }
-    if (Status s = LoadFoldTest(ctx, FoldTestName(base, v), fold); !s.ok()) return s;
-  }
+    SerialProgress progress(engine.JobProgress(), progressLock);
+    dtree::InductionEngine own(piece.report, progress);
+    own.Options = engine.Options;
+    own.Cases.Attributes() = engine.Att();
+    const PruningContext foldCtx{own, ctx.source, ctx.trainingTable, ctx.mValues, nullptr};
+    piece.status = GrowFold(foldCtx, base, i + 1, fold);
+    piece.grownNodes = own.GrownNodes;
+  };
+  Status status;
+  auto take = [&](int i) {
+    Piece& piece = pieces[static_cast<size_t>(i)];
+    ctx.Report() << piece.report.str();
+    engine.GrownNodes += piece.grownNodes;
+    status = piece.status;
+    return status.ok();
+  };
+  RunInOrder(kFoldPairs, grow, take);
+  if (!status.ok()) return status;
   return folds;
 }
 
 std::vector<float> CrossValidateAlfas(const PruningContext& ctx, const TreeFamily& family,
-                                      std::vector<FoldTree>& folds) {
+                                      const std::vector<FoldTree>& folds) {
   struct FoldJudge {
     std::unique_ptr<PruningErrorCounter> counter;
     FoldErrors errors;
@@ -110,7 +146,7 @@ std::vector<float> CrossValidateAlfas(const PruningContext& ctx, const TreeFamil
   std::vector<FoldJudge> judges(folds.size());
   for (size_t f = 0; f < folds.size(); ++f) {
     judges[f].counter =
-        std::make_unique<PruningErrorCounter>(ctx.engine, *folds[f].recounted, folds[f].test->Item);
+        std::make_unique<PruningErrorCounter>(ctx.engine, *folds[f].recounted, folds[f].test.Item);
     CollectErrors(*folds[f].recounted, *folds[f].grown, judges[f].errors);
   }
   const int members = family.Size();
@@ -146,7 +182,7 @@ std::vector<float> CrossValidateAlfas(const PruningContext& ctx, const TreeFamil
 
 Expected<std::vector<float>> CrossValidateInterpolated(const PruningContext& ctx,
                                                        const TreeFamily& family,
-                                                       std::vector<FoldTree>& folds) {
+                                                       const std::vector<FoldTree>& folds) {
   struct FoldMembers {
     std::vector<float> alfa;
     std::vector<float> rate;  // error rate of each member on the fold's test cases
@@ -154,7 +190,7 @@ Expected<std::vector<float>> CrossValidateInterpolated(const PruningContext& ctx
   std::vector<FoldMembers> foldMembers(folds.size());
   for (size_t f = 0; f < folds.size(); ++f) {
     const int v = static_cast<int>(f) + 1;
-    FoldTree& fold = folds[f];
+    const FoldTree& fold = folds[f];
     FamilySettings settings;
     settings.n = fold.n;
     settings.skipNonPositive = true;
@@ -165,7 +201,7 @@ Expected<std::vector<float>> CrossValidateInterpolated(const PruningContext& ctx
         BuildTreeFamily(ctx, *fold.grown, dtree::CopyTree(*fold.recounted), settings);
     if (!own) return own.status();
     ctx.Report() << Format("\n\n\nAlfa Values for CROSS VALIDATION TREE NUMBER %d\n\n\n", v);
-    PruningErrorCounter counter(ctx.engine, own->Reference(), fold.test->Item);
+    PruningErrorCounter counter(ctx.engine, own->Reference(), fold.test.Item);
     const float cases = static_cast<float>(counter.CaseCount());
     for (int j = 0; j < own->Size(); ++j) {
       ctx.Report() << Format("TREE NUMBER %d \t Alfa=%s\n", j + 1,
@@ -209,11 +245,15 @@ Status ErrorComplexityCrossValidation(const PruningContext& ctx, const TreeNode&
   Expected<TreeFamily> family = BuildMainFamily(ctx, grown, true, false);
   if (!family) return family.status();
   std::vector<FoldTree> own;
-  std::vector<FoldTree>* folds = ctx.share != nullptr ? &ctx.share->folds : &own;
-  if (folds->empty()) {
+  const std::vector<FoldTree>* folds = &own;
+  if (const SharedFolds* shared = ctx.share != nullptr ? ctx.share->folds : nullptr) {
+    if (ctx.share->tellsFolds) ctx.Report() << shared->report;
+    if (!shared->status.ok()) return shared->status;
+    folds = &shared->trees;
+  } else {
     Expected<std::vector<FoldTree>> grownFolds = GrowFoldTrees(ctx, BaseName(ctx.trainingTable));
     if (!grownFolds) return grownFolds.status();
-    *folds = std::move(*grownFolds);
+    own = std::move(*grownFolds);
   }
 
   std::vector<float> estimates;

@@ -25,20 +25,22 @@ struct FoldTree {
   std::unique_ptr<dtree::TreeNode> grown;      // B: grown on the fold's training table
   std::unique_ptr<dtree::TreeNode> recounted;  // A: the same recounted on those cases
   float n = 0;                                 // its root's items, truncated
-  std::unique_ptr<dtree::CaseSet> test;        // the fold's test cases
+  dtree::CaseSet::LoadedCases test;            // the fold's test cases, held outside the engine
 };
 
-// Grows the ten fold trees of base name `base` and reads their test tables. Leaves the last
-// fold training table loaded.
+// Grows the ten fold trees of base name `base` and reads their test tables. The trees grow
+// independently, up to ParallelJobs() at once, each in an engine of its own; the report gets
+// each fold's lines in fold order, as growing them one after another writes them. The engine's
+// loaded cases are left unspecified.
 Expected<std::vector<FoldTree>> GrowFoldTrees(const PruningContext& ctx, const std::string& base);
 
 // The estimates of codes 8 and 9, one per member of `family`.
 std::vector<float> CrossValidateAlfas(const PruningContext& ctx, const TreeFamily& family,
-                                      std::vector<FoldTree>& folds);
+                                      const std::vector<FoldTree>& folds);
 // The estimates of codes 12 and 13. Fails with kFatal when a fold's family grows too large.
 Expected<std::vector<float>> CrossValidateInterpolated(const PruningContext& ctx,
                                                        const TreeFamily& family,
-                                                       std::vector<FoldTree>& folds);
+                                                       const std::vector<FoldTree>& folds);
 
 // Codes 8, 9, 12 and 13 on a copy of the grown tree `tree`; loads the training table again.
 Status ErrorComplexityCrossValidation(const PruningContext& ctx, const dtree::TreeNode& grown,

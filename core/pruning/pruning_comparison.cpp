@@ -4,7 +4,9 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <ostream>
+#include <sstream>
 
 #include "core/common/text_util.h"
 #include "core/data/data_source.h"
@@ -13,6 +15,7 @@
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/soft_thresholds.h"
 #include "core/dtree/tree_growing.h"
+#include "core/jobs/job_thread.h"
 #include "core/pruning/prune_tree.h"
 #include "core/pruning/pruning_share.h"
 #include "core/pruning/pruning_tables.h"
@@ -49,44 +52,29 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Cases read once and held outside the engine, counted against trees in turn.
-class HeldCases {
- public:
-  HeldCases(InductionEngine& engine, std::string table) : engine_(engine), table_(table) {}
-  // Takes the engine's loaded cases.
-  void Take() { engine_.Cases.ExchangeCases(cases_); }
-  // Reads the table into the holder; a table without rows holds no case.
-  Status Read(DataSource& source) {
-    engine_.Cases.FreeCases();
-    if (engine_.LoadCases(table_, source) == 2) {
-      return DatabaseError("cannot read the rows of " + table_ + ": " +
-                           engine_.Cases.LastLoadError());
-    }
-    Take();
-    return Status::Ok();
+// Errors of `tree` on cases held outside the engine, classified with `engine`'s work arrays.
+TableErrors CountErrors(InductionEngine& engine, const TableRead& read, const TreeNode& tree,
+                        LeafVote vote) {
+  int errors = 0;
+  for (dtree::Case c : read.cases.Item) {
+    if (dtree::Classify(engine, c, tree, vote) != engine.ClassOf(c)) ++errors;
   }
-  TableErrors Count(const TreeNode& tree, LeafVote vote) {
-    engine_.Cases.ExchangeCases(cases_);
-    engine_.AllocateWorkArrays();
-    TableErrors counted{table_, dtree::CountTreeErrors(engine_, tree, vote), engine_.MaxItem() + 1};
-    engine_.Cases.ExchangeCases(cases_);
-    return counted;
-  }
-  // Makes a copy of the held cases, in their order and with their weights, the engine's cases.
-  void InstallCopy() {
-    engine_.Cases.ExchangeCases(cases_);
-    CaseSet::LoadedCases copy = engine_.Cases.CopyCases();
-    engine_.Cases.ExchangeCases(cases_);
-    engine_.Cases.FreeCases();
-    engine_.Cases.ExchangeCases(copy);
-    engine_.AllocateWorkArrays();
-  }
+  return {read.table, errors, read.cases.MaxItem + 1};
+}
 
- private:
-  InductionEngine& engine_;
-  std::string table_;
-  CaseSet::LoadedCases cases_;
-};
+// Reads `table` as a method would load it, keeping its cases and messages (written into the
+// report as well); a table without rows holds no case.
+Status ReadTable(InductionEngine& engine, const std::string& table, DataSource& source,
+                 TableRead& read) {
+  int code = 0;
+  read.table = table;
+  read.messages = KeepingReport(engine.Report(), [&] { code = engine.LoadCases(table, source); });
+  if (code == 2) {
+    return DatabaseError("cannot read the rows of " + table + ": " + engine.Cases.LastLoadError());
+  }
+  engine.Cases.ExchangeCases(read.cases);
+  return Status::Ok();
+}
 
 // The continuity-corrected training errors pessimistic pruning judges a tree by: the errors at
 // its leaves plus one half per leaf, over its cases.
@@ -110,16 +98,22 @@ void Measure(ComparisonRow& row, const TreeNode& tree) {
   row.depth = dtree::TreeDepth(tree);
 }
 
+// Files a method wrote, and those it could not write, and why.
+struct FilesWritten {
+  std::vector<std::filesystem::path> files;
+  std::vector<std::string> warnings;
+};
+
 // The tree and rules files, and beside the tree file its model file, whose leaves vote as the
 // row's counts take them, so that the tree can be applied.
 void WriteTreeFiles(ComparisonRow& row, const TreeNode& tree, const InductionEngine& engine,
-                    const std::string& baseName, ComparisonResult& result,
+                    const std::string& baseName, FilesWritten& written,
                     LeafVote vote = LeafVote::kDistribution) {
   auto record = [&](const Status& status, const std::filesystem::path& path) {
     if (status.ok()) {
-      result.files.push_back(path);
+      written.files.push_back(path);
     } else {
-      result.warnings.push_back(status.message());
+      written.warnings.push_back(status.message());
     }
   };
   row.treeFile = treefiles::TreeFilePath(baseName);
@@ -130,7 +124,7 @@ void WriteTreeFiles(ComparisonRow& row, const TreeNode& tree, const InductionEng
   if (treeWritten.ok()) {
     const Status model = treefiles::WriteDecisionModelFile(tree, engine.Att(), vote,
                                                            treefiles::ModelFileFor(row.treeFile));
-    if (!model.ok()) result.warnings.push_back(model.message());
+    if (!model.ok()) written.warnings.push_back(model.message());
   }
   record(treefiles::WriteDecisionRules(tree, engine.Att(), baseName), row.rulesFile);
 }
@@ -163,43 +157,62 @@ void MarkBest(std::vector<ComparisonRow>& rows) {
   smallest->withinOneSE = true;
 }
 
-struct Tables {
-  std::string prune;  // empty when missing
-  std::string test;
-};
-
 // The iterative method: its own tree grown on B_train1, pruned with the halves, counted on
-// B_train (its whole training set) and on the comparison's pruning and test tables.
-Status RunIterative(InductionEngine& main, const std::string& stem, const Tables& tables,
-                    DataSource& source, PruningShare& share, ComparisonRow& row,
-                    std::unique_ptr<TreeNode>& pruned, ComparisonResult& result) {
-  InductionEngine engine(main.Report(), main.JobProgress());
-  engine.Options = main.Options;
+// B_train (its whole training set) and on the comparison's pruning and test tables, all read
+// against B_train1's attributes in an engine of its own.
+Status RunIterative(const dtree::InductionOptions& options, std::ostream& report,
+                    Progress& progress, const std::string& stem,
+                    const std::vector<std::string>& countedOn, DataSource& source,
+                    ComparisonRow& row, std::unique_ptr<TreeNode>& pruned, FilesWritten& written) {
+  InductionEngine engine(report, progress);
+  engine.Options = options;
   const std::string first = FirstHalf(stem);
   engine.Options.FileName = first;
   if (Status s = LoadTrainingTable(engine, first, source); !s.ok()) return s;
   std::unique_ptr<TreeNode> grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
+  PruningShare share;
   if (Status s =
           PruneTree(engine, *pruned, kIterativeGrowingPruning, *grown, first, source, "", &share);
       !s.ok()) {
     return s;
   }
   // The files hold the tree as pruned; the figures are those of the softened tree, as in the job.
-  WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, result, LeafVote::kWholeCase);
+  WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, written, LeafVote::kWholeCase);
   if (engine.Options.PROBTHRESH) dtree::SoftenThresholds(engine, *pruned);
   row.training = {WholeTrainingName(first),
                   dtree::CountTreeErrors(engine, *pruned, LeafVote::kWholeCase),
                   engine.MaxItem() + 1};
-  for (const auto& [table, counted] :
-       {std::pair{tables.prune, &row.prune}, std::pair{tables.test, &row.test}}) {
-    if (table.empty()) continue;
-    HeldCases held(engine, table);
-    if (Status s = held.Read(source); !s.ok()) return s;
-    *counted = held.Count(*pruned, LeafVote::kWholeCase);
+  TableErrors* counted[] = {&row.prune, &row.test};
+  for (size_t t = 0; t < countedOn.size(); ++t) {
+    if (countedOn[t].empty()) continue;
+    TableRead read;
+    if (Status s = ReadTable(engine, countedOn[t], source, read); !s.ok()) return s;
+    *counted[t] = CountErrors(engine, read, *pruned, LeafVote::kWholeCase);
   }
   Measure(row, *pruned);
   row.message = "grown on " + first;
   return Status::Ok();
+}
+
+// The ten fold trees of the training table's folds, grown once for every fold-table method in
+// an engine of the training table's attributes.
+SharedFolds GrowSharedFolds(const InductionEngine& main, const std::string& stem,
+                            DataSource& source, Progress& progress, long& grownNodes) {
+  SharedFolds folds;
+  std::ostringstream report;
+  InductionEngine engine(report, progress);
+  engine.Options = main.Options;
+  engine.Cases.Attributes() = main.Att();
+  const PruningContext ctx{engine, source, stem, std::string(), nullptr};
+  Expected<std::vector<FoldTree>> grown = GrowFoldTrees(ctx, BaseName(stem));
+  if (grown) {
+    folds.trees = std::move(*grown);
+  } else {
+    folds.status = grown.status();
+  }
+  folds.report = std::move(report).str();
+  grownNodes += engine.GrownNodes;
+  return folds;
 }
 
 }  // namespace
@@ -246,10 +259,12 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
   }
   if (!InCatalog(catalog, stem))
     return NotFound(std::string(kTablesMissing) + "\nnot in the database: " + stem);
-  Tables tables;
-  if (InCatalog(catalog, PruningTableName(stem))) tables.prune = PruningTableName(stem);
-  if (InCatalog(catalog, TestTableName(stem, kStandardPrune)))
-    tables.test = TestTableName(stem, kStandardPrune);
+  // The pruning and test tables every tree is counted on, where they exist.
+  std::vector<std::string> countedOn = {PruningTableName(stem),
+                                        TestTableName(stem, kStandardPrune)};
+  for (std::string& table : countedOn) {
+    if (!InCatalog(catalog, table)) table.clear();
+  }
 
   // The rows, in code order; the methods that lack something are skipped.
   for (const PruningMethodInfo& info : PruningMethods()) {
@@ -272,7 +287,17 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
 
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
   progress.Update("growing the tree", 0, -1);
-  if (Status s = LoadTrainingTable(engine, stem, source); !s.ok()) return s;
+  // The tables the methods load by name are read once: the training table as reading leaves
+  // it, then the pruning and test tables; every method is served copies of them.
+  std::vector<TableRead> reads(1);
+  {
+    Status loaded;
+    reads[0].table = stem;
+    reads[0].messages =
+        KeepingReport(report, [&] { loaded = LoadTrainingTable(engine, stem, source); });
+    if (!loaded.ok()) return loaded;
+    reads[0].cases = engine.Cases.CopyCases();
+  }
   const auto growStart = std::chrono::steady_clock::now();
   std::unique_ptr<TreeNode> grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
   report << "\n";
@@ -283,72 +308,124 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
   g.seconds = SecondsSince(growStart);
   const bool allKnown = engine.AllKnown;
 
-  // Every method starts from the training cases as growing left them.
-  HeldCases training(engine, stem);
-  training.Take();
-  HeldCases prune(engine, tables.prune);
-  HeldCases test(engine, tables.test);
-  if (!tables.prune.empty()) {
-    if (Status s = prune.Read(source); !s.ok()) return s;
+  // Every method starts from the training cases as growing left them (their order and weights).
+  TableRead asGrown;
+  asGrown.table = stem;
+  engine.Cases.ExchangeCases(asGrown.cases);
+  for (const std::string& table : countedOn) {
+    if (table.empty()) continue;
+    reads.emplace_back();
+    if (Status s = ReadTable(engine, table, source, reads.back()); !s.ok()) return s;
   }
-  if (!tables.test.empty()) {
-    if (Status s = test.Read(source); !s.ok()) return s;
-  }
-  auto countAll = [&](ComparisonRow& row, const TreeNode& tree) {
-    row.training = training.Count(tree, LeafVote::kDistribution);
-    if (!tables.prune.empty()) row.prune = prune.Count(tree, LeafVote::kDistribution);
-    if (!tables.test.empty()) row.test = test.Count(tree, LeafVote::kDistribution);
-  };
-  countAll(g, *grown);
-  Measure(g, *grown);
-  WriteTreeFiles(g, *grown, engine, stem + "_grown", result);
-
-  PruningShare share;
-  const int total = static_cast<int>(result.rows.size());
-  for (int i = 0; i < total; ++i) {
-    ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-    if (row.outcome == RowOutcome::kSkipped) continue;
-    progress.Update(row.name, i, total);
-    share.estimate.reset();
-    const auto start = std::chrono::steady_clock::now();
-    auto pruned = std::make_unique<TreeNode>();
-    Status status;
-    if (UsesTrainingHalves(row.method)) {
-      status = RunIterative(engine, stem, tables, source, share, row, pruned, result);
-      row.seconds = SecondsSince(start);
-    } else {
-      training.InstallCopy();
-      engine.AllKnown = allKnown;
-      status =
-          PruneTree(engine, *pruned, row.method, *grown, stem, source, options.mValues, &share);
-      row.seconds = SecondsSince(start);
-      if (status.ok()) {
-        WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, result);
-        if (engine.Options.PROBTHRESH) dtree::SoftenThresholds(engine, *pruned);
+  auto countAll = [&](InductionEngine& counter, ComparisonRow& row, const TreeNode& tree) {
+    row.training = CountErrors(counter, asGrown, tree, LeafVote::kDistribution);
+    TableErrors* counted[] = {&row.prune, &row.test};
+    for (size_t t = 0; t < countedOn.size(); ++t) {
+      if (const TableRead* read = FindTableRead(&reads, countedOn[t])) {
+        *counted[t] = CountErrors(counter, *read, tree, LeafVote::kDistribution);
       }
     }
-    if (status.code() == StatusCode::kCancelled || progress.Cancelled()) {
+  };
+  countAll(engine, g, *grown);
+  Measure(g, *grown);
+  FilesWritten grownFiles;
+  WriteTreeFiles(g, *grown, engine, stem + "_grown", grownFiles);
+  result.files = std::move(grownFiles.files);
+  result.warnings = std::move(grownFiles.warnings);
+  result.grownNodes = engine.GrownNodes;
+
+  // The fold trees, grown before the methods that share them. The first of those tells what
+  // growing them wrote where it would have grown them; when they could not be grown, each one
+  // tells it, as each would have tried.
+  const int total = static_cast<int>(result.rows.size());
+  int firstFoldMethod = -1;
+  for (int i = 0; i < total && firstFoldMethod < 0; ++i) {
+    const ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+    if (row.outcome != RowOutcome::kSkipped && NeedsFoldTables(row.method)) firstFoldMethod = i;
+  }
+  SharedFolds folds;
+  if (firstFoldMethod >= 0) {
+    folds = GrowSharedFolds(engine, stem, source, progress, result.grownNodes);
+    if (folds.status.code() == StatusCode::kCancelled || progress.Cancelled()) {
       return Cancelled("the comparison was stopped");
     }
-    if (!status.ok()) {
-      row.outcome = RowOutcome::kFailed;
-      row.message = Trim(status.message());
-      continue;
-    }
-    if (!UsesTrainingHalves(row.method)) {
-      countAll(row, *pruned);
-      Measure(row, *pruned);
-      row.estimate = share.estimate;
-      if (row.method == kStandardPrune && pruned->Items() > 0) {
-        row.estimate = 100.0 * pruned->Errors() / pruned->Items();
-      } else if (row.method == kPessimisticErrorPruning) {
-        row.estimate = PessimisticEstimate(*pruned);
-      }
-    }
   }
+
+  // The methods prune at once, up to ParallelJobs(), each in an engine of its own with its own
+  // report, shown in code order; one at a time, each writes straight into the report.
+  struct Run {
+    std::ostringstream report;
+    FilesWritten written;
+    Status status;
+    bool ran = false;
+  };
+  std::vector<Run> runs(static_cast<size_t>(total));
+  const bool oneAtATime = ParallelJobs() <= 1;
+  std::mutex progressLock;
+  auto prune = [&](int i) {
+    ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+    Run& run = runs[static_cast<size_t>(i)];
+    if (row.outcome == RowOutcome::kSkipped) return;
+    SerialProgress shared(progress, progressLock);
+    if (shared.Cancelled()) return;
+    run.ran = true;
+    shared.Update(row.name, i, total);
+    std::ostream& out = oneAtATime ? report : run.report;
+    const auto start = std::chrono::steady_clock::now();
+    auto pruned = std::make_unique<TreeNode>();
+    if (UsesTrainingHalves(row.method)) {
+      run.status = RunIterative(engine.Options, out, shared, stem, countedOn, source, row, pruned,
+                                run.written);
+      row.seconds = SecondsSince(start);
+      return;
+    }
+    InductionEngine own(out, shared);
+    own.Options = engine.Options;
+    own.Cases.Attributes() = engine.Att();
+    own.Cases.LoadCopy(asGrown.cases);
+    own.AllocateWorkArrays();
+    own.AllKnown = allKnown;
+    PruningShare share;
+    share.tables = &reads;
+    share.folds = firstFoldMethod >= 0 ? &folds : nullptr;
+    share.tellsFolds = i == firstFoldMethod || !folds.status.ok();
+    run.status = PruneTree(own, *pruned, row.method, *grown, stem, source, options.mValues, &share);
+    row.seconds = SecondsSince(start);
+    if (!run.status.ok()) return;
+    WriteTreeFiles(row, *pruned, own, stem + "_" + row.name, run.written);
+    if (own.Options.PROBTHRESH) dtree::SoftenThresholds(own, *pruned);
+    countAll(own, row, *pruned);
+    Measure(row, *pruned);
+    row.estimate = share.estimate;
+    if (row.method == kStandardPrune && pruned->Items() > 0) {
+      row.estimate = 100.0 * pruned->Errors() / pruned->Items();
+    } else if (row.method == kPessimisticErrorPruning) {
+      row.estimate = PessimisticEstimate(*pruned);
+    }
+  };
+  bool stopped = false;
+  SerialProgress taking(progress, progressLock);
+  auto take = [&](int i) {
+    ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+    Run& run = runs[static_cast<size_t>(i)];
+    report << run.report.str();
+    run.report.str(std::string());
+    if (row.outcome == RowOutcome::kSkipped) return true;
+    if (!run.ran || run.status.code() == StatusCode::kCancelled || taking.Cancelled()) {
+      stopped = true;
+      return false;
+    }
+    for (auto& file : run.written.files) result.files.push_back(std::move(file));
+    for (auto& warning : run.written.warnings) result.warnings.push_back(std::move(warning));
+    if (!run.status.ok()) {
+      row.outcome = RowOutcome::kFailed;
+      row.message = Trim(run.status.message());
+    }
+    return true;
+  };
+  RunInOrder(total, prune, take);
+  if (stopped) return Cancelled("the comparison was stopped");
   progress.Update("comparison", total, total);
-  engine.Cases.FreeCases();
-  result.grownNodes = engine.GrownNodes;
   MarkBest(result.rows);
 
   const std::string base = SafeFileName(stem) + "_compare";

@@ -3,6 +3,7 @@
 // stream), the data source its tables come from, the training table's name, and the helpers
 // that swap the loaded case set and print trees into the report.
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -32,8 +33,9 @@ struct PruningContext {
   std::ostream& Report() const;
   // Lines the engine writes only at verbosity 1 or more.
   bool Verbose() const;
-  // Replaces the loaded cases by the rows of `table`. A table without rows or that cannot be
-  // read fails: a method cannot judge a tree on no cases.
+  // Replaces the loaded cases by the rows of `table`, or by a copy of them when the share holds
+  // the table read already. A table without rows or that cannot be read fails: a method cannot
+  // judge a tree on no cases.
   Status LoadTable(const std::string& table) const;
   Status LoadTraining() const { return LoadTable(trainingTable); }
   // Writes `tree` into the report as the tree files show it.
@@ -41,5 +43,8 @@ struct PruningContext {
   // Fails with kCancelled when the job was asked to stop.
   Status CheckCancelled() const;
 };
+
+// Runs `work`, which writes into `report`, and returns what it wrote, which is in `report` too.
+std::string KeepingReport(std::ostream& report, const std::function<void()>& work);
 
 }  // namespace quarry::pruning

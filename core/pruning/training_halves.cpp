@@ -1,7 +1,6 @@
 #include "core/pruning/training_halves.h"
 
 #include <ostream>
-#include <sstream>
 #include <utility>
 
 #include "core/dtree/induction_engine.h"
@@ -16,13 +15,8 @@ TrainingHalves::TrainingHalves(const PruningContext& ctx, std::string first, std
 
 Status TrainingHalves::Read(Half& half) {
   // The messages of a read go to the report as always, and are kept to be told again.
-  std::ostream& report = ctx_.Report();
-  std::ostringstream messages;
-  std::streambuf* const reportBuffer = report.rdbuf(messages.rdbuf());
-  Status status = ctx_.LoadTable(half.table);
-  report.rdbuf(reportBuffer);
-  half.messages = std::move(messages).str();
-  report << half.messages;
+  Status status;
+  half.messages = KeepingReport(ctx_.Report(), [&] { status = ctx_.LoadTable(half.table); });
   if (!status.ok()) return status;
   half.order = ctx_.engine.Cases.Item;
   half.read = true;

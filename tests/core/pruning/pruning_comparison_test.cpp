@@ -6,12 +6,22 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <tuple>
 
 #include "core/common/text_util.h"
 #include "core/data/connect_string.h"
 #include "core/data/working_folder.h"
+#include "core/dtree/classification.h"
+#include "core/dtree/induction_engine.h"
+#include "core/dtree/induction_options.h"
+#include "core/dtree/tree_growing.h"
+#include "core/pruning/prune_tree.h"
+#include "core/pruning/pruning_share.h"
 #include "core/pruning/pruning_tables.h"
+#include "core/pruning/run_induction.h"
+#include "core/treefiles/decision_tree_writer.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry::pruning {
@@ -122,15 +132,104 @@ class PruningComparisonTest : public testing::DatabaseTest {
   ComparisonResult result_;
 };
 
-TEST_F(PruningComparisonTest, EachRowIsWhatItsMethodsOwnJobReports) {
+// The same on every database.
+class PruningComparisonOnBackends : public PruningComparisonTest,
+                                    public ::testing::WithParamInterface<testing::Backend> {
+ protected:
+  void SetUp() override { OpenBackend(GetParam()); }
+
+  // What one comparison leaves for the user, times aside: report, table and files, byte for byte.
+  std::tuple<std::string, std::string, std::map<std::string, std::string>> Output(
+      const char* threads) {
+    setenv("QUARRY_THREADS", threads, 1);
+    testing::TakeWorkingFiles();
+    ComparisonParameters p;
+    p.tree.table = "t_data";
+    p.tree.mValues = "0.5, 2,8";
+    p.tree.verbosity = "1";
+    p.tree.probThreshold = true;
+    report_.str("");
+    EXPECT_TRUE(ComparePruningMethods(p, source_, report_, NoProgress(), result_).ok());
+    unsetenv("QUARRY_THREADS");
+    result_.grown.seconds = 0;
+    for (ComparisonRow& row : result_.rows) row.seconds = 0;
+    std::map<std::string, std::string> files = testing::TakeWorkingFiles();
+    files.erase("t_data_compare.txt");  // the table with its times, compared without them
+    files.erase("t_data_compare.csv");
+    return {report_.str(), ComparisonText(result_) + ComparisonCsv(result_), files};
+  }
+};
+
+TEST_P(PruningComparisonOnBackends, EachRowIsItsMethodsOwnJobAndTheSameOnOneOrTwoThreads) {
   MakeTables("t");
   ExpectRowsAsTheirJobs(source_, "t_data");
+  // Methods and fold trees at once give what they give one after another.
+  const auto oneAtATime = Output("1");
+  EXPECT_GT(std::get<2>(oneAtATime).size(), 2u * PruningMethods().size());
+  EXPECT_NE(std::get<0>(oneAtATime).find("VALIDATION TREE NUMBER 10"), std::string::npos);
+  const auto atOnce = Output("2");
+  // Compared whole: a report differs in long stretches, which a diff of it would print.
+  EXPECT_TRUE(std::get<0>(atOnce) == std::get<0>(oneAtATime)) << "the reports differ";
+  EXPECT_EQ(std::get<1>(atOnce), std::get<1>(oneAtATime));
+  EXPECT_TRUE(std::get<2>(atOnce) == std::get<2>(oneAtATime)) << "the files differ";
+  if (GetParam() != testing::Backend::kSqlite) return;
 
   const auto copy = folder_.path() / "sample.sqlite";
   fs::copy_file(QUARRY_SAMPLE_DB, copy);
   DataSource sample;
   ASSERT_TRUE(sample.Open(SqliteConnectString(copy.string()))) << sample.LastError();
   ExpectRowsAsTheirJobs(sample, "wave_data");
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, PruningComparisonOnBackends,
+                         ::testing::Values(testing::Backend::kSqlite, testing::Backend::kPostgres),
+                         testing::BackendName);
+
+TEST_F(PruningComparisonTest, TablesServedFromMemoryPruneAsTheDatabasesOwn) {
+  MakeTables("t");
+  // A pruning row of a class the training table lacks: reading it writes a message.
+  ASSERT_TRUE(source_.InsertRow("t_prune", {"x", "y", "z", "cls"},
+                                {"real", "real", "string", "string"}, {"1", "2", "v1", "zz"}));
+  std::ostringstream report;
+  dtree::InductionEngine engine(report);
+  DecisionTreeParameters p;
+  p.table = "t_data";
+  ASSERT_TRUE(dtree::ParseInductionOptions(DecisionTreeArguments(p), engine.Options, report).ok());
+  ASSERT_TRUE(LoadTrainingTable(engine, "t_data", source_).ok());
+  const std::unique_ptr<dtree::TreeNode> grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
+  std::vector<TableRead> reads(2);
+  for (TableRead& read : reads) {
+    read.table = &read == &reads[0] ? "t_data" : "t_prune";
+    read.messages = KeepingReport(report, [&] { engine.LoadCases(read.table, source_); });
+    read.cases = engine.Cases.CopyCases();
+  }
+  EXPECT_NE(reads[1].messages.find("zz' is illegal"), std::string::npos);
+
+  for (int method : {kReducedErrorPruning, kReducedErrorGrafting, kCriticalValuePruning,
+                     kMinimumErrorPruning, kErrorComplexityTestSet}) {
+    // The method's tree, its report and the cases it leaves loaded.
+    auto prune = [&](PruningShare* share) {
+      std::ostringstream out;
+      dtree::InductionEngine own(out);
+      own.Options = engine.Options;
+      own.Cases.Attributes() = engine.Att();
+      own.Cases.LoadCopy(reads[0].cases);
+      own.AllocateWorkArrays();
+      dtree::TreeNode pruned;
+      const Status s = PruneTree(own, pruned, method, *grown, "t_data", source_, "0.5, 2,8", share);
+      return s.message() + treefiles::DecisionTreeBlocks(pruned, own.Att()) + out.str() +
+             std::to_string(dtree::CountTreeErrors(own, pruned, dtree::LeafVote::kDistribution));
+    };
+    ASSERT_TRUE(source_.BeginTransaction());
+    const std::string fromDatabase = prune(nullptr);
+    // Served from memory, the tables are not read again.
+    ASSERT_TRUE(source_.Execute("update t_prune set cls = 'a'"));
+    ASSERT_TRUE(source_.Execute("delete from t_data"));
+    PruningShare share;
+    share.tables = &reads;
+    EXPECT_EQ(prune(&share), fromDatabase) << method;
+    ASSERT_TRUE(source_.Rollback());
+  }
 }
 
 TEST_F(PruningComparisonTest, TheTreeIsGrownOnceAndTheFoldTreesOnceForEveryMethod) {
