@@ -10,19 +10,23 @@
 // PruneTree with every method and prints its time (database reads included) as a multiple of the
 // growing time, in wall-clock and processor seconds.
 //
-//   prune_all --compare 1 [--rows N] [--noise P] [--nulls P]
+//   prune_all --compare 1 [--repeat R] [--rows N] [--noise P] [--nulls P]
 //
 // Times the comparison job instead (dtree-compare: the tree grown once, every method pruning a
 // copy and counted on the training, pruning and test tables, the files written): first the
-// methods without cross-validation, then all of them, each as a multiple of growing the tree.
+// methods without cross-validation, then all of them, each as a multiple of growing the tree
+// just before it in the same run, R times, with the load average. QUARRY_THREADS sets how many
+// methods and fold trees run at once.
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -138,8 +142,10 @@ void TimeComparison(DataSource& source, const char* what, const std::vector<int>
     std::printf("%s: failed: %s\n", what, status.message().c_str());
     return;
   }
-  std::printf("%-28s %8.2f %10.2f %8.2f %10.2f\n", what, seconds, seconds / growSeconds, cpuSeconds,
-              cpuSeconds / growCpu);
+  double load[3] = {0, 0, 0};
+  getloadavg(load, 3);
+  std::printf("%-28s %8.2f %10.2f %8.2f %10.2f %8.2f %6.2f\n", what, seconds, seconds / growSeconds,
+              cpuSeconds, cpuSeconds / growCpu, growSeconds, load[0]);
   for (const quarry::pruning::ComparisonRow& row : result.rows) {
     std::printf("  %-16s %7.2f s %7d leaves %s\n", row.name.c_str(), row.seconds, row.leaves,
                 row.message.c_str());
@@ -156,6 +162,7 @@ int main(int argc, char** argv) {
   int noise = 2;     // percent of rows with a random class
   int nulls = 2;     // percent of NULL values in each attribute
   bool compare = false;
+  int repeat = 1;  // comparisons, each after growing the tree again
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     if (flag == "--rows") rows = std::atol(argv[i + 1]);
@@ -164,6 +171,7 @@ int main(int argc, char** argv) {
     if (flag == "--noise") noise = std::atoi(argv[i + 1]);
     if (flag == "--nulls") nulls = std::atoi(argv[i + 1]);
     if (flag == "--compare") compare = std::atoi(argv[i + 1]) != 0;
+    if (flag == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
   }
   const auto folder = std::filesystem::temp_directory_path() / "quarry-bench-prune";
   std::filesystem::create_directories(folder);
@@ -200,27 +208,39 @@ int main(int argc, char** argv) {
     std::cerr << "cannot load b_data: " << source.LastError() << "\n";
     return 1;
   }
-  engine.ResetWeights();
-  engine.AllKnown = true;
-  auto start = Clock::now();
-  double cpu = CpuSeconds();
-  auto grown = quarry::dtree::GrowNewTree(engine, 0, engine.MaxItem());
-  const double growSeconds = Seconds(start);
-  const double growCpu = CpuSeconds() - cpu;
+  // Grows the tree from the loaded training table: wall and processor seconds.
+  std::unique_ptr<quarry::dtree::TreeNode> grown;
+  auto grow = [&](double& wall, double& cpuSeconds) {
+    engine.ResetWeights();
+    engine.AllKnown = true;
+    const auto start = Clock::now();
+    const double cpu = CpuSeconds();
+    grown = quarry::dtree::GrowNewTree(engine, 0, engine.MaxItem());
+    wall = Seconds(start);
+    cpuSeconds = CpuSeconds() - cpu;
+  };
+  double growSeconds = 0, growCpu = 0;
+  grow(growSeconds, growCpu);
   std::printf("training rows %d, grown tree %d leaves\n", engine.MaxItem() + 1,
               quarry::dtree::LeafCount(*grown));
   std::printf("%-16s %8.2f s wall %8.2f s cpu\n", "growing", growSeconds, growCpu);
   if (compare) {
-    grown.reset();
-    engine.Cases.FreeCases();
-    std::printf("%-28s %8s %10s %8s %10s\n", "comparison", "wall s", "x growing", "cpu s",
-                "x growing");
+    // Each comparison is timed against growing the tree just before it, in the same run.
+    const char* threads = std::getenv("QUARRY_THREADS");
+    std::printf("QUARRY_THREADS=%s, %d repetition(s)\n", threads ? threads : "(unset)", repeat);
+    std::printf("%-28s %8s %10s %8s %10s %8s %6s\n", "comparison", "wall s", "x growing", "cpu s",
+                "x growing", "grow s", "load");
     std::vector<int> plain;
     for (const quarry::pruning::PruningMethodInfo& method : quarry::pruning::PruningMethods()) {
       if (!quarry::pruning::NeedsFoldTables(method.code)) plain.push_back(method.code);
     }
-    TimeComparison(source, "methods without CV", plain, growSeconds, growCpu);
-    TimeComparison(source, "every method", {}, growSeconds, growCpu);
+    for (int r = 0; r < repeat; ++r) {
+      for (const bool all : {false, true}) {
+        grow(growSeconds, growCpu);
+        TimeComparison(source, all ? "every method" : "methods without CV",
+                       all ? std::vector<int>() : plain, growSeconds, growCpu);
+      }
+    }
     return 0;
   }
   std::printf("%-16s %8s %10s %8s %10s %7s\n", "method", "wall s", "x growing", "cpu s",
@@ -242,8 +262,8 @@ int main(int argc, char** argv) {
     auto own = halves ? quarry::dtree::GrowNewTree(engine, 0, engine.MaxItem()) : nullptr;
     report.str("");
     quarry::dtree::TreeNode result;
-    start = Clock::now();
-    cpu = CpuSeconds();
+    const auto start = Clock::now();
+    const double cpu = CpuSeconds();
     const quarry::Status status = quarry::pruning::PruneTree(
         engine, result, method.code, halves ? *own : *grown, training, source, "0,0.5,1,2,4,8,16");
     const double seconds = Seconds(start);

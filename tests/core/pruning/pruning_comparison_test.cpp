@@ -168,8 +168,14 @@ TEST_P(PruningComparisonOnBackends, EachRowIsItsMethodsOwnJobAndTheSameOnOneOrTw
   EXPECT_GT(std::get<2>(oneAtATime).size(), 2u * PruningMethods().size());
   EXPECT_NE(std::get<0>(oneAtATime).find("VALIDATION TREE NUMBER 10"), std::string::npos);
   const auto atOnce = Output("2");
-  // Compared whole: a report differs in long stretches, which a diff of it would print.
-  EXPECT_TRUE(std::get<0>(atOnce) == std::get<0>(oneAtATime)) << "the reports differ";
+  // A long report is shown only where it first differs.
+  const std::string& a = std::get<0>(atOnce);
+  const std::string& b = std::get<0>(oneAtATime);
+  const size_t at =
+      std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first -
+      a.begin();
+  EXPECT_EQ(a.substr(at > 200 ? at - 200 : 0, 400), b.substr(at > 200 ? at - 200 : 0, 400));
+  EXPECT_EQ(a.size(), b.size());
   EXPECT_EQ(std::get<1>(atOnce), std::get<1>(oneAtATime));
   EXPECT_TRUE(std::get<2>(atOnce) == std::get<2>(oneAtATime)) << "the files differ";
   if (GetParam() != testing::Backend::kSqlite) return;
