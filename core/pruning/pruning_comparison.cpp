@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -242,7 +243,10 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
   DecisionTreeParameters options = p.tree;
   options.windowing = false;
   options.method = kStandardPrune;
-  InductionEngine engine(report, progress);
+  // Pieces of the job may run at once: they report progress one call at a time.
+  std::mutex progressLock;
+  SerialProgress jobProgress(progress, progressLock);
+  InductionEngine engine(report, jobProgress);
   if (Status s =
           dtree::ParseInductionOptions(DecisionTreeArguments(options), engine.Options, report);
       !s.ok()) {
@@ -286,159 +290,205 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
   }
 
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
-  progress.Update("growing the tree", 0, -1);
-  // The tables the methods load by name are read once: the training table as reading leaves
-  // it, then the pruning and test tables; every method is served copies of them.
-  std::vector<TableRead> reads(1);
-  {
-    Status loaded;
-    reads[0].table = stem;
-    reads[0].messages =
-        KeepingReport(report, [&] { loaded = LoadTrainingTable(engine, stem, source); });
-    if (!loaded.ok()) return loaded;
-    reads[0].cases = engine.Cases.CopyCases();
-  }
-  const auto growStart = std::chrono::steady_clock::now();
-  std::unique_ptr<TreeNode> grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
-  report << "\n";
-  if (engine.JobProgress().Cancelled()) return Cancelled("the comparison was stopped");
-  ComparisonRow& g = result.grown;
-  g.method = -1;
-  g.name = "grown";
-  g.seconds = SecondsSince(growStart);
-  const bool allKnown = engine.AllKnown;
 
-  // Every method starts from the training cases as growing left them (their order and weights).
-  TableRead asGrown;
-  asGrown.table = stem;
-  engine.Cases.ExchangeCases(asGrown.cases);
-  for (const std::string& table : countedOn) {
-    if (table.empty()) continue;
-    reads.emplace_back();
-    if (Status s = ReadTable(engine, table, source, reads.back()); !s.ok()) return s;
-  }
-  auto countAll = [&](InductionEngine& counter, ComparisonRow& row, const TreeNode& tree) {
-    row.training = CountErrors(counter, asGrown, tree, LeafVote::kDistribution);
-    TableErrors* counted[] = {&row.prune, &row.test};
-    for (size_t t = 0; t < countedOn.size(); ++t) {
-      if (const TableRead* read = FindTableRead(&reads, countedOn[t])) {
-        *counted[t] = CountErrors(counter, *read, tree, LeafVote::kDistribution);
-      }
-    }
-  };
-  countAll(engine, g, *grown);
-  Measure(g, *grown);
-  FilesWritten grownFiles;
-  WriteTreeFiles(g, *grown, engine, stem + "_grown", grownFiles);
-  result.files = std::move(grownFiles.files);
-  result.warnings = std::move(grownFiles.warnings);
-  result.grownNodes = engine.GrownNodes;
-
-  // The fold trees, grown before the methods that share them. The first of those tells what
-  // growing them wrote where it would have grown them; when they could not be grown, each one
-  // tells it, as each would have tried.
-  const int total = static_cast<int>(result.rows.size());
-  int firstFoldMethod = -1;
-  for (int i = 0; i < total && firstFoldMethod < 0; ++i) {
-    const ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-    if (row.outcome != RowOutcome::kSkipped && NeedsFoldTables(row.method)) firstFoldMethod = i;
-  }
-  SharedFolds folds;
-  if (firstFoldMethod >= 0) {
-    folds = GrowSharedFolds(engine, stem, source, progress, result.grownNodes);
-    if (folds.status.code() == StatusCode::kCancelled || progress.Cancelled()) {
-      return Cancelled("the comparison was stopped");
-    }
-  }
-
-  // The methods prune at once, up to ParallelJobs(), each in an engine of its own with its own
-  // report, shown in code order; one at a time, each writes straight into the report.
+  // What each method leaves: its report (when kept apart), files and outcome.
   struct Run {
     std::ostringstream report;
     FilesWritten written;
     Status status;
     bool ran = false;
   };
+  const int total = static_cast<int>(result.rows.size());
   std::vector<Run> runs(static_cast<size_t>(total));
   const bool oneAtATime = ParallelJobs() <= 1;
-  std::mutex progressLock;
-  auto prune = [&](int i) {
+  // The iterative method grows its own tree from its own tables: when methods run at once, it
+  // starts at once, beside the growing of the shared tree.
+  int iterativeRow = -1;
+  for (int i = 0; i < total; ++i) {
+    const ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+    if (row.outcome != RowOutcome::kSkipped && UsesTrainingHalves(row.method)) iterativeRow = i;
+  }
+  const bool iterativeApart = iterativeRow >= 0 && !oneAtATime;
+  std::mutex apartLock;
+  std::condition_variable apartDone;
+  bool apartFinished = false;
+  auto runIterative = [&](int i, std::ostream& out) {
     ComparisonRow& row = result.rows[static_cast<size_t>(i)];
     Run& run = runs[static_cast<size_t>(i)];
-    if (row.outcome == RowOutcome::kSkipped) return;
     SerialProgress shared(progress, progressLock);
     if (shared.Cancelled()) return;
     run.ran = true;
     shared.Update(row.name, i, total);
-    std::ostream& out = oneAtATime ? report : run.report;
     const auto start = std::chrono::steady_clock::now();
     auto pruned = std::make_unique<TreeNode>();
-    if (UsesTrainingHalves(row.method)) {
-      run.status = RunIterative(engine.Options, out, shared, stem, countedOn, source, row, pruned,
-                                run.written);
+    run.status = RunIterative(engine.Options, out, shared, stem, countedOn, source, row, pruned,
+                              run.written);
+    row.seconds = SecondsSince(start);
+  };
+
+  auto compare = [&]() -> Status {
+    jobProgress.Update("growing the tree", 0, -1);
+    // The tables the methods load by name are read once: the training table as reading leaves
+    // it, then the pruning and test tables; every method is served copies of them.
+    std::vector<TableRead> reads(1);
+    {
+      Status loaded;
+      reads[0].table = stem;
+      reads[0].messages =
+          KeepingReport(report, [&] { loaded = LoadTrainingTable(engine, stem, source); });
+      if (!loaded.ok()) return loaded;
+      reads[0].cases = engine.Cases.CopyCases();
+    }
+    const auto growStart = std::chrono::steady_clock::now();
+    std::unique_ptr<TreeNode> grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
+    report << "\n";
+    if (engine.JobProgress().Cancelled()) return Cancelled("the comparison was stopped");
+    ComparisonRow& g = result.grown;
+    g.method = -1;
+    g.name = "grown";
+    g.seconds = SecondsSince(growStart);
+    const bool allKnown = engine.AllKnown;
+
+    // Every method starts from the training cases as growing left them (their order and weights).
+    TableRead asGrown;
+    asGrown.table = stem;
+    engine.Cases.ExchangeCases(asGrown.cases);
+    for (const std::string& table : countedOn) {
+      if (table.empty()) continue;
+      reads.emplace_back();
+      if (Status s = ReadTable(engine, table, source, reads.back()); !s.ok()) return s;
+    }
+    auto countAll = [&](InductionEngine& counter, ComparisonRow& row, const TreeNode& tree) {
+      row.training = CountErrors(counter, asGrown, tree, LeafVote::kDistribution);
+      TableErrors* counted[] = {&row.prune, &row.test};
+      for (size_t t = 0; t < countedOn.size(); ++t) {
+        if (const TableRead* read = FindTableRead(&reads, countedOn[t])) {
+          *counted[t] = CountErrors(counter, *read, tree, LeafVote::kDistribution);
+        }
+      }
+    };
+    countAll(engine, g, *grown);
+    Measure(g, *grown);
+    FilesWritten grownFiles;
+    WriteTreeFiles(g, *grown, engine, stem + "_grown", grownFiles);
+    result.files = std::move(grownFiles.files);
+    result.warnings = std::move(grownFiles.warnings);
+    result.grownNodes = engine.GrownNodes;
+
+    // The fold trees, grown before the methods that share them. The first of those tells what
+    // growing them wrote where it would have grown them; when they could not be grown, each one
+    // tells it, as each would have tried.
+    int firstFoldMethod = -1;
+    for (int i = 0; i < total && firstFoldMethod < 0; ++i) {
+      const ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+      if (row.outcome != RowOutcome::kSkipped && NeedsFoldTables(row.method)) firstFoldMethod = i;
+    }
+    SharedFolds folds;
+    if (firstFoldMethod >= 0) {
+      folds = GrowSharedFolds(engine, stem, source, jobProgress, result.grownNodes);
+      if (folds.status.code() == StatusCode::kCancelled || jobProgress.Cancelled()) {
+        return Cancelled("the comparison was stopped");
+      }
+    }
+
+    // The methods prune at once, up to ParallelJobs(), each in an engine of its own with its own
+    // report, shown in code order; one at a time, each writes straight into the report.
+    auto prune = [&](int i) {
+      ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+      Run& run = runs[static_cast<size_t>(i)];
+      if (row.outcome == RowOutcome::kSkipped) return;
+      std::ostream& out = oneAtATime ? report : run.report;
+      if (i == iterativeRow) {
+        if (!iterativeApart) runIterative(i, out);
+        return;
+      }
+      SerialProgress shared(progress, progressLock);
+      if (shared.Cancelled()) return;
+      run.ran = true;
+      shared.Update(row.name, i, total);
+      const auto start = std::chrono::steady_clock::now();
+      auto pruned = std::make_unique<TreeNode>();
+      InductionEngine own(out, shared);
+      own.Options = engine.Options;
+      own.Cases.Attributes() = engine.Att();
+      own.Cases.LoadCopy(asGrown.cases);
+      own.AllocateWorkArrays();
+      own.AllKnown = allKnown;
+      PruningShare share;
+      share.tables = &reads;
+      share.folds = firstFoldMethod >= 0 ? &folds : nullptr;
+      share.tellsFolds = i == firstFoldMethod || !folds.status.ok();
+      run.status =
+          PruneTree(own, *pruned, row.method, *grown, stem, source, options.mValues, &share);
       row.seconds = SecondsSince(start);
+      if (!run.status.ok()) return;
+      WriteTreeFiles(row, *pruned, own, stem + "_" + row.name, run.written);
+      if (own.Options.PROBTHRESH) dtree::SoftenThresholds(own, *pruned);
+      countAll(own, row, *pruned);
+      Measure(row, *pruned);
+      row.estimate = share.estimate;
+      if (row.method == kStandardPrune && pruned->Items() > 0) {
+        row.estimate = 100.0 * pruned->Errors() / pruned->Items();
+      } else if (row.method == kPessimisticErrorPruning) {
+        row.estimate = PessimisticEstimate(*pruned);
+      }
+    };
+    bool stopped = false;
+    SerialProgress taking(progress, progressLock);
+    auto take = [&](int i) {
+      ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+      Run& run = runs[static_cast<size_t>(i)];
+      if (i == iterativeRow && iterativeApart) {
+        std::unique_lock<std::mutex> lock(apartLock);
+        apartDone.wait(lock, [&] { return apartFinished; });
+      }
+      report << run.report.str();
+      run.report.str(std::string());
+      if (row.outcome == RowOutcome::kSkipped) return true;
+      if (!run.ran || run.status.code() == StatusCode::kCancelled || taking.Cancelled()) {
+        stopped = true;
+        return false;
+      }
+      for (auto& file : run.written.files) result.files.push_back(std::move(file));
+      for (auto& warning : run.written.warnings) result.warnings.push_back(std::move(warning));
+      if (!run.status.ok()) {
+        row.outcome = RowOutcome::kFailed;
+        row.message = Trim(run.status.message());
+      }
+      return true;
+    };
+    RunInOrder(total, prune, take);
+    if (stopped) return Cancelled("the comparison was stopped");
+    jobProgress.Update("comparison", total, total);
+    MarkBest(result.rows);
+
+    const std::string base = SafeFileName(stem) + "_compare";
+    for (const auto& [ext, text] :
+         {std::pair{".txt", ComparisonText(result)}, std::pair{".csv", ComparisonCsv(result)}}) {
+      const auto path = WorkingFile(base + ext);
+      if (Status s = WriteResultFile(path, text); s.ok()) {
+        result.files.push_back(path);
+      } else {
+        result.warnings.push_back(s.message());
+      }
+    }
+    return WithFilesNotWritten(Status::Ok(), result.warnings);
+  };
+
+  if (!iterativeApart) return compare();
+  Status status;
+  auto piece = [&](int k) {
+    if (k == 1) {
+      status = compare();
       return;
     }
-    InductionEngine own(out, shared);
-    own.Options = engine.Options;
-    own.Cases.Attributes() = engine.Att();
-    own.Cases.LoadCopy(asGrown.cases);
-    own.AllocateWorkArrays();
-    own.AllKnown = allKnown;
-    PruningShare share;
-    share.tables = &reads;
-    share.folds = firstFoldMethod >= 0 ? &folds : nullptr;
-    share.tellsFolds = i == firstFoldMethod || !folds.status.ok();
-    run.status = PruneTree(own, *pruned, row.method, *grown, stem, source, options.mValues, &share);
-    row.seconds = SecondsSince(start);
-    if (!run.status.ok()) return;
-    WriteTreeFiles(row, *pruned, own, stem + "_" + row.name, run.written);
-    if (own.Options.PROBTHRESH) dtree::SoftenThresholds(own, *pruned);
-    countAll(own, row, *pruned);
-    Measure(row, *pruned);
-    row.estimate = share.estimate;
-    if (row.method == kStandardPrune && pruned->Items() > 0) {
-      row.estimate = 100.0 * pruned->Errors() / pruned->Items();
-    } else if (row.method == kPessimisticErrorPruning) {
-      row.estimate = PessimisticEstimate(*pruned);
-    }
+    runIterative(iterativeRow, runs[static_cast<size_t>(iterativeRow)].report);
+    std::lock_guard<std::mutex> lock(apartLock);
+    apartFinished = true;
+    apartDone.notify_all();
   };
-  bool stopped = false;
-  SerialProgress taking(progress, progressLock);
-  auto take = [&](int i) {
-    ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-    Run& run = runs[static_cast<size_t>(i)];
-    report << run.report.str();
-    run.report.str(std::string());
-    if (row.outcome == RowOutcome::kSkipped) return true;
-    if (!run.ran || run.status.code() == StatusCode::kCancelled || taking.Cancelled()) {
-      stopped = true;
-      return false;
-    }
-    for (auto& file : run.written.files) result.files.push_back(std::move(file));
-    for (auto& warning : run.written.warnings) result.warnings.push_back(std::move(warning));
-    if (!run.status.ok()) {
-      row.outcome = RowOutcome::kFailed;
-      row.message = Trim(run.status.message());
-    }
-    return true;
-  };
-  RunInOrder(total, prune, take);
-  if (stopped) return Cancelled("the comparison was stopped");
-  progress.Update("comparison", total, total);
-  MarkBest(result.rows);
-
-  const std::string base = SafeFileName(stem) + "_compare";
-  for (const auto& [ext, text] :
-       {std::pair{".txt", ComparisonText(result)}, std::pair{".csv", ComparisonCsv(result)}}) {
-    const auto path = WorkingFile(base + ext);
-    if (Status s = WriteResultFile(path, text); s.ok()) {
-      result.files.push_back(path);
-    } else {
-      result.warnings.push_back(s.message());
-    }
-  }
-  return WithFilesNotWritten(Status::Ok(), result.warnings);
+  RunInOrder(2, piece, [](int) { return true; });
+  return status;
 }
 
 namespace {
