@@ -21,7 +21,7 @@ namespace quarry {
 
 namespace {
 
-using Guard = std::lock_guard<std::recursive_mutex>;
+using Guard = std::lock_guard<SourceLock>;
 
 // Type names that stand for no SQL type would make CREATE TABLE fail; such columns hold text.
 std::string SqlTypeOfTypeName(const std::string& type) {

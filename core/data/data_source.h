@@ -7,7 +7,8 @@
 // IsOpen, ConnectString and the current table, which a window asks while a job works and which
 // so never wait for the lock. A caller that runs a sequence sharing the current result set
 // (Query, RowCount, FirstRow, NextRow...) holds the lock over the whole sequence with an
-// ExclusiveUse guard. The lock is re-entrant.
+// ExclusiveUse guard. The lock is re-entrant; a job that waits for pieces running on other
+// threads lends it to them (core/data/source_lock.h).
 
 #include <atomic>
 #include <memory>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "core/data/odbc_handles.h"
+#include "core/data/source_lock.h"
 #include "core/data/sql_dialect.h"
 
 namespace quarry {
@@ -149,7 +151,7 @@ class DataSource {
   bool ReadCell(int column, std::string& value, std::string_view* whole = nullptr);
   void ResetResult();
 
-  mutable std::recursive_mutex mutex_;
+  mutable SourceLock mutex_;
   std::atomic<int> users_{0};
   // Guards the state that is read without the exclusive-use lock.
   mutable std::mutex stateMutex_;

@@ -15,7 +15,7 @@ PreparedStatement::PreparedStatement(DataSource& source, std::string sql,
 }
 
 PreparedStatement::~PreparedStatement() {
-  std::lock_guard<std::recursive_mutex> guard(source_.mutex_);
+  std::lock_guard<SourceLock> guard(source_.mutex_);
   // A closed connection took its statements with it: the handle must not be freed twice.
   if (connection_ != source_.connectionSerial_ && statement_.valid()) statement_.Abandon();
 }
@@ -33,7 +33,7 @@ bool PreparedStatement::Usable() {
 }
 
 bool PreparedStatement::Prepare() {
-  std::lock_guard<std::recursive_mutex> guard(source_.mutex_);
+  std::lock_guard<SourceLock> guard(source_.mutex_);
   if (!source_.connection_.valid()) return Fail("no database is open");
   auto statement = odbc::Statement::Allocate(source_.connection_);
   if (!statement) return Fail(statement.status().message());
@@ -205,14 +205,14 @@ bool PreparedStatement::Execute(size_t rows) {
 }
 
 bool PreparedStatement::AddRow() {
-  std::lock_guard<std::recursive_mutex> guard(source_.mutex_);
+  std::lock_guard<SourceLock> guard(source_.mutex_);
   if (!Usable()) return false;
   if (++queued_ < batchRows_) return true;
   return RunQueued();
 }
 
 bool PreparedStatement::Flush() {
-  std::lock_guard<std::recursive_mutex> guard(source_.mutex_);
+  std::lock_guard<SourceLock> guard(source_.mutex_);
   if (queued_ == 0) return true;
   if (!Usable()) return false;
   return RunQueued();

@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <exception>
@@ -15,6 +16,12 @@
 namespace quarry {
 
 namespace {
+
+struct ThreadNode {
+  const ThreadNode* caller = nullptr;  // the thread whose RunInOrder runs this one's piece
+  std::atomic<bool> waiting{false};    // in RunInOrder, waiting for its pieces
+};
+thread_local ThreadNode thisThread;
 
 void* RunWork(void* arg) {
   std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(arg));
@@ -74,14 +81,25 @@ int ParallelJobs() {
     const int n = std::atoi(forced);
     if (n > 0) return n;
   }
-  // One at a time unless asked: run from the workbench's job runner, folds on several threads
-  // have been seen to hang the job, so the parallel path stays opt-in until that is mended.
-  return 1;
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+const void* ThisThreadMark() { return &thisThread; }
+
+bool WorksFor(const void* mark, bool& lends) {
+  for (const ThreadNode* node = thisThread.caller; node != nullptr; node = node->caller) {
+    if (node == mark) {
+      lends = node->waiting.load();
+      return true;
+    }
+  }
+  return false;
 }
 
 void RunInOrder(int count, const std::function<void(int)>& work,
                 const std::function<bool(int)>& after) {
-  const int threads = std::min(ParallelJobs(), count);
+  // A piece runs its own pieces itself: the job's threads stay at ParallelJobs().
+  const int threads = thisThread.caller != nullptr ? 1 : std::min(ParallelJobs(), count);
   auto loop = [&](int from) {
     for (int i = from; i < count; ++i) {
       work(i);
@@ -97,7 +115,9 @@ void RunInOrder(int count, const std::function<void(int)>& work,
   std::vector<char> done(static_cast<size_t>(count), 0);
   int next = 0;
   bool stop = false;
+  const ThreadNode* caller = &thisThread;
   auto worker = [&] {
+    thisThread.caller = caller;
     for (;;) {
       int i = 0;
       {
@@ -121,9 +141,12 @@ void RunInOrder(int count, const std::function<void(int)>& work,
     loop(0);
     return;
   }
+  // While this thread waits, its pieces may take over the locks it holds (WorksFor).
   for (int i = 0; i < count; ++i) {
     std::unique_lock<std::mutex> lock(mutex);
+    thisThread.waiting = true;
     finished.wait(lock, [&] { return done[static_cast<size_t>(i)] != 0; });
+    thisThread.waiting = false;
     lock.unlock();
     if (!after(i)) {
       lock.lock();
@@ -131,7 +154,9 @@ void RunInOrder(int count, const std::function<void(int)>& work,
       break;
     }
   }
+  thisThread.waiting = true;
   for (pthread_t thread : started) pthread_join(thread, nullptr);
+  thisThread.waiting = false;
 }
 
 }  // namespace quarry

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
+#include <functional>
 #include <sstream>
 
 #include "core/data/data_source.h"
@@ -29,21 +29,28 @@ namespace {
 
 constexpr const char* kCvRunning = "child is running: please try again later";
 
-// Passes the job's progress on to the status bar and keeps the fold in progress for the dialog:
-// the job reports "cross validation" while it partitions and "tree number" with each fold.
+// Passes the job's progress on to the status bar and shows the fold in progress as the job
+// reports it: "cross validation" while it partitions, then "tree number i" as fold i starts (with
+// several folds growing at once, the highest fold started). `show` runs on the job's threads, which
+// report one at a time.
 class FoldProgress : public Progress {
  public:
-  FoldProgress(Progress& inner, std::atomic<int>& fold) : inner_(inner), fold_(fold) {}
+  FoldProgress(Progress& inner, std::function<void(const QString&)> show)
+      : inner_(inner), show_(std::move(show)) {}
   void Update(std::string_view what, long done, long total) override {
-    if (what == "cross validation") fold_ = 0;
-    if (what == "tree number") fold_ = static_cast<int>(done);
+    if (what == "cross validation") show_("cross validation");
+    if (what == "tree number" && done > shown_) {
+      shown_ = done;
+      show_("tree number " + QString::number(done));
+    }
     inner_.Update(what, done, total);
   }
   bool Cancelled() const override { return inner_.Cancelled(); }
 
  private:
   Progress& inner_;
-  std::atomic<int>& fold_;
+  std::function<void(const QString&)> show_;
+  long shown_ = 0;
 };
 
 QLabel* Label(const char* name, QWidget* parent) {
@@ -115,9 +122,6 @@ ClassificationCvDialog::ClassificationCvDialog(Workbench& workbench, QWidget* pa
   layout->addLayout(commands, 5, 1, 1, 2);
   layout->setRowStretch(1, 1);
 
-  timer_ = new QTimer(this);
-  timer_->setInterval(200);
-  connect(timer_, &QTimer::timeout, this, &ClassificationCvDialog::ShowProgress);
   connect(&runner_, &JobRunner::Finished, this, &ClassificationCvDialog::JobEnded);
   connect(execute, &QPushButton::clicked, this, &ClassificationCvDialog::Execute);
   connect(settings, &QPushButton::clicked, settings_, &QDialog::exec);
@@ -184,17 +188,22 @@ void ClassificationCvDialog::Execute() {
   prunedSummary_->clear();
   lastTable_ = table;
   shared_ = std::make_shared<Shared>();
+  // The fold in progress goes to the label through the GUI thread's queue, in the order the job
+  // reports it and ahead of the job's end. The label lives as long as the session's workers.
+  auto show = [label = progress_](const QString& text) {
+    QMetaObject::invokeMethod(
+        label, [label, text] { label->setText(text); }, Qt::QueuedConnection);
+  };
   JobSpec job;
-  job.work = [p, &source, shared = shared_](Progress& progress) -> Status {
+  job.work = [p, &source, shared = shared_, show](Progress& progress) -> Status {
     // The windowed program shows no engine report: the folds' figures and files are the results.
     std::ostringstream report;
-    FoldProgress folds(progress, shared->fold);
+    FoldProgress folds(progress, show);
     return pruning::ClassificationCrossValidation(p, source, report, folds, shared->result);
   };
   job.doneMessage = pruning::kTreesCreated;
   switch (runner_.Start(std::move(job))) {
     case JobRunner::StartResult::kStarted:
-      timer_->start();
       break;
     case JobRunner::StartResult::kLatched:
       progress_->setText(kMethodInWorkingStatus);
@@ -205,14 +214,7 @@ void ClassificationCvDialog::Execute() {
   }
 }
 
-void ClassificationCvDialog::ShowProgress() {
-  const int fold = shared_->fold.load();
-  if (fold == 0) progress_->setText("cross validation");
-  if (fold > 0) progress_->setText("tree number " + QString::number(fold));
-}
-
 void ClassificationCvDialog::JobEnded(bool ok) {
-  timer_->stop();
   progress_->clear();
   if (!ok) return;
   const pruning::ClassificationCvResult& result = shared_->result;

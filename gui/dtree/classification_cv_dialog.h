@@ -5,7 +5,6 @@
 // line opens that fold's trees and rules.
 
 #include <QDialog>
-#include <atomic>
 #include <memory>
 
 #include "core/pruning/classification_cv.h"
@@ -14,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QTimer;
 
 namespace quarry::gui {
 
@@ -40,13 +38,11 @@ class ClassificationCvDialog : public QDialog {
   void Execute();
 
  private:
-  // What the worker shares with the dialog's timer and with the end of the job.
+  // What the worker leaves for the end of the job.
   struct Shared {
-    std::atomic<int> fold{-1};  // -1 before the job starts, 0 partitioning, then 1..K
     pruning::ClassificationCvResult result;
   };
 
-  void ShowProgress();
   void JobEnded(bool ok);
   void ShowFold(QListWidget* list, bool rules, bool pruned);
 
@@ -60,7 +56,6 @@ class ClassificationCvDialog : public QDialog {
   QLabel* rawSummary_;
   QLabel* prunedSummary_;
   QLabel* progress_;
-  QTimer* timer_;
   std::shared_ptr<Shared> shared_;
   QString lastTable_;  // the training table of the last job started
 };

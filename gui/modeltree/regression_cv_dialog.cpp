@@ -44,12 +44,13 @@ constexpr const char* kPruningTexts[] = {
 };
 constexpr int kDefaultFolds = 10;
 
-// Counts the folds the worker has started, for the dialog's progress text.
+// Counts the folds the worker has started, for the dialog's progress text: with several folds
+// growing at once (reporting one at a time), the highest fold started.
 class FoldProgress : public Progress {
  public:
   FoldProgress(Progress& inner, std::atomic<long>& fold) : inner_(inner), fold_(fold) {}
   void Update(std::string_view what, long done, long total) override {
-    if (what == modeltree::kFoldsDone) fold_.store(done + 1);
+    if (what == modeltree::kFoldsDone && done + 1 > fold_.load()) fold_.store(done + 1);
     inner_.Update(what, done, total);
   }
   bool Cancelled() const override { return inner_.Cancelled(); }
