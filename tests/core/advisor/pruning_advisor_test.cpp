@@ -44,8 +44,10 @@ class PruningAdvisorTest : public testing::DatabaseTest {
   bool CounselRan() const { return std::filesystem::exists(folder_.path() / "counsel-ran"); }
 
   void ExpectNoSamplesLeft() {
-    EXPECT_FALSE(source_.TableExists(kModelSampleData));
-    EXPECT_FALSE(source_.TableExists(kModelSampleTest));
+    for (int round = 0; round < kModelSampleRounds; ++round) {
+      EXPECT_FALSE(source_.TableExists(ModelSampleData(round)));
+      EXPECT_FALSE(source_.TableExists(ModelSampleTest(round)));
+    }
     for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
       EXPECT_EQ(entry.path().filename().string().find("QuarryModelSample"), std::string::npos)
           << entry.path();
@@ -141,12 +143,14 @@ TEST_F(PruningAdvisorTest, AFailingEngineRunLeavesNoSampleBehind) {
 
 TEST_F(PruningAdvisorTest, NeverReplacesATableOfTheSampleName) {
   MakeTrainingTable("plants_data");
-  MakeTable(kModelSampleData, {"mine"}, {"string"}, {{"keep me"}});
+  // Every round has tables of its own: the last round's name is guarded as the first's.
+  const std::string mine = ModelSampleTest(kModelSampleRounds - 1);
+  MakeTable(mine, {"mine"}, {"string"}, {{"keep me"}});
   PruningAdvisor advisor(source_, "plants_data");
   EXPECT_FALSE(Advise(advisor, FakeCounsel("exit 0")));
-  EXPECT_NE(advisor.Failure().message().find(kModelSampleData), std::string::npos);
-  EXPECT_EQ(Rows(std::string("select * from ") + kModelSampleData),
-            (std::vector<std::vector<std::string>>{{"keep me"}}));
+  EXPECT_NE(advisor.Failure().message().find(mine), std::string::npos);
+  EXPECT_EQ(Rows("select * from " + mine), (std::vector<std::vector<std::string>>{{"keep me"}}));
+  EXPECT_FALSE(source_.TableExists(ModelSampleData(0)));
 }
 
 TEST_F(PruningAdvisorTest, CounselMissingFailingSilentOrSlowIsAFailure) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -79,33 +78,6 @@ TEST_F(RegressionCvTest, WithPruningBothTreesOfEveryFoldAreMeasured) {
   EXPECT_FALSE(outcome->prunedSummary.text.empty());
   EXPECT_EQ(Tables(), std::vector<std::string>{"plants"});
   EXPECT_EQ(ResultLines().size(), 6u);
-}
-
-TEST_F(RegressionCvTest, FoldsGrownAtOnceGiveTheLoopsReportLinesAndFiles) {
-  // Unknown values in every column but the target; with and without pruning (each fold's
-  // complement split with the job's random draws).
-  auto rows = testdata::PiecewiseRows(300);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (i % 7 == 2) rows[i][i % 3] = "?";
-  }
-  MakeTable("gaps", testdata::kColumns, testdata::kTypes, rows);
-  for (PruneMode mode : {PruneMode::kNone, PruneMode::kLabelsOnPruningSet}) {
-    std::vector<std::string> runs[2];
-    for (const char* threads : {"1", "3"}) {
-      setenv("QUARRY_THREADS", threads, 1);
-      testing::TakeWorkingFiles();
-      report_.str("");
-      auto outcome = Run(10, mode, "gaps");
-      unsetenv("QUARRY_THREADS");
-      ASSERT_TRUE(outcome.ok()) << outcome.status().message();
-      std::vector<std::string>& run = runs[threads[0] == '3'];
-      run.push_back(report_.str());
-      for (const auto& [name, bytes] : testing::TakeWorkingFiles()) run.push_back(name + bytes);
-      run.push_back(outcome->grownSummary.text + outcome->prunedSummary.text);
-    }
-    EXPECT_GE(runs[0].size(), 20u);
-    EXPECT_TRUE(runs[0] == runs[1]) << static_cast<int>(mode);
-  }
 }
 
 TEST_F(RegressionCvTest, TheFoldCountMustFitTheTable) {

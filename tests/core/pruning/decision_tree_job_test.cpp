@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <map>
 #include <sstream>
-#include <tuple>
 
 #include "core/pruning/classification_cv.h"
 #include "tests/core/dtree/engine_test_support.h"
@@ -193,73 +190,6 @@ TEST_F(TreeJobTest, CrossValidationRefusesBadInputAndTouchesNothing) {
   EXPECT_EQ(Tables().size(), before.size() + 1);
   p.tree.table = "";
   EXPECT_EQ(message(), "Please, select table");
-}
-
-}  // namespace
-}  // namespace quarry::pruning
-
-namespace quarry::pruning {
-namespace {
-
-// What a cross-validation leaves for the user: its report, figures and files, byte for byte.
-struct CvOutput {
-  std::string report;
-  std::vector<std::tuple<int, int, int>> folds;
-  std::map<std::string, std::string> files;
-  bool operator==(const CvOutput&) const = default;
-};
-
-CvOutput RunCv(const ClassificationCvParameters& p, DataSource& source, const char* threads) {
-  setenv("QUARRY_THREADS", threads, 1);
-  testing::TakeWorkingFiles();
-  CvOutput out;
-  std::ostringstream report;
-  ClassificationCvResult result;
-  const Status s = ClassificationCrossValidation(p, source, report, NoProgress(), result);
-  unsetenv("QUARRY_THREADS");
-  EXPECT_TRUE(s.ok()) << s.message();
-  out.report = report.str();
-  for (const FoldErrors& f : result.folds) out.folds.emplace_back(f.raw, f.pruned, f.cases);
-  out.files = testing::TakeWorkingFiles();
-  return out;
-}
-
-TEST_F(TreeJobTest, FoldsGrownAtOnceGiveTheLoopsReportFiguresAndFiles) {
-  // The weather table, and a larger one with unknown values (fractional weights) in numeric and
-  // text columns, under a method that reads fold pairs of its own for every fold.
-  MakeGolf("golf_data");
-  std::vector<std::vector<std::string>> rows;
-  for (int i = 0; i < 480; ++i) {
-    const int x = (i * 37) % 101, y = (i * 53) % 89;
-    const std::string colour[] = {"red", "green", "blue", "grey", "?"};
-    rows.push_back({i % 11 == 3 ? "?" : std::to_string(x), std::to_string(y), colour[(i * 7) % 5],
-                    (x + y) % 3 == 0 || i % 13 == 0 ? "yes" : "no"});
-  }
-  const std::vector<std::string> names = {"x", "y", "colour", "c"};
-  const std::vector<std::string> types = {"real", "real", "string", "string"};
-  MakeRows("u_prune", names, types, {rows.begin() + 400, rows.end()});
-  rows.resize(400);
-  MakeRows("u_data", names, types, rows);
-
-  struct Case {
-    const char* table;
-    int method;
-    int folds;
-  };
-  for (const Case& c : {Case{"golf_data", kStandardPrune, 7}, Case{"u_data", kStandardPrune, 10},
-                        Case{"u_data", kErrorComplexityCV, 2}}) {
-    ClassificationCvParameters p;
-    p.tree.table = c.table;
-    p.tree.unseen = false;
-    p.tree.probThreshold = true;
-    p.tree.verbosity = "2";
-    p.tree.method = c.method;
-    p.folds = c.folds;
-    const CvOutput loop = RunCv(p, source_, "1");
-    ASSERT_EQ(loop.folds.size(), static_cast<size_t>(c.folds)) << c.table;
-    EXPECT_GE(loop.files.size(), static_cast<size_t>(2 * c.folds));
-    EXPECT_TRUE(RunCv(p, source_, "3") == loop) << c.table << " " << c.method;
-  }
 }
 
 }  // namespace

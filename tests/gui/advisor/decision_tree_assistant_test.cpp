@@ -118,7 +118,7 @@ class DecisionTreeAssistantTest : public QObject {
       QVERIFY(advice[3].startsWith("If you want induce a simple tree I suggest: "));
       QCOMPARE(assistant_->Balloon().Note().trimmed(), QString(note));
       QVERIFY(!source_.TableExists("stale_t"));
-      QVERIFY(!source_.TableExists("QuarryModelSample_data"));
+      QVERIFY(!source_.TableExists("QuarryModelSample1_data"));
     }
   }
 
