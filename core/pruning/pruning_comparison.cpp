@@ -301,14 +301,18 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
   const int total = static_cast<int>(result.rows.size());
   std::vector<Run> runs(static_cast<size_t>(total));
   const bool oneAtATime = ParallelJobs() <= 1;
-  // The iterative method grows its own tree from its own tables: when methods run at once, it
-  // starts at once, beside the growing of the shared tree.
   int iterativeRow = -1;
-  for (int i = 0; i < total; ++i) {
+  int firstFoldMethod = -1;
+  for (int i = total - 1; i >= 0; --i) {
     const ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-    if (row.outcome != RowOutcome::kSkipped && UsesTrainingHalves(row.method)) iterativeRow = i;
+    if (row.outcome == RowOutcome::kSkipped) continue;
+    if (UsesTrainingHalves(row.method)) iterativeRow = i;
+    if (NeedsFoldTables(row.method)) firstFoldMethod = i;
   }
-  const bool iterativeApart = iterativeRow >= 0 && !oneAtATime;
+  // The iterative method grows its own tree from its own tables: when methods run at once, it
+  // starts at once, beside the growing of the shared tree. Not beside the fold trees, which
+  // would then grow one after another (pieces of a piece of a job do).
+  const bool iterativeApart = iterativeRow >= 0 && !oneAtATime && firstFoldMethod < 0;
   std::mutex apartLock;
   std::condition_variable apartDone;
   bool apartFinished = false;
@@ -378,11 +382,6 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     // The fold trees, grown before the methods that share them. The first of those tells what
     // growing them wrote where it would have grown them; when they could not be grown, each one
     // tells it, as each would have tried.
-    int firstFoldMethod = -1;
-    for (int i = 0; i < total && firstFoldMethod < 0; ++i) {
-      const ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-      if (row.outcome != RowOutcome::kSkipped && NeedsFoldTables(row.method)) firstFoldMethod = i;
-    }
     SharedFolds folds;
     if (firstFoldMethod >= 0) {
       folds = GrowSharedFolds(engine, stem, source, jobProgress, result.grownNodes);
