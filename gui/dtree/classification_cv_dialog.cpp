@@ -6,13 +6,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <functional>
 #include <sstream>
 
 #include "core/data/data_source.h"
 #include "core/data/table_split.h"
 #include "core/data/working_folder.h"
-#include "core/jobs/job_flags.h"
 #include "core/treefiles/tree_file_names.h"
 #include "gui/app/workbench.h"
 #include "gui/dtree/cv_settings_dialog.h"
@@ -28,30 +26,6 @@ namespace quarry::gui {
 namespace {
 
 constexpr const char* kCvRunning = "child is running: please try again later";
-
-// Passes the job's progress on to the status bar and shows the fold in progress as the job
-// reports it: "cross validation" while it partitions, then "tree number i" as fold i starts (with
-// several folds growing at once, the highest fold started). `show` runs on the job's threads, which
-// report one at a time.
-class FoldProgress : public Progress {
- public:
-  FoldProgress(Progress& inner, std::function<void(const QString&)> show)
-      : inner_(inner), show_(std::move(show)) {}
-  void Update(std::string_view what, long done, long total) override {
-    if (what == "cross validation") show_("cross validation");
-    if (what == "tree number" && done > shown_) {
-      shown_ = done;
-      show_("tree number " + QString::number(done));
-    }
-    inner_.Update(what, done, total);
-  }
-  bool Cancelled() const override { return inner_.Cancelled(); }
-
- private:
-  Progress& inner_;
-  std::function<void(const QString&)> show_;
-  long shown_ = 0;
-};
 
 QLabel* Label(const char* name, QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -181,37 +155,29 @@ void ClassificationCvDialog::Execute() {
     }
   }
   EnsureWorkingFolder();
-  progress_->setText("Please, wait");
   rawList_->clear();
   prunedList_->clear();
   rawSummary_->clear();
   prunedSummary_->clear();
   lastTable_ = table;
   shared_ = std::make_shared<Shared>();
-  // The fold in progress goes to the label through the GUI thread's queue, in the order the job
-  // reports it and ahead of the job's end. The label lives as long as the session's workers.
-  auto show = [label = progress_](const QString& text) {
-    QMetaObject::invokeMethod(
-        label, [label, text] { label->setText(text); }, Qt::QueuedConnection);
-  };
   JobSpec job;
-  job.work = [p, &source, shared = shared_, show](Progress& progress) -> Status {
+  job.work = [p, &source, shared = shared_, label = progress_](Progress& progress) -> Status {
+    // "cross validation" while the job partitions, then "tree number i" as fold i starts: with
+    // several folds growing at once, the highest fold started.
+    long started = 0;
+    LabelProgress folds(progress, label, [&started](std::string_view what, long done) {
+      if (what == "cross validation") return QString("cross validation");
+      if (what != "tree number" || done <= started) return QString();
+      started = done;
+      return "tree number " + QString::number(done);
+    });
     // The windowed program shows no engine report: the folds' figures and files are the results.
     std::ostringstream report;
-    FoldProgress folds(progress, show);
     return pruning::ClassificationCrossValidation(p, source, report, folds, shared->result);
   };
   job.doneMessage = pruning::kTreesCreated;
-  switch (runner_.Start(std::move(job))) {
-    case JobRunner::StartResult::kStarted:
-      break;
-    case JobRunner::StartResult::kLatched:
-      progress_->setText(kMethodInWorkingStatus);
-      break;
-    default:
-      progress_->clear();
-      break;
-  }
+  StartLabelledJob(runner_, std::move(job), progress_);
 }
 
 void ClassificationCvDialog::JobEnded(bool ok) {

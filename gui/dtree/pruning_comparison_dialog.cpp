@@ -11,14 +11,12 @@
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTableWidget>
-#include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
 #include <sstream>
 
 #include "core/data/data_source.h"
 #include "core/data/working_folder.h"
-#include "core/jobs/job_flags.h"
 #include "core/pruning/pruning_tables.h"
 #include "gui/app/workbench.h"
 #include "gui/dtree/tree_dialog_parts.h"
@@ -35,26 +33,6 @@ namespace {
 using pruning::ComparisonRow;
 using pruning::RowOutcome;
 using pruning::TableErrors;
-
-// Keeps the step the job reports for the dialog's timer and passes it on to the status bar.
-class StepProgress : public Progress {
- public:
-  StepProgress(Progress& inner, std::mutex& mutex, std::string& step)
-      : inner_(inner), mutex_(mutex), step_(step) {}
-  void Update(std::string_view what, long done, long total) override {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      step_ = std::string(what);
-    }
-    inner_.Update(what, done, total);
-  }
-  bool Cancelled() const override { return inner_.Cancelled(); }
-
- private:
-  Progress& inner_;
-  std::mutex& mutex_;
-  std::string& step_;
-};
 
 QString Errors(const TableErrors& t) {
   if (!t.Counted()) return "-";
@@ -135,9 +113,6 @@ PruningComparisonDialog::PruningComparisonDialog(Workbench& workbench, QWidget* 
   layout->setRowStretch(3, 1);
   layout->setColumnStretch(2, 1);
 
-  timer_ = new QTimer(this);
-  timer_->setInterval(200);
-  connect(timer_, &QTimer::timeout, this, &PruningComparisonDialog::ShowProgress);
   connect(&runner_, &JobRunner::Finished, this, &PruningComparisonDialog::JobEnded);
   connect(execute, &QPushButton::clicked, this, &PruningComparisonDialog::Execute);
   connect(save, &QPushButton::clicked, this, &PruningComparisonDialog::AskAndSaveChart);
@@ -205,38 +180,25 @@ void PruningComparisonDialog::Execute() {
     return;
   }
   EnsureWorkingFolder();
-  progress_->setText("Please, wait");
   results_->setRowCount(0);
   chart_->chart()->removeAllSeries();
   lastTable_ = table;
   shared_ = std::make_shared<Shared>();
   JobSpec job;
-  job.work = [p, &source = workbench_.Source(), shared = shared_](Progress& progress) -> Status {
+  job.work = [p, &source = workbench_.Source(), shared = shared_,
+              label = progress_](Progress& progress) -> Status {
+    // The step in progress: the method being pruned.
+    LabelProgress steps(progress, label, [](std::string_view what, long) {
+      return QString::fromUtf8(what.data(), static_cast<qsizetype>(what.size()));
+    });
     std::ostringstream report;  // the figures and files are the results
-    StepProgress steps(progress, shared->mutex, shared->step);
     return pruning::ComparePruningMethods(p, source, report, steps, shared->result);
   };
   job.doneMessage = "pruning methods compared";
-  switch (runner_.Start(std::move(job))) {
-    case JobRunner::StartResult::kStarted:
-      timer_->start();
-      break;
-    case JobRunner::StartResult::kLatched:
-      progress_->setText(kMethodInWorkingStatus);
-      break;
-    default:
-      progress_->clear();
-      break;
-  }
-}
-
-void PruningComparisonDialog::ShowProgress() {
-  std::lock_guard<std::mutex> lock(shared_->mutex);
-  if (!shared_->step.empty()) progress_->setText(QString::fromStdString(shared_->step));
+  StartLabelledJob(runner_, std::move(job), progress_);
 }
 
 void PruningComparisonDialog::JobEnded(bool ok) {
-  timer_->stop();
   progress_->clear();
   if (ok) ShowResult(shared_->result);
 }

@@ -8,7 +8,6 @@
 #include <QDialog>
 #include <QMap>
 #include <memory>
-#include <mutex>
 
 #include "core/pruning/pruning_comparison.h"
 
@@ -17,7 +16,6 @@ class QChartView;
 class QLabel;
 class QListWidget;
 class QTableWidget;
-class QTimer;
 
 namespace quarry::gui {
 
@@ -47,14 +45,11 @@ class PruningComparisonDialog : public QDialog {
 
  private:
   struct Shared {
-    std::mutex mutex;
-    std::string step;  // the method being pruned
     pruning::ComparisonResult result;
   };
 
   // Greys the methods whose tables the chosen table lacks, saying why.
   void UpdateMethods();
-  void ShowProgress();
   void JobEnded(bool ok);
   void ShowResult(const pruning::ComparisonResult& result);
   void OpenRow(int row);
@@ -68,7 +63,6 @@ class PruningComparisonDialog : public QDialog {
   QTableWidget* results_;
   QChartView* chart_;
   QLabel* progress_;
-  QTimer* timer_;
   std::shared_ptr<Shared> shared_;
   std::vector<std::string> treeFiles_;  // by result row
   QString lastTable_;
