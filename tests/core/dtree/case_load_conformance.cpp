@@ -136,19 +136,22 @@ TEST_P(CaseLoadConformance, ValueOrderIsTheColumnsOwn) {
   if (!OnPostgres()) {
     // SQLite keeps a value's storage class: in a column without type, or one of numeric type
     // holding texts, numbers come first by value, then texts by their bytes, whatever their
-    // texts' order. Integers in a real column, a real with an exponent, text of upper and lower
-    // case, not ASCII, empty, "?" as text, NULL.
+    // texts' order. Integers in a real column, a real with an exponent, -0.0, text of upper and
+    // lower case, not ASCII, empty, "?" as text, NULL.
     ASSERT_TRUE(source_.Execute("create table m (u, s varchar(5), cls real)"));
     ASSERT_TRUE(source_.Execute(
         "insert into m values (10, 'b', 'abc'), (9.5, 'B', 2.5), ('9', 'ä', 1), ('x', '', '?'), "
-        "(null, '?', 1e-7), (-2, 'a', -3), ('Ab', null, 'Zed'), (10, 'b', '?')"));
+        "(null, '?', 1e-7), (-2, 'a', -3), ('Ab', null, 'Zed'), (10, 'b', '?'), (0.0, 'b', "
+        "'-0.0')"));
     LoadTwiceAndCompare("m", true);
     ASSERT_TRUE(cases.LoadAttributes("m", source_).ok());
     const AttributeTable& att = cases.Attributes();
-    EXPECT_EQ(att.ValueName[0], (std::vector<std::string>{"", "-2", "9.5", "10", "9", "Ab", "x"}));
+    EXPECT_EQ(att.ValueName[0],
+              (std::vector<std::string>{"", "-2", "0.0", "9.5", "10", "9", "Ab", "x"}));
     EXPECT_EQ(att.ValueName[1], (std::vector<std::string>{"", "", "B", "a", "b", "ä"}));
+    // The text '-0.0' in the real column is the number -0, which reads 0.
     EXPECT_EQ(att.ClassName,
-              (std::vector<std::string>{"-3", "1E-07", "1", "2.5", "?", "Zed", "abc"}));
+              (std::vector<std::string>{"-3", "0", "1E-07", "1", "2.5", "?", "Zed", "abc"}));
 
     // Where the texts cannot tell the groups or their order, the values are grouped by the
     // database: an integer and a real of one value, a text and a number of one text, NULL and
