@@ -62,6 +62,16 @@ class ApplyModelTest : public testing::DatabaseTest {
     params.overwrite = overwrite;
     return ApplyModel(source_, params, messages_);
   }
+  // A tree grown with the job's defaults on a generated g_data, its files in the folder.
+  void GrowPlainTree() {
+    MakeGenerated("g_data", 200, 3);
+    pruning::DecisionTreeParameters p;
+    p.table = "g_data";
+    p.unseen = false;
+    pruning::InductionResult result;
+    std::ostringstream report;
+    ASSERT_TRUE(pruning::DecisionTreeJob(p, source_, report, NoProgress(), result).ok());
+  }
   std::ostringstream messages_;
 };
 
@@ -210,13 +220,7 @@ TEST_F(ApplyModelTest, ModelTreePredictsAsTheEngine) {
 
 // Refusals name what is wrong and leave the table as it was.
 TEST_F(ApplyModelTest, RefusalsLeaveTheTableUnchanged) {
-  MakeGenerated("g_data", 200, 3);
-  pruning::DecisionTreeParameters p;
-  p.table = "g_data";
-  p.unseen = false;
-  pruning::InductionResult result;
-  std::ostringstream report;
-  ASSERT_TRUE(pruning::DecisionTreeJob(p, source_, report, NoProgress(), result).ok());
+  ASSERT_NO_FATAL_FAILURE(GrowPlainTree());
   MakeTable("no_kind", {"x", "y", "cls"}, {"real", "real", "string"}, {{"1", "2", "a"}});
   MakeTable("text_x", {"x", "y", "kind"}, {"string", "real", "string"}, {{"1", "2", "red"}});
   ASSERT_TRUE(Apply("g_data", "g_data", "p").ok());
@@ -257,13 +261,7 @@ TEST_F(ApplyModelTest, RefusalsLeaveTheTableUnchanged) {
 
 // Names with quotes and brackets are quoted wherever they go; --overwrite replaces a column.
 TEST_F(ApplyModelTest, OddNamesAndOverwrite) {
-  MakeGenerated("g_data", 200, 3);
-  pruning::DecisionTreeParameters p;
-  p.table = "g_data";
-  p.unseen = false;
-  pruning::InductionResult result;
-  std::ostringstream report;
-  ASSERT_TRUE(pruning::DecisionTreeJob(p, source_, report, NoProgress(), result).ok());
+  ASSERT_NO_FATAL_FAILURE(GrowPlainTree());
   const std::string odd = "it's [\"odd\"]";
   MakeTable(odd, {"x", "y", "kind", "cls"}, {"real", "real", "string", "string"}, MakeRows(50, 9));
   auto applied = Apply("g_data", odd, "a ]\"'b");
