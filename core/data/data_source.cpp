@@ -1,5 +1,7 @@
 #include "core/data/data_source.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -96,6 +98,14 @@ std::string SqliteFileDamage(const std::string& path) {
 // Catalog column types that describe an SQLite expression without a declared type.
 constexpr const char* kUndeclaredSqliteType = "varchar";
 
+// Room for a bound cell's text: most cells fit at once; a column whose cells are longer gets room
+// for the longest it has met, up to the most; longer cells are read in pieces.
+constexpr size_t kBoundCellBytes = 256;
+constexpr size_t kBoundRowValueBytes = 4096;  // a row value text of PostgreSQL
+constexpr size_t kMostBoundCellBytes = 65536;
+
+std::atomic<bool> bindResultCells{true};
+
 }  // namespace
 
 DataSource::DataSource() : cellBuffer_(1024) {}
@@ -129,8 +139,13 @@ std::string DataSource::CurrentTable() const {
   return currentTable_;
 }
 
+void BindResultCells(bool on) { bindResultCells = on; }
+
 void DataSource::ResetResult() {
+  // The statement goes first: its bindings point into the buffers.
   result_ = odbc::Statement();
+  boundCells_.clear();
+  boundLengths_.clear();
   resultKinds_.clear();
   recordCells_.clear();
   plainCells_.clear();
@@ -187,6 +202,11 @@ bool DataSource::Connect(const std::string& connectString) {
   }
   connection_ = std::move(connection.value());
   dialect_ = SqlDialect(kind);
+  SQLUINTEGER getDataExtensions = 0;
+  driverReadsBoundCells_ =
+      odbc::Succeeded(SQLGetInfo(connection_.get(), SQL_GETDATA_EXTENSIONS, &getDataExtensions,
+                                 sizeof(getDataExtensions), nullptr)) &&
+      (getDataExtensions & SQL_GD_BOUND) != 0;
   {
     std::lock_guard<std::mutex> state(stateMutex_);
     connectString_ = connectString;
@@ -373,6 +393,29 @@ bool DataSource::StartResult(odbc::Statement statement, const std::string& nativ
   resultColumns_ = count;
   resultFetched_ = false;
   resultAtEnd_ = false;
+  if (!BindCells()) {
+    SQLFreeStmt(result_.get(), SQL_UNBIND);
+    boundCells_.clear();
+    boundLengths_.clear();
+  }
+  return true;
+}
+
+bool DataSource::BindCells() {
+  boundCells_.clear();
+  boundLengths_.clear();
+  if (!driverReadsBoundCells_ || !bindResultCells || resultColumns_ == 0) return false;
+  boundLengths_.assign(static_cast<size_t>(resultColumns_), 0);
+  for (int column = 0; column < resultColumns_; ++column) {
+    const bool rowValue = column == 0 && !recordCells_.empty();
+    std::vector<char>& buffer =
+        boundCells_.emplace_back(rowValue ? kBoundRowValueBytes : kBoundCellBytes);
+    if (!odbc::Succeeded(SQLBindCol(result_.get(), static_cast<SQLUSMALLINT>(column + 1),
+                                    SQL_C_CHAR, buffer.data(), static_cast<SQLLEN>(buffer.size()),
+                                    &boundLengths_[static_cast<size_t>(column)]))) {
+      return false;
+    }
+  }
   return true;
 }
 
@@ -493,6 +536,39 @@ bool DataSource::ReadCell(int column, std::string& value, std::string_view* whol
   }
 }
 
+bool DataSource::TakeCell(int column, std::string& value, std::string_view* whole) {
+  if (boundCells_.empty()) return ReadCell(column, value, whole);
+  const size_t c = static_cast<size_t>(column);
+  const SQLLEN length = boundLengths_[c];
+  if (length == SQL_NULL_DATA) {
+    value = "?";
+    if (whole) *whole = value;
+    return true;
+  }
+  std::vector<char>& buffer = boundCells_[c];
+  if (length >= 0 && static_cast<size_t>(length) < buffer.size()) {
+    const std::string_view text(buffer.data(), static_cast<size_t>(length));
+    if (whole) {
+      *whole = text;
+    } else {
+      value.assign(text);
+    }
+    return true;
+  }
+  // Cut short: read whole from the driver, and give the column room for such a cell from the
+  // next row on (a new binding takes effect at the next fetch).
+  if (length != SQL_NO_TOTAL && static_cast<size_t>(length) < kMostBoundCellBytes) {
+    std::vector<char> wider(std::max(buffer.size() * 2, static_cast<size_t>(length) + 1));
+    if (odbc::Succeeded(SQLBindCol(result_.get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR,
+                                   wider.data(), static_cast<SQLLEN>(wider.size()),
+                                   &boundLengths_[c]))) {
+      // The text fetched stays in the old buffer until read: ReadCell takes it from the driver.
+      buffer.swap(wider);
+    }
+  }
+  return ReadCell(column, value, whole);
+}
+
 bool DataSource::FetchCurrent(std::vector<std::string>& values) {
   if (resultAtEnd_) return false;
   SQLRETURN rc = SQLFetch(result_.get());
@@ -507,17 +583,17 @@ bool DataSource::FetchCurrent(std::vector<std::string>& values) {
   values.resize(resultKinds_.size());
   if (recordCells_.empty()) {
     for (int column = 0; column < resultColumns_; ++column) {
-      if (!ReadCell(column, values[static_cast<size_t>(column)])) return false;
+      if (!TakeCell(column, values[static_cast<size_t>(column)])) return false;
     }
   } else {
     std::string_view text;
-    if (!ReadCell(0, recordText_, &text)) return false;
+    if (!TakeCell(0, recordText_, &text)) return false;
     if (!SplitRecordText(text, recordCells_.size(), recordFields_))
       return Fail("unreadable row value text: " + std::string(text));
     for (size_t k = 0; k < recordCells_.size(); ++k)
       values[static_cast<size_t>(recordCells_[k])].swap(recordFields_[k]);
     for (size_t k = 0; k < plainCells_.size(); ++k) {
-      if (!ReadCell(static_cast<int>(k + 1), values[static_cast<size_t>(plainCells_[k])]))
+      if (!TakeCell(static_cast<int>(k + 1), values[static_cast<size_t>(plainCells_[k])]))
         return false;
     }
   }

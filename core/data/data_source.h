@@ -149,6 +149,12 @@ class DataSource {
   // Reads a cell into `value`; or, given `whole`, points it at the cell's text, which may stay
   // in the cell buffer until the next read.
   bool ReadCell(int column, std::string& value, std::string_view* whole = nullptr);
+  // As ReadCell, from the cell's bound buffer when the fetch put the whole cell there.
+  bool TakeCell(int column, std::string& value, std::string_view* whole = nullptr);
+  // Binds every column of the current result set to a buffer of its own, so that a fetch puts
+  // each cell's text there at once: reading the cells one by one through the driver costs more
+  // than the database takes to make them. False where the driver cannot, or refuses a column.
+  bool BindCells();
   void ResetResult();
 
   mutable SourceLock mutex_;
@@ -188,7 +194,18 @@ class DataSource {
   bool resultFetched_ = false;
   bool resultAtEnd_ = false;  // every row read, the cursor closed
   std::vector<char> cellBuffer_;
+  // Whether the driver lets a bound column be read again with SQLGetData: a cell longer than
+  // its buffer is read whole so. Without that, no column is bound.
+  bool driverReadsBoundCells_ = false;
+  // The bound buffer and length of each column of the current result set; empty when the cells
+  // are read one by one.
+  std::vector<std::vector<char>> boundCells_;
+  std::vector<SQLLEN> boundLengths_;
 };
+
+// For tests: whether result sets are read through bound buffers where the driver allows it (the
+// default), or cell by cell as with a driver that does not.
+void BindResultCells(bool on);
 
 // Holds the exclusive-use lock of a data source for a scope.
 class ExclusiveUse {
