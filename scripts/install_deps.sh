@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3
+  unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev
   postgresql odbc-postgresql
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev qt6-charts-dev qt6-speech-dev qt6-declarative-dev libxkbcommon-dev

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/data/sqlite_library.h"
+
 namespace quarry::odbc {
 
 std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
@@ -39,6 +41,8 @@ Environment& Environment::operator=(Environment&& other) noexcept {
 }
 
 Expected<Environment> Environment::Create() {
+  // Every connection is made in an environment, so this comes before any SQLite database opens.
+  SetUpSqliteLibrary();
   Environment env;
   if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env.handle_))) {
     env.handle_ = SQL_NULL_HENV;

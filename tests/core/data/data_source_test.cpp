@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -27,6 +28,14 @@ TEST_F(DataSourceTest, ChangesStartingWithWithAreRefusedNotSilentlyDropped) {
   EXPECT_NE(source_.LastError().find("WITH"), std::string::npos);
   ASSERT_TRUE(source_.Execute("insert into t with n(i) as (select 1) select i from n"));
   EXPECT_EQ(Count("t"), 1);
+}
+
+// The SQLite library is set up before its first database opens, whichever opens first: set up
+// later, it would keep counting its memory under a process-wide lock at every cell read.
+TEST_F(DataSourceTest, SqliteLibraryIsSetUpBeforeItStarts) {
+  MakeTable("t", {"x", "s"}, {"real", "string"}, {{"1.5", "a"}, {"?", "b"}});
+  EXPECT_EQ(Rows("select * from t").size(), 2u);
+  EXPECT_EQ(sqlite3_memory_used(), 0);
 }
 
 TEST_F(DataSourceTest, OpenRefusesBadSourcesAndClosesThePreviousOne) {
