@@ -562,7 +562,7 @@ bool DataSource::TakeCell(int column, std::string& value, std::string_view* whol
     if (odbc::Succeeded(SQLBindCol(result_.get(), static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR,
                                    wider.data(), static_cast<SQLLEN>(wider.size()),
                                    &boundLengths_[c]))) {
-      // The text fetched stays in the old buffer until read: ReadCell takes it from the driver.
+      // The cell itself is read again from the driver, as a bound cell may be.
       buffer.swap(wider);
     }
   }
