@@ -19,7 +19,8 @@ namespace quarry::pruning {
 
 // Grows every leaf below `node` further on the loaded cases Item[first..last]; a grown leaf
 // keeps its class and distribution, and its new nodes side with it on ties. With `cache`, a
-// leaf whose cases were grown from before gets a copy of that growing.
+// leaf whose cases were grown from before gets a copy of that growing. A leaf whose cases know
+// every value and weigh 1 each grows with the quicker sorts of a new tree (dtree::GrowNewTree).
 void RegrowLeaves(dtree::InductionEngine& engine, dtree::TreeNode& node, int first, int last,
                   RegrowthCache* cache = nullptr);
 

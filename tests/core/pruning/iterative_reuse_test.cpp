@@ -10,6 +10,7 @@
 #include "core/data/rand.h"
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/tree_growing.h"
+#include "core/dtree/value_sort.h"
 #include "core/pruning/iterative_growing_pruning.h"
 #include "core/pruning/regrowth_cache.h"
 #include "tests/core/pruning/pruning_test_support.h"
@@ -17,11 +18,13 @@
 namespace quarry::pruning {
 namespace {
 
-// Noisy cases of two continuous attributes and a discrete one, many values unknown.
-std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n) {
+// Noisy cases of two continuous attributes and a discrete one, many values unknown (or none).
+std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n, bool unknowns = true) {
   std::vector<std::vector<std::string>> rows;
   const char* values[] = {"p", "q", "r", "s"};
-  auto maybe = [&rand](std::string text) { return rand.Next() % 8 == 0 ? "?" : text; };
+  auto maybe = [&rand, unknowns](std::string text) {
+    return unknowns && rand.Next() % 8 == 0 ? "?" : text;
+  };
   for (int i = 0; i < n; ++i) {
     const int x = rand.Next() % 100;
     const int y = rand.Next() % 50;
@@ -175,6 +178,60 @@ TEST_F(IterativeReuse, StepsTreesAndReportAreThoseOfReadingAndGrowingAfresh) {
     EXPECT_GE(std::stoi(reports[0].substr(at + 10)), 6);  // enough steps to come back to a half
     EXPECT_TRUE(reports[1] == reports[0]) << "verbosity " << verbosity;
     EXPECT_TRUE(trees[1] == trees[0]) << "verbosity " << verbosity;
+  }
+}
+
+// Where a leaf's cases hold no unknown value and weigh 1 each, its regrowth sorts equal values in
+// any order, as growing a new tree does: the cases end in another order than the exact sort
+// leaves them in, and the steps, trees and report are those of the exact order. A leaf with an
+// unknown value below it keeps the exact order.
+TEST_F(IterativeReuse, KnownValuesRegrowAsANewTreeGrowsAndChangeNothing) {
+  Rand rand(11);
+  const std::vector<std::string> names = {"x", "y", "d", "c"};
+  const std::vector<std::string> types = {"real", "real", "string", "string"};
+  const auto first = NoisyRows(rand, 400, false);
+  const auto second = NoisyRows(rand, 400, false);
+  auto whole = first;
+  whole.insert(whole.end(), second.begin(), second.end());
+  MakeRows("k_train1", names, types, first);
+  MakeRows("k_train2", names, types, second);
+  MakeRows("k_train", names, types, whole);
+  engine_.Options.MINOBJS = 2;
+  for (const std::string table : {"k_train1", "t_train1"}) {
+    ASSERT_TRUE(engine_.LoadAttributes(table, source_).ok());
+    ASSERT_EQ(engine_.LoadCases(table, source_), 0);
+    const auto grown = dtree::GrowNewTree(engine_, 0, engine_.MaxItem());
+    std::string reports[2], trees[2], regrown[2];
+    std::vector<int32_t> order[2];
+    for (const bool stably : {false, true}) {
+      dtree::SortStablyWhereFree(stably);
+      ASSERT_EQ(engine_.LoadCases(table, source_), 0);
+      engine_.ResetWeights();
+      engine_.AllKnown = true;
+      auto root = dtree::CopyTree(*grown);
+      root->MakeLeaf(grown->ClassDist, grown->Leaf, grown->Items(), grown->Errors());
+      RegrowLeaves(engine_, *root, 0, engine_.MaxItem());
+      regrown[stably] = dtree::DumpTree(*root);
+      order[stably] = Cells(engine_);
+
+      ASSERT_EQ(engine_.LoadCases(table, source_), 0);
+      report_.str("");
+      auto tree = dtree::CopyTree(*grown);
+      const PruningContext ctx{engine_, source_, table, ""};
+      const Status pruned = IterativeGrowingPruning(ctx, *tree);
+      dtree::SortStablyWhereFree(true);
+      ASSERT_TRUE(pruned.ok());
+      reports[stably] = report_.str();
+      trees[stably] = dtree::DumpTree(*tree);
+    }
+    const bool known = table == "k_train1";
+    EXPECT_EQ(order[1] == order[0], !known) << table;
+    EXPECT_EQ(regrown[1], regrown[0]) << table;
+    EXPECT_TRUE(reports[1] == reports[0]) << table;
+    EXPECT_EQ(trees[1], trees[0]) << table;
+    const size_t at = reports[0].find("AT STEP = ");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_GE(std::stoi(reports[0].substr(at + 10)), 3) << table;
   }
 }
 
