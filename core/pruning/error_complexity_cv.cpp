@@ -68,8 +68,9 @@ int PruneToAlfa(const PruningContext& ctx, const IndexedTree& index, const FoldE
 
 double FractionStandardError(double e, double n) { return std::sqrt((1 - e) * e / n); }
 
-// Grows fold tree `v` and reads its test table.
-Status GrowFold(const PruningContext& ctx, const std::string& base, int v, FoldTree& fold) {
+}  // namespace
+
+Status GrowFoldTree(const PruningContext& ctx, const std::string& base, int v, FoldTree& fold) {
   dtree::InductionEngine& engine = ctx.engine;
   if (Status s = ctx.CheckCancelled(); !s.ok()) return s;
   engine.JobProgress().Update("cross-validation trees", v - 1, kFoldPairs);
@@ -95,8 +96,6 @@ Status GrowFold(const PruningContext& ctx, const std::string& base, int v, FoldT
   }
 }
 
-}  // namespace
-
 Expected<std::vector<FoldTree>> GrowFoldTrees(const PruningContext& ctx, const std::string& base) {
   dtree::InductionEngine& engine = ctx.engine;
   std::vector<FoldTree> folds(kFoldPairs);
@@ -113,7 +112,7 @@ Expected<std::vector<FoldTree>> GrowFoldTrees(const PruningContext& ctx, const s
     FoldTree& fold = folds[static_cast<size_t>(i)];
     Piece& piece = pieces[static_cast<size_t>(i)];
     if (oneAtATime) {
-      piece.status = GrowFold(ctx, base, i + 1, fold);
+      piece.status = GrowFoldTree(ctx, base, i + 1, fold);
       return;
     }
     SerialProgress progress(engine.JobProgress(), progressLock);
@@ -121,7 +120,7 @@ Expected<std::vector<FoldTree>> GrowFoldTrees(const PruningContext& ctx, const s
     own.Options = engine.Options;
     own.Cases.Attributes() = engine.Att();
     const PruningContext foldCtx{own, ctx.source, ctx.trainingTable, ctx.mValues, nullptr};
-    piece.status = GrowFold(foldCtx, base, i + 1, fold);
+    piece.status = GrowFoldTree(foldCtx, base, i + 1, fold);
     piece.grownNodes = own.GrownNodes;
   };
   Status status;

@@ -28,6 +28,10 @@ struct FoldTree {
   dtree::CaseSet::LoadedCases test;            // the fold's test cases, held outside the engine
 };
 
+// Grows fold tree `v` (1 to 10) of base name `base` in ctx's engine and reads its test table;
+// with a trace, writes the tree (and before the first, a heading) into the report.
+Status GrowFoldTree(const PruningContext& ctx, const std::string& base, int v, FoldTree& fold);
+
 // Grows the ten fold trees of base name `base` and reads their test tables. The trees grow
 // independently, up to ParallelJobs() at once, each in an engine of its own; the report gets
 // each fold's lines in fold order, as growing them one after another writes them. The engine's

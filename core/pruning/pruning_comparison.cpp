@@ -195,27 +195,6 @@ Status RunIterative(const dtree::InductionOptions& options, std::ostream& report
   return Status::Ok();
 }
 
-// The ten fold trees of the training table's folds, grown once for every fold-table method in
-// an engine of the training table's attributes.
-SharedFolds GrowSharedFolds(const InductionEngine& main, const std::string& stem,
-                            DataSource& source, Progress& progress, long& grownNodes) {
-  SharedFolds folds;
-  std::ostringstream report;
-  InductionEngine engine(report, progress);
-  engine.Options = main.Options;
-  engine.Cases.Attributes() = main.Att();
-  const PruningContext ctx{engine, source, stem, std::string(), nullptr};
-  Expected<std::vector<FoldTree>> grown = GrowFoldTrees(ctx, BaseName(stem));
-  if (grown) {
-    folds.trees = std::move(*grown);
-  } else {
-    folds.status = grown.status();
-  }
-  folds.report = std::move(report).str();
-  grownNodes += engine.GrownNodes;
-  return folds;
-}
-
 }  // namespace
 
 std::string MissingForMethod(const std::string& stem, int code, const std::string& mValues,
@@ -291,15 +270,17 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
 
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
 
-  // What each method leaves: its report (when kept apart), files and outcome.
-  struct Run {
-    std::ostringstream report;
-    FilesWritten written;
-    Status status;
-    bool ran = false;
+  // The pieces of the job, in the order they start: the growing of the shared tree, the fold
+  // trees (read against the training table's attributes, which do not depend on the tree) and
+  // the methods. With methods at once, the iterative method, which grows its own tree from its
+  // own tables, starts first beside the growing, and the methods that need the fold trees come
+  // last; a method waits for what it needs, which always started before it.
+  enum class Kind { kGrow, kFold, kMethod };
+  struct Piece {
+    Kind kind;
+    int index;  // fold number - 1, or row
   };
   const int total = static_cast<int>(result.rows.size());
-  std::vector<Run> runs(static_cast<size_t>(total));
   const bool oneAtATime = ParallelJobs() <= 1;
   int iterativeRow = -1;
   int firstFoldMethod = -1;
@@ -309,13 +290,134 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     if (UsesTrainingHalves(row.method)) iterativeRow = i;
     if (NeedsFoldTables(row.method)) firstFoldMethod = i;
   }
-  // The iterative method grows its own tree from its own tables: when methods run at once, it
-  // starts at once, beside the growing of the shared tree. Not beside the fold trees, which
-  // would then grow one after another (pieces of a piece of a job do).
-  const bool iterativeApart = iterativeRow >= 0 && !oneAtATime && firstFoldMethod < 0;
-  std::mutex apartLock;
-  std::condition_variable apartDone;
-  bool apartFinished = false;
+  const bool withFolds = firstFoldMethod >= 0;
+  std::vector<Piece> pieces;
+  const bool iterativeFirst = !oneAtATime && iterativeRow >= 0;
+  if (iterativeFirst) pieces.push_back({Kind::kMethod, iterativeRow});
+  pieces.push_back({Kind::kGrow, 0});
+  for (int v = 0; withFolds && v < kFoldPairs; ++v) pieces.push_back({Kind::kFold, v});
+  for (const bool foldMethods : {false, true}) {
+    for (int i = 0; i < total; ++i) {
+      const ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+      if (row.outcome == RowOutcome::kSkipped || (iterativeFirst && i == iterativeRow)) continue;
+      if (!oneAtATime && NeedsFoldTables(row.method) != foldMethods) continue;
+      if (oneAtATime && foldMethods) continue;
+      pieces.push_back({Kind::kMethod, i});
+    }
+  }
+
+  // What each method leaves: its report (when kept apart), files and outcome.
+  struct Run {
+    std::ostringstream report;
+    FilesWritten written;
+    Status status;
+    bool ran = false;
+  };
+  std::vector<Run> runs(static_cast<size_t>(total));
+  // What the pieces hand on, under `stateLock`: the grown tree and the tables (the growing's
+  // outcome set once it is done), and the fold trees once the last of them is done.
+  std::mutex stateLock;
+  std::condition_variable stateChanged;
+  bool grownDone = false;
+  Status grownStatus;
+  std::unique_ptr<TreeNode> grown;
+  bool allKnown = true;
+  std::vector<TableRead> reads;
+  TableRead asGrown;
+  struct FoldPiece {
+    std::ostringstream report;
+    Status status;
+    long grownNodes = 0;
+    bool done = false;
+  };
+  std::vector<FoldTree> foldTrees(withFolds ? kFoldPairs : 0);
+  std::vector<FoldPiece> foldPieces(foldTrees.size());
+  int foldsDone = 0;
+  SharedFolds folds;
+  long foldNodes = 0;
+  // The attributes the fold trees are read against, taken before the engine grows the tree.
+  dtree::AttributeTable attributes;
+
+  auto countAll = [&](InductionEngine& counter, ComparisonRow& row, const TreeNode& tree) {
+    row.training = CountErrors(counter, asGrown, tree, LeafVote::kDistribution);
+    TableErrors* counted[] = {&row.prune, &row.test};
+    for (size_t t = 0; t < countedOn.size(); ++t) {
+      if (const TableRead* read = FindTableRead(&reads, countedOn[t])) {
+        *counted[t] = CountErrors(counter, *read, tree, LeafVote::kDistribution);
+      }
+    }
+  };
+
+  // The shared tree, grown from the training table read (as reading leaves it) before the
+  // pieces start, then the pruning and test tables read; every method is served copies of them.
+  auto growShared = [&]() -> Status {
+    const auto growStart = std::chrono::steady_clock::now();
+    grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
+    report << "\n";
+    if (engine.JobProgress().Cancelled()) return Cancelled("the comparison was stopped");
+    ComparisonRow& g = result.grown;
+    g.method = -1;
+    g.name = "grown";
+    g.seconds = SecondsSince(growStart);
+    allKnown = engine.AllKnown;
+
+    // Every method starts from the training cases as growing left them (their order and weights).
+    asGrown.table = stem;
+    engine.Cases.ExchangeCases(asGrown.cases);
+    for (const std::string& table : countedOn) {
+      if (table.empty()) continue;
+      reads.emplace_back();
+      if (Status s = ReadTable(engine, table, source, reads.back()); !s.ok()) return s;
+    }
+    countAll(engine, g, *grown);
+    Measure(g, *grown);
+    FilesWritten grownFiles;
+    WriteTreeFiles(g, *grown, engine, stem + "_grown", grownFiles);
+    result.files = std::move(grownFiles.files);
+    result.warnings = std::move(grownFiles.warnings);
+    result.grownNodes = engine.GrownNodes;
+    return Status::Ok();
+  };
+
+  // Fold tree `v`, in an engine of its own; none grows after one before it failed. The last to
+  // be done hands them on as growing them in order would: the reports up to the first that
+  // failed, and that failure.
+  auto growFold = [&](int v) {
+    FoldPiece& piece = foldPieces[static_cast<size_t>(v)];
+    bool failedBefore = false;
+    {
+      std::lock_guard<std::mutex> lock(stateLock);
+      for (int u = 0; u < v; ++u) {
+        const FoldPiece& before = foldPieces[static_cast<size_t>(u)];
+        if (before.done && !before.status.ok()) failedBefore = true;
+      }
+    }
+    if (!failedBefore) {
+      SerialProgress shared(progress, progressLock);
+      InductionEngine own(piece.report, shared);
+      own.Options = engine.Options;
+      own.Cases.Attributes() = attributes;
+      const PruningContext ctx{own, source, stem, std::string(), nullptr};
+      piece.status = GrowFoldTree(ctx, BaseName(stem), v + 1, foldTrees[static_cast<size_t>(v)]);
+      piece.grownNodes = own.GrownNodes;
+    }
+    std::lock_guard<std::mutex> lock(stateLock);
+    piece.done = true;
+    if (++foldsDone < kFoldPairs) return;
+    std::string text;
+    for (FoldPiece& each : foldPieces) {
+      text += each.report.str();
+      foldNodes += each.grownNodes;
+      if (!each.status.ok()) {
+        folds.status = each.status;
+        break;
+      }
+    }
+    folds.report = std::move(text);
+    if (folds.status.ok()) folds.trees = std::move(foldTrees);
+    stateChanged.notify_all();
+  };
+
   auto runIterative = [&](int i, std::ostream& out) {
     ComparisonRow& row = result.rows[static_cast<size_t>(i)];
     Run& run = runs[static_cast<size_t>(i)];
@@ -330,164 +432,144 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     row.seconds = SecondsSince(start);
   };
 
-  auto compare = [&]() -> Status {
-    jobProgress.Update("growing the tree", 0, -1);
-    // The tables the methods load by name are read once: the training table as reading leaves
-    // it, then the pruning and test tables; every method is served copies of them.
-    std::vector<TableRead> reads(1);
-    {
-      Status loaded;
-      reads[0].table = stem;
-      reads[0].messages =
-          KeepingReport(report, [&] { loaded = LoadTrainingTable(engine, stem, source); });
-      if (!loaded.ok()) return loaded;
-      reads[0].cases = engine.Cases.CopyCases();
-    }
-    const auto growStart = std::chrono::steady_clock::now();
-    std::unique_ptr<TreeNode> grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
-    report << "\n";
-    if (engine.JobProgress().Cancelled()) return Cancelled("the comparison was stopped");
-    ComparisonRow& g = result.grown;
-    g.method = -1;
-    g.name = "grown";
-    g.seconds = SecondsSince(growStart);
-    const bool allKnown = engine.AllKnown;
-
-    // Every method starts from the training cases as growing left them (their order and weights).
-    TableRead asGrown;
-    asGrown.table = stem;
-    engine.Cases.ExchangeCases(asGrown.cases);
-    for (const std::string& table : countedOn) {
-      if (table.empty()) continue;
-      reads.emplace_back();
-      if (Status s = ReadTable(engine, table, source, reads.back()); !s.ok()) return s;
-    }
-    auto countAll = [&](InductionEngine& counter, ComparisonRow& row, const TreeNode& tree) {
-      row.training = CountErrors(counter, asGrown, tree, LeafVote::kDistribution);
-      TableErrors* counted[] = {&row.prune, &row.test};
-      for (size_t t = 0; t < countedOn.size(); ++t) {
-        if (const TableRead* read = FindTableRead(&reads, countedOn[t])) {
-          *counted[t] = CountErrors(counter, *read, tree, LeafVote::kDistribution);
-        }
-      }
-    };
-    countAll(engine, g, *grown);
-    Measure(g, *grown);
-    FilesWritten grownFiles;
-    WriteTreeFiles(g, *grown, engine, stem + "_grown", grownFiles);
-    result.files = std::move(grownFiles.files);
-    result.warnings = std::move(grownFiles.warnings);
-    result.grownNodes = engine.GrownNodes;
-
-    // The fold trees, grown before the methods that share them. The first of those tells what
-    // growing them wrote where it would have grown them; when they could not be grown, each one
-    // tells it, as each would have tried.
-    SharedFolds folds;
-    if (firstFoldMethod >= 0) {
-      folds = GrowSharedFolds(engine, stem, source, jobProgress, result.grownNodes);
-      if (folds.status.code() == StatusCode::kCancelled || jobProgress.Cancelled()) {
-        return Cancelled("the comparison was stopped");
-      }
-    }
-
-    // The methods prune at once, up to ParallelJobs(), each in an engine of its own with its own
-    // report, shown in code order; one at a time, each writes straight into the report.
-    auto prune = [&](int i) {
-      ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-      Run& run = runs[static_cast<size_t>(i)];
-      if (row.outcome == RowOutcome::kSkipped) return;
-      std::ostream& out = oneAtATime ? report : run.report;
-      if (i == iterativeRow) {
-        if (!iterativeApart) runIterative(i, out);
-        return;
-      }
-      SerialProgress shared(progress, progressLock);
-      if (shared.Cancelled()) return;
-      run.ran = true;
-      shared.Update(row.name, i, total);
-      const auto start = std::chrono::steady_clock::now();
-      auto pruned = std::make_unique<TreeNode>();
-      InductionEngine own(out, shared);
-      own.Options = engine.Options;
-      own.Cases.Attributes() = engine.Att();
-      own.Cases.LoadCopy(asGrown.cases);
-      own.AllocateWorkArrays();
-      own.AllKnown = allKnown;
-      PruningShare share;
-      share.tables = &reads;
-      share.folds = firstFoldMethod >= 0 ? &folds : nullptr;
-      share.tellsFolds = i == firstFoldMethod || !folds.status.ok();
-      run.status =
-          PruneTree(own, *pruned, row.method, *grown, stem, source, options.mValues, &share);
-      row.seconds = SecondsSince(start);
-      if (!run.status.ok()) return;
-      WriteTreeFiles(row, *pruned, own, stem + "_" + row.name, run.written);
-      if (own.Options.PROBTHRESH) dtree::SoftenThresholds(own, *pruned);
-      countAll(own, row, *pruned);
-      Measure(row, *pruned);
-      row.estimate = share.estimate;
-      if (row.method == kStandardPrune && pruned->Items() > 0) {
-        row.estimate = 100.0 * pruned->Errors() / pruned->Items();
-      } else if (row.method == kPessimisticErrorPruning) {
-        row.estimate = PessimisticEstimate(*pruned);
-      }
-    };
-    bool stopped = false;
-    SerialProgress taking(progress, progressLock);
-    auto take = [&](int i) {
-      ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-      Run& run = runs[static_cast<size_t>(i)];
-      if (i == iterativeRow && iterativeApart) {
-        std::unique_lock<std::mutex> lock(apartLock);
-        apartDone.wait(lock, [&] { return apartFinished; });
-      }
-      report << run.report.str();
-      run.report.str(std::string());
-      if (row.outcome == RowOutcome::kSkipped) return true;
-      if (!run.ran || run.status.code() == StatusCode::kCancelled || taking.Cancelled()) {
-        stopped = true;
-        return false;
-      }
-      for (auto& file : run.written.files) result.files.push_back(std::move(file));
-      for (auto& warning : run.written.warnings) result.warnings.push_back(std::move(warning));
-      if (!run.status.ok()) {
-        row.outcome = RowOutcome::kFailed;
-        row.message = Trim(run.status.message());
-      }
-      return true;
-    };
-    RunInOrder(total, prune, take);
-    if (stopped) return Cancelled("the comparison was stopped");
-    jobProgress.Update("comparison", total, total);
-    MarkBest(result.rows);
-
-    const std::string base = SafeFileName(stem) + "_compare";
-    for (const auto& [ext, text] :
-         {std::pair{".txt", ComparisonText(result)}, std::pair{".csv", ComparisonCsv(result)}}) {
-      const auto path = WorkingFile(base + ext);
-      if (Status s = WriteResultFile(path, text); s.ok()) {
-        result.files.push_back(path);
-      } else {
-        result.warnings.push_back(s.message());
-      }
-    }
-    return WithFilesNotWritten(Status::Ok(), result.warnings);
-  };
-
-  if (!iterativeApart) return compare();
-  Status status;
-  auto piece = [&](int k) {
-    if (k == 1) {
-      status = compare();
+  // Each method in an engine of its own with its own report, shown in code order; one at a time,
+  // each writes straight into the report.
+  auto prune = [&](int i) {
+    ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+    Run& run = runs[static_cast<size_t>(i)];
+    std::ostream& out = oneAtATime ? report : run.report;
+    if (i == iterativeRow) {
+      runIterative(i, out);
       return;
     }
-    runIterative(iterativeRow, runs[static_cast<size_t>(iterativeRow)].report);
-    std::lock_guard<std::mutex> lock(apartLock);
-    apartFinished = true;
-    apartDone.notify_all();
+    {
+      std::unique_lock<std::mutex> lock(stateLock);
+      stateChanged.wait(lock, [&] {
+        return grownDone && (!NeedsFoldTables(row.method) || foldsDone == kFoldPairs);
+      });
+      if (!grownStatus.ok()) return;
+    }
+    SerialProgress shared(progress, progressLock);
+    if (shared.Cancelled()) return;
+    run.ran = true;
+    shared.Update(row.name, i, total);
+    const auto start = std::chrono::steady_clock::now();
+    auto pruned = std::make_unique<TreeNode>();
+    InductionEngine own(out, shared);
+    own.Options = engine.Options;
+    own.Cases.Attributes() = engine.Att();
+    own.Cases.LoadCopy(asGrown.cases);
+    own.AllocateWorkArrays();
+    own.AllKnown = allKnown;
+    PruningShare share;
+    share.tables = &reads;
+    share.folds = withFolds ? &folds : nullptr;
+    share.tellsFolds = i == firstFoldMethod || !folds.status.ok();
+    run.status = PruneTree(own, *pruned, row.method, *grown, stem, source, options.mValues, &share);
+    row.seconds = SecondsSince(start);
+    if (!run.status.ok()) return;
+    WriteTreeFiles(row, *pruned, own, stem + "_" + row.name, run.written);
+    if (own.Options.PROBTHRESH) dtree::SoftenThresholds(own, *pruned);
+    countAll(own, row, *pruned);
+    Measure(row, *pruned);
+    row.estimate = share.estimate;
+    if (row.method == kStandardPrune && pruned->Items() > 0) {
+      row.estimate = 100.0 * pruned->Errors() / pruned->Items();
+    } else if (row.method == kPessimisticErrorPruning) {
+      row.estimate = PessimisticEstimate(*pruned);
+    }
   };
-  RunInOrder(2, piece, [](int) { return true; });
-  return status;
+
+  auto work = [&](int k) {
+    const Piece& piece = pieces[static_cast<size_t>(k)];
+    if (piece.kind == Kind::kGrow) {
+      Status status = growShared();
+      std::lock_guard<std::mutex> lock(stateLock);
+      grownStatus = std::move(status);
+      grownDone = true;
+      stateChanged.notify_all();
+    } else if (piece.kind == Kind::kFold) {
+      growFold(piece.index);
+    } else {
+      prune(piece.index);
+    }
+  };
+
+  // The rows are taken in code order once their methods are done and the shared tree is grown:
+  // the growing's report lines come first, then each method's.
+  bool stopped = false;
+  bool grownTaken = false;
+  std::vector<char> rowDone(static_cast<size_t>(total), 0);
+  int nextRow = 0;
+  SerialProgress taking(progress, progressLock);
+  auto take = [&](int i) {
+    ComparisonRow& row = result.rows[static_cast<size_t>(i)];
+    Run& run = runs[static_cast<size_t>(i)];
+    report << run.report.str();
+    run.report.str(std::string());
+    if (row.outcome == RowOutcome::kSkipped) return true;
+    if (!run.ran || run.status.code() == StatusCode::kCancelled || taking.Cancelled()) {
+      stopped = true;
+      return false;
+    }
+    for (auto& file : run.written.files) result.files.push_back(std::move(file));
+    for (auto& warning : run.written.warnings) result.warnings.push_back(std::move(warning));
+    if (!run.status.ok()) {
+      row.outcome = RowOutcome::kFailed;
+      row.message = Trim(run.status.message());
+    }
+    return true;
+  };
+  auto takeDone = [&] {
+    while (grownTaken && !stopped && nextRow < total) {
+      const size_t at = static_cast<size_t>(nextRow);
+      if (result.rows[at].outcome != RowOutcome::kSkipped && rowDone[at] == 0) break;
+      if (!take(nextRow)) return false;
+      ++nextRow;
+    }
+    return !stopped;
+  };
+  auto after = [&](int k) {
+    const Piece& piece = pieces[static_cast<size_t>(k)];
+    if (piece.kind == Kind::kGrow) {
+      if (!grownStatus.ok()) return false;
+      grownTaken = true;
+    } else if (piece.kind == Kind::kMethod) {
+      rowDone[static_cast<size_t>(piece.index)] = 1;
+    }
+    return takeDone();
+  };
+
+  jobProgress.Update("growing the tree", 0, -1);
+  {
+    Status loaded;
+    reads.resize(1);
+    reads[0].table = stem;
+    reads[0].messages =
+        KeepingReport(report, [&] { loaded = LoadTrainingTable(engine, stem, source); });
+    if (!loaded.ok()) return loaded;
+    reads[0].cases = engine.Cases.CopyCases();
+    attributes = engine.Att();
+  }
+  RunInOrder(static_cast<int>(pieces.size()), work, after);
+  if (!grownStatus.ok()) return grownStatus;
+  if (!stopped) takeDone();
+  if (stopped || nextRow < total) return Cancelled("the comparison was stopped");
+  result.grownNodes += foldNodes;
+  jobProgress.Update("comparison", total, total);
+  MarkBest(result.rows);
+
+  const std::string base = SafeFileName(stem) + "_compare";
+  for (const auto& [ext, text] :
+       {std::pair{".txt", ComparisonText(result)}, std::pair{".csv", ComparisonCsv(result)}}) {
+    const auto path = WorkingFile(base + ext);
+    if (Status s = WriteResultFile(path, text); s.ok()) {
+      result.files.push_back(path);
+    } else {
+      result.warnings.push_back(s.message());
+    }
+  }
+  return WithFilesNotWritten(Status::Ok(), result.warnings);
 }
 
 namespace {
