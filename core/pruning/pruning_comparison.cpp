@@ -463,8 +463,11 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     own.AllKnown = allKnown;
     PruningShare share;
     share.tables = &reads;
-    share.folds = withFolds ? &folds : nullptr;
-    share.tellsFolds = i == firstFoldMethod || !folds.status.ok();
+    // Only the methods that waited for the fold trees look at them.
+    if (NeedsFoldTables(row.method)) {
+      share.folds = &folds;
+      share.tellsFolds = i == firstFoldMethod || !folds.status.ok();
+    }
     run.status = PruneTree(own, *pruned, row.method, *grown, stem, source, options.mValues, &share);
     row.seconds = SecondsSince(start);
     if (!run.status.ok()) return;
