@@ -41,14 +41,22 @@ bool Highest(const ValueRecord* r, int first, int end, float& highest) {
 // first value of the block of larger ones, which thereby moves to the block's end: the block
 // behaves as a queue. Keeping that queue in `queue` gives the same order without the
 // exchanges' unpredictable branches.
-std::pair<int, int> PlainStep(ValueRecord* r, int first, int last, std::vector<uint64_t>& queue) {
+//
+// The gathering of equal values scans the lower block downward and exchanges each value equal
+// to the pivot with the top of the block not yet taken. An exchange writes only at or above the
+// position being scanned, so each position still holds the value the partition put there when
+// it is scanned: the places of the equal values, noted as the partition puts them there, give
+// the same exchanges without the scan.
+std::pair<int, int> PlainStep(ValueRecord* r, int first, int last, SortScratch& scratch) {
   static_assert(sizeof(ValueRecord) == sizeof(uint64_t) &&
                 std::is_trivially_copyable_v<ValueRecord>);
   const float pivot = r[last].value;
-  if (queue.size() < static_cast<size_t>(last - first))
-    queue.resize(static_cast<size_t>(last - first));
+  const size_t span = static_cast<size_t>(last - first);
+  if (scratch.queue.size() < span) scratch.queue.resize(span);
+  if (scratch.equals.size() < span) scratch.equals.resize(span);
   // Records move as whole words, so that choosing between two of them is a conditional move.
-  uint64_t* q = queue.data();
+  uint64_t* q = scratch.queue.data();
+  int* equals = scratch.equals.data();
   int middle = first;
   long head = 0;
   long tail = 0;
@@ -59,23 +67,23 @@ std::pair<int, int> PlainStep(ValueRecord* r, int first, int last, std::vector<u
     const float value = r[i].value;
     const long low = value <= pivot;
     const long queued = head < tail;
+    equals[equal] = middle;
     equal += value == pivot;
     std::memcpy(r + middle, &x, sizeof x);
     middle += static_cast<int>(low);
-    const uint64_t front = q[head];
-    q[tail] = low ? front : x;
+    // A mask rather than a choice: compilers turn the choice into a branch, which the random
+    // outcome of the comparison makes miss half the time.
+    const uint64_t keep = 0 - static_cast<uint64_t>(low);
+    q[tail] = (q[head] & keep) | (x & ~keep);
     tail += (1 - low) | queued;
     head += low & queued;
   }
   std::memcpy(r + middle, q + head, static_cast<size_t>(tail - head) * sizeof(uint64_t));
   int lower = middle - 1;
-  if (equal > 0) {
-    for (int i = lower; i >= first; --i) {
-      if (r[i].value == pivot) {
-        if (i != lower) std::swap(r[lower], r[i]);
-        --lower;
-      }
-    }
+  for (long e = equal - 1; e >= 0; --e) {
+    const int i = equals[e];
+    if (i != lower) std::swap(r[lower], r[i]);
+    --lower;
   }
   std::swap(r[middle], r[last]);
   return {lower, middle};
@@ -188,7 +196,7 @@ void SortByValueOrder(ValueRecord* r, int count, SortScratch& scratch) {
         continue;
       }
       ordered = -1;
-      const auto [lower, middle] = PlainStep(r, first, last, scratch.queue);
+      const auto [lower, middle] = PlainStep(r, first, last, scratch);
       // The lower block and the upper block share no position, so sorting the lower one later
       // gives the same order as sorting it first.
       if (first < lower) stack.emplace_back(first, lower);

@@ -27,6 +27,7 @@ struct ValueRecord {
 struct SortScratch {  // reused from sort to sort
   std::vector<std::pair<int, int>> stack;
   std::vector<uint64_t> queue;
+  std::vector<int> equals;
   std::vector<ValueRecord> buffer;
 };
 void SortByValueOrder(ValueRecord* records, int count, SortScratch& scratch);

@@ -66,12 +66,16 @@ TEST(ValueSort, EqualValuesLandWhereTheMethodPutsThem) {
 
 TEST(ValueSort, MatchesTheMethodOnRandomTiesAndOrders) {
   std::mt19937 random(7);
-  for (int round = 0; round < 400; ++round) {
-    const int n = static_cast<int>(random() % 200) + 1;
-    const int distinct = static_cast<int>(random() % 12) + 1;
+  for (int round = 0; round < 500; ++round) {
+    // Mostly short ranges with few values; every tenth a long one of two-decimal values, where
+    // nearly every step meets values equal to its pivot.
+    const bool longRange = round % 10 == 9;
+    const int n = static_cast<int>(random() % (longRange ? 5000 : 200)) + 1;
+    const int distinct = static_cast<int>(random() % (longRange ? 2000 : 12)) + 1;
     std::vector<float> values;
-    for (int i = 0; i < n; ++i) values.push_back(static_cast<float>(random() % distinct));
-    switch (round % 4) {
+    for (int i = 0; i < n; ++i)
+      values.push_back(static_cast<float>(random() % distinct) / (longRange ? 100.0f : 1.0f));
+    switch (round % 5) {
       case 1:
         std::sort(values.begin(), values.end());
         break;  // in order
@@ -81,6 +85,13 @@ TEST(ValueSort, MatchesTheMethodOnRandomTiesAndOrders) {
       case 3:   // nearly in order
         std::sort(values.begin(), values.end());
         for (int k = 0; k < 3 && n > 1; ++k) std::swap(values[random() % n], values[random() % n]);
+        break;
+      case 4:  // all equal, or with NaNs among them
+        if (round % 2 == 0) {
+          std::fill(values.begin(), values.end(), values[0]);
+        } else {
+          for (int k = 0; k < 3; ++k) values[random() % n] = std::nanf("");
+        }
         break;
       default:
         break;
@@ -155,7 +166,9 @@ TEST(ValueSort, StableSortOrdersByValueKeepingTies) {
     for (size_t i = 0; i < actual.size(); ++i) {
       ASSERT_EQ(actual[i].value, expected[i].value) << size << " at " << i;
       // -0 and 0 are equal values: only their order among themselves may differ.
-      if (actual[i].value != 0) ASSERT_EQ(actual[i].index, expected[i].index) << size;
+      if (actual[i].value != 0) {
+        ASSERT_EQ(actual[i].index, expected[i].index) << size;
+      }
     }
   }
   std::vector<float> withNan(400, 1.0f);
