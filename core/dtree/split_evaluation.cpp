@@ -52,6 +52,7 @@ void SplitEvaluator::Allocate() {
   sortedClass_ = {};
   lowTerms_.assign(classes_, 0.0);
   highTerms_.assign(classes_, 0.0);
+  staleTerms_.assign(classes_, 0);
   knownValues_.assign(atts, {});
   knownValuesReady_.assign(atts, false);
 }
@@ -244,10 +245,13 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
 
   // The gain of every cut is InfoSum of the two class rows and of ValFreq, as ComputeThisGain
   // and the split information would compute them; the n*log2(n) term of each class's count is
-  // kept up to date as cases cross the cut instead of being worked out again at every cut.
+  // kept up to date as cases cross the cut instead of being worked out again at every cut. With
+  // fractional weights a term costs a logarithm: it is worked out only where a cut's gain is,
+  // for the classes whose counts have changed since the last such cut.
   for (int c = 0; c <= maxClass; ++c) {
     lowTerms_[static_cast<size_t>(c)] = 0.0;
     highTerms_[static_cast<size_t>(c)] = NLogN(above[c]);
+    staleTerms_[static_cast<size_t>(c)] = 0;
   }
   auto rowInfo = [&](const float* counts, const std::vector<double>& terms) {
     double total = 0;
@@ -279,8 +283,7 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
       lowTerms_[static_cast<size_t>(cls)] = nLogN_[static_cast<size_t>(below[cls])];
       highTerms_[static_cast<size_t>(cls)] = nLogN_[static_cast<size_t>(above[cls])];
     } else {
-      lowTerms_[static_cast<size_t>(cls)] = NLogN(below[cls]);
-      highTerms_[static_cast<size_t>(cls)] = NLogN(above[cls]);
+      staleTerms_[static_cast<size_t>(cls)] = 1;  // worked out at the next cut that needs it
     }
     if (low < minSplit) continue;
     if (low > known - minSplit) break;
@@ -293,6 +296,14 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
     ValFreq[2] = known - low;
     if (known > 0 && ValFreq[1] >= static_cast<float>(minObjs) &&
         ValFreq[2] >= static_cast<float>(minObjs)) {
+      if (!whole) {
+        for (int c = 0; c <= maxClass; ++c) {
+          if (!staleTerms_[static_cast<size_t>(c)]) continue;
+          staleTerms_[static_cast<size_t>(c)] = 0;
+          lowTerms_[static_cast<size_t>(c)] = NLogN(below[c]);
+          highTerms_[static_cast<size_t>(c)] = NLogN(above[c]);
+        }
+      }
       float thisInfo = 0;
       thisInfo += rowInfo(below, lowTerms_);
       thisInfo += rowInfo(above, highTerms_);

@@ -88,6 +88,7 @@ class SplitEvaluator {
   std::vector<int16_t> sortedClass_;  // classes in sorted order
   std::vector<double> lowTerms_;      // n*log2(n) of each class's weight below / above a cut
   std::vector<double> highTerms_;
+  std::vector<uint8_t> staleTerms_;  // [c]: with fractional weights, whether c's terms are behind
   SortScratch sortScratch_;
   std::vector<int> cuts_;                        // the places of the cuts ScanCuts tried, in order
   std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
