@@ -34,6 +34,37 @@ bool Highest(const ValueRecord* r, int first, int end, float& highest) {
   return highest == highest;
 }
 
+// The partition after its first value larger than the pivot, r[start] (queued as q[0]): from
+// there on the queue is never empty, so each value either enters it or moves its front to its
+// end. Notes in `equals` the places of the values equal to the pivot; returns (middle, head).
+// With equal values rare a branch notes them more cheaply than a store for every value.
+template <bool kRareEquals>
+std::pair<int, long> PartitionFrom(ValueRecord* r, int start, int last, float pivot, uint64_t* q,
+                                   int* equals, long& equal) {
+  int middle = start;
+  long head = 0;
+  for (int i = start; i < last; ++i) {
+    uint64_t x;
+    std::memcpy(&x, r + i, sizeof x);
+    const float value = r[i].value;
+    const long low = value <= pivot;
+    if constexpr (kRareEquals) {
+      if (value == pivot) equals[equal++] = middle;
+    } else {
+      equals[equal] = middle;
+      equal += value == pivot;
+    }
+    std::memcpy(r + middle, &x, sizeof x);
+    middle += static_cast<int>(low);
+    // A mask rather than a choice: compilers turn the choice into a branch, which the random
+    // outcome of the comparison makes miss half the time.
+    const uint64_t keep = 0 - static_cast<uint64_t>(low);
+    q[i - start] = (q[head] & keep) | (x & ~keep);
+    head += low;
+  }
+  return {middle, head};
+}
+
 // One plain step on first..last: partition around the last value, gather the values equal to it
 // at the top of the lower block, and place the pivot. Returns (lower, middle).
 //
@@ -57,27 +88,19 @@ std::pair<int, int> PlainStep(ValueRecord* r, int first, int last, SortScratch& 
   // Records move as whole words, so that choosing between two of them is a conditional move.
   uint64_t* q = scratch.queue.data();
   int* equals = scratch.equals.data();
-  int middle = first;
-  long head = 0;
-  long tail = 0;
   long equal = 0;
-  for (int i = first; i < last; ++i) {
-    uint64_t x;
-    std::memcpy(&x, r + i, sizeof x);
-    const float value = r[i].value;
-    const long low = value <= pivot;
-    const long queued = head < tail;
-    equals[equal] = middle;
-    equal += value == pivot;
-    std::memcpy(r + middle, &x, sizeof x);
-    middle += static_cast<int>(low);
-    // A mask rather than a choice: compilers turn the choice into a branch, which the random
-    // outcome of the comparison makes miss half the time.
-    const uint64_t keep = 0 - static_cast<uint64_t>(low);
-    q[tail] = (q[head] & keep) | (x & ~keep);
-    tail += (1 - low) | queued;
-    head += low & queued;
+  int start = first;
+  // Up to the first larger value every value stays where it is.
+  for (; start < last && r[start].value <= pivot; ++start) {
+    equals[equal] = start;
+    equal += r[start].value == pivot;
   }
+  // Whether equal values are rare is judged by the last step, whose range held this one's values.
+  const bool rare = scratch.lastEqualShare < 1.0f / 32;
+  const auto [middle, head] = rare ? PartitionFrom<true>(r, start, last, pivot, q, equals, equal)
+                                   : PartitionFrom<false>(r, start, last, pivot, q, equals, equal);
+  scratch.lastEqualShare = static_cast<float>(equal) / static_cast<float>(span + 1);
+  const long tail = last - start;
   std::memcpy(r + middle, q + head, static_cast<size_t>(tail - head) * sizeof(uint64_t));
   int lower = middle - 1;
   for (long e = equal - 1; e >= 0; --e) {

@@ -28,6 +28,7 @@ struct SortScratch {  // reused from sort to sort
   std::vector<std::pair<int, int>> stack;
   std::vector<uint64_t> queue;
   std::vector<int> equals;
+  float lastEqualShare = 0;  // the share of values equal to the pivot in the last step
   std::vector<ValueRecord> buffer;
 };
 void SortByValueOrder(ValueRecord* records, int count, SortScratch& scratch);
