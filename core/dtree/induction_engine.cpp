@@ -62,8 +62,29 @@ int InductionEngine::Outcome(const TreeNode& node, Case c) const {
   }
 }
 
+namespace {
+// Cases this far ahead of the one being looked at have their tested cell fetched early: the
+// cases lie anywhere in memory, in the order of the last sort.
+constexpr int kFetchAhead = 16;
+}  // namespace
+
 int InductionEngine::PartitionCases(const TreeNode& node, int v, int fp, int lp) {
   int last = fp - 1;
+  const bool cutTest = node.NodeType == kCutTest;
+  if (v == 0 && (cutTest || node.NodeType == kDiscreteTest || node.NodeType == kSubsetTest)) {
+    // A case's outcome is 0 exactly when its tested value is unknown: only that cell is read.
+    const int att = node.Tested();
+    const Case* item = Cases.Item.data();
+    for (int i = fp; i <= lp; ++i) {
+      if (i + kFetchAhead <= lp) __builtin_prefetch(item[i + kFetchAhead] + att);
+      const Case c = item[i];
+      if (cutTest ? CVal(c, att) == kUnknown : DVal(c, att) == kUnknownValue) {
+        ++last;
+        if (last != i) SwapCases(last, i);
+      }
+    }
+    return last;
+  }
   for (int i = fp; i <= lp; ++i) {
     if (Outcome(node, Cases.Item[static_cast<size_t>(i)]) == v) {
       ++last;
