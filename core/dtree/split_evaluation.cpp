@@ -260,15 +260,22 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
     highTerms_[static_cast<size_t>(c)] = NLogN(above[c]);
     staleTerms_[static_cast<size_t>(c)] = 0;
   }
-  auto rowInfo = [&](const float* counts, const std::vector<double>& terms) {
+  // Each row's total and its term are kept: with fractional weights the split information's
+  // ValFreq[1] or [2] is often that very number, whose term then costs no logarithm.
+  float rowTotal[2] = {0, 0};
+  double rowTerm[2] = {0, 0};
+  auto rowInfo = [&](const float* counts, const std::vector<double>& terms, int row) {
     double total = 0;
     double sum = 0;
     for (int c = 0; c <= maxClass; ++c) {
       total += counts[c];
       sum += terms[static_cast<size_t>(c)];
     }
-    return static_cast<float>((total > 0 ? NLogN(static_cast<float>(total)) : 0.0) - sum);
+    rowTotal[row] = static_cast<float>(total);
+    rowTerm[row] = total > 0 ? NLogN(rowTotal[row]) : 0.0;
+    return static_cast<float>(rowTerm[row] - sum);
   };
+  auto sideTerm = [&](float n, int row) { return n == rowTotal[row] ? rowTerm[row] : NLogN(n); };
   const double unknownTerm = NLogN(ValFreq[0]);
   float lastSplitTotal = -1;
   double lastSplitTotalTerm = 0;
@@ -312,8 +319,8 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
         }
       }
       float thisInfo = 0;
-      thisInfo += rowInfo(below, lowTerms_);
-      thisInfo += rowInfo(above, highTerms_);
+      thisInfo += rowInfo(below, lowTerms_, 0);
+      thisInfo += rowInfo(above, highTerms_, 1);
       SplitGain[i] = (baseInfo - thisInfo / known) * (1 - unknownRate);
       if (verbosity >= 5) {
         out << Format("ComputeThisGain: items %.1f info %.3f base %.3f unkn %.3f result %.3f\n",
@@ -329,7 +336,7 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
       lastSplitTotal = static_cast<float>(splitTotal);
       lastSplitTotalTerm = splitTotal > 0 ? NLogN(lastSplitTotal) : 0.0;
     }
-    const double splitSum = unknownTerm + NLogN(ValFreq[1]) + NLogN(ValFreq[2]);
+    const double splitSum = unknownTerm + sideTerm(ValFreq[1], 0) + sideTerm(ValFreq[2], 1);
     SplitInfo[i] = static_cast<float>(lastSplitTotalTerm - splitSum) / items;
     gainSum += SplitGain[i];
     ++tries;
