@@ -63,28 +63,53 @@ int InductionEngine::Outcome(const TreeNode& node, Case c) const {
 }
 
 namespace {
+
 // Cases this far ahead of the one being looked at have their tested cell fetched early: the
 // cases lie anywhere in memory, in the order of the last sort.
 constexpr int kFetchAhead = 16;
+
+// Moves the cases of fp..lp whose cell `att` satisfies `takes` to the front, each exchanged with
+// the next front place; returns the place of the last one moved.
+template <typename Takes>
+int MoveToFront(InductionEngine& engine, int att, int fp, int lp, Takes takes) {
+  const Case* item = engine.Cases.Item.data();
+  int last = fp - 1;
+  for (int i = fp; i <= lp; ++i) {
+    if (i + kFetchAhead <= lp) __builtin_prefetch(item[i + kFetchAhead] + att);
+    if (takes(item[i][att])) {
+      ++last;
+      if (last != i) engine.SwapCases(last, i);
+    }
+  }
+  return last;
+}
+
 }  // namespace
 
 int InductionEngine::PartitionCases(const TreeNode& node, int v, int fp, int lp) {
-  int last = fp - 1;
-  const bool cutTest = node.NodeType == kCutTest;
-  if (v == 0 && (cutTest || node.NodeType == kDiscreteTest || node.NodeType == kSubsetTest)) {
-    // A case's outcome is 0 exactly when its tested value is unknown: only that cell is read.
-    const int att = node.Tested();
-    const Case* item = Cases.Item.data();
-    for (int i = fp; i <= lp; ++i) {
-      if (i + kFetchAhead <= lp) __builtin_prefetch(item[i + kFetchAhead] + att);
-      const Case c = item[i];
-      if (cutTest ? CVal(c, att) == kUnknown : DVal(c, att) == kUnknownValue) {
-        ++last;
-        if (last != i) SwapCases(last, i);
+  // Where the outcome follows from the tested cell alone, only that cell is read.
+  const int att = node.Tested();
+  switch (node.NodeType) {
+    case kCutTest: {
+      const float cut = node.Cont.Cut;
+      if (v == 0) {
+        return MoveToFront(*this, att, fp, lp, [](AttValue x) { return x.cont == kUnknown; });
       }
+      return MoveToFront(*this, att, fp, lp, [cut, v](AttValue x) {
+        return x.cont != kUnknown && (x.cont <= cut ? 1 : 2) == v;
+      });
     }
-    return last;
+    case kDiscreteTest:
+      return MoveToFront(*this, att, fp, lp, [v](AttValue x) { return x.discr == v; });
+    case kSubsetTest:
+      if (v == 0) {
+        return MoveToFront(*this, att, fp, lp, [](AttValue x) { return x.discr == kUnknownValue; });
+      }
+      break;
+    default:
+      break;
   }
+  int last = fp - 1;
   for (int i = fp; i <= lp; ++i) {
     if (Outcome(node, Cases.Item[static_cast<size_t>(i)]) == v) {
       ++last;
