@@ -209,17 +209,68 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
 
   SortValues(unknowns, lp - fp);
   ScatterValues(fp, lp, moveCases);
+  ChooseCut(att, fp, lp, unknowns, items, known);
+}
+
+void SplitEvaluator::EvaluateSortedContinuous(int att, int fp, int lp, const ValueRecord* sorted,
+                                              const int16_t* classOf) {
+  std::ostream& out = engine_.Report();
+  const int verbosity = engine_.Options.VERBOSITY;
+  const size_t a = static_cast<size_t>(att);
+  if (verbosity >= 2) out << "\tAtt " << engine_.Att().AttName[a];
+  if (verbosity >= 3) out << "\n";
+
+  ResetCounts(2);
+  const float items = static_cast<float>(lp - fp + 1);
+  UnknownRate[a] = 0;
+  if (items < static_cast<float>(2 * engine_.Options.MINOBJS)) {
+    if (verbosity >= 2) out << "\tinsufficient cases with known values\n";
+    Gain[a] = kNoGain;
+    Info[a] = 0;
+    return;
+  }
+  const size_t count = static_cast<size_t>(lp - fp + 1);
+  // Without the trace of every cut, and with every count exact in a float, a scan of its own.
+  if (verbosity < 3 && count < (size_t{1} << 24)) {
+    ChooseSortedCut(att, lp - fp + 1, sorted, classOf);
+    return;
+  }
+  if (keys_.size() < count) {
+    keys_.resize(count);
+    gatheredItem_.resize(count);
+    gatheredWeight_.resize(count);
+    gatheredClass_.resize(count);
+    sortedClass_.resize(count);
+  }
+  std::copy(sorted, sorted + count, keys_.begin());
+  for (size_t k = 0; k < count; ++k) sortedClass_[k] = classOf[sorted[k].index];
+  ChooseCut(att, fp, lp, 0, items, items);
+}
+
+void SplitEvaluator::ChooseCut(int att, int fp, int lp, int unknowns, float items, float known) {
   const int best = ScanCuts(att, fp, lp, unknowns, items, known);
+  if (best < 0) {
+    SetCut(att, best, 0, 0, 0, 0);
+    return;
+  }
+  const size_t k = static_cast<size_t>(best - fp);
+  SetCut(att, best, keys_[k].value, keys_[k + 1].value, SplitGain[static_cast<size_t>(best)],
+         SplitInfo[static_cast<size_t>(best)]);
+}
+
+void SplitEvaluator::SetCut(int att, int best, float value, float next, float gain, float info) {
+  std::ostream& out = engine_.Report();
+  const int verbosity = engine_.Options.VERBOSITY;
+  const size_t a = static_cast<size_t>(att);
   if (best < 0) {
     Gain[a] = kNoGain;
     Info[a] = 0;
     if (verbosity >= 2) out << "\tno gain\n";
     return;
   }
-  const size_t k = static_cast<size_t>(best - fp);
-  Cut[a] = (keys_[k].value + keys_[k + 1].value) * 0.5f;
-  Gain[a] = SplitGain[static_cast<size_t>(best)];
-  Info[a] = SplitInfo[static_cast<size_t>(best)];
+  Cut[a] = (value + next) * 0.5f;
+  Gain[a] = gain;
+  Info[a] = info;
   if (verbosity >= 2) {
     out << Format("\tcut=%.3f, inf %.3f, gain %.3f\n", static_cast<double>(Cut[a]),
                   static_cast<double>(Info[a]), static_cast<double>(Gain[a]));

@@ -46,6 +46,10 @@ class SplitEvaluator {
   float SplitWorth(float info, float gain, float minGain) const;
 
   void EvaluateContinuous(int att, int fp, int lp);
+  // EvaluateContinuous for cases that all know the value and weigh 1, given already in value
+  // order: `sorted` names each case by its index into `classOf`.
+  void EvaluateSortedContinuous(int att, int fp, int lp, const ValueRecord* sorted,
+                                const int16_t* classOf);
   void EvaluateDiscrete(int att, int fp, int lp, float items);
   void EvaluateSubsets(int att, int fp, int lp, float items);
 
@@ -73,6 +77,13 @@ class SplitEvaluator {
   void SortValues(int first, int last);
   // The scan over the sorted known values of EvaluateContinuous; returns the best cut's index.
   int ScanCuts(int att, int fp, int lp, int unknowns, float items, float known);
+  // The best cut over keys_ and sortedClass_, with its gain and split information, or none.
+  void ChooseCut(int att, int fp, int lp, int unknowns, float items, float known);
+  // Cut[att], Gain[att] and Info[att] of the cut between two values, or of none (best < 0).
+  void SetCut(int att, int best, float value, float next, float gain, float info);
+  // ScanCuts and ChooseCut for `count` cases that all know the value and weigh 1, in value
+  // order, without tracing (sorted_cut_scan.cpp).
+  void ChooseSortedCut(int att, int count, const ValueRecord* sorted, const int16_t* classOf);
   void PrintSubset(int att, const ValueSet& set);
   void PrintSubsets(int att, int blocks);
   void CombineBlocks(int att, int b1, int b2, int blocks);  // b2 into b1, last block into b2
@@ -90,7 +101,14 @@ class SplitEvaluator {
   std::vector<double> highTerms_;
   std::vector<uint8_t> staleTerms_;  // [c]: with fractional weights, whether c's terms are behind
   SortScratch sortScratch_;
-  std::vector<int> cuts_;                        // the places of the cuts ScanCuts tried, in order
+  std::vector<int> cuts_;  // the places of the cuts ScanCuts tried, in order
+  struct TriedCut {
+    int place;
+    float gain, info;
+  };
+  std::vector<TriedCut> triedCuts_;  // ChooseSortedCut's cuts, in order
+  std::vector<int> belowCount_;      // ChooseSortedCut's class counts below / above a cut
+  std::vector<int> aboveCount_;
   std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
   std::vector<bool> knownValuesReady_;
 };

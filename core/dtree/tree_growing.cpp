@@ -4,6 +4,7 @@
 
 #include "core/common/text_util.h"
 #include "core/dtree/induction_engine.h"
+#include "core/dtree/presorted_cases.h"
 #include "core/dtree/split_evaluation.h"
 #include "core/dtree/value_sort.h"
 
@@ -15,9 +16,11 @@ constexpr long kProgressEvery = 1024;  // nodes between progress reports
 
 class TreeGrower {
  public:
-  explicit TreeGrower(InductionEngine& engine) : e_(engine), split_(engine.Split()) {}
+  // With `presorted`, the cases' values come in order from its segment that starts at `seg`.
+  TreeGrower(InductionEngine& engine, PresortedCases* presorted)
+      : e_(engine), split_(engine.Split()), presorted_(presorted) {}
 
-  void Grow(TreeNode& node, int fp, int lp);
+  void Grow(TreeNode& node, int fp, int lp, int seg = 0);
 
  private:
   void ChooseTest(TreeNode& node, int att);
@@ -26,9 +29,10 @@ class TreeGrower {
 
   InductionEngine& e_;
   SplitEvaluator& split_;
+  PresortedCases* presorted_;
 };
 
-void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
+void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
   const AttributeTable& att = e_.Att();
   const InductionOptions& options = e_.Options;
   std::ostream& out = e_.Report();
@@ -74,6 +78,8 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
       } else if (e_.Tested[at] == 0) {
         split_.EvaluateDiscrete(a, fp, lp, items);
       }
+    } else if (presorted_ != nullptr) {
+      split_.EvaluateSortedContinuous(a, fp, lp, presorted_->Sorted(a, seg), presorted_->Classes());
     } else {
       split_.EvaluateContinuous(a, fp, lp);
     }
@@ -116,7 +122,8 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
   ChooseTest(node, best);
 
   // Cases with an unknown outcome sit at fp..kp-1 and go down every branch.
-  const int kp = e_.PartitionCases(node, 0, fp, lp) + 1;
+  // (On the fast path every value is known: there are none.)
+  const int kp = e_.AnyOrderAmongEquals ? fp : e_.PartitionCases(node, 0, fp, lp) + 1;
   const bool allKnownAtEntry = e_.AllKnown;
   if (kp != fp) e_.AllKnown = false;
   const float known = items - e_.CountWeight(fp, kp - 1);
@@ -138,6 +145,10 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
     outcome[static_cast<size_t>(i - kp)] =
         static_cast<int16_t>(o > node.Forks ? -1 : o);  // beyond the branches: none takes it
   }
+  // Every case knows the value where the cases are presorted: kp is fp, and branch v's
+  // segment follows those of the branches before it.
+  if (presorted_ != nullptr) presorted_->Split(e_, node, seg, lp - fp + 1);
+  int childSeg = seg;
   for (int v = 1; v <= node.Forks; ++v) {
     const int ep = PartitionByOutcome(v, kp, lp, outcome);
     if (v == node.Forks) std::vector<int16_t>().swap(outcome);
@@ -147,7 +158,8 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp) {
     } else {
       const float factor = e_.CountWeight(kp, ep) / known;
       for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] *= factor;
-      Grow(*child, fp, ep);
+      Grow(*child, fp, ep, childSeg);
+      childSeg += ep - kp + 1;
       node.SetErrors(node.Errors() + child->Errors());
       // The branch's growing may have mixed the cases of unknown outcome into its own; with
       // none, there is nothing to gather.
@@ -204,7 +216,7 @@ void TreeGrower::ChooseTest(TreeNode& node, int att) {
 }  // namespace
 
 void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp) {
-  TreeGrower(engine).Grow(node, fp, lp);
+  TreeGrower(engine, nullptr).Grow(node, fp, lp);
 }
 
 namespace {
@@ -241,7 +253,9 @@ std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp) {
   engine.AnyOrderAmongEquals =
       SortsStablyWhereFree() && !engine.Windowing && EveryValueKnown(engine, fp, lp);
   auto root = std::make_unique<TreeNode>();
-  GrowTree(engine, *root, fp, lp);
+  PresortedCases presorted;
+  const bool sorted = engine.AnyOrderAmongEquals && presorted.Build(engine, fp, lp);
+  TreeGrower(engine, sorted ? &presorted : nullptr).Grow(*root, fp, lp);
   engine.AnyOrderAmongEquals = false;
   return root;
 }

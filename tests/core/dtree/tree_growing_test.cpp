@@ -149,46 +149,74 @@ TEST_F(TreeGrowing, CopiesAreDeepAndStatisticsCountCollapsedLeaves) {
   EXPECT_EQ(CollapsedLeafCount(*tree, 1), 5);
 }
 
-// With every value known, growing sorts equal values in any order: the tree, its pruning and
-// the pruned tree's counts are those of the exact order, on a table of many ties (few distinct
-// values, negative ones, -0 beside 0, a discrete column) large enough for the quick sort of
-// many values. With an unknown value the exact order is kept, and the cases end in its order.
+// With every value known, growing keeps each attribute's cases sorted from the root on and
+// leaves equal values in any order: the tree, the report, its pruning and the pruned tree's
+// counts are those of the exact order, on a table of many ties (few distinct values, negative
+// ones, -0 beside 0, values closer than a cut may separate, a discrete column) large enough for
+// the quick sort of many values, under each option that changes the evaluation or the report.
+// With an unknown value the exact order is kept, and the cases end in its order.
 TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 3000; ++i) {
     const int x = i * 7919 % 13 - 6;
     const int y = i * i % 29;
     const std::string z = x == 0 && i % 2 ? "-0.0" : std::to_string(x);
+    // Groups of five values 0.00003 apart, too close to be cut between; the class follows the
+    // place within the group too.
+    const int k = i * 31 % 50;
+    const std::string w =
+        std::to_string(k / 5) + "." + std::to_string(100000 + 3 * (k % 5)).substr(1);
     const int noise = i * 104729 % 17;
-    const char* cls = noise == 0 ? "b" : (x + y / 4 > 3 ? "a" : (y % 3 == 0 ? "b" : "c"));
-    rows.push_back({z, std::to_string(y / 3.0), "v" + std::to_string(i % 5), cls});
+    const char* cls = noise == 0 ? "b"
+                      : (x + y / 4 > 3 || (i % 5 == 1 && k % 5 > 2))
+                          ? "a"
+                          : (y % 3 == 0 || (k / 5) % 3 == 1 ? "b" : "c");
+    rows.push_back({z, std::to_string(y / 3.0), w, "v" + std::to_string(i * 13 % 7), cls});
   }
   struct Grown {
-    std::string tree, pruned;
+    std::string tree, report, pruned;
     std::vector<Case> order;
   };
   auto grow = [&](bool stably) {
+    report_.str("");
     SortStablyWhereFree(stably);
     auto tree = Grow();
     SortStablyWhereFree(true);
-    Grown grown{DumpTree(*tree), "", engine_.Cases.Item};
+    Grown grown{DumpTree(*tree), report_.str(), "", engine_.Cases.Item};
+    const int verbosity = engine_.Options.VERBOSITY;
     engine_.Options.VERBOSITY = 0;
     ErrorBasedPrune(engine_, *tree, "ties_data");
+    engine_.Options.VERBOSITY = verbosity;
     grown.pruned = DumpTree(*tree);
     return grown;
+  };
+  struct Options {
+    bool subset;
+    int minObjs, verbosity;
   };
   for (const bool unknown : {false, true}) {
     if (unknown) rows[1234][1] = "?";
     const std::string table = unknown ? "unknown_data" : "ties_data";
-    Load(table, {"x", "y", "s", "cls"}, {"real", "real", "string", "string"}, rows);
+    Load(table, {"x", "y", "w", "s", "cls"}, {"real", "real", "real", "string", "string"}, rows);
     const std::vector<Case> loaded = engine_.Cases.Item;
-    const Grown exact = grow(false);
-    engine_.Cases.Item = loaded;
-    const Grown any = grow(true);
-    EXPECT_GT(TreeSize(*Grow()), 20);
-    EXPECT_EQ(any.tree, exact.tree);
-    EXPECT_EQ(any.pruned, exact.pruned);
-    EXPECT_EQ(any.order == exact.order, unknown);
+    for (const Options options :
+         {Options{false, 2, 0}, Options{true, 2, 2}, Options{false, 7, 2}, Options{false, 2, 3}}) {
+      SCOPED_TRACE(::testing::Message()
+                   << "unknown " << unknown << " subset " << options.subset << " minimum "
+                   << options.minObjs << " verbosity " << options.verbosity);
+      engine_.Options.SUBSET = options.subset;
+      engine_.Options.MINOBJS = options.minObjs;
+      engine_.Options.VERBOSITY = options.verbosity;
+      engine_.Cases.Item = loaded;
+      const Grown exact = grow(false);
+      engine_.Cases.Item = loaded;
+      const Grown any = grow(true);
+      EXPECT_GT(TreeSize(*Grow()), 20);
+      EXPECT_EQ(any.tree, exact.tree);
+      EXPECT_EQ(any.report, exact.report);
+      EXPECT_EQ(any.pruned, exact.pruned);
+      EXPECT_EQ(any.order == exact.order, unknown);
+    }
   }
 }
 
