@@ -213,7 +213,8 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
     return treeErrors;
   }
 
-  const int kp = e_.PartitionCases(node, 0, fp, lp) + 1;
+  // Where no case has an unknown value there is none to gather.
+  const int kp = countsExact_ ? fp : e_.PartitionCases(node, 0, fp, lp) + 1;
   const float known = e_.CountWeight(kp, lp);
   const bool allKnownAtEntry = e_.AllKnown;
   if (kp != fp) e_.AllKnown = false;

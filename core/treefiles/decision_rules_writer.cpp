@@ -49,21 +49,23 @@ class RulesWriter {
 
   void Walk(const TreeNode& node, size_t depth) {
     if (node.IsLeaf()) {
-      AppendRule(node, depth);
+      AppendRule(node);
       if (stream_ != nullptr) stream_->Drain(text_);
       return;
     }
-    if (path_.size() <= depth) path_.resize(depth + 1);
+    const size_t mark = path_.size();
     for (int v = 1; v <= node.Forks; ++v) {
-      path_[depth] =
-          (depth == 0 ? "\n             " : " AND\n             ") + Condition(node, v, att_);
+      path_.resize(mark);
+      path_ += depth == 0 ? "\n             " : " AND\n             ";
+      path_ += Condition(node, v, att_);
+      path_ += ' ';
       Walk(node.Child(v), depth + 1);
     }
-    path_[depth].clear();
+    path_.resize(mark);
   }
 
  private:
-  void AppendRule(const TreeNode& leaf, size_t depth) {
+  void AppendRule(const TreeNode& leaf) {
     const std::string& className = att_.ClassName[static_cast<size_t>(leaf.Leaf)];
     text_ += "\n";
     text_ += Format("-->  Rules%d:\n", rule_++);
@@ -71,7 +73,7 @@ class RulesWriter {
     text_ += "             MOST FREQUENT CLASS: " + className + "\n";
     text_ += "             ERROR: " + Figure("%.1f", static_cast<double>(leaf.Errors())) + "\n";
     text_ += "     IF";
-    for (size_t d = 0; d < depth; ++d) text_ += path_[d] + " ";
+    text_ += path_;
     text_ += "\n     THEN\n";
     text_ +=
         "            " + att_.AttName[static_cast<size_t>(att_.MaxAtt + 1)] + " = " + className;
@@ -80,7 +82,7 @@ class RulesWriter {
   const AttributeTable& att_;
   std::string& text_;
   ResultFileStream* stream_;
-  std::vector<std::string> path_;
+  std::string path_;  // the conditions on the path to the current node, each with its blank
   int rule_ = 1;
 };
 

@@ -1,5 +1,8 @@
 #include "core/treefiles/decision_tree_writer.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "core/common/text_util.h"
 #include "core/data/result_file_stream.h"
 #include "core/treefiles/tree_file_names.h"
@@ -57,7 +60,14 @@ void NewLine(std::string& text, int depth, bool nodeLine) {
     text.append(2 * static_cast<size_t>(depth), ' ');
     return;
   }
-  for (int d = 0; d < depth; ++d) text += "| ";
+  // "| " for every level, many levels at a time.
+  static constexpr std::string_view kBars =
+      "| | | | | | | | | | | | | | | | | | | | | | | | | | | | | | | | ";
+  for (size_t left = 2 * static_cast<size_t>(depth); left > 0;) {
+    const size_t n = std::min(left, kBars.size());
+    text.append(kBars.data(), n);
+    left -= n;
+  }
 }
 
 // Appends the blocks of `node` and its subtree; a stream takes the text as it grows.
