@@ -421,9 +421,14 @@ void SplitEvaluator::CountDiscrete(int att, int fp, int lp) {
   const int classCell = engine_.MaxAtt() + 1;
   ResetCounts(values);
   const CaseSet& cases = engine_.Cases;
-  for (int i = fp; i <= lp; ++i) {
-    Case c = cases.Item[static_cast<size_t>(i)];
-    Freq(DVal(c, att), c[classCell].discr) += cases.Weight[static_cast<size_t>(i)];
+  if (!discreteBlock_.empty() && discreteBlock_[static_cast<size_t>(att)] >= 0) {
+    std::copy_n(discreteCounts_.begin() + discreteBlock_[static_cast<size_t>(att)],
+                static_cast<size_t>(values + 1) * classes_, freq_.begin());
+  } else {
+    for (int i = fp; i <= lp; ++i) {
+      Case c = cases.Item[static_cast<size_t>(i)];
+      Freq(DVal(c, att), c[classCell].discr) += cases.Weight[static_cast<size_t>(i)];
+    }
   }
   for (int v = 0; v <= values; ++v) {
     float sum = 0;

@@ -51,6 +51,11 @@ class SplitEvaluator {
   void EvaluateSortedContinuous(int att, int fp, int lp, const ValueRecord* sorted,
                                 const int16_t* classOf);
   void EvaluateDiscrete(int att, int fp, int lp, float items);
+  // Where every weight is 1: the class counts of the values of each discrete attribute of
+  // `atts` over Item[fp..lp], made in one pass over the cases, for EvaluateDiscrete and
+  // EvaluateSubsets to take until DropDiscreteCounts (whole_count_evaluation.cpp).
+  void CountDiscreteTogether(const std::vector<int>& atts, int fp, int lp);
+  void DropDiscreteCounts();
   void EvaluateSubsets(int att, int fp, int lp, float items);
 
   // Sorts Item[fp..lp] (with their weights) by the value of continuous attribute att.
@@ -82,7 +87,7 @@ class SplitEvaluator {
   // Cut[att], Gain[att] and Info[att] of the cut between two values, or of none (best < 0).
   void SetCut(int att, int best, float value, float next, float gain, float info);
   // ScanCuts and ChooseCut for `count` cases that all know the value and weigh 1, in value
-  // order, without tracing (sorted_cut_scan.cpp).
+  // order, without tracing (whole_count_evaluation.cpp).
   void ChooseSortedCut(int att, int count, const ValueRecord* sorted, const int16_t* classOf);
   void PrintSubset(int att, const ValueSet& set);
   void PrintSubsets(int att, int blocks);
@@ -106,8 +111,10 @@ class SplitEvaluator {
     int place;
     float gain, info;
   };
-  std::vector<TriedCut> triedCuts_;  // ChooseSortedCut's cuts, in order
-  std::vector<int> belowCount_;      // ChooseSortedCut's class counts below / above a cut
+  std::vector<TriedCut> triedCuts_;    // ChooseSortedCut's cuts, in order
+  std::vector<int> belowCount_;        // ChooseSortedCut's class counts below / above a cut
+  std::vector<float> discreteCounts_;  // CountDiscreteTogether's Freq rows, attribute by attribute
+  std::vector<long> discreteBlock_;    // [a]: where a's rows start there, or -1
   std::vector<int> aboveCount_;
   std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
   std::vector<bool> knownValuesReady_;

@@ -30,6 +30,7 @@ class TreeGrower {
   InductionEngine& e_;
   SplitEvaluator& split_;
   PresortedCases* presorted_;
+  std::vector<int> discrete_;  // the discrete attributes a node evaluates
 };
 
 void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
@@ -68,6 +69,16 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
 
   int possible = 0;
   float sum = 0;
+  if (presorted_ != nullptr) {
+    // The discrete attributes evaluated here are counted in one pass over the cases.
+    discrete_.clear();
+    for (int a = 0; a <= att.MaxAtt; ++a) {
+      const int values = att.ValueCount[static_cast<size_t>(a)];
+      if (values > 0 && ((options.SUBSET && values > 2) || e_.Tested[static_cast<size_t>(a)] == 0))
+        discrete_.push_back(a);
+    }
+    split_.CountDiscreteTogether(discrete_, fp, lp);
+  }
   for (int a = 0; a <= att.MaxAtt; ++a) {
     const size_t at = static_cast<size_t>(a);
     split_.Gain[at] = kNoGain;
@@ -90,6 +101,7 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
     }
   }
 
+  if (presorted_ != nullptr) split_.DropDiscreteCounts();
   const float avGain = possible > 0 ? sum / static_cast<float>(possible) : 1e6f;
   if (options.VERBOSITY >= 2) out << Format("\taverage gain %.3f\n", static_cast<double>(avGain));
 

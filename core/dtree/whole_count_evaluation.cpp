@@ -1,3 +1,5 @@
+// Evaluation where every weight is 1 and every value known.
+//
 // The scan of the cuts of a continuous attribute for cases that all know the value and weigh 1,
 // given in value order. It finds the cut ScanCuts and ChooseCut would, with the same gain and
 // split information to the last bit: every count is a whole number below 2^24, held exactly
@@ -97,5 +99,31 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
   const size_t at = static_cast<size_t>(best->place);
   SetCut(att, best->place, sorted[at].value, sorted[at + 1].value, best->gain, best->info);
 }
+
+void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts, int fp, int lp) {
+  const AttributeTable& table = engine_.Att();
+  discreteBlock_.assign(static_cast<size_t>(table.MaxAtt + 1), -1);
+  long size = 0;
+  for (const int a : atts) {
+    discreteBlock_[static_cast<size_t>(a)] = size;
+    size += static_cast<long>(table.ValueCount[static_cast<size_t>(a)] + 1) *
+            static_cast<long>(classes_);
+  }
+  discreteCounts_.assign(static_cast<size_t>(size), 0.0f);
+  const int classCell = table.MaxAtt + 1;
+  const CaseSet& cases = engine_.Cases;
+  float* counts = discreteCounts_.data();
+  const long* block = discreteBlock_.data();
+  for (int i = fp; i <= lp; ++i) {
+    const Case c = cases.Item[static_cast<size_t>(i)];
+    const float w = cases.Weight[static_cast<size_t>(i)];
+    const long cls = c[classCell].discr;
+    for (const int a : atts) {
+      counts[block[a] + DVal(c, a) * static_cast<long>(classes_) + cls] += w;
+    }
+  }
+}
+
+void SplitEvaluator::DropDiscreteCounts() { discreteBlock_.clear(); }
 
 }  // namespace quarry::dtree
