@@ -109,7 +109,7 @@ class SplitEvaluator {
   std::vector<int> cuts_;  // the places of the cuts ScanCuts tried, in order
   struct TriedCut {
     int place;
-    float gain, info;
+    float gain;
   };
   std::vector<TriedCut> triedCuts_;    // ChooseSortedCut's cuts, in order
   std::vector<int> belowCount_;        // ChooseSortedCut's class counts below / above a cut

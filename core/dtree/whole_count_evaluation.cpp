@@ -75,18 +75,25 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
       thisInfo += static_cast<float>(nLogN[high] - termSum(highTerms));
       gain = (baseInfo - thisInfo / known) * (1 - unknownRate);
     }
-    const double splitSum = nLogN[low] + nLogN[high];
-    const float info = static_cast<float>(totalTerm - splitSum) / known;
     gainSum += gain;
-    triedCuts_.push_back({k, gain, info});
+    triedCuts_.push_back({k, gain});
   }
+  // The split information of the cut after sorted case k, asked only where the worth needs it.
+  auto info = [&](int k) {
+    const double splitSum = nLogN[k + 1] + nLogN[count - k - 1];
+    return static_cast<float>(totalTerm - splitSum) / known;
+  };
+  const bool gainRatio = engine_.Options.GAINRATIO;
   const int tries = static_cast<int>(triedCuts_.size());
   const float avGain = tries > 0 ? gainSum / static_cast<float>(tries) : 1e6f;
   const TriedCut* best = nullptr;
   float bestVal = kNoGain;
   for (const TriedCut& cut : triedCuts_) {
     if (cut.gain < 0) continue;
-    const float val = SplitWorth(cut.info, cut.gain, avGain);
+    // Under the gain ratio a gain below the average is worth nothing, whatever its information.
+    const float val = gainRatio && !(cut.gain >= avGain - 0.001)
+                          ? kNoGain
+                          : SplitWorth(info(cut.place), cut.gain, avGain);
     if (val >= bestVal) {  // the later cut wins ties
       best = &cut;
       bestVal = val;
@@ -97,7 +104,7 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
     return;
   }
   const size_t at = static_cast<size_t>(best->place);
-  SetCut(att, best->place, sorted[at].value, sorted[at + 1].value, best->gain, best->info);
+  SetCut(att, best->place, sorted[at].value, sorted[at + 1].value, best->gain, info(best->place));
 }
 
 void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts, int fp, int lp) {

@@ -191,7 +191,7 @@ TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
     return grown;
   };
   struct Options {
-    bool subset;
+    bool subset, gainRatio;
     int minObjs, verbosity;
   };
   for (const bool unknown : {false, true}) {
@@ -199,12 +199,13 @@ TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
     const std::string table = unknown ? "unknown_data" : "ties_data";
     Load(table, {"x", "y", "w", "s", "cls"}, {"real", "real", "real", "string", "string"}, rows);
     const std::vector<Case> loaded = engine_.Cases.Item;
-    for (const Options options :
-         {Options{false, 2, 0}, Options{true, 2, 2}, Options{false, 7, 2}, Options{false, 2, 3}}) {
-      SCOPED_TRACE(::testing::Message()
-                   << "unknown " << unknown << " subset " << options.subset << " minimum "
-                   << options.minObjs << " verbosity " << options.verbosity);
+    for (const Options options : {Options{false, true, 2, 0}, Options{true, true, 2, 2},
+                                  Options{false, false, 7, 2}, Options{false, true, 2, 3}}) {
+      SCOPED_TRACE(::testing::Message() << "unknown " << unknown << " subset " << options.subset
+                                        << " gain ratio " << options.gainRatio << " minimum "
+                                        << options.minObjs << " verbosity " << options.verbosity);
       engine_.Options.SUBSET = options.subset;
+      engine_.Options.GAINRATIO = options.gainRatio;
       engine_.Options.MINOBJS = options.minObjs;
       engine_.Options.VERBOSITY = options.verbosity;
       engine_.Cases.Item = loaded;
