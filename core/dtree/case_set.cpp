@@ -1,11 +1,13 @@
 #include "core/dtree/case_set.h"
 
 #include <malloc.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <ostream>
 #include <sstream>
 #include <unordered_set>
@@ -192,19 +194,37 @@ Status CaseSet::LoadAttributes(const std::string& table, DataSource& source) {
   return Status::Ok();
 }
 
+void CaseSet::CaseArena::Release::operator()(AttValue* cells) const { std::free(cells); }
+
 void CaseSet::CaseArena::Append(CaseArena&& other) {
   if (other.blocks.empty()) return;
   for (auto& block : other.blocks) blocks.push_back(std::move(block));
   // The last block is now the other arena's, filled as far as it was.
+  casesInLastBlock = other.casesInLastBlock;
   usedInLastBlock = other.usedInLastBlock;
+  casesInBlocks += other.casesInBlocks;
   other = CaseArena();
 }
 
 Case CaseSet::CaseArena::New(size_t width) {
-  if (usedInLastBlock == kCaseGrowth) {
+  if (usedInLastBlock == casesInLastBlock) {
+    const size_t caseBytes = width * sizeof(AttValue);
+    const size_t largest = std::max<size_t>(kLargestCaseBlock / caseBytes, 1);
+    size_t cases = std::min(std::max(casesInBlocks, kCaseGrowth), largest);
+    size_t bytes = cases * caseBytes;
+    // A block of a large page or more starts on one and fills whole ones; a smaller block starts
+    // on a cache line, so that a case of 16 cells is one line.
+    const size_t alignment = bytes >= kHugePage ? kHugePage : 64;
+    bytes = (bytes + alignment - 1) / alignment * alignment;
+    cases = bytes / caseBytes;
     // Every cell of a case is written when it is parsed: zeroing the block first would only
     // double the writes.
-    blocks.push_back(std::make_unique_for_overwrite<AttValue[]>(kCaseGrowth * width));
+    void* cells = std::aligned_alloc(alignment, bytes);
+    if (cells == nullptr) throw std::bad_alloc();
+    if (alignment == kHugePage) madvise(cells, bytes, MADV_HUGEPAGE);
+    blocks.emplace_back(static_cast<AttValue*>(cells));
+    casesInLastBlock = cases;
+    casesInBlocks += cases;
     usedInLastBlock = 0;
   }
   return blocks.back().get() + (usedInLastBlock++) * width;

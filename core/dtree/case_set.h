@@ -39,8 +39,20 @@ enum AttStatus : uint8_t { kIgnored = 1, kDiscrete = 2, kContinuous = 3 };
 inline float CVal(Case c, int a) { return c[a].cont; }
 inline int32_t DVal(Case c, int a) { return c[a].discr; }
 
+// How many cases ahead a pass over Item asks for the cells it will read: the cases lie anywhere
+// in memory once growing has reordered them, and a cell asked for early is read meanwhile.
+constexpr int kCasesAhead = 16;
+// Asks for cell `a` (and `b`) of `c`, to be read soon.
+inline void PrefetchCells(Case c, int a) { __builtin_prefetch(c + a); }
+inline void PrefetchCells(Case c, int a, int b) {
+  __builtin_prefetch(c + a);
+  __builtin_prefetch(c + b);
+}
+
 constexpr size_t kAttributeGrowth = 100;  // attribute arrays grow in steps of this many entries
 constexpr size_t kCaseGrowth = 1024;      // the case array grows in steps of this many cases
+constexpr size_t kHugePage = size_t{2} << 20;           // the processor's large page
+constexpr size_t kLargestCaseBlock = size_t{64} << 20;  // bytes of cells in one block at most
 
 struct AttributeTable {
   int16_t MaxAtt = -1;      // index of the last attribute
@@ -123,10 +135,18 @@ class CaseSet {
   std::vector<float> Weight;  // one per case, kept in step with Item
   int32_t MaxItem = -1;       // index of the last case
 
-  // Cells of cases, in blocks of kCaseGrowth cases, so that a case never moves once made.
+  // Cells of cases, in blocks that never move, so that a case never moves once made. The first
+  // block holds kCaseGrowth cases and each next one as many as the blocks before it, up to
+  // kLargestCaseBlock bytes: few blocks for a large table, on whole cache lines and, from
+  // kHugePage bytes on, on huge pages, since growing reads the cells of its cases in any order.
   struct CaseArena {
-    std::vector<std::unique_ptr<AttValue[]>> blocks;
-    size_t usedInLastBlock = kCaseGrowth;
+    struct Release {
+      void operator()(AttValue* cells) const;
+    };
+    std::vector<std::unique_ptr<AttValue[], Release>> blocks;
+    size_t casesInLastBlock = 0;
+    size_t usedInLastBlock = 0;
+    size_t casesInBlocks = 0;  // room in all blocks
     Case New(size_t width);
     // Takes over the other arena's blocks after its own; new cases go after the other's last.
     void Append(CaseArena&& other);

@@ -64,10 +64,6 @@ int InductionEngine::Outcome(const TreeNode& node, Case c) const {
 
 namespace {
 
-// Cases this far ahead of the one being looked at have their tested cell fetched early: the
-// cases lie anywhere in memory, in the order of the last sort.
-constexpr int kFetchAhead = 16;
-
 // Moves the cases of fp..lp whose cell `att` satisfies `takes` to the front, each exchanged with
 // the next front place; returns the place of the last one moved.
 template <typename Takes>
@@ -75,7 +71,7 @@ int MoveToFront(InductionEngine& engine, int att, int fp, int lp, Takes takes) {
   const Case* item = engine.Cases.Item.data();
   int last = fp - 1;
   for (int i = fp; i <= lp; ++i) {
-    if (i + kFetchAhead <= lp) __builtin_prefetch(item[i + kFetchAhead] + att);
+    if (i + kCasesAhead <= lp) PrefetchCells(item[i + kCasesAhead], att);
     if (takes(item[i][att])) {
       ++last;
       if (last != i) engine.SwapCases(last, i);
@@ -111,6 +107,7 @@ int InductionEngine::PartitionCases(const TreeNode& node, int v, int fp, int lp)
   }
   int last = fp - 1;
   for (int i = fp; i <= lp; ++i) {
+    if (i + kCasesAhead <= lp) PrefetchCells(Cases.Item[static_cast<size_t>(i + kCasesAhead)], att);
     if (Outcome(node, Cases.Item[static_cast<size_t>(i)]) == v) {
       ++last;
       if (last != i) SwapCases(last, i);

@@ -123,15 +123,9 @@ int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown, bool
     sortedClass_.resize(count);
   }
   int unknowns = 0;
-  // The cases lie anywhere in memory: the cells of those a little ahead are fetched early.
-  constexpr size_t kFetchAhead = 16;
   for (size_t k = 0; k < count; ++k) {
     const size_t i = static_cast<size_t>(fp) + k;
-    if (k + kFetchAhead < count) {
-      const Case ahead = cases.Item[i + kFetchAhead];
-      __builtin_prefetch(ahead + att);
-      __builtin_prefetch(ahead + classCell);
-    }
+    if (k + kCasesAhead < count) PrefetchCells(cases.Item[i + kCasesAhead], att, classCell);
     Case c = cases.Item[i];
     if (withCases) {
       gatheredItem_[k] = c;
@@ -426,6 +420,8 @@ void SplitEvaluator::CountDiscrete(int att, int fp, int lp) {
                 static_cast<size_t>(values + 1) * classes_, freq_.begin());
   } else {
     for (int i = fp; i <= lp; ++i) {
+      if (i + kCasesAhead <= lp)
+        PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], att, classCell);
       Case c = cases.Item[static_cast<size_t>(i)];
       Freq(DVal(c, att), c[classCell].discr) += cases.Weight[static_cast<size_t>(i)];
     }

@@ -48,6 +48,8 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
   std::vector<float>& classFreq = e_.Cases.Attributes().ClassFreq;
   std::fill(classFreq.begin(), classFreq.end(), 0.0f);
   for (int i = fp; i <= lp; ++i) {
+    if (i + kCasesAhead <= lp)
+      PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], classCell);
     classFreq[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
         cases.Weight[static_cast<size_t>(i)];
   }
@@ -153,6 +155,8 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
   // they are kept small and let go before the last branch grows.
   std::vector<int16_t> outcome(static_cast<size_t>(lp - kp + 1));
   for (int i = kp; i <= lp; ++i) {
+    if (i + kCasesAhead <= lp)
+      PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], node.Tested());
     const int o = e_.Outcome(node, cases.Item[static_cast<size_t>(i)]);
     outcome[static_cast<size_t>(i - kp)] =
         static_cast<int16_t>(o > node.Forks ? -1 : o);  // beyond the branches: none takes it
