@@ -418,31 +418,14 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     stateChanged.notify_all();
   };
 
-  auto runIterative = [&](int i, std::ostream& out) {
-    ComparisonRow& row = result.rows[static_cast<size_t>(i)];
-    Run& run = runs[static_cast<size_t>(i)];
-    SerialProgress shared(progress, progressLock);
-    if (shared.Cancelled()) return;
-    run.ran = true;
-    shared.Update(row.name, i, total);
-    const auto start = std::chrono::steady_clock::now();
-    auto pruned = std::make_unique<TreeNode>();
-    run.status = RunIterative(engine.Options, out, shared, stem, countedOn, source, row, pruned,
-                              run.written);
-    row.seconds = SecondsSince(start);
-  };
-
   // Each method in an engine of its own with its own report, shown in code order; one at a time,
   // each writes straight into the report.
   auto prune = [&](int i) {
     ComparisonRow& row = result.rows[static_cast<size_t>(i)];
     Run& run = runs[static_cast<size_t>(i)];
     std::ostream& out = oneAtATime ? report : run.report;
-    if (i == iterativeRow) {
-      runIterative(i, out);
-      return;
-    }
-    {
+    // The iterative method grows its own tree from its own tables and needs nothing shared.
+    if (i != iterativeRow) {
       std::unique_lock<std::mutex> lock(stateLock);
       stateChanged.wait(lock, [&] {
         return grownDone && (!NeedsFoldTables(row.method) || foldsDone == kFoldPairs);
@@ -455,6 +438,12 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     shared.Update(row.name, i, total);
     const auto start = std::chrono::steady_clock::now();
     auto pruned = std::make_unique<TreeNode>();
+    if (i == iterativeRow) {
+      run.status = RunIterative(engine.Options, out, shared, stem, countedOn, source, row, pruned,
+                                run.written);
+      row.seconds = SecondsSince(start);
+      return;
+    }
     InductionEngine own(out, shared);
     own.Options = engine.Options;
     own.Cases.Attributes() = engine.Att();
