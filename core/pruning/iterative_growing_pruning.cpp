@@ -137,7 +137,8 @@ std::string Signature(const TreeNode& tree) {
 namespace {
 
 // The steps, on halves already set up; ends with the last pruned tree in `tree`.
-Status RunSteps(const PruningContext& ctx, TreeNode& tree, TrainingHalves& halves, bool reuse) {
+Status RunSteps(const PruningContext& ctx, TreeNode& tree, TrainingHalves& halves, bool reuse,
+                int mostSteps) {
   dtree::InductionEngine& engine = ctx.engine;
   std::ostream& out = ctx.Report();
 
@@ -189,6 +190,15 @@ Status RunSteps(const PruningContext& ctx, TreeNode& tree, TrainingHalves& halve
     if (Status s = pruneWith(half); !s.ok()) return s;
     if (dtree::LeafCount(pruned) == dtree::LeafCount(*previous)) break;
     if (!seen[half].insert(Signature(pruned)).second) break;
+    // On noisy tables with unknown values the leaf counts can swing for ever without a tree
+    // coming back; the job must end all the same.
+    if (step >= mostSteps) {
+      out << Format(
+          "\n\nSTEP LIMIT: no two pruned trees in a row had as many leaves in %d steps; the last "
+          "pruned tree is kept\n",
+          step);
+      break;
+    }
   }
   out << "\n\n\nBEST TREE (ITERATIVE GROWING AND PRUNING METHOD)\n"
       << Format("AT STEP = %d\n\n", step);
@@ -198,11 +208,12 @@ Status RunSteps(const PruningContext& ctx, TreeNode& tree, TrainingHalves& halve
 
 }  // namespace
 
-Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree, bool reuse) {
+Status IterativeGrowingPruning(const PruningContext& ctx, TreeNode& tree, bool reuse,
+                               int mostSteps) {
   {
     TrainingHalves halves(ctx, ctx.trainingTable, SecondHalfName(ctx.trainingTable));
     if (!reuse) halves.ReadEachTime();
-    if (Status s = RunSteps(ctx, tree, halves, reuse); !s.ok()) return s;
+    if (Status s = RunSteps(ctx, tree, halves, reuse, mostSteps); !s.ok()) return s;
   }  // the halves are let go before the whole set is read
   return ctx.LoadTable(WholeTrainingName(ctx.trainingTable));
 }

@@ -178,6 +178,24 @@ TEST_F(IterativeReuse, StepsTreesAndReportAreThoseOfReadingAndGrowingAfresh) {
     EXPECT_GE(std::stoi(reports[0].substr(at + 10)), 6);  // enough steps to come back to a half
     EXPECT_TRUE(reports[1] == reports[0]) << "verbosity " << verbosity;
     EXPECT_TRUE(trees[1] == trees[0]) << "verbosity " << verbosity;
+
+    // A limit on the steps ends the method there with that step's pruned tree: the report is
+    // the unlimited one up to that step's pruned tree, then says why it stopped.
+    ASSERT_EQ(engine_.LoadCases("t_train1", source_), 0);
+    report_.str("");
+    auto limited = dtree::CopyTree(*grown);
+    ASSERT_TRUE(IterativeGrowingPruning(ctx, *limited, true, 3).ok());
+    const std::string report = report_.str();
+    const std::string prunedHeader = "\n\n\nPRUNED TREE\n\n";
+    const size_t step4 = reports[0].find("STEP NUMBER 4 ");
+    ASSERT_NE(step4, std::string::npos);
+    const size_t step3End = reports[0].rfind(prunedHeader, step4) + prunedHeader.size();
+    EXPECT_EQ(report.substr(0, step3End), reports[0].substr(0, step3End));
+    EXPECT_NE(report.find("STEP LIMIT: no two pruned trees in a row had as many leaves in 3 steps"),
+              std::string::npos);
+    EXPECT_NE(report.find("AT STEP = 3\n"), std::string::npos);
+    EXPECT_EQ(report.find("STEP NUMBER 4 "), std::string::npos);
+    EXPECT_EQ(Cells(engine_), FreshCells("t_train"));
   }
 }
 
