@@ -111,17 +111,20 @@ float SplitEvaluator::SplitWorth(float info, float gain, float minGain) const {
   return kNoGain;
 }
 
+void SplitEvaluator::ReserveScratch(size_t count) {
+  if (keys_.size() >= count) return;
+  keys_.resize(count);
+  gatheredItem_.resize(count);
+  gatheredWeight_.resize(count);
+  gatheredClass_.resize(count);
+  sortedClass_.resize(count);
+}
+
 int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases) {
   const CaseSet& cases = engine_.Cases;
   const int classCell = engine_.MaxAtt() + 1;
   const size_t count = static_cast<size_t>(lp - fp + 1);
-  if (keys_.size() < count) {
-    keys_.resize(count);
-    gatheredItem_.resize(count);
-    gatheredWeight_.resize(count);
-    gatheredClass_.resize(count);
-    sortedClass_.resize(count);
-  }
+  ReserveScratch(count);
   int unknowns = 0;
   for (size_t k = 0; k < count; ++k) {
     const size_t i = static_cast<size_t>(fp) + k;
@@ -229,13 +232,7 @@ void SplitEvaluator::EvaluateSortedContinuous(int att, int fp, int lp, const Val
     ChooseSortedCut(att, lp - fp + 1, sorted, classOf);
     return;
   }
-  if (keys_.size() < count) {
-    keys_.resize(count);
-    gatheredItem_.resize(count);
-    gatheredWeight_.resize(count);
-    gatheredClass_.resize(count);
-    sortedClass_.resize(count);
-  }
+  ReserveScratch(count);
   std::copy(sorted, sorted + count, keys_.begin());
   for (size_t k = 0; k < count; ++k) sortedClass_[k] = classOf[sorted[k].index];
   ChooseCut(att, fp, lp, 0, items, items);

@@ -75,6 +75,8 @@ class SplitEvaluator {
   // with an unknown value moved to the front (their weights added to Freq row 0); returns how
   // many those are.
   // Without `withCases` only the values and classes are gathered.
+  // Room for `count` cases in the gathering and sorting arrays.
+  void ReserveScratch(size_t count);
   int GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases);
   // Puts the cases back into Item/Weight fp..lp in the order of the sorted values (with
   // `withCases`), and their classes into sortedClass_.
