@@ -71,12 +71,12 @@ class SplitEvaluator {
   void CountDiscrete(int att, int fp, int lp);
   float KnownBaseInfo(float knownItems, int maxOutcome);
   double NLogN(float n) const;
+  // Room for `count` cases in the gathering and sorting arrays.
+  void ReserveScratch(size_t count);
   // The cases fp..lp with their values of att, weights and classes in contiguous arrays, those
   // with an unknown value moved to the front (their weights added to Freq row 0); returns how
   // many those are.
   // Without `withCases` only the values and classes are gathered.
-  // Room for `count` cases in the gathering and sorting arrays.
-  void ReserveScratch(size_t count);
   int GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases);
   // Puts the cases back into Item/Weight fp..lp in the order of the sorted values (with
   // `withCases`), and their classes into sortedClass_.

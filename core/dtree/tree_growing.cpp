@@ -235,10 +235,8 @@ void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp) {
   TreeGrower(engine, nullptr).Grow(node, fp, lp);
 }
 
-namespace {
-
-// Whether every case of Item[fp..lp] knows every value the tests can read.
-bool EveryValueKnown(const InductionEngine& engine, int fp, int lp) {
+bool OrderAmongEqualsFree(const InductionEngine& engine, int fp, int lp) {
+  if (!SortsStablyWhereFree() || engine.Windowing) return false;
   const AttributeTable& att = engine.Att();
   std::vector<int> continuous;
   std::vector<int> discrete;
@@ -247,6 +245,7 @@ bool EveryValueKnown(const InductionEngine& engine, int fp, int lp) {
     (att.ValueCount[static_cast<size_t>(a)] > 0 ? discrete : continuous).push_back(a);
   }
   for (int i = fp; i <= lp; ++i) {
+    if (engine.Cases.Weight[static_cast<size_t>(i)] != 1.0f) return false;
     const Case c = engine.Cases.Item[static_cast<size_t>(i)];
     for (int a : continuous) {
       if (CVal(c, a) == kUnknown) return false;
@@ -258,16 +257,10 @@ bool EveryValueKnown(const InductionEngine& engine, int fp, int lp) {
   return true;
 }
 
-}  // namespace
-
 std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp) {
   engine.ResetWeights();
   engine.AllKnown = true;
-  // With every weight 1 each sum of weights is a whole count, the same in any order; with no
-  // unknown value no weight is ever shared out; without windowing nothing draws cases by their
-  // order. The tree then cannot depend on the order among equal values.
-  engine.AnyOrderAmongEquals =
-      SortsStablyWhereFree() && !engine.Windowing && EveryValueKnown(engine, fp, lp);
+  engine.AnyOrderAmongEquals = OrderAmongEqualsFree(engine, fp, lp);
   auto root = std::make_unique<TreeNode>();
   PresortedCases presorted;
   const bool sorted = engine.AnyOrderAmongEquals && presorted.Build(engine, fp, lp);

@@ -15,7 +15,14 @@ class InductionEngine;
 // grown stay leaves.
 void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp);
 
-// A new tree grown from Item[fp..lp] with all weights reset to 1.
+// Whether growing from Item[fp..lp] cannot depend on the order among equal values, so that
+// sorts may take the quicker, stable way: every weight 1 (each sum of weights a whole count, the
+// same in any order), no unknown value (no weight ever shared out), no windowing (nothing draws
+// cases by their order), and the quicker way not switched off (SortStablyWhereFree).
+bool OrderAmongEqualsFree(const InductionEngine& engine, int fp, int lp);
+
+// A new tree grown from Item[fp..lp] with all weights reset to 1, the quicker way where the
+// order among equal values is free.
 std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp);
 
 }  // namespace quarry::dtree

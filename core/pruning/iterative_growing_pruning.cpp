@@ -11,7 +11,6 @@
 #include "core/common/text_util.h"
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/tree_growing.h"
-#include "core/dtree/value_sort.h"
 #include "core/pruning/pruning_tables.h"
 #include "core/pruning/reduced_error_pruning.h"
 #include "core/pruning/training_halves.h"
@@ -31,32 +30,6 @@ void InheritLeafClass(TreeNode& node, int parentClass) {
   }
 }
 
-namespace {
-
-// Whether growing from Item[first..last] cannot depend on the order among equal values, as for
-// a new tree: every weight 1 (each sum a whole count, the same in any order), no unknown value
-// (no weight shared out below), no windowing.
-bool OrderAmongEqualsFree(const dtree::InductionEngine& engine, int first, int last) {
-  if (!dtree::SortsStablyWhereFree() || engine.Windowing) return false;
-  const dtree::AttributeTable& att = engine.Att();
-  const dtree::CaseSet& cases = engine.Cases;
-  for (int i = first; i <= last; ++i) {
-    if (cases.Weight[static_cast<size_t>(i)] != 1.0f) return false;
-    const dtree::Case c = cases.Item[static_cast<size_t>(i)];
-    for (int a = 0; a <= att.MaxAtt; ++a) {
-      const size_t at = static_cast<size_t>(a);
-      if (att.Status[at] == dtree::kIgnored) continue;
-      if (att.ValueCount[at] > 0 ? dtree::DVal(c, a) == dtree::kUnknownValue
-                                 : dtree::CVal(c, a) == dtree::kUnknown) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
 void RegrowLeaves(dtree::InductionEngine& engine, TreeNode& node, int first, int last,
                   RegrowthCache* cache) {
   if (node.IsLeaf()) {
@@ -65,7 +38,7 @@ void RegrowLeaves(dtree::InductionEngine& engine, TreeNode& node, int first, int
     // Sorts may then take the quicker way, as they do for a new tree: the same subtree, the
     // cases left in another order (which no later branch or step reads).
     const bool anyOrderAtEntry = engine.AnyOrderAmongEquals;
-    engine.AnyOrderAmongEquals = OrderAmongEqualsFree(engine, first, last);
+    engine.AnyOrderAmongEquals = dtree::OrderAmongEqualsFree(engine, first, last);
     if (cache != nullptr) {
       cache->Grow(engine, node, first, last);
     } else {
