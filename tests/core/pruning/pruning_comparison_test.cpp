@@ -139,8 +139,34 @@ class PruningComparisonOnBackends : public PruningComparisonTest,
   void SetUp() override { OpenBackend(GetParam()); }
 
   // What one comparison leaves for the user, times aside: report, table and files, byte for byte.
-  std::tuple<std::string, std::string, std::map<std::string, std::string>> Output(
-      const char* threads, std::vector<int> methods = {}) {
+  using Outputs = std::tuple<std::string, std::string, std::map<std::string, std::string>>;
+
+  // Two runs' report, table and files alike; a long text is shown only where it first differs.
+  static void ExpectSame(const Outputs& a, const Outputs& b, const std::string& what) {
+    auto around = [](const std::string& x, const std::string& y) {
+      const size_t at =
+          std::mismatch(x.begin(), x.begin() + std::min(x.size(), y.size()), y.begin()).first -
+          x.begin();
+      return std::pair{x.substr(at > 200 ? at - 200 : 0, 400),
+                       y.substr(at > 200 ? at - 200 : 0, 400)};
+    };
+    const auto [reportA, reportB] = around(std::get<0>(a), std::get<0>(b));
+    EXPECT_EQ(reportA, reportB) << what << ": the reports";
+    EXPECT_EQ(std::get<0>(a).size(), std::get<0>(b).size()) << what;
+    EXPECT_EQ(std::get<1>(a), std::get<1>(b)) << what << ": the tables";
+    for (const auto& [name, text] : std::get<2>(a)) {
+      const auto other = std::get<2>(b).find(name);
+      if (other == std::get<2>(b).end()) {
+        ADD_FAILURE() << what << ": only the first run wrote " << name;
+        continue;
+      }
+      const auto [fileA, fileB] = around(text, other->second);
+      EXPECT_EQ(fileA, fileB) << what << ": " << name;
+    }
+    EXPECT_EQ(std::get<2>(a).size(), std::get<2>(b).size()) << what << ": the files written";
+  }
+
+  Outputs Output(const char* threads, std::vector<int> methods = {}) {
     setenv("QUARRY_THREADS", threads, 1);
     testing::TakeWorkingFiles();
     ComparisonParameters p;
@@ -168,29 +194,19 @@ TEST_P(PruningComparisonOnBackends, EachRowIsItsMethodsOwnJobAndTheSameOnOneOrTw
   const auto oneAtATime = Output("1");
   EXPECT_GT(std::get<2>(oneAtATime).size(), 2u * PruningMethods().size());
   EXPECT_NE(std::get<0>(oneAtATime).find("VALIDATION TREE NUMBER 10"), std::string::npos);
-  const auto atOnce = Output("2");
-  // A long report is shown only where it first differs.
-  const std::string& a = std::get<0>(atOnce);
-  const std::string& b = std::get<0>(oneAtATime);
-  const size_t at =
-      std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first -
-      a.begin();
-  EXPECT_EQ(a.substr(at > 200 ? at - 200 : 0, 400), b.substr(at > 200 ? at - 200 : 0, 400));
-  EXPECT_EQ(a.size(), b.size());
-  EXPECT_EQ(std::get<1>(atOnce), std::get<1>(oneAtATime));
-  EXPECT_TRUE(std::get<2>(atOnce) == std::get<2>(oneAtATime)) << "the files differ";
+  ExpectSame(Output("2"), oneAtATime, "every method, two threads");
   // Without the fold-table methods too (the iterative method starts beside the growing).
   std::vector<int> plain;
   for (const PruningMethodInfo& method : PruningMethods()) {
     if (!NeedsFoldTables(method.code)) plain.push_back(method.code);
   }
-  EXPECT_TRUE(Output("2", plain) == Output("1", plain));
+  ExpectSame(Output("2", plain), Output("1", plain), "no fold-table method, two threads");
   // A fold whose test table has no rows fails the methods sharing the fold trees, alike; with
   // more threads than pieces that can start, methods wait for the tree and the folds they need.
   ASSERT_TRUE(source_.Execute("delete from t_xs4"));
   const auto failedFold = Output("1");
   EXPECT_NE(std::get<1>(failedFold).find("the fold table t_xs4 has no rows"), std::string::npos);
-  EXPECT_TRUE(Output("3") == failedFold);
+  ExpectSame(Output("3"), failedFold, "a failed fold, three threads");
   if (GetParam() != testing::Backend::kSqlite) return;
 
   const auto copy = folder_.path() / "sample.sqlite";
