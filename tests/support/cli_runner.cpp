@@ -1,4 +1,5 @@
 #include "tests/support/cli_runner.h"
+#include "tests/support/file_text.h"
 
 #include <sys/wait.h>
 
@@ -24,13 +25,6 @@ std::string ShellQuote(const std::string& arg) {
   return out + "'";
 }
 
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 }  // namespace
 
 CliRun RunCli(const std::string& cli, const std::vector<std::string>& args) {
@@ -43,8 +37,8 @@ CliRun RunCli(const std::string& cli, const std::vector<std::string>& args) {
   const int status = std::system(command.c_str());
   CliRun run;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = Slurp(base.string() + ".out");
-  run.err = Slurp(base.string() + ".err");
+  run.out = FileText(base.string() + ".out");
+  run.err = FileText(base.string() + ".err");
   std::filesystem::remove(base.string() + ".out");
   std::filesystem::remove(base.string() + ".err");
   return run;

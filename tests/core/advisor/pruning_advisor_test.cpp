@@ -9,15 +9,11 @@
 #include "core/advisor/model_variance.h"
 #include "core/advisor/support_files.h"
 #include "core/data/connect_string.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
 namespace {
-
-std::string ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 class PruningAdvisorTest : public testing::DatabaseTest {
  protected:
@@ -69,7 +65,7 @@ TEST_F(PruningAdvisorTest, AdvisesFromTheMeasuresThroughCounsel) {
   // The mode class "yes" holds 22 rows of 60.
   EXPECT_FLOAT_EQ(advisor.ResponseClassModeFrequency(), 22.0f / 60 * 100);
   EXPECT_GE(advisor.ModelVariance(), 0.0f);
-  EXPECT_EQ(ReadWholeFile(SupportInputPath()),
+  EXPECT_EQ(testing::FileText(SupportInputPath()),
             SupportInputText(advisor.ModelVariance(), advisor.ResponseClassModeFrequency()));
   EXPECT_FALSE(advisor.SimpleTreeAdvice().empty());
   EXPECT_FALSE(advisor.AccurateTreeAdvice().empty());

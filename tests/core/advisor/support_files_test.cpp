@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/advisor/advice_speech.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -22,9 +23,8 @@ TEST(SupportInput, FactsInTheFixedWidthForm) {
 TEST(SupportInput, WrittenWholeIntoTheCounselFolder) {
   testing::TempFolder folder;
   ASSERT_TRUE(WriteSupportInput(1.5f, 50.0f).ok());
-  std::ifstream in(folder.path() / "counsel" / "SupportSystemInputs.txt", std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, SupportInputText(1.5f, 50.0f));
+  EXPECT_EQ(testing::FileText(folder.path() / "counsel" / "SupportSystemInputs.txt"),
+            SupportInputText(1.5f, 50.0f));
 }
 
 struct OutputCase {

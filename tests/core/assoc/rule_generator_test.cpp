@@ -9,6 +9,7 @@
 #include "core/assoc/rule_files.h"
 #include "core/assoc/rule_generator.h"
 #include "core/data/working_folder.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry::assoc {
@@ -24,13 +25,6 @@ Itemset Set(const ItemPositions& positions, int32_t count, size_t m) {
 ItemsetList Abc() {
   return {Set({0}, 6, 3),    Set({1}, 7, 3),    Set({2}, 5, 3),      Set({0, 1}, 5, 3),
           Set({0, 2}, 4, 3), Set({1, 2}, 4, 3), Set({0, 1, 2}, 4, 3)};
-}
-
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 TEST(RuleGeneration, OneItemConsequentsFirstThenJoinedOnes) {
@@ -81,13 +75,13 @@ TEST(RuleFiles, ExactFormats) {
   testing::TempFolder folder;
   ASSERT_TRUE(WriteOutRules(rules).ok());
   ASSERT_TRUE(WriteAssocFile(rules).ok());
-  const std::string out = Slurp(WorkingFile(kOutRulesFile));
+  const std::string out = testing::FileText(WorkingFile(kOutRulesFile));
   EXPECT_TRUE(
       out.starts_with("[b]  ==>  [a] supp: 0.500000 \n conf: 0.714286 \n\n"
                       "[a]  ==>  [b] supp: 0.500000 \n conf: 0.833333 \n\n[c]"))
       << out;
   EXPECT_TRUE(out.ends_with("[c]  ==>  [a,b] supp: 0.400000 \n conf: 0.800000 \n\n"));
-  const std::string assoc = Slurp(WorkingFile(kAssocFile));
+  const std::string assoc = testing::FileText(WorkingFile(kAssocFile));
   EXPECT_TRUE(
       assoc.starts_with("Regola 0 = [b]  ==>  [a]\n***************\nRegola 1 = [a]  ==>  [b]\n"));
   EXPECT_TRUE(assoc.ends_with("Regola 7 = [c]  ==>  [a,b]\n***************\n"));
@@ -100,8 +94,8 @@ TEST(RuleFiles, ExactFormats) {
   // No rules: both files are emptied.
   ASSERT_TRUE(WriteOutRules({}).ok());
   ASSERT_TRUE(WriteAssocFile({}).ok());
-  EXPECT_EQ(Slurp(WorkingFile(kOutRulesFile)), "");
-  EXPECT_EQ(Slurp(WorkingFile(kAssocFile)), "");
+  EXPECT_EQ(testing::FileText(WorkingFile(kOutRulesFile)), "");
+  EXPECT_EQ(testing::FileText(WorkingFile(kAssocFile)), "");
   EXPECT_FALSE(std::filesystem::exists(WorkingFile("outrules.txt.part")));
 
   // A miner whose run failed (or that never ran) has no rules to replace the files with.

@@ -9,6 +9,7 @@
 #include "core/data/sql_quote.h"
 #include "core/data/working_folder.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -23,12 +24,6 @@ class DataFileTest : public testing::DatabaseTest {
     std::ofstream(path, std::ios::binary) << text;
     return path.string();
   }
-  std::string Read(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
   Expected<ImportResult> Import(const std::string& path, const std::string& table) {
     return ImportDataFile(source_.ConnectString(), path, table);
   }
@@ -41,7 +36,7 @@ TEST_F(DataFileTest, ExportThenImportKeepsRowsNullsAndTypes) {
   auto rows = ExportDataFile(source_, "orig", path);
   ASSERT_TRUE(rows) << rows.status().message();
   EXPECT_EQ(*rows, 3);
-  EXPECT_EQ(Read(path), "name,x,n;\nstring,real,real\na.b,1.5,3\n?,2,?\nc,?,7\n");
+  EXPECT_EQ(testing::FileText(path), "name,x,n;\nstring,real,real\na.b,1.5,3\n?,2,?\nc,?,7\n");
 
   auto result = Import(path, "copy");
   ASSERT_TRUE(result) << result.status().message();
@@ -161,7 +156,7 @@ TEST_F(DataFileTest, AFailedExportLeavesNoPartialFile) {
     testing::FileSizeLimit limit(8192);
     EXPECT_FALSE(ExportDataFile(source_, "t", path));
   }
-  EXPECT_EQ(Read(path), "an older export\n");
+  EXPECT_EQ(testing::FileText(path), "an older export\n");
   EXPECT_FALSE(std::filesystem::exists(path + ".part"));
 }
 

@@ -9,6 +9,7 @@
 #include "core/data/connect_string.h"
 #include "core/data/working_folder.h"
 #include "tests/core/data/data_source_conformance.h"
+#include "tests/support/file_text.h"
 
 namespace quarry {
 
@@ -52,11 +53,9 @@ TEST_F(DataSourceTest, OpenRefusesBadSourcesAndClosesThePreviousOne) {
 
 TEST_F(DataSourceTest, OpenRecordsTheConnectStringWithoutPassword) {
   ASSERT_TRUE(source_.Open("DRIVER=SQLite3;Database=" + dbPath_.string() + ";PWD=topsecret"));
-  std::ifstream in(WorkingFile("prova.txt"));
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str().find("topsecret"), std::string::npos);
-  EXPECT_NE(text.str().find(dbPath_.string()), std::string::npos);
+  const std::string text = testing::FileText(WorkingFile("prova.txt"));
+  EXPECT_EQ(text.find("topsecret"), std::string::npos);
+  EXPECT_NE(text.find(dbPath_.string()), std::string::npos);
   struct stat info {};
   ASSERT_EQ(stat(WorkingFile("prova.txt").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);

@@ -6,19 +6,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(ResultFileStream, TextLargerThanSeveralChunksArrivesWholeAndInOrder) {
   testing::TempFolder folder;
@@ -39,7 +33,7 @@ TEST(ResultFileStream, TextLargerThanSeveralChunksArrivesWholeAndInOrder) {
     expected += "end\n";
     ASSERT_TRUE(stream.Finish(text).ok());
   }
-  EXPECT_EQ(Contents(path), expected);
+  EXPECT_EQ(testing::FileText(path), expected);
   EXPECT_FALSE(fs::exists(folder.path() / "big.rules.part"));
 }
 
@@ -52,7 +46,7 @@ TEST(ResultFileStream, AnUnfinishedOrFailedStreamLeavesNothingAndKeepsTheOldFile
     std::string text(ResultFileStream::kChunk + 10, 'x');
     stream.Drain(text);  // a job stopped half way
   }
-  EXPECT_EQ(Contents(path), "the last run's tree");
+  EXPECT_EQ(testing::FileText(path), "the last run's tree");
   EXPECT_FALSE(fs::exists(folder.path() / "t.tree.part"));
 
   const fs::path blocked = path / "below_a_file.tree";  // its folder is a file

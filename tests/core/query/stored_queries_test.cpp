@@ -8,6 +8,7 @@
 
 #include "core/data/working_folder.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -16,12 +17,7 @@ namespace {
 const std::string kOne = "DRIVER=SQLite3;Database=/data/one.sqlite;PWD=secret";
 const std::string kTwo = "DRIVER=SQLite3;Database=/data/two.sqlite";
 
-std::string FileText() {
-  std::ifstream in(WorkingFile(kStoredQueriesFileName));
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string FileText() { return testing::FileText(WorkingFile(kStoredQueriesFileName)); }
 
 TEST(StoredQueries, EachStatementIsStoredOncePerDataSource) {
   testing::TempFolder folder;

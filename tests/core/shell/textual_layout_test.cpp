@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/shell/scratch_copy.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry {
@@ -64,9 +65,7 @@ TEST_F(TextualLayoutTest, ScratchCopyEndsEveryLineAndGoesAwayWithItsOwner) {
     ASSERT_TRUE(copy.ok()) << copy.status().message();
     copied = copy->path();
     EXPECT_EQ(copied, folder_.path() / kDocumentScratchName);
-    std::ifstream in(copied, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "a\r\nb\n\nc\n");
+    EXPECT_EQ(testing::FileText(copied), "a\r\nb\n\nc\n");
     ScratchCopy moved = std::move(copy.value());
     EXPECT_TRUE(std::filesystem::exists(copied));
   }
