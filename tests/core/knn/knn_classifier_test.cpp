@@ -297,38 +297,6 @@ TEST(KnnClassifier, WeightedVoteCountsTimesTheFirstNeighboursWeight) {
   EXPECT_EQ(ClassifyAll(weighted, {builder.Test({0})})[0].classNo, 0);
 }
 
-TEST(KnnClassifier, UnknownValuesAddNothing) {
-  CaseBuilder builder({false, false, false}, false);
-  builder.Add({1, kUnknown, 10}, 0);
-  KnnClassifier classifier(builder.cases, {{}, 3.0, 1, false});
-  // Only the first attribute is known on both sides: sqrt(3^2).
-  EXPECT_DOUBLE_EQ(classifier.Distance(builder.Test({4, 7, kUnknown}).data(), 0), 3.0);
-}
-
-TEST(KnnClassifier, KindsCombineAsTheirOwnSums) {
-  CaseBuilder builder({false, false, false, true, false}, false);
-  builder.Add({0, 0, 0, 1, 2}, 0);
-  std::vector<DistanceKind> kinds = {DistanceKind::kMinkowski, DistanceKind::kMinkowski,
-                                     DistanceKind::kManhattan, DistanceKind::kHamming,
-                                     DistanceKind::kHamming};
-  KnnClassifier classifier(builder.cases, {kinds, 2.0, 1, false});
-  // (3^2 + 4^2)^(1/2) + |-2| + 10000 (discrete values differ) + 0 (equal continuous values).
-  EXPECT_DOUBLE_EQ(classifier.Distance(builder.Test({3, 4, -2, 2, 2}).data(), 0), 5 + 2 + 10000);
-}
-
-TEST(KnnClassifier, VdmComparesClassDistributions) {
-  CaseBuilder builder({true}, false);
-  // Value 1: classes 0, 0, 1; value 2: class 1.
-  builder.Add({1}, 0);
-  builder.Add({1}, 0);
-  builder.Add({1}, 1);
-  builder.Add({2}, 1);
-  KnnClassifier classifier(builder.cases, {{DistanceKind::kVdm}, 3.0, 1, false});
-  EXPECT_DOUBLE_EQ(classifier.Distance(builder.Test({2}).data(), 0), 2.0 / 3 + 2.0 / 3);
-  // A value no training case has has no distribution: the term is the other value's total, 1.
-  EXPECT_DOUBLE_EQ(classifier.Distance(builder.Test({3}).data(), 0), 1.0);
-}
-
 TEST(KnnClassifier, UnseenDiscreteValueDiffersEvenFromUnknownOnes) {
   CaseBuilder builder({true}, false);
   builder.Add({0}, 0);  // unknown in training

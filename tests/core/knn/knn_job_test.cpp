@@ -59,6 +59,7 @@ TEST_F(KnnJobTest, WritesPredictionsIntoTheTestTable) {
 // made "integer" or "float" would refuse or round the user's values.
 TEST_F(KnnJobTest, TheTestTableKeepsItsDeclaredTypesOnPostgres) {
   OpenBackend(testing::Backend::kPostgres);
+  if (IsSkipped()) return;
   for (const char* table : {"train", "test"}) {
     ASSERT_TRUE(source_.Execute(std::string("create table ") + table +
                                 " (id bigint, amount numeric(20,2), label varchar(8))"));

@@ -109,6 +109,7 @@ TEST_F(DiscretizationTest, UniformCutsTenRowsIntoThreeThreeAndFour) {
 // Equal frequency rebuilds the table: its other columns keep their declared types and values.
 TEST_F(DiscretizationTest, UniformKeepsTheOtherColumnsAsDeclaredOnPostgres) {
   OpenBackend(testing::Backend::kPostgres);
+  if (IsSkipped()) return;
   ASSERT_TRUE(source_.Execute("create table t (x real, id bigint, amount numeric(20,2))"));
   ASSERT_TRUE(source_.Execute(
       "insert into t values (1, 9000000001, 123456789012345678.91), (2, 2, 0.10), (3, 3, null)"));
