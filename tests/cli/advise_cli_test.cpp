@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/cli_runner.h"
-#include "tests/support/temp_database.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quarry {
 namespace {
 
-class AdviseCliTest : public ::testing::Test {
- protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::TempFolder folder_;
-};
+class AdviseCliTest : public testing::CliFixture {};
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -22,7 +17,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST_F(AdviseCliTest, SaysTheAdviceForATrainingTable) {
-  const auto run = testing::RunCli(QUARRY_CLI, {"advise", "--table", "wave_data"});
+  const auto run = Run({"advise", "--table", "wave_data"});
   ASSERT_EQ(run.exitCode, 0) << run.err << run.out;
   const auto lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 5u) << run.out;
@@ -38,12 +33,12 @@ TEST_F(AdviseCliTest, SaysTheAdviceForATrainingTable) {
             "Remember an accurated tree is probably complex to understand, but a simple tree "
             "probably has some lacks in predicitivity.");
   // The sample tables are gone and the user's tables untouched.
-  const auto tables = testing::RunCli(QUARRY_CLI, {"tables"});
+  const auto tables = Run({"tables"});
   EXPECT_EQ(tables.out.find("QuarryModelSample"), std::string::npos) << tables.out;
 }
 
 TEST_F(AdviseCliTest, ATableThatIsNotForTrainingGetsTheSplittingAdvice) {
-  const auto run = testing::RunCli(QUARRY_CLI, {"advise", "--table", "golf_test"});
+  const auto run = Run({"advise", "--table", "golf_test"});
   EXPECT_EQ(run.exitCode, 1);
   const auto lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 3u) << run.out;

@@ -5,32 +5,19 @@
 #include <sstream>
 
 #include "core/data/working_folder.h"
-#include "tests/support/cli_runner.h"
-#include "tests/support/temp_database.h"
+#include "tests/cli/cli_fixture.h"
+#include "tests/support/file_text.h"
 
 namespace quarry {
 namespace {
 
-using testing::RunCli;
-
-class AssocCliTest : public ::testing::Test {
+class AssocCliTest : public testing::CliFixture {
  protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::CliRun Run(const std::vector<std::string>& args) { return RunCli(QUARRY_CLI, args); }
-  static std::string Slurp(const std::string& name) {
-    std::ifstream in(WorkingFile(name), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static void Write(const std::string& name, const std::string& text) {
-    std::ofstream(WorkingFile(name), std::ios::binary) << text;
-  }
+  static std::string Slurp(const std::string& name) { return testing::FileText(WorkingFile(name)); }
   bool RuleFilesExist() {
     return std::filesystem::exists(WorkingFile("outrules.txt")) ||
            std::filesystem::exists(WorkingFile("assoc.txt"));
   }
-  testing::TempFolder folder_;
 };
 
 TEST_F(AssocCliTest, TheThreeAlgorithmsPrintTheSameResult) {
@@ -76,7 +63,7 @@ TEST_F(AssocCliTest, BadInputWritesNothing) {
   EXPECT_EQ(Run({"assoc", "--table", "baskets", "--ancestor-pruning"}).exitCode, 2);
   EXPECT_EQ(Run({"assoc", "--table", "baskets", "--taxonomy", "x", "--algorithm", "tid"}).exitCode,
             2);
-  EXPECT_EQ(Run({"query", "select count(*) from sqlite_master where name like 'BinTable%'"}).out,
+  EXPECT_EQ(Query("select count(*) from sqlite_master where name like 'BinTable%'"),
             "COUNT(*)\n0\n");
 }
 
@@ -87,8 +74,7 @@ TEST_F(AssocCliTest, BinarizedLoansGiveRulesAboutDecisions) {
   EXPECT_NE(run.out.find("==>  [decision_Value_"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("rules kept by the filter"), std::string::npos);
   // The binarized copy is gone; the table itself is untouched.
-  EXPECT_EQ(Run({"query", "select count(*) from sqlite_master where name = 'BinTable'"}).out,
-            "COUNT(*)\n0\n");
+  EXPECT_EQ(Query("select count(*) from sqlite_master where name = 'BinTable'"), "COUNT(*)\n0\n");
   EXPECT_EQ(Run({"columns", "loan_data"}).out.find("_Value_"), std::string::npos);
 }
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "core/data/working_folder.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/temp_database.h"
 
@@ -17,6 +20,10 @@ class CliFixture : public ::testing::Test {
   std::string Query(const std::string& sql) {
     CliRun run = Run({"query", sql});
     return run.exitCode == 0 ? run.out : run.err;
+  }
+  // Writes `text` as the file `name` of the working folder.
+  static void Write(const std::string& name, std::string_view text) {
+    std::ofstream(WorkingFile(name), std::ios::binary) << text;
   }
   TempFolder folder_;
 };

@@ -4,21 +4,13 @@
 #include <fstream>
 
 #include "core/data/working_folder.h"
-#include "tests/support/cli_runner.h"
-#include "tests/support/temp_database.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quarry {
 namespace {
 
-using testing::RunCli;
-
 // Each test has its own working folder, so the sample database is a fresh copy.
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::CliRun Run(const std::vector<std::string>& args) { return RunCli(QUARRY_CLI, args); }
-  testing::TempFolder folder_;
-};
+class CliTest : public testing::CliFixture {};
 
 TEST_F(CliTest, ListsSampleTablesAndColumns) {
   auto run = Run({"tables"});
@@ -32,18 +24,6 @@ TEST_F(CliTest, ListsSampleTablesAndColumns) {
   EXPECT_EQ(run.out,
             "outlook\tstring\ntemperature\tfloat\nhumidity\tfloat\nwindy\tstring\nplay\tstring\n");
   EXPECT_TRUE(std::filesystem::exists(WorkingFile("sample.sqlite")));
-}
-
-TEST_F(CliTest, QueriesPrintRowsWithNullsAsQuestionMarks) {
-  auto run =
-      Run({"query",
-           "select age, employment from loan_data where employment is null order by 1 limit 2"});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.out.find("age\temployment\n"), std::string::npos);
-  EXPECT_NE(run.out.find("\t?\n"), std::string::npos);
-  run = Run({"query", "select nonsense from nowhere"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("Error in SQL Statement"), std::string::npos);
 }
 
 TEST_F(CliTest, MaterializeImportExportSplitPartition) {
@@ -61,14 +41,14 @@ TEST_F(CliTest, MaterializeImportExportSplitPartition) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("9 rows imported into golf_again"), std::string::npos);
   // CSV by the file's extension or by --csv; the table named after the file by default.
-  std::ofstream(WorkingFile("scores.csv")) << "who,score\nann,1.5\nbob\n\"c, d\",x,y\n";
+  Write("scores.csv", "who,score\nann,1.5\nbob\n\"c, d\",x,y\n");
   run = Run({"import", "scores.csv"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out,
             "columns: who string, score string\n3 rows imported into scores\n"
             "1 short rows (fewer values than columns) imported with NULL for the rest: line 3\n"
             "1 long rows (more values than columns) imported without the extra values: line 4\n");
-  std::ofstream(WorkingFile("more.txt")) << "who,score\nann,1.5\n";
+  Write("more.txt", "who,score\nann,1.5\n");
   run = Run({"import", "--csv", "more.txt", "--table", "more"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Run({"columns", "more"}).out, "who\tstring\nscore\tfloat\n");
@@ -81,18 +61,10 @@ TEST_F(CliTest, MaterializeImportExportSplitPartition) {
   EXPECT_NE(run.err.find("a table name cannot be empty"), std::string::npos);
   run = Run({"split", "golf_data", "g70", "g30", "70"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(Run({"query", "select count(*) from g70"}).out, "COUNT(*)\n9\n");
+  EXPECT_EQ(Query("select count(*) from g70"), "COUNT(*)\n9\n");
   run = Run({"partition", "golf_data", "3"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Run({"query", "select count(*) from golf_data_escluso_0"}).exitCode, 0);
-}
-
-TEST_F(CliTest, DemoLoadsTheWeatherCases) {
-  auto run = Run({"demo"});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.out.find("golf_data: 14 cases, 4 attributes, 2 classes"), std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("outlook: discrete {overcast, rainy, sunny}"), std::string::npos);
 }
 
 TEST_F(CliTest, BadUsageAndBadDatabases) {

@@ -1,20 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/cli_runner.h"
-#include "tests/support/temp_database.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quarry {
 namespace {
 
-using testing::RunCli;
-
 // Clustering and kNN as a user runs them, on a fresh copy of the sample database each.
-class ClusterKnnCliTest : public ::testing::Test {
- protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::CliRun Run(const std::vector<std::string>& args) { return RunCli(QUARRY_CLI, args); }
-  testing::TempFolder folder_;
-};
+class ClusterKnnCliTest : public testing::CliFixture {};
 
 TEST_F(ClusterKnnCliTest, ClustersTheBasketsIntoTables) {
   auto run = Run({"cluster", "--table", "baskets", "--k", "04"});
@@ -22,9 +14,8 @@ TEST_F(ClusterKnnCliTest, ClustersTheBasketsIntoTables) {
   EXPECT_EQ(run.out.rfind("Clustering Executed\n", 0), 0u) << run.out;
   EXPECT_NE(run.out.find("table StatisticClusterbaskets: 4 clusters"), std::string::npos)
       << run.out;
-  EXPECT_EQ(Run({"query", "select sum(Frequence) from Clusterbaskets"}).out,
-            "SUM(FREQUENCE)\n200\n");
-  EXPECT_EQ(Run({"query", "select sum(N) from StatisticClusterbaskets"}).out, "SUM(N)\n200\n");
+  EXPECT_EQ(Query("select sum(Frequence) from Clusterbaskets"), "SUM(FREQUENCE)\n200\n");
+  EXPECT_EQ(Query("select sum(N) from StatisticClusterbaskets"), "SUM(N)\n200\n");
 
   run = Run({"cluster", "--table", "golf_data", "--k", "2"});
   EXPECT_EQ(run.exitCode, 1);
@@ -38,11 +29,11 @@ TEST_F(ClusterKnnCliTest, ClustersTheBasketsIntoTables) {
 }
 
 TEST_F(ClusterKnnCliTest, ClassifiesTheTestTableInPlace) {
-  const std::string before = Run({"query", "select * from golf_test"}).out;
+  const std::string before = Query("select * from golf_test");
   auto run = Run({"knn", "--train", "golf_data", "--test", "golf_test", "--k", "5a"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Please, insert a valid data type for K\n");
-  EXPECT_EQ(Run({"query", "select * from golf_test"}).out, before);
+  EXPECT_EQ(Query("select * from golf_test"), before);
 
   run = Run({"knn", "--train", "golf_data", "--test", "golf_test", "--k", "3", "--weight",
              "--distance", "outlook=vdm", "--distance", "humidity=VDM", "--distance",
@@ -51,8 +42,7 @@ TEST_F(ClusterKnnCliTest, ClassifiesTheTestTableInPlace) {
   EXPECT_EQ(run.out,
             "Attribute humidity type not valid for such a distance. Turned to Euclidean.\n"
             "8 rows of golf_test classified against 14 rows of golf_data\n");
-  EXPECT_EQ(Run({"query", "select count(*) from golf_test where play in ('yes', 'no')"}).out,
-            "COUNT(*)\n8\n");
+  EXPECT_EQ(Query("select count(*) from golf_test where play in ('yes', 'no')"), "COUNT(*)\n8\n");
 
   run = Run({"knn", "--train", "golf_data", "--test", "golf_test", "--distance", "windy=closest"});
   EXPECT_EQ(run.exitCode, 2);

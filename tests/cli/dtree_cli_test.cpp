@@ -9,21 +9,13 @@
 #include "core/data/working_folder.h"
 #include "core/treefiles/rules_file_reader.h"
 #include "core/treefiles/tree_file_reader.h"
-#include "tests/support/cli_runner.h"
+#include "tests/cli/cli_fixture.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/temp_database.h"
 
 namespace quarry {
 namespace {
 
-class DtreeCliTest : public ::testing::Test {
- protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::CliRun Run(const std::vector<std::string>& args) {
-    return testing::RunCli(QUARRY_CLI, args);
-  }
-  testing::TempFolder folder_;
-};
+class DtreeCliTest : public testing::CliFixture {};
 
 TEST_F(DtreeCliTest, GrowsPrunesWritesAndEvaluatesASampleTable) {
   auto run = Run({"dtree", "--table", "wave_data", "-u", "-p", "-m", "3"});
@@ -103,6 +95,7 @@ TEST_F(DtreeCliTest, DemoRunsTheJobOnTheWeatherTable) {
   auto run = Run({"demo"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("golf_data: 14 cases, 4 attributes, 2 classes"), std::string::npos);
+  EXPECT_NE(run.out.find("outlook: discrete {overcast, rainy, sunny}"), std::string::npos);
   EXPECT_NE(run.out.find("\t   8    0( 0.0%)      8    0( 0.0%)    (38.5%)   <<\n"),
             std::string::npos)
       << run.out;

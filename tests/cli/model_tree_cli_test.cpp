@@ -3,21 +3,13 @@
 #include <filesystem>
 
 #include "core/data/working_folder.h"
-#include "tests/support/cli_runner.h"
+#include "tests/cli/cli_fixture.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/temp_database.h"
 
 namespace quarry {
 namespace {
 
-class ModelTreeCliTest : public ::testing::Test {
- protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::CliRun Run(const std::vector<std::string>& args) {
-    return testing::RunCli(QUARRY_CLI, args);
-  }
-  testing::TempFolder folder_;
-};
+class ModelTreeCliTest : public testing::CliFixture {};
 
 TEST_F(ModelTreeCliTest, GrowsPrunesAndShowsAModelTree) {
   auto run = Run({"mtree", "--table", "growth_data"});

@@ -2,20 +2,12 @@
 
 #include <filesystem>
 
-#include "tests/support/cli_runner.h"
-#include "tests/support/temp_database.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quarry {
 namespace {
 
-class PruningCliTest : public ::testing::Test {
- protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::CliRun Run(const std::vector<std::string>& args) {
-    return testing::RunCli(QUARRY_CLI, args);
-  }
-  testing::TempFolder folder_;
-};
+class PruningCliTest : public testing::CliFixture {};
 
 // The sample database has the tables of every method, so each runs at once.
 TEST_F(PruningCliTest, EveryMethodRunsOnTheSampleTables) {

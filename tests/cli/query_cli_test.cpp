@@ -26,7 +26,7 @@ TEST_F(QueryCli, QueriesRunUpperCasedAndAreStoredOnce) {
   EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "outlook\ttemperature\thumidity\twindy\tplay");
   run = Run({"stored-queries", "--materialize", "1", "--name", "yes_days"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(Run({"query", "select sum(days) as n from yes_days"}).out, "N\n9\n");
+  EXPECT_EQ(Query("select sum(days) as n from yes_days"), "N\n9\n");
   EXPECT_EQ(Run({"stored-queries", "--execute", "9"}).exitCode, 1);
 }
 

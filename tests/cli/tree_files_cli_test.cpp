@@ -3,23 +3,12 @@
 #include <fstream>
 
 #include "core/data/working_folder.h"
-#include "tests/support/cli_runner.h"
-#include "tests/support/temp_database.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quarry {
 namespace {
 
-class TreeFilesCliTest : public ::testing::Test {
- protected:
-  void SetUp() override { setenv("QUARRY_SAMPLE_DB", QUARRY_SAMPLE_DB, 1); }
-  testing::CliRun Run(const std::vector<std::string>& args) {
-    return testing::RunCli(QUARRY_CLI, args);
-  }
-  void Write(const std::string& name, std::string_view text) {
-    std::ofstream(WorkingFile(name), std::ios::binary) << text;
-  }
-  testing::TempFolder folder_;
-};
+class TreeFilesCliTest : public testing::CliFixture {};
 
 TEST_F(TreeFilesCliTest, ShowTreeFindsTheFileInTheWorkingFolderAndIndentsIt) {
   Write("price.tree",

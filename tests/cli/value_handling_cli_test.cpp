@@ -12,6 +12,7 @@
 #include "core/data/data_source.h"
 #include "core/data/working_folder.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/file_text.h"
 
 namespace quarry {
 namespace {
@@ -29,15 +30,12 @@ class ValueHandlingCli : public testing::CliFixture {
   }
   // Imports a data file of the given lines as `table`.
   void Import(const std::string& table, const std::string& lines) {
-    std::ofstream(WorkingFile(table + ".txt")) << lines;
+    Write(table + ".txt", lines);
     const testing::CliRun run = Run({"import", table + ".txt", "--table", table});
     ASSERT_EQ(run.exitCode, 0) << run.err;
   }
   static std::string FileText(const std::string& name) {
-    std::ifstream in(WorkingFile(name));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return testing::FileText(WorkingFile(name));
   }
 };
 
