@@ -7,22 +7,18 @@
 #include "core/advisor/support_files.h"
 #include "counsel/advice_exchange.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace counsel {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using quarry::testing::FileText;
 
 std::vector<Clause> ShippedRules() {
   std::vector<Clause> rules;
   std::string error;
-  EXPECT_TRUE(ParseClauses(ReadFile(COUNSEL_RULES), "pruning_advice.txt", rules, error)) << error;
+  EXPECT_TRUE(ParseClauses(FileText(COUNSEL_RULES), "pruning_advice.txt", rules, error)) << error;
   return rules;
 }
 

@@ -15,6 +15,7 @@
 #include "core/data/data_source.h"
 #include "core/data/working_folder.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/file_text.h"
 #include "tests/support/postgres_server.h"
 #include "tests/support/temp_database.h"
 
@@ -23,12 +24,7 @@ namespace {
 
 using testing::CliRun;
 
-std::string FileText(const std::string& name) {
-  std::ifstream in(WorkingFile(name), std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string FileText(const std::string& name) { return testing::FileText(WorkingFile(name)); }
 
 class PostgresCliTest : public ::testing::Test {
  protected:
