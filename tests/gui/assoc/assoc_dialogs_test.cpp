@@ -27,14 +27,13 @@
 #include "gui/assoc/template_window.h"
 #include "gui/ui/rules_table.h"
 #include "tests/gui/support/gui_test_support.h"
+#include "tests/gui/support/method_dialog_support.h"
+#include "tests/support/file_text.h"
 
 namespace quarry::gui {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using quarry::testing::FileText;
 
 template <class W>
 W* Child(QWidget* parent, const char* name) {
@@ -59,22 +58,10 @@ void Choose(QWidget* parent, const char* list, const QString& text) {
   found.first()->setSelected(true);
 }
 
-class AssocDialogsTest : public QObject {
+class AssocDialogsTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
-  }
-  void cleanup() {
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
-
   void plainRunShowsPatternsFiguresAndRules() {
     AssociationRulesDialog& dialog = window_->Bench().Dialog<AssociationRulesDialog>();
     dialog.Prepare(false);
@@ -135,8 +122,8 @@ class AssocDialogsTest : public QObject {
       QVERIFY(ruleAt(i - 1).confidence <= ruleAt(i).confidence);
     QVERIFY(ruleAt(0).confidence < ruleAt(byConfidence.size() - 1).confidence);
     QCOMPARE(chosenText.toStdString(), ruleAt(byConfidence.size() - 1).text);
-    QCOMPARE(ReadFile(WorkingFile(assoc::kOutRulesFile)), assoc::OutRulesText(rules));
-    QCOMPARE(ReadFile(WorkingFile(assoc::kAssocFile)), assoc::AssocFileText(rules));
+    QCOMPARE(FileText(WorkingFile(assoc::kOutRulesFile)), assoc::OutRulesText(rules));
+    QCOMPARE(FileText(WorkingFile(assoc::kAssocFile)), assoc::AssocFileText(rules));
 
     // The filter window has the rules now; an inclusive and a restrictive template narrow them.
     RuleFilterWindow& filter = window_->Bench().Dialog<RuleFilterWindow>();
@@ -172,8 +159,8 @@ class AssocDialogsTest : public QObject {
     delete watch;
     QVERIFY(!shown);
     QCOMPARE(dialog.StatusText(), QString(assoc::kNoMiningResult));
-    QCOMPARE(ReadFile(WorkingFile(assoc::kOutRulesFile)), assoc::OutRulesText(rules));
-    QCOMPARE(ReadFile(WorkingFile(assoc::kAssocFile)), assoc::AssocFileText(rules));
+    QCOMPARE(FileText(WorkingFile(assoc::kOutRulesFile)), assoc::OutRulesText(rules));
+    QCOMPARE(FileText(WorkingFile(assoc::kAssocFile)), assoc::AssocFileText(rules));
   }
 
   void refusalsSayWhatIsWrong() {
@@ -325,18 +312,12 @@ class AssocDialogsTest : public QObject {
     QCOMPARE(dialog.StatusText(), QString("Process finished"));
     QCOMPARE(Texts(Child<QListWidget>(&dialog, "fields")),
              (QStringList{"colour", "n", "colour_Value_it's blue", "colour_Value_red"}));
-    ExclusiveUse exclusive(source);
-    QVERIFY(source.Query("select * from colours order by n"));
-    std::vector<std::string> row;
-    std::vector<std::vector<std::string>> rows;
-    for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) rows.push_back(row);
-    QCOMPARE(rows.size(), size_t{3});
-    QCOMPARE(rows[0][2] + rows[0][3], std::string("01"));
-    QCOMPARE(rows[1][2] + rows[1][3], std::string("10"));
-    QCOMPARE(rows[2][2] + rows[2][3], std::string("??"));
+    QCOMPARE(testing::ReadRows(source, "select * from colours order by n"),
+             (testing::Rows{
+                 {"red", "1", "0", "1"}, {"it's blue", "2", "1", "0"}, {"?", "3", "?", "?"}}));
   }
 
-  void menuCommandsOpenTheirWindows() {
+  void genRulesCommandOpensTheGeneralizedDialog() {
     bool generalized = false;
     testing::OnNextModal([&](QWidget* modal) {
       generalized = static_cast<AssociationRulesDialog*>(modal)->Generalized();
@@ -344,19 +325,6 @@ class AssocDialogsTest : public QObject {
     });
     window_->CommandAction(kCmdDiscoveryGenRules)->trigger();
     QVERIFY(generalized);
-    QString title;
-    testing::OnNextModal([&](QWidget* modal) {
-      title = modal->windowTitle();
-      static_cast<QDialog*>(modal)->reject();
-    });
-    window_->CommandAction(kCmdFilterRules)->trigger();
-    QCOMPARE(title, QString("FilWin"));
-    testing::OnNextModal([&](QWidget* modal) {
-      title = modal->windowTitle();
-      static_cast<QDialog*>(modal)->reject();
-    });
-    window_->CommandAction(kCmdBinarization)->trigger();
-    QCOMPARE(title, QString("Binarization"));
   }
 
   // Binarize Table mines the copy "BinTable"; Close drops it again.
@@ -378,11 +346,6 @@ class AssocDialogsTest : public QObject {
     QVERIFY(std::find(tables.begin(), tables.end(), "BinTable") == tables.end());
     QVERIFY(dialog.InputTable().isEmpty());
   }
-
- private:
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace

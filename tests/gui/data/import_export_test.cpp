@@ -18,6 +18,7 @@
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
 #include "tests/gui/support/gui_test_support.h"
+#include "tests/support/file_text.h"
 
 namespace quarry::gui {
 namespace {
@@ -33,10 +34,7 @@ Rows ReadRows(DataSource& source, const std::string& sql) {
   return rows;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using quarry::testing::FileText;
 
 class ImportExportTest : public testing::WorkbenchTest {
   Q_OBJECT
@@ -187,7 +185,7 @@ class ImportExportTest : public testing::WorkbenchTest {
     QVERIFY(window_->Jobs().WaitForWorkers(30000));
     QTRY_COMPARE(prompts_->boxes.size(), 1);
     QVERIFY(prompts_->boxes[0].text.startsWith("14 rows of golf_data exported to "));
-    const std::string text = ReadFile(file);
+    const std::string text = FileText(file);
     QVERIFY(text.rfind("outlook,temperature,humidity,windy,play;\nstring,real,real,string,"
                        "string\nsunny,85,85,false,no\n",
                        0) == 0);

@@ -147,12 +147,6 @@ class ClassificationCvDialogTest : public testing::WorkbenchTest {
     QCOMPARE(Dialog().findChild<QListWidget*>("prunedTrees")->count(), 10);
   }
 
-  void theMenuCommandOpensTheDialog() {
-    QCOMPARE(
-        testing::ModalTitle([this] { window_->CommandAction(kCmdClassificationKcv)->trigger(); }),
-        QString("Classification k-fold CV"));
-  }
-
  private:
   // The session's dialog, opened the way its command opens it.
   ClassificationCvDialog& Dialog() {

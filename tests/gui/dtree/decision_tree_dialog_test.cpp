@@ -191,11 +191,6 @@ class DecisionTreeDialogTest : public testing::WorkbenchTest {
     QCOMPARE(Dialog().Options().Parameters().minCases, std::string("9"));
   }
 
-  void theMenuCommandOpensTheDialog() {
-    QCOMPARE(testing::ModalTitle([this] { window_->CommandAction(kCmdDecisionTrees)->trigger(); }),
-             QString("C4.5: Setting Parameters"));
-  }
-
  private:
   static QString ViewerTitle(QPushButton* button) {
     return testing::ModalTitle([button] { button->click(); });

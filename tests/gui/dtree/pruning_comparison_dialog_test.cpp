@@ -69,11 +69,6 @@ class PruningComparisonDialogTest : public testing::WorkbenchTest {
     QVERIFY(image.width() >= 400);
   }
 
-  void theMenuCommandOpensTheDialog() {
-    QCOMPARE(testing::ModalTitle([this] { window_->CommandAction(kCmdComparePruning)->trigger(); }),
-             QString("Compare Pruning Methods"));
-  }
-
  private:
   PruningComparisonDialog& Dialog() {
     PruningComparisonDialog& dialog = window_->Bench().Dialog<PruningComparisonDialog>();

@@ -22,34 +22,12 @@
 namespace quarry::gui {
 namespace {
 
-// The title of the viewer `open` shows (empty when none comes up); the viewer is closed.
-QString ViewerTitle(const std::function<void()>& open) {
-  QString title;
-  QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
-    title = modal->windowTitle();
-    modal->close();
-  });
-  open();
-  delete watch;
-  return title;
-}
+using testing::ModalTitle;
 
-class ModelTreeDialogsTest : public QObject {
+class ModelTreeDialogsTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-  void init() {
-    home_ = std::make_unique<testing::TempHome>();
-    prompts_ = std::make_unique<testing::RecordingPrompts>();
-    window_ = std::make_unique<MainWindow>();
-    window_->OpenStartDatabase({});
-  }
-  void cleanup() {
-    window_.reset();
-    prompts_.reset();
-    home_.reset();
-  }
-
   void fieldsPutBackTheirDefaultWhenLeftUnusable() {
     auto& dialog = window_->Bench().Dialog<StrataDialog>();
     dialog.show();
@@ -145,12 +123,12 @@ class ModelTreeDialogsTest : public QObject {
              qPrintable(summary));
     QCOMPARE(summary.contains("pruned tree " + QString(tree).remove(".tree") + ": "), setting != 0);
 
-    QCOMPARE(ViewerTitle([&] { showTree->click(); }), "Tree Visualization - " + tree);
+    QCOMPARE(ModalTitle([&] { showTree->click(); }), "Tree Visualization - " + tree);
     QVERIFY(prompts_->boxes.size() == 1);  // the file was there and readable
     QString rules = tree;
     rules.replace(".tree", ".rules");
     QVERIFY(
-        ViewerTitle([&] { dialog.findChild<QPushButton*>("showRules")->click(); }).endsWith(rules));
+        ModalTitle([&] { dialog.findChild<QPushButton*>("showRules")->click(); }).endsWith(rules));
     std::vector<std::string> names;
     QVERIFY(window_->Source().ListTables(names));
     QCOMPARE(std::count(names.begin(), names.end(), "growth_dataGrown"), 0);
@@ -194,10 +172,10 @@ class ModelTreeDialogsTest : public QObject {
     auto* showTree = dialog.findChild<QPushButton*>("showTree");
     QTRY_VERIFY(showTree->isEnabled());
     prompts_->boxes.clear();
-    QCOMPARE(ViewerTitle([&] { showTree->click(); }), QString());
+    QCOMPARE(ModalTitle([&] { showTree->click(); }), QString());
     QCOMPARE(prompts_->Texts(), QStringList{"Please, select Tree"});
     dialog.Results(false)->setCurrentItem(third);
-    QCOMPARE(ViewerTitle([&] { showTree->click(); }),
+    QCOMPARE(ModalTitle([&] { showTree->click(); }),
              QString("Tree Visualization - growth_data_escluso_2.tree"));
   }
 
@@ -229,25 +207,12 @@ class ModelTreeDialogsTest : public QObject {
     auto* showPruned = dialog.findChild<QPushButton*>("showPrunedTree");
     QTRY_VERIFY(showPruned->isEnabled());
     dialog.Results(true)->setCurrentItem(dialog.Results(true)->topLevelItem(1));
-    QCOMPARE(ViewerTitle([&] { showPruned->click(); }),
+    QCOMPARE(ModalTitle([&] { showPruned->click(); }),
              QString("Tree Visualization - growth_data_escluso_1GrownPruned.tree"));
     dialog.Results(false)->setCurrentItem(dialog.Results(false)->topLevelItem(0));
-    QCOMPARE(ViewerTitle([&] { dialog.findChild<QPushButton*>("showTree")->click(); }),
+    QCOMPARE(ModalTitle([&] { dialog.findChild<QPushButton*>("showTree")->click(); }),
              QString("Tree Visualization - growth_data_escluso_0Grown.tree"));
   }
-
-  void menuCommandsOpenTheDialogs() {
-    for (auto [id, title] : {std::pair{kCmdRegressionTrees, "STRATA: Setting Parameters"},
-                             {kCmdRegressionKcv, "Regression k-fold CV"},
-                             {kCmdPruningRegressionKcv, "Regression k-fold CV with Pruning"}}) {
-      QCOMPARE(ViewerTitle([&] { window_->CommandAction(id)->trigger(); }), QString(title));
-    }
-  }
-
- private:
-  std::unique_ptr<testing::TempHome> home_;
-  std::unique_ptr<testing::RecordingPrompts> prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace

@@ -150,19 +150,6 @@ class QueryDialogsTest : public testing::WorkbenchTest {
     QVERIFY(again.rows > 0);
   }
 
-  void commandsOpenTheDialogs() {
-    QStringList titles;
-    for (int id : {kCmdEditNewQuery, kCmdExistingQuery}) {
-      QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
-        titles << modal->windowTitle();
-        static_cast<QDialog*>(modal)->reject();
-      });
-      window_->CommandAction(id)->trigger();
-      delete watch;
-    }
-    QCOMPARE(titles, (QStringList{"QUARRY Edit Query", "QUARRY Selecting Query"}));
-  }
-
   void viewerSaysBusyWhileAJobHoldsTheDataSource() {
     std::mutex gate;
     gate.lock();

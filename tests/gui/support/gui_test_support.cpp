@@ -4,6 +4,7 @@
 
 #include "gui/app/job_center.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <cstdlib>
 #include <random>
@@ -82,11 +83,12 @@ QTimer* OnNextModal(std::function<void(QWidget*)> action) {
 
 QString ModalTitle(const std::function<void()>& open) {
   QString title;
-  OnNextModal([&title](QWidget* modal) {
+  QPointer<QTimer> watch = OnNextModal([&title](QWidget* modal) {
     title = modal->windowTitle();
     modal->close();
   });
   open();
+  delete watch;
   return title;
 }
 

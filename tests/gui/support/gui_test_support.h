@@ -115,7 +115,8 @@ class RecordingPrompts : public Prompts {
 // returned timer watches for it; delete it when no dialog came.
 QTimer* OnNextModal(std::function<void(QWidget*)> action);
 
-// Runs `open`, which exec()s a modal window, closes that window at once and returns its title.
+// Runs `open`, which may exec() a modal window, closes that window at once and returns its title
+// (empty when none came up).
 QString ModalTitle(const std::function<void()>& open);
 
 // Clicks the header of column `column` of a shown table, as a user sorting by it does.
