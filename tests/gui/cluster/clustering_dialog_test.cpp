@@ -28,16 +28,13 @@ class ClusteringDialogTest : public testing::WorkbenchTest {
  private slots:
   void menuCommandOffersOnlyNumericTables() {
     QStringList offered;
-    QString title;
     QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
-      title = modal->windowTitle();
       auto* tables = Child<QListWidget>(modal, "1036");
       for (int i = 0; i < tables->count(); ++i) offered << tables->item(i)->text();
       static_cast<QDialog*>(modal)->reject();
     });
     window_->CommandAction(kCmdClustering)->trigger();
     delete watch;
-    QCOMPARE(title, QString("Clustering"));
     // Of the sample tables only baskets has no string column.
     QCOMPARE(offered, QStringList{"baskets"});
   }

@@ -18,23 +18,15 @@
 #include "gui/data/export_file_dialog.h"
 #include "gui/data/import_file_command.h"
 #include "tests/gui/support/gui_test_support.h"
+#include "tests/gui/support/method_dialog_support.h"
 #include "tests/support/file_text.h"
 
 namespace quarry::gui {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-Rows ReadRows(DataSource& source, const std::string& sql) {
-  Rows rows;
-  ExclusiveUse exclusive(source);
-  if (!source.Query(sql)) return rows;
-  std::vector<std::string> row;
-  for (bool more = source.FirstRow(row); more; more = source.NextRow(row)) rows.push_back(row);
-  return rows;
-}
-
 using quarry::testing::FileText;
+using testing::ReadRows;
+using testing::Rows;
 
 class ImportExportTest : public testing::WorkbenchTest {
   Q_OBJECT

@@ -26,7 +26,6 @@ class PruningComparisonDialogTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-
   void methodsWithoutTheirTablesAreGreyedWithTheReason() {
     Dialog().SelectTable("golf_data");  // golf has a pruning and a test table, no folds
     QVERIFY(Dialog().MethodBox(pruning::kReducedErrorPruning)->isEnabled());

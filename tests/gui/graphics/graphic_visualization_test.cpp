@@ -12,13 +12,11 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QPieSeries>
-#include <QPointer>
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QTableWidget>
 #include <set>
 
-#include "gui/app/command_table.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
 #include "gui/graphics/graphic_visualization_dialog.h"
@@ -46,15 +44,6 @@ class GraphicVisualizationTest : public testing::WorkbenchTest {
 
  private slots:
   void gridsShowValuesAndProbabilities() {
-    QString title;
-    QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
-      title = modal->windowTitle();
-      static_cast<QDialog*>(modal)->reject();
-    });
-    window_->CommandAction(kCmdGraphicAnalysis)->trigger();
-    delete watch;
-    QCOMPARE(title, QString("Graphic Visualization"));
-
     DataSource& source = window_->Source();
     QVERIFY(source.Execute("SELECT * INTO [golf_gaps] FROM [golf_data]"));
     QVERIFY(source.Execute("UPDATE [golf_gaps] SET [outlook] = NULL WHERE [temperature] > 80"));

@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "gui/app/command_table.h"
 #include "gui/app/main_window.h"
 #include "gui/app/workbench.h"
 #include "gui/knn/knn_dialog.h"
@@ -33,17 +32,6 @@ class KnnDialogTest : public testing::WorkbenchTest {
 
  private slots:
   void choosingTablesEnablesTheControls() {
-    QString title;
-    QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
-      title = modal->windowTitle();
-      static_cast<QDialog*>(modal)->reject();
-    });
-    window_->CommandAction(kCmdKNearestNeighbour)->trigger();
-    delete watch;
-    QCOMPARE(title, QString("K-Nearest-Neighbour"));
-    // The list that takes the focus on opening makes a row current, which is no choice.
-    QVERIFY(prompts_->boxes.isEmpty());
-
     KnnDialog& dialog = Dialog();
     QCOMPARE(dialog.StatusText(), QString("Please, select train and test table"));
     QCOMPARE(Child<QLineEdit>(&dialog, "1199")->text(), QString("5"));
