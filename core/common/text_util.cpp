@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -131,6 +132,18 @@ std::string Format(const char* format, ...) {
   va_end(again);
   out.resize(static_cast<size_t>(size));
   return out;
+}
+
+std::string GeneralText(double value, int precision) {
+  // The conversion prints as printf's %g does in the C locale; infinities and NaNs keep
+  // printf's own spelling.
+  if (std::isfinite(value) && precision >= 1 && precision <= 17) {
+    char text[32];
+    const auto [end, ec] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
+    if (ec == std::errc()) return std::string(text, end);
+  }
+  return Format("%.*g", precision, value);
 }
 
 std::string Figure(const char* conversion, double value) {

@@ -40,4 +40,8 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 // too small for the digits shown, prints "0.0" with "%.1f", never "-0.0".
 std::string Figure(const char* conversion, double value);
 
+// Format("%.*g", precision, value) for 1 <= precision <= 17, made without the printf machinery:
+// files that hold a figure or two for every node of a large tree print millions of them.
+std::string GeneralText(double value, int precision);
+
 }  // namespace quarry

@@ -59,8 +59,8 @@ std::string Unescaped(std::string_view text) {
 }
 
 // "%.9g" gives every float back exactly, "%.17g" every double.
-std::string F(float v) { return Format("%.9g", static_cast<double>(v)); }
-std::string D(double v) { return Format("%.17g", v); }
+std::string F(float v) { return GeneralText(static_cast<double>(v), 9); }
+std::string D(double v) { return GeneralText(v, 17); }
 
 class Record {
  public:

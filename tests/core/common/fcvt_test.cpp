@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
 #include "core/common/fcvt.h"
+#include "core/common/text_util.h"
 
 namespace quarry {
 namespace {
@@ -40,6 +48,57 @@ TEST(Fcvt, ExponentTexts) {
   EXPECT_EQ(ExponentText(-3.0), "-0.30000000000E1");
   EXPECT_EQ(ExponentText(0.0), "0.0000000000E0");
   EXPECT_EQ(ExponentText(-1e-12), "0.0000000000E0");
+}
+
+// The quick %g texts must be printf's, digit for digit: where the exponent form starts, the
+// rounding that carries into a new digit, trailing zeros, subnormals, signs and non-numbers.
+TEST(NumberTexts, GeneralTextIsPrintfG) {
+  std::vector<double> values = {0.0,
+                                -0.0,
+                                1.0,
+                                -1.0,
+                                0.1,
+                                1e-4,
+                                9.9995e-5,
+                                1e-5,
+                                123456789,
+                                999999.5,
+                                9999999.5,
+                                0.5,
+                                1e16,
+                                1e17,
+                                1e-300,
+                                4.9e-324,
+                                1.7976931348623157e308,
+                                2.5,
+                                -2.5,
+                                1e21,
+                                123.456e-10,
+                                33.333333333333336};
+  values.push_back(std::numeric_limits<double>::infinity());
+  values.push_back(-std::numeric_limits<double>::infinity());
+  values.push_back(std::numeric_limits<double>::quiet_NaN());
+  values.push_back(std::numeric_limits<float>::denorm_min());
+  values.push_back(std::numeric_limits<float>::max());
+  std::mt19937_64 bits(7);
+  for (int i = 0; i < 20000; ++i) {
+    const uint64_t b = bits();
+    float f;
+    const auto b32 = static_cast<uint32_t>(b);
+    std::memcpy(&f, &b32, sizeof f);
+    values.push_back(static_cast<double>(f));
+    double d;
+    std::memcpy(&d, &b, sizeof d);
+    values.push_back(d);
+    values.push_back(static_cast<double>(b % 100000) / 100.0);  // two decimals, as in tables
+  }
+  for (int precision = 1; precision <= 17; ++precision) {
+    for (double v : values) {
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "%.*g", precision, v);
+      ASSERT_EQ(GeneralText(v, precision), expected) << "precision " << precision;
+    }
+  }
 }
 
 }  // namespace
