@@ -205,6 +205,8 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
   }
 
   SortValues(unknowns, lp - fp);
+  if (fp == 0 && static_cast<size_t>(lp) + 1 == engine_.Cases.Item.size())
+    TakeKnownValues(att, unknowns, lp - fp);
   ScatterValues(fp, lp, moveCases);
   ChooseCut(att, fp, lp, unknowns, items, known);
 }
@@ -666,6 +668,26 @@ void SplitEvaluator::EvaluateSubsets(int att, int fp, int lp, float items) {
     PrintSubsets(att, blocks);
     printFigures("\tinf %.3f gain %.3f val %.3f\n");
   }
+}
+
+void SplitEvaluator::TakeKnownValues(int att, int first, int last) {
+  const size_t a = static_cast<size_t>(att);
+  if (knownValuesReady_[a]) return;
+  std::vector<float>& values = knownValues_[a];
+  values.clear();
+  bool positiveZero = false;
+  bool negativeZero = false;
+  for (int k = first; k <= last; ++k) {
+    const float v = keys_[static_cast<size_t>(k)].value;
+    // A NaN has no place in the order, and which of two zeros of different signs stands for
+    // both is the list's own sort's choice: such lists are left to be made on demand.
+    if (v != v || (!values.empty() && v < values.back())) return;
+    if (v == 0) (std::signbit(v) ? negativeZero : positiveZero) = true;
+    if (values.empty() || v != values.back()) values.push_back(v);
+  }
+  if (positiveZero && negativeZero) return;
+  values.shrink_to_fit();
+  knownValuesReady_[a] = true;
 }
 
 float SplitEvaluator::HighestValueNotAbove(int att, float t) {

@@ -82,6 +82,9 @@ class SplitEvaluator {
   // `withCases`), and their classes into sortedClass_.
   void ScatterValues(int fp, int lp, bool withCases);
   void SortValues(int first, int last);
+  // Where keys_[first..last] are every loaded case's known value of att in order: the list
+  // HighestValueNotAbove answers from, without a sort of its own.
+  void TakeKnownValues(int att, int first, int last);
   // The scan over the sorted known values of EvaluateContinuous; returns the best cut's index.
   int ScanCuts(int att, int fp, int lp, int unknowns, float items, float known);
   // The best cut over keys_ and sortedClass_, with its gain and split information, or none.

@@ -52,6 +52,35 @@ TEST_F(SplitEvaluation, EqualCutsGoToTheLaterOne) {
   EXPECT_FLOAT_EQ(Split().HighestValueNotAbove(0, Split().Cut[0]), 4.0f);
 }
 
+// Once the whole table has been sorted by an attribute, the thresholds are looked up among the
+// sorted values; every answer, to the sign of a zero, must be that of the list an evaluator
+// makes apart from the cases as they then lie.
+TEST_F(SplitEvaluation, ThresholdsOfTheSortedTableAreThoseOfTheSeparateList) {
+  std::mt19937 random(3);
+  // -1e-50 and 1e-50 read as zeros of either sign.
+  const std::vector<std::vector<std::string>> pools = {{"-2.5", "-1", "0", "1.5", "3", "?"},
+                                                       {"-1e-50", "0", "2", "?", "-3"},
+                                                       {"1e-50", "-1e-50"},
+                                                       {"-1e-50", "4"}};
+  const float thresholds[] = {-1e30f, -3.0f, -1.0f, -0.5f, -0.0f, 0.0f, 0.25f, 1.5f, 1e30f};
+  for (size_t p = 0; p < pools.size(); ++p) {
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 300; ++i)
+      rows.push_back({pools[p][random() % pools[p].size()], random() % 3 ? "a" : "b"});
+    const std::string table = "t" + std::to_string(p);
+    Load(table, {"x", "c"}, {"real", "string"}, rows);
+    Continuous();
+    SplitEvaluator apart(engine_);
+    apart.Allocate();
+    for (float t : thresholds) {
+      const float sorted = Split().HighestValueNotAbove(0, t);
+      const float expected = apart.HighestValueNotAbove(0, t);
+      EXPECT_EQ(sorted, expected) << table << " at " << t;
+      EXPECT_EQ(std::signbit(sorted), std::signbit(expected)) << table << " at " << t;
+    }
+  }
+}
+
 TEST_F(SplitEvaluation, ValuesCloserThanTheSeparationAreNotCut) {
   LoadValues({"1.00000", "1.00000", "1.00004", "1.00004"}, {"a", "a", "b", "b"});
   Continuous();
