@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace quarry {
 
@@ -146,12 +147,44 @@ std::string GeneralText(double value, int precision) {
   return Format("%.*g", precision, value);
 }
 
+namespace {
+
+// The text of the plain conversions that files print for every node ("%.1f", "%f", "%g"), made
+// without the printf machinery; false for any other conversion, or a value printf spells
+// itself (an infinity, a NaN).
+bool PlainConversion(const char* conversion, double value, std::string& text) {
+  if (!std::isfinite(value)) return false;
+  std::chars_format style;
+  int precision = 0;
+  if (std::strcmp(conversion, "%.1f") == 0) {
+    style = std::chars_format::fixed;
+    precision = 1;
+  } else if (std::strcmp(conversion, "%f") == 0) {
+    style = std::chars_format::fixed;
+    precision = 6;
+  } else if (std::strcmp(conversion, "%g") == 0) {
+    style = std::chars_format::general;
+    precision = 6;
+  } else {
+    return false;
+  }
+  char digits[400];  // the largest double has 309 digits before the point
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, style, precision);
+  if (ec != std::errc()) return false;
+  text.assign(digits, end);
+  return true;
+}
+
+}  // namespace
+
 std::string Figure(const char* conversion, double value) {
   char small[128];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  const int size = std::snprintf(small, sizeof small, conversion, value);
   std::string text;
+  const int size = PlainConversion(conversion, value, text)
+                       ? -1
+                       : std::snprintf(small, sizeof small, conversion, value);
   if (size >= 0 && static_cast<size_t>(size) >= sizeof small) {
     text.assign(static_cast<size_t>(size) + 1, '\0');
     std::snprintf(text.data(), text.size(), conversion, value);

@@ -1,5 +1,6 @@
 #include "core/treefiles/decision_rules_writer.h"
 
+#include <string>
 #include <vector>
 
 #include "core/common/fcvt.h"
@@ -68,8 +69,11 @@ class RulesWriter {
   void AppendRule(const TreeNode& leaf) {
     const std::string& className = att_.ClassName[static_cast<size_t>(leaf.Leaf)];
     text_ += "\n";
-    text_ += Format("-->  Rules%d:\n", rule_++);
-    text_ += Format("             Number of cases: %d\n", static_cast<int>(leaf.Items()));
+    text_ += "-->  Rules";
+    text_ += std::to_string(rule_++);
+    text_ += ":\n             Number of cases: ";
+    text_ += std::to_string(static_cast<int>(leaf.Items()));
+    text_ += '\n';
     text_ += "             MOST FREQUENT CLASS: " + className + "\n";
     text_ += "             ERROR: " + Figure("%.1f", static_cast<double>(leaf.Errors())) + "\n";
     text_ += "     IF";

@@ -1,6 +1,7 @@
 #include "core/treefiles/decision_tree_writer.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "core/common/text_util.h"
@@ -24,7 +25,11 @@ void AppendAnnotation(std::string& text, const TreeNode& parent, int v, const At
   const std::string& name = att.AttName[static_cast<size_t>(a)];
   switch (parent.NodeType) {
     case dtree::kDiscreteTest:
-      text += Format("[case: %s = %s]", name.c_str(), ValueName(att, a, v).c_str());
+      text += "[case: ";
+      text += name.c_str();
+      text += " = ";
+      text += ValueName(att, a, v).c_str();
+      text += ']';
       break;
     case dtree::kCutTest:
       text += "[case: " + name + (v == 1 ? " <= " : " > ") +
@@ -40,7 +45,13 @@ void AppendAnnotation(std::string& text, const TreeNode& parent, int v, const At
       const dtree::ValueSet& set = parent.Discr.Subset[static_cast<size_t>(v)];
       for (int value = 1; value <= att.ValueCount[static_cast<size_t>(a)]; ++value) {
         if (!dtree::InSet(set, value)) continue;
-        text += first ? Format("[case: %s in {", name.c_str()) : std::string(",");
+        if (first) {
+          text += "[case: ";
+          text += name.c_str();
+          text += " in {";
+        } else {
+          text += ',';
+        }
         text += ValueName(att, a, value);
         first = false;
       }
@@ -99,7 +110,8 @@ void AppendNode(std::string& text, const TreeNode& node, const TreeNode* parent,
   NewLine(text, depth, false);
   text += "ERROR: " + Figure("%.1f", static_cast<double>(node.Errors()));
   NewLine(text, depth, false);
-  text += Format("NUMBER OF ITEMS: %d", static_cast<int>(node.Items()));
+  text += "NUMBER OF ITEMS: ";
+  text += std::to_string(static_cast<int>(node.Items()));
   if (stream != nullptr) stream->Drain(text);
   for (int b = 1; b <= node.Forks; ++b) {
     AppendNode(text, node.Child(b), &node, b, depth + 1, att, stream);

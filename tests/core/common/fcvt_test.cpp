@@ -50,9 +50,10 @@ TEST(Fcvt, ExponentTexts) {
   EXPECT_EQ(ExponentText(-1e-12), "0.0000000000E0");
 }
 
-// The quick %g texts must be printf's, digit for digit: where the exponent form starts, the
-// rounding that carries into a new digit, trailing zeros, subnormals, signs and non-numbers.
-TEST(NumberTexts, GeneralTextIsPrintfG) {
+// The quick %g texts, and the figures of the plain conversions files print for every node, must
+// be printf's, digit for digit: where the exponent form starts, the rounding that carries into a
+// new digit, trailing zeros, subnormals, large and tiny values, signs and non-numbers.
+std::vector<double> TrickyAndRandomValues() {
   std::vector<double> values = {0.0,
                                 -0.0,
                                 1.0,
@@ -74,7 +75,13 @@ TEST(NumberTexts, GeneralTextIsPrintfG) {
                                 -2.5,
                                 1e21,
                                 123.456e-10,
-                                33.333333333333336};
+                                33.333333333333336,
+                                0.05,
+                                -0.05,
+                                0.25,
+                                -0.04,
+                                1e-7,
+                                -1e-7};
   values.push_back(std::numeric_limits<double>::infinity());
   values.push_back(-std::numeric_limits<double>::infinity());
   values.push_back(std::numeric_limits<double>::quiet_NaN());
@@ -90,13 +97,36 @@ TEST(NumberTexts, GeneralTextIsPrintfG) {
     double d;
     std::memcpy(&d, &b, sizeof d);
     values.push_back(d);
-    values.push_back(static_cast<double>(b % 100000) / 100.0);  // two decimals, as in tables
+    values.push_back(static_cast<double>(b % 100000) / 100.0);      // two decimals, as in tables
+    values.push_back(static_cast<double>(b % 2000) / 40.0 - 25.0);  // halves and quarters
   }
+  return values;
+}
+
+std::string Printf(const char* conversion, int precision, double v) {
+  char text[512];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  std::snprintf(text, sizeof text, conversion, precision, v);
+#pragma GCC diagnostic pop
+  return text;
+}
+
+TEST(NumberTexts, QuickTextsArePrintfs) {
+  const std::vector<double> values = TrickyAndRandomValues();
   for (int precision = 1; precision <= 17; ++precision) {
+    for (double v : values)
+      ASSERT_EQ(GeneralText(v, precision), Printf("%.*g", precision, v)) << precision;
+  }
+  const std::pair<const char*, int> plain[] = {{"%.1f", 1}, {"%f", 6}, {"%g", 6}};
+  for (const auto& [conversion, precision] : plain) {
+    const std::string asPrintf = conversion[1] == 'g' ? "%.*g" : "%.*f";
     for (double v : values) {
-      char expected[64];
-      std::snprintf(expected, sizeof expected, "%.*g", precision, v);
-      ASSERT_EQ(GeneralText(v, precision), expected) << "precision " << precision;
+      std::string expected = Printf(asPrintf.c_str(), precision, v);
+      // A figure that shows only zeros loses its minus sign.
+      if (expected[0] == '-' && expected.find_first_not_of("0.", 1) == std::string::npos)
+        expected.erase(0, 1);
+      ASSERT_EQ(Figure(conversion, v), expected) << conversion;
     }
   }
 }
