@@ -38,8 +38,10 @@ void SplitEvaluator::Allocate() {
     if (att.ValueCount[a] > 0)
       Subset[a].assign(values, ValueSet(ValueSetBytes(att.ValueCount[a]), 0));
   }
-  SplitGain.assign(cases, 0.0f);
+  // No place has a cut's gain until a scan tries one there.
+  SplitGain.assign(cases, kNoGain);
   SplitInfo.assign(cases, 0.0f);
+  cuts_.clear();
   // Counts of whole cases are the common case; their n*log2(n) is looked up, computed exactly
   // as it would be on the spot.
   nLogN_.resize(cases + 1);
@@ -280,11 +282,14 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
   float* below = FreqRow(1);
   float* above = FreqRow(2);
 
-  for (int k = unknowns; k < count; ++k) {
-    above[sortedClass_[static_cast<size_t>(k)]] += weight[static_cast<size_t>(fp + k)];
-    SplitGain[static_cast<size_t>(fp + k)] = kNoGain;
-    SplitInfo[static_cast<size_t>(fp + k)] = 0;
+  // Only the places of the last scan's cuts hold a gain: cleared, every place has none.
+  for (const int i : cuts_) {
+    SplitGain[static_cast<size_t>(i)] = kNoGain;
+    SplitInfo[static_cast<size_t>(i)] = 0;
   }
+  cuts_.clear();
+  for (int k = unknowns; k < count; ++k)
+    above[sortedClass_[static_cast<size_t>(k)]] += weight[static_cast<size_t>(fp + k)];
   const float baseInfo = InfoSum(above, 0, maxClass) / known;
 
   float minSplit = static_cast<float>(0.10 * known / (maxClass + 1));
@@ -330,7 +335,6 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
   float gainSum = 0;
   // With every weight 1 every count is whole, and its term is looked up directly.
   const bool whole = engine_.AnyOrderAmongEquals;
-  cuts_.clear();
   for (int k = unknowns; k < count - 1; ++k) {
     const int cls = sortedClass_[static_cast<size_t>(k)];
     const float w = weight[static_cast<size_t>(fp + k)];
