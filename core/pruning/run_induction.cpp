@@ -291,9 +291,10 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
   }
 
   out << Format("\n\nEvaluation on training data (%d items):\n", engine.MaxItem() + 1);
+  // The evaluation's line of the best trial counts the errors of these very trees.
   result.training = EvaluateTrials(engine, trees, vote);
-  result.rawErrors = taken != nullptr ? taken->errors : CountTreeErrors(engine, *raw, vote);
-  result.prunedErrors = CountTreeErrors(engine, pruned, vote);
+  result.rawErrors = result.training.rawErrors;
+  result.prunedErrors = result.training.prunedErrors;
   result.evaluatedCases = engine.MaxItem() + 1;
 
   if (options.UNSEENS) {
@@ -304,9 +305,9 @@ Status RunInduction(InductionEngine& engine, const std::vector<std::string>& arg
                            " cannot be read: " + engine.Cases.LastLoadError());
     }
     out << Format("\nEvaluation on test data (%d items):\n", engine.MaxItem() + 1);
-    result.test = EvaluateTrials(engine, trees, vote);
-    result.rawErrors = CountTreeErrors(engine, *raw, vote);  // a job with unseens keeps it
-    result.prunedErrors = CountTreeErrors(engine, pruned, vote);
+    result.test = EvaluateTrials(engine, trees, vote);  // a job with unseens keeps the raw tree
+    result.rawErrors = result.test->rawErrors;
+    result.prunedErrors = result.test->prunedErrors;
     result.evaluatedCases = engine.MaxItem() + 1;
     stagedTree.Append("\nerrors on test set:  " + std::to_string(result.rawErrors));
     prunedTree.Append("\nerrors on test set:  " + std::to_string(result.prunedErrors));
