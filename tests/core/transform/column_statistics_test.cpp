@@ -26,43 +26,11 @@ class ColumnStatisticsTest : public testing::DatabaseTest {
                {"7", "-14", "1", "5", "blue"},
                {"9", "-18", "1", "5", "?"}});
   }
-  std::string Stat(const std::string& table, const std::string& column, Statistic statistic,
-                   const std::string& with = "") {
-    auto value = ComputeStatistic(source_, {table, column, statistic, with});
-    EXPECT_TRUE(value.ok()) << value.status().message();
-    return value.ok() ? *value : "";
-  }
 };
 
-TEST_F(ColumnStatisticsTest, MedianShowsTheMiddleValueOrTheTwoMiddleValues) {
-  EXPECT_EQ(Stat("four", "x", Statistic::kMedian), "2 - 3");
-  EXPECT_EQ(Stat("five", "x", Statistic::kMedian), "30");
-  EXPECT_EQ(Stat("one", "x", Statistic::kMedian), kMedianNotAvailable);
-  EXPECT_EQ(Stat("empty", "x", Statistic::kMedian), kMedianNotAvailable);
-  // Missing values are no values: z has 7 known values 1 1 1 1 2 3 9.
-  EXPECT_EQ(Stat("m", "z", Statistic::kMedian), "1");
-  EXPECT_EQ(Stat("m", "s", Statistic::kMedian), "green - red");
-}
-
-TEST_F(ColumnStatisticsTest, CountsAndExtremesComeFromTheDatabase) {
-  EXPECT_EQ(Stat("four", "x", Statistic::kMissingValues), "0");
-  EXPECT_EQ(Stat("m", "s", Statistic::kMissingValues), "2");
-  EXPECT_EQ(Stat("m", "s", Statistic::kValueNumber),
-            "4");  // red, blue, green and the missing value
-  EXPECT_EQ(Stat("empty", "x", Statistic::kValueNumber), "0");
-  EXPECT_EQ(Stat("four", "x", Statistic::kAverage), "2.5");
-  EXPECT_EQ(Stat("five", "x", Statistic::kMin), "10");
-  EXPECT_EQ(Stat("five", "x", Statistic::kMax), "50");
-  EXPECT_EQ(Stat("m", "s", Statistic::kMax), "red");
-  EXPECT_EQ(Stat("empty", "x", Statistic::kMin), kNotAvailable);
-  EXPECT_EQ(Stat("empty", "x", Statistic::kAverage), kNotAvailable);
-  EXPECT_EQ(Stat("m", "s", Statistic::kMode), "red");
-  EXPECT_EQ(Stat("empty", "s", Statistic::kMode), kModeNotAvailable);
-}
-
-// Tied groups come from the database in no promised order; the largest of them is the mode.
-// The missing values, however many, count for nothing.
-TEST_F(ColumnStatisticsTest, TheModeOfTiedValuesIsTheLargest) {
+// Each figure as the dialog shows it: missing values are no values, a median of an even count
+// shows its two middle values, and what cannot be computed says so.
+TEST_F(ColumnStatisticsTest, FiguresAsTheyAreShown) {
   MakeTable("tied", {"n", "s"}, {"integer", "string"},
             {{"9", "pear"},
              {"?", "?"},
@@ -73,31 +41,57 @@ TEST_F(ColumnStatisticsTest, TheModeOfTiedValuesIsTheLargest) {
              {"10", "apple"},
              {"2", "fig"},
              {"?", "fig"}});
-  EXPECT_EQ(Stat("tied", "n", Statistic::kMode), "10");  // not "9": numbers order as numbers
-  EXPECT_EQ(Stat("tied", "s", Statistic::kMode), "pear");
-  EXPECT_EQ(Stat("m", "c", Statistic::kMode), "5");
-}
-
-TEST_F(ColumnStatisticsTest, StandardDeviationDividesByTheKnownCountLessOne) {
-  EXPECT_EQ(Stat("m", "x", Statistic::kStDeviation), "2.13809");  // sqrt(32 / 7)
-  EXPECT_EQ(Stat("five", "x", Statistic::kStDeviation), "15.81139");
-  // z: known values 1 2 3 9 1 1 1, mean 18/7; the missing one takes no part.
-  EXPECT_EQ(Stat("m", "z", Statistic::kStDeviation), "2.93582");
-  EXPECT_EQ(Stat("one", "x", Statistic::kStDeviation), kNotAvailable);
-}
-
-TEST_F(ColumnStatisticsTest, CorrelationIsOneWithItselfAndMinusOneWhenMirrored) {
-  EXPECT_EQ(Stat("m", "x", Statistic::kCorrelation, "x"), "1.00000");
-  EXPECT_EQ(Stat("m", "x", Statistic::kCorrelation, "y"), "-1.00000");
-  EXPECT_EQ(Stat("m", "x", Statistic::kCorrelation, "c"),
-            kNotAvailable);  // a constant divides by zero
-  EXPECT_EQ(Stat("m", "x", Statistic::kCorrelation, "z"), "-0.11444");
-}
-
-TEST_F(ColumnStatisticsTest, NumericStatisticsOfTextAreNotAvailable) {
-  EXPECT_EQ(Stat("m", "s", Statistic::kAverage), kNotAvailable);
-  EXPECT_EQ(Stat("m", "s", Statistic::kStDeviation), kNotAvailable);
-  EXPECT_EQ(Stat("m", "x", Statistic::kCorrelation, "s"), kNotAvailable);
+  struct Case {
+    const char* table;
+    const char* column;
+    Statistic statistic;
+    const char* with;
+    std::string expected;
+  } cases[] = {
+      {"four", "x", Statistic::kMedian, "", "2 - 3"},
+      {"five", "x", Statistic::kMedian, "", "30"},
+      {"one", "x", Statistic::kMedian, "", kMedianNotAvailable},
+      {"empty", "x", Statistic::kMedian, "", kMedianNotAvailable},
+      {"m", "z", Statistic::kMedian, "", "1"},  // known values 1 1 1 1 2 3 9
+      {"m", "s", Statistic::kMedian, "", "green - red"},
+      {"four", "x", Statistic::kMissingValues, "", "0"},
+      {"m", "s", Statistic::kMissingValues, "", "2"},
+      {"m", "s", Statistic::kValueNumber, "", "4"},  // red, blue, green and the missing value
+      {"empty", "x", Statistic::kValueNumber, "", "0"},
+      {"four", "x", Statistic::kAverage, "", "2.5"},
+      {"five", "x", Statistic::kMin, "", "10"},
+      {"five", "x", Statistic::kMax, "", "50"},
+      {"m", "s", Statistic::kMax, "", "red"},
+      {"empty", "x", Statistic::kMin, "", kNotAvailable},
+      {"empty", "x", Statistic::kAverage, "", kNotAvailable},
+      {"m", "s", Statistic::kMode, "", "red"},
+      {"empty", "s", Statistic::kMode, "", kModeNotAvailable},
+      // Tied groups come in no promised order: the largest is the mode, numbers ordered as
+      // numbers ("10", not "9"); the missing values, however many, count for nothing.
+      {"tied", "n", Statistic::kMode, "", "10"},
+      {"tied", "s", Statistic::kMode, "", "pear"},
+      {"m", "c", Statistic::kMode, "", "5"},
+      // Divided by the known count less one: sqrt(32 / 7); z's missing value takes no part.
+      {"m", "x", Statistic::kStDeviation, "", "2.13809"},
+      {"five", "x", Statistic::kStDeviation, "", "15.81139"},
+      {"m", "z", Statistic::kStDeviation, "", "2.93582"},
+      {"one", "x", Statistic::kStDeviation, "", kNotAvailable},
+      {"m", "x", Statistic::kCorrelation, "x", "1.00000"},
+      {"m", "x", Statistic::kCorrelation, "y", "-1.00000"},
+      {"m", "x", Statistic::kCorrelation, "c", kNotAvailable},  // a constant divides by zero
+      {"m", "x", Statistic::kCorrelation, "z", "-0.11444"},
+      // Numeric figures of text are not available.
+      {"m", "s", Statistic::kAverage, "", kNotAvailable},
+      {"m", "s", Statistic::kStDeviation, "", kNotAvailable},
+      {"m", "x", Statistic::kCorrelation, "s", kNotAvailable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.table) + "." + c.column + " statistic " +
+                 std::to_string(static_cast<int>(c.statistic)) + " " + c.with);
+    auto value = ComputeStatistic(source_, {c.table, c.column, c.statistic, c.with});
+    ASSERT_TRUE(value.ok()) << value.status().message();
+    EXPECT_EQ(*value, c.expected);
+  }
 }
 
 TEST_F(ColumnStatisticsTest, AMissingTableOrColumnIsRefused) {

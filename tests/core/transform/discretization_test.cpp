@@ -195,15 +195,5 @@ TEST_F(DiscretizationTest, AMissingTableIsRefused) {
             kSelectTable);
 }
 
-TEST(DiscretizationCuts, FollowIntegerDivision) {
-  EXPECT_EQ(EqualFrequencyStarts(10, 3), (std::vector<long>{1, 4, 7}));
-  EXPECT_EQ(EqualFrequencyStarts(2, 3), (std::vector<long>{1, 1, 1}));
-  const std::vector<float> bounds = RegularBounds(0.0f, 1.0f, 3);
-  EXPECT_EQ(bounds.size(), 4u);
-  EXPECT_FLOAT_EQ(bounds[1], 1.0f / 3.0f);
-  EXPECT_EQ(bounds[3], 1.0f);
-  EXPECT_EQ(IntervalLabelText(0.5, 12.25), "[0.50000,12.25000]");
-}
-
 }  // namespace
 }  // namespace quarry
