@@ -20,20 +20,19 @@ class DatabaseSwitchTest : public testing::DatabaseTest {
   }
 };
 
-TEST_F(DatabaseSwitchTest, OpensTheNewDatabase) {
+TEST_F(DatabaseSwitchTest, OpensTheNewDatabaseOnceNoJobUsesTheSource) {
+  const std::string before = source_.ConnectString();
   const std::string other = NewDatabase("other.sqlite");
+  {
+    DataSourceUser job(source_);
+    Status status = SwitchDatabase(source_, other);
+    EXPECT_EQ(status.code(), StatusCode::kBusy);
+    EXPECT_EQ(status.message(), kDatabaseInUse);
+    EXPECT_EQ(source_.ConnectString(), before);
+  }
   ASSERT_TRUE(SwitchDatabase(source_, other).ok());
   EXPECT_EQ(source_.ConnectString(), other);
   EXPECT_TRUE(source_.IsOpen());
-}
-
-TEST_F(DatabaseSwitchTest, RefusedWhileAJobUsesTheSource) {
-  const std::string before = source_.ConnectString();
-  DataSourceUser job(source_);
-  Status status = SwitchDatabase(source_, NewDatabase("other.sqlite"));
-  EXPECT_EQ(status.code(), StatusCode::kBusy);
-  EXPECT_EQ(status.message(), kDatabaseInUse);
-  EXPECT_EQ(source_.ConnectString(), before);
 }
 
 TEST_F(DatabaseSwitchTest, BadConnectStringKeepsTheOpenDatabase) {

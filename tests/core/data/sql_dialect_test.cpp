@@ -134,11 +134,5 @@ TEST(SelectInto, FindsTheOuterIntoOnly) {
   EXPECT_FALSE(ParseSelectInto("select 'into' from t"));
 }
 
-TEST(DbmsKind, FromDriverNames) {
-  EXPECT_EQ(DbmsKindFromName("SQLite"), DbmsKind::kSqlite);
-  EXPECT_EQ(DbmsKindFromName("PostgreSQL"), DbmsKind::kPostgres);
-  EXPECT_EQ(DbmsKindFromName("Oracle"), DbmsKind::kOther);
-}
-
 }  // namespace
 }  // namespace quarry
