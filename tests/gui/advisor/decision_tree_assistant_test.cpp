@@ -86,10 +86,7 @@ class DecisionTreeAssistantTest : public QObject {
         WhatsThis(mValues_).first().startsWith("This sequence of values, affects decision MEP"));
     QCOMPARE(WhatsThis(execute_),
              QStringList{"Pressing this button, QUARRY will induce a decision tree."});
-  }
-
-  void AnUnlistedLabelHasNoComment() {
-    QCOMPARE(WhatsThis(unlisted_), QStringList{"No comment...."});
+    QCOMPARE(WhatsThis(unlisted_), QStringList{"No comment...."});  // a label of no field
   }
 
   void TheTableListAdvisesOnTheSelectedTable() {

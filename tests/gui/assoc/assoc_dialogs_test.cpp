@@ -42,11 +42,7 @@ W* Child(QWidget* parent, const char* name) {
   return widget;
 }
 
-QStringList Texts(QListWidget* list) {
-  QStringList out;
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out;
-}
+using testing::ItemTexts;
 
 void Click(QWidget* parent, const char* button) { Child<QPushButton>(parent, button)->click(); }
 
@@ -101,7 +97,7 @@ class AssocDialogsTest : public testing::WorkbenchTest {
     QString chosenText;
     testing::OnNextModal([&](QWidget* modal) {
       QListWidget* list = Child<QListWidget>(modal, "rules");
-      listed = Texts(list);
+      listed = ItemTexts(list);
       list->setCurrentRow(0);
       firstText = Child<QLineEdit>(modal, "ruleText")->text();
       // The table sorts by a column's figures; a row chosen there is the rule shown.
@@ -207,7 +203,7 @@ class AssocDialogsTest : public testing::WorkbenchTest {
       Child<QLineEdit>(&tax, "className")->setText(name);
       Click(&tax, "enterClassName");
     }
-    QCOMPARE(Texts(Child<QListWidget>(&tax, "classNames")),
+    QCOMPARE(ItemTexts(Child<QListWidget>(&tax, "classNames")),
              (QStringList{"Products", "First", "Second"}));
     Click(&tax, "set");
     QVERIFY(!Child<QPushButton>(&tax, "enterClassName")->isEnabled());
@@ -217,7 +213,7 @@ class AssocDialogsTest : public testing::WorkbenchTest {
     QVERIFY(Child<QPushButton>(&tax, "addChildren")->isEnabled());
     Choose(&tax, "classesAvailable", "First");
     Click(&tax, "addChildren");
-    QCOMPARE(Texts(Child<QListWidget>(&tax, "children")), QStringList{"First"});
+    QCOMPARE(ItemTexts(Child<QListWidget>(&tax, "children")), QStringList{"First"});
 
     // Every check of Close in its order, the window staying open while one fails.
     prompts_->boxes.clear();
@@ -256,11 +252,11 @@ class AssocDialogsTest : public testing::WorkbenchTest {
 
     // The dialog lists fathers and leaves of the closed taxonomy.
     dialog.Prepare(true);
-    QCOMPARE(Texts(Child<QListWidget>(&dialog, "fathers")), QStringList{"Products"});
-    QCOMPARE(Texts(Child<QListWidget>(&dialog, "leaves")),
+    QCOMPARE(ItemTexts(Child<QListWidget>(&dialog, "fathers")), QStringList{"Products"});
+    QCOMPARE(ItemTexts(Child<QListWidget>(&dialog, "leaves")),
              (QStringList{"Products", "First", "Second"}));
     Choose(&dialog, "fathers", "Products");
-    QCOMPARE(Texts(Child<QListWidget>(&dialog, "sons")), (QStringList{"First", "Second"}));
+    QCOMPARE(ItemTexts(Child<QListWidget>(&dialog, "sons")), (QStringList{"First", "Second"}));
 
     // Generalized mining counts the classes: the root is in every transaction that has an item.
     Child<QLineEdit>(&dialog, "minSupport")->setText("0.3");
@@ -270,8 +266,8 @@ class AssocDialogsTest : public testing::WorkbenchTest {
     QVERIFY(window_->Jobs().WaitForWorkers(60000));
     QTRY_COMPARE(prompts_->Texts(), QStringList{"Association rules Executed"});
     QCOMPARE(Child<QLabel>(&dialog, "items")->text(), QString("15"));
-    QVERIFY(Texts(Child<QListWidget>(&dialog, "patterns")).contains("[Products]"));
-    for (const QString& pattern : Texts(Child<QListWidget>(&dialog, "patterns")))
+    QVERIFY(ItemTexts(Child<QListWidget>(&dialog, "patterns")).contains("[Products]"));
+    for (const QString& pattern : ItemTexts(Child<QListWidget>(&dialog, "patterns")))
       QVERIFY2(!(pattern.contains("Products") && pattern.contains(",")), qPrintable(pattern));
   }
 
@@ -310,7 +306,7 @@ class AssocDialogsTest : public testing::WorkbenchTest {
     Choose(&dialog, "fields", "colour");
     Click(&dialog, "ok");
     QCOMPARE(dialog.StatusText(), QString("Process finished"));
-    QCOMPARE(Texts(Child<QListWidget>(&dialog, "fields")),
+    QCOMPARE(ItemTexts(Child<QListWidget>(&dialog, "fields")),
              (QStringList{"colour", "n", "colour_Value_it's blue", "colour_Value_red"}));
     QCOMPARE(testing::ReadRows(source, "select * from colours order by n"),
              (testing::Rows{

@@ -29,8 +29,7 @@ class ClusteringDialogTest : public testing::WorkbenchTest {
   void menuCommandOffersOnlyNumericTables() {
     QStringList offered;
     QPointer<QTimer> watch = testing::OnNextModal([&](QWidget* modal) {
-      auto* tables = Child<QListWidget>(modal, "1036");
-      for (int i = 0; i < tables->count(); ++i) offered << tables->item(i)->text();
+      offered = testing::ItemTexts(Child<QListWidget>(modal, "1036"));
       static_cast<QDialog*>(modal)->reject();
     });
     window_->CommandAction(kCmdClustering)->trigger();

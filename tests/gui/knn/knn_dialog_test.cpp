@@ -21,12 +21,6 @@ namespace {
 using testing::Child;
 using testing::Rows;
 
-QStringList Items(QListWidget* list) {
-  QStringList items;
-  for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
-  return items;
-}
-
 class KnnDialogTest : public testing::WorkbenchTest {
   Q_OBJECT
 
@@ -35,7 +29,7 @@ class KnnDialogTest : public testing::WorkbenchTest {
     KnnDialog& dialog = Dialog();
     QCOMPARE(dialog.StatusText(), QString("Please, select train and test table"));
     QCOMPARE(Child<QLineEdit>(&dialog, "1199")->text(), QString("5"));
-    QCOMPARE(Items(Child<QListWidget>(&dialog, "1037")),
+    QCOMPARE(testing::ItemTexts(Child<QListWidget>(&dialog, "1037")),
              (QStringList{"MANHATTAN", "MINKOWKSI", "EUCLIDEAN", "HAMMING", "VDM"}));
     for (const char* off : {"1029", "1019", "1298", "1199"})
       QVERIFY2(!Child<QWidget>(&dialog, off)->isEnabled(), off);
@@ -46,7 +40,8 @@ class KnnDialogTest : public testing::WorkbenchTest {
              QStringList{"There aren't test tables of the same structure\nPlease, select another "
                          "train table"});
     dialog.ChooseTrainTable("golf_data");
-    QCOMPARE(Items(Child<QListWidget>(&dialog, "1035")), (QStringList{"golf_prune", "golf_test"}));
+    QCOMPARE(testing::ItemTexts(Child<QListWidget>(&dialog, "1035")),
+             (QStringList{"golf_prune", "golf_test"}));
     QCOMPARE(dialog.StatusText(), QString("Please, select train and test table"));
 
     dialog.ChooseTestTable("golf_test");
@@ -56,7 +51,8 @@ class KnnDialogTest : public testing::WorkbenchTest {
     auto* fields = Child<QListWidget>(&dialog, "1036");
     auto* distances = Child<QListWidget>(&dialog, "1037");
     auto* q = Child<QLineEdit>(&dialog, "1376");
-    QCOMPARE(Items(fields), (QStringList{"outlook", "temperature", "humidity", "windy"}));
+    QCOMPARE(testing::ItemTexts(fields),
+             (QStringList{"outlook", "temperature", "humidity", "windy"}));
     fields->setCurrentRow(1);
     QCOMPARE(distances->currentItem()->text(), QString("EUCLIDEAN"));
     QVERIFY(!q->isEnabled());

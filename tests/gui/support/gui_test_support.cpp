@@ -92,6 +92,12 @@ QString ModalTitle(const std::function<void()>& open) {
   return title;
 }
 
+QStringList ItemTexts(const QListWidget* list) {
+  QStringList texts;
+  for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+  return texts;
+}
+
 void ClickHeader(QTableView* table, int column) {
   QHeaderView* header = table->horizontalHeader();
   const QPoint middle(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QList>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTableView>
@@ -118,6 +119,9 @@ QTimer* OnNextModal(std::function<void(QWidget*)> action);
 // Runs `open`, which may exec() a modal window, closes that window at once and returns its title
 // (empty when none came up).
 QString ModalTitle(const std::function<void()>& open);
+
+// The texts of a list's items, in order.
+QStringList ItemTexts(const QListWidget* list);
 
 // Clicks the header of column `column` of a shown table, as a user sorting by it does.
 void ClickHeader(QTableView* table, int column);
