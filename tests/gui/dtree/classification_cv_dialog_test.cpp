@@ -28,7 +28,6 @@ class ClassificationCvDialogTest : public testing::WorkbenchTest {
   Q_OBJECT
 
  private slots:
-
   void settingsNameTheMethodAndTheTableItWants() {
     CvSettingsDialog& settings = Dialog().Settings();
     QCOMPARE(settings.windowTitle(), QString("Settig C4.5 Parameters"));
