@@ -84,8 +84,12 @@ float SplitEvaluator::InfoSum(const float* counts, int first, int last) const {
 
 float SplitEvaluator::ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome,
                                       float knownItems) {
+  return ComputeThisGain(baseInfo, unknownRate, maxOutcome, knownItems, engine_.Options.MINOBJS);
+}
+
+float SplitEvaluator::ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome,
+                                      float knownItems, int minObjs) {
   if (knownItems <= 0) return kNoGain;
-  const int minObjs = engine_.Options.MINOBJS;
   int reasonable = 0;
   for (int v = 1; v <= maxOutcome; ++v) {
     if (ValFreq[static_cast<size_t>(v)] >= static_cast<float>(minObjs)) ++reasonable;
@@ -510,19 +514,22 @@ void SplitEvaluator::PrintSubsets(int att, int blocks) {
 
 void SplitEvaluator::EvaluateSubsets(int att, int fp, int lp, float items) {
   std::ostream& out = engine_.Report();
-  InductionOptions& options = engine_.Options;
+  const InductionOptions& options = engine_.Options;
   const int verbosity = options.VERBOSITY;
   const int maxClass = engine_.MaxClass();
   const int values = engine_.Att().ValueCount[static_cast<size_t>(att)];
   const std::string& name = engine_.Att().AttName[static_cast<size_t>(att)];
   const size_t a = static_cast<size_t>(att);
 
-  const int savedMinObjs = options.MINOBJS;
-  options.MINOBJS = 1;
+  // While blocks merge, any two blocks that hold a case give a gain; MINOBJS only tells which
+  // blocks are large enough to count as reasonable. The engine's settings stay as they are:
+  // other pieces of a job may copy them while this tree grows.
+  const int minObjs = options.MINOBJS;
+  constexpr int kAnyBlock = 1;
   CountDiscrete(att, fp, lp);
   const float known = items - ValFreq[0];
   const float base = KnownBaseInfo(known, values);
-  float prevGain = ComputeThisGain(base, UnknownRate[a], values, known);
+  float prevGain = ComputeThisGain(base, UnknownRate[a], values, known, kAnyBlock);
   float prevInfo = InfoSum(ValFreq.data(), 0, values) / items;
   float prevVal = SplitWorth(prevInfo, prevGain, 0.001f);
   auto printFigures = [&](const char* format) {
@@ -567,7 +574,7 @@ void SplitEvaluator::EvaluateSubsets(int att, int fp, int lp, float items) {
     }
   }
   if (merged) {
-    prevGain = ComputeThisGain(base, UnknownRate[a], blocks, known);
+    prevGain = ComputeThisGain(base, UnknownRate[a], blocks, known, kAnyBlock);
     prevInfo = InfoSum(ValFreq.data(), 0, blocks) / items;
     prevVal = SplitWorth(prevInfo, prevGain, 0.001f);
     if (verbosity >= 2) {
@@ -584,7 +591,7 @@ void SplitEvaluator::EvaluateSubsets(int att, int fp, int lp, float items) {
     int reasonable = 0;
     int barred = 0;
     for (int b = 1; b <= blocks; ++b) {
-      if (ValFreq[static_cast<size_t>(b)] >= static_cast<float>(savedMinObjs)) ++reasonable;
+      if (ValFreq[static_cast<size_t>(b)] >= static_cast<float>(minObjs)) ++reasonable;
       if (barred == 0 || ValFreq[static_cast<size_t>(b)] > ValFreq[static_cast<size_t>(barred)])
         barred = b;
     }
@@ -609,7 +616,7 @@ void SplitEvaluator::EvaluateSubsets(int att, int fp, int lp, float items) {
         }
         ValFreq[static_cast<size_t>(b1)] += ValFreq[static_cast<size_t>(b2)];
         ValFreq[static_cast<size_t>(b2)] = ValFreq[static_cast<size_t>(blocks)];
-        const float gain = ComputeThisGain(base, UnknownRate[a], blocks - 1, known);
+        const float gain = ComputeThisGain(base, UnknownRate[a], blocks - 1, known, kAnyBlock);
         const float info = InfoSum(ValFreq.data(), 0, blocks - 1) / items;
         const float val = SplitWorth(info, gain, 0.001f);
         if (verbosity >= 4) {
@@ -657,7 +664,6 @@ void SplitEvaluator::EvaluateSubsets(int att, int fp, int lp, float items) {
       }
     }
   }
-  options.MINOBJS = savedMinObjs;
 
   if (prevVal <= 0) {
     Gain[a] = kNoGain;

@@ -42,7 +42,11 @@ class SplitEvaluator {
   void ResetCounts(int maxOutcome);
   // S*log2(S) - sum of n*log2(n) over counts[first..last], S their sum.
   float InfoSum(const float* counts, int first, int last) const;
+  // The gain of outcomes 1..maxOutcome; none unless two of them hold at least `minObjs` cases
+  // (the engine's MINOBJS where not given).
   float ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome, float knownItems);
+  float ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome, float knownItems,
+                        int minObjs);
   float SplitWorth(float info, float gain, float minGain) const;
 
   void EvaluateContinuous(int att, int fp, int lp);
