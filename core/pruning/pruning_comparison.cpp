@@ -335,8 +335,10 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
   int foldsDone = 0;
   SharedFolds folds;
   long foldNodes = 0;
-  // The attributes the fold trees are read against, taken before the engine grows the tree.
+  // What the pieces start from, taken before the engine grows the tree, which none of them
+  // looks at while it grows: the attributes the fold trees are read against, and the settings.
   dtree::AttributeTable attributes;
+  const dtree::InductionOptions settings = engine.Options;
 
   auto countAll = [&](InductionEngine& counter, ComparisonRow& row, const TreeNode& tree) {
     row.training = CountErrors(counter, asGrown, tree, LeafVote::kDistribution);
@@ -395,7 +397,7 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     if (!failedBefore) {
       SerialProgress shared(progress, progressLock);
       InductionEngine own(piece.report, shared);
-      own.Options = engine.Options;
+      own.Options = settings;
       own.Cases.Attributes() = attributes;
       const PruningContext ctx{own, source, stem, std::string(), nullptr};
       piece.status = GrowFoldTree(ctx, BaseName(stem), v + 1, foldTrees[static_cast<size_t>(v)]);
@@ -439,13 +441,13 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     const auto start = std::chrono::steady_clock::now();
     auto pruned = std::make_unique<TreeNode>();
     if (i == iterativeRow) {
-      run.status = RunIterative(engine.Options, out, shared, stem, countedOn, source, row, pruned,
-                                run.written);
+      run.status =
+          RunIterative(settings, out, shared, stem, countedOn, source, row, pruned, run.written);
       row.seconds = SecondsSince(start);
       return;
     }
     InductionEngine own(out, shared);
-    own.Options = engine.Options;
+    own.Options = settings;
     own.Cases.Attributes() = engine.Att();
     own.Cases.LoadCopy(asGrown.cases);
     own.AllocateWorkArrays();

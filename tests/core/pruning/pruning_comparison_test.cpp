@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <sstream>
+#include <string_view>
+#include <thread>
 #include <tuple>
 
 #include "core/common/text_util.h"
@@ -166,24 +171,28 @@ class PruningComparisonOnBackends : public PruningComparisonTest,
     EXPECT_EQ(std::get<2>(a).size(), std::get<2>(b).size()) << what << ": the files written";
   }
 
-  Outputs Output(const char* threads, std::vector<int> methods = {}) {
+  // With `threads` at once, its report written through `buffer` and progress told `progress`.
+  Outputs Output(const char* threads, std::vector<int> methods = {}, const char* verbosity = "1",
+                 std::stringbuf* buffer = nullptr, Progress& progress = NoProgress()) {
     setenv("QUARRY_THREADS", threads, 1);
     testing::TakeWorkingFiles();
     ComparisonParameters p;
     p.tree.table = "t_data";
     p.tree.mValues = "0.5, 2,8";
-    p.tree.verbosity = "1";
+    p.tree.verbosity = verbosity;
     p.tree.probThreshold = true;
     p.methods = std::move(methods);
-    report_.str("");
-    EXPECT_TRUE(ComparePruningMethods(p, source_, report_, NoProgress(), result_).ok());
+    std::stringbuf own;
+    if (buffer == nullptr) buffer = &own;
+    std::ostream report(buffer);
+    EXPECT_TRUE(ComparePruningMethods(p, source_, report, progress, result_).ok());
     unsetenv("QUARRY_THREADS");
     result_.grown.seconds = 0;
     for (ComparisonRow& row : result_.rows) row.seconds = 0;
     std::map<std::string, std::string> files = testing::TakeWorkingFiles();
     files.erase("t_data_compare.txt");  // the table with its times, compared without them
     files.erase("t_data_compare.csv");
-    return {report_.str(), ComparisonText(result_) + ComparisonCsv(result_), files};
+    return {buffer->str(), ComparisonText(result_) + ComparisonCsv(result_), files};
   }
 };
 
@@ -214,6 +223,52 @@ TEST_P(PruningComparisonOnBackends, EachRowIsItsMethodsOwnJobAndTheSameOnOneOrTw
   DataSource sample;
   ASSERT_TRUE(sample.Open(SqliteConnectString(copy.string()))) << sample.LastError();
   ExpectRowsAsTheirJobs(sample, "wave_data");
+}
+
+// The report and progress of a comparison that holds the shared tree where it weighs a subset
+// of values: the first thread other than its maker to write such figures (", val=") waits there
+// until two more fold trees have started (told by their first progress report). As the fold
+// trees then grow one at a time beside it, the second started whole inside the hold.
+class HoldingReport : public std::stringbuf, public Progress {
+ public:
+  bool Held() const { return held_; }
+  void Update(std::string_view what, long, long) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (what == "cross-validation trees") ++started_;
+    changed_.notify_all();
+  }
+
+ protected:
+  std::streamsize xsputn(const char* text, std::streamsize n) override {
+    if (std::this_thread::get_id() != maker_ && !tried_ &&
+        std::string_view(text, static_cast<size_t>(n)).find(", val=") != std::string_view::npos) {
+      tried_ = true;
+      std::unique_lock<std::mutex> lock(mutex_);
+      const int until = started_ + 2;
+      held_ = changed_.wait_for(lock, std::chrono::seconds(30), [&] { return started_ >= until; });
+    }
+    return std::stringbuf::xsputn(text, n);
+  }
+
+ private:
+  const std::thread::id maker_ = std::this_thread::get_id();
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int started_ = 0;
+  bool tried_ = false;
+  bool held_ = false;
+};
+
+// The shared tree grows beside the fold trees; held in the middle of its growing while fold
+// trees start, it leaves them growing as they grow one after another.
+TEST_P(PruningComparisonOnBackends, FoldTreesStartedWhileTheTreeGrowsAreAsGrownAlone) {
+  MakeTables("t");
+  const std::vector<int> methods = {kErrorComplexityCV};
+  const auto alone = Output("1", methods, "2");
+  HoldingReport held;
+  const auto beside = Output("2", methods, "2", &held, held);
+  if (!held.Held()) GTEST_SKIP() << "the fold trees had all started before the tree grew";
+  ExpectSame(beside, alone, "fold trees started while the tree grows");
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, PruningComparisonOnBackends,
