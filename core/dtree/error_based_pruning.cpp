@@ -1,5 +1,6 @@
 #include "core/dtree/error_based_pruning.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 #include <unordered_set>
@@ -43,11 +44,55 @@ class ErrorEstimator {
     float items = 0;
     std::vector<float> dist;
   };
+  // Where counts are exact, a node's cases are laid out once for its whole subtree: each case
+  // is taken down the tree to the node where it stops (a leaf, or a test none of whose
+  // branches takes it), and the cases are grouped by that node in post-order, so that every
+  // node of the subtree holds one contiguous piece of the range, its branches' pieces in
+  // branch order and its own stopped cases after them. Taking one case down the whole path
+  // reads one case's cells many times, where partitioning level by level reads every case's
+  // cells once a level.
+  struct Layout {
+    struct Place {
+      TreeNode* node;
+      int kids;   // its branches' places start at kids[this]; -1 where a branch is missing
+      int first;  // the node's cases, Item[first..last]
+      int last;
+      int16_t forks;   // 0 for a leaf
+      int16_t cutAtt;  // a cut test's attribute, whose cell alone gives the outcome; else -1
+      float cut;
+    };
+    std::vector<Place> places;  // post-order: a node after its branches
+    std::vector<int> kids;
+    std::vector<float> dist;  // [place * classes + class]
+  };
+  // The node as a leaf over its cases, and the node's figures when updating.
+  struct AsLeaf {
+    float items = 0;
+    int best = 0;
+    float errors = 0;  // observed
+    float extra = 0;   // added at the confidence level
+  };
 
   bool NoUnknownValues() const;
-  // Estimate(branch, fp, lp, -1000, false) from counts; false (nothing estimated) when a case
-  // cannot be counted that way.
-  bool EstimateBranch(const TreeNode& node, int maxBranch, int fp, int lp, float& errors);
+  AsLeaf EstimateAsLeaf(TreeNode& node, float items, const std::vector<float>& dist, bool update);
+  // The leaf's trace line, when tracing.
+  void TraceLeaf(const TreeNode& node, const AsLeaf& leaf, int shift);
+  // What follows the branches of a node being updated: the node becomes a leaf, its largest
+  // branch or stays. `reestimateBranch` estimates the largest branch, updating it, over all the
+  // node's cases.
+  template <typename Reestimate>
+  float Decide(TreeNode& node, const AsLeaf& leaf, float treeErrors, int maxBranch,
+               float branchErrors, int shift, bool& changed, Reestimate reestimateBranch);
+  // Lays out Item[fp..lp] under `node` (see Layout).
+  void LayOut(TreeNode& node, int fp, int lp, Layout& layout);
+  int Flatten(TreeNode& node, Layout& layout);
+  // Estimate(node, first, last, shift, true, changed) for the node at `at` of a layout.
+  float EstimateLaidOut(const Layout& layout, int at, int shift, bool& changed);
+  // Estimate(branch, fp, lp, -1000, false) from counts, the cases of Item[fp..lp] outside
+  // [skipFirst..skipLast] (the branch's own) going through the branch; false (nothing
+  // estimated) when a case cannot be counted that way.
+  bool EstimateBranch(const TreeNode& node, int maxBranch, int fp, int lp, int skipFirst,
+                      int skipLast, float& errors);
   float EstimateCounted(const TreeNode& node,
                         const std::unordered_map<const TreeNode*, Extra>& extra);
   void Forget(const TreeNode& node);  // the records of the nodes below `node`
@@ -59,6 +104,8 @@ class ErrorEstimator {
   bool countsExact_ = false;
   // Nodes whose items and distribution are the counts of the cases this pass took to them.
   std::unordered_set<const TreeNode*> counted_;
+  std::vector<int> stop_;    // LayOut's: where each case of the range stops
+  std::vector<Case> moved_;  // LayOut's: the range regrouped
 };
 
 bool ErrorEstimator::NoUnknownValues() const {
@@ -77,14 +124,17 @@ bool ErrorEstimator::NoUnknownValues() const {
 }
 
 bool ErrorEstimator::EstimateBranch(const TreeNode& node, int maxBranch, int fp, int lp,
-                                    float& errors) {
+                                    int skipFirst, int skipLast, float& errors) {
   const TreeNode& branch = node.Child(maxBranch);
   if (!countsExact_ || !counted_.count(&branch)) return false;
   const size_t classes = static_cast<size_t>(e_.MaxClass() + 1);
   std::unordered_map<const TreeNode*, Extra> extra;
   for (int i = fp; i <= lp; ++i) {
+    if (i == skipFirst) {  // counted in the branch already
+      i = skipLast;
+      continue;
+    }
     const Case c = e_.Cases.Item[static_cast<size_t>(i)];
-    if (e_.Outcome(node, c) == maxBranch) continue;  // counted in the branch already
     const TreeNode* at = &branch;
     while (true) {
       ++extra[at].items;
@@ -171,46 +221,89 @@ void ErrorEstimator::ReplaceWithBranch(TreeNode& node, int branch) {
   assign(assign, node);
 }
 
+ErrorEstimator::AsLeaf ErrorEstimator::EstimateAsLeaf(TreeNode& node, float items,
+                                                      const std::vector<float>& dist, bool update) {
+  AsLeaf leaf;
+  leaf.items = items;
+  leaf.best = node.Leaf;
+  for (int c = 0; c <= e_.MaxClass(); ++c) {
+    if (dist[static_cast<size_t>(c)] > dist[static_cast<size_t>(leaf.best)]) leaf.best = c;
+  }
+  leaf.errors = items - dist[static_cast<size_t>(leaf.best)];
+  leaf.extra = AddErrors(items, leaf.errors, e_.Options.CF);
+  if (update) {
+    node.SetItems(items);
+    node.Leaf = static_cast<int16_t>(leaf.best);
+    node.ClassDist = dist;
+    if (countsExact_) counted_.insert(&node);
+    if (node.IsLeaf()) node.SetErrors(leaf.errors + leaf.extra);
+  }
+  return leaf;
+}
+
+void ErrorEstimator::TraceLeaf(const TreeNode& node, const AsLeaf& leaf, int shift) {
+  if (e_.Options.VERBOSITY < 1 || shift < 0) return;
+  WriteIndent(log_, shift);
+  log_ +=
+      Format("%s (%.2f:%.2f/%.2f)\n", e_.Att().ClassName[static_cast<size_t>(node.Leaf)].c_str(),
+             static_cast<double>(node.Items()), static_cast<double>(leaf.errors),
+             static_cast<double>(node.Errors()));
+}
+
+template <typename Reestimate>
+float ErrorEstimator::Decide(TreeNode& node, const AsLeaf& leaf, float treeErrors, int maxBranch,
+                             float branchErrors, int shift, bool& changed,
+                             Reestimate reestimateBranch) {
+  const AttributeTable& att = e_.Att();
+  const bool trace = e_.Options.VERBOSITY >= 1 && shift >= 0;
+  if (trace) {
+    WriteIndent(log_, shift);
+    log_ += Format("%s:  [%d%%  N=%.2f  tree=%.2f  leaf=%.2f+%.2f  br[%d]=%.2f]\n",
+                   att.AttName[static_cast<size_t>(node.Tested())].c_str(),
+                   static_cast<int>(treeErrors * 100 / (node.Items() + 0.001)),
+                   static_cast<double>(node.Items()), static_cast<double>(treeErrors),
+                   static_cast<double>(leaf.errors), static_cast<double>(leaf.extra), maxBranch,
+                   static_cast<double>(branchErrors));
+  }
+  const float asLeaf = leaf.errors + leaf.extra;
+  if (asLeaf <= branchErrors + 0.1 && asLeaf <= treeErrors + 0.1) {
+    if (trace)
+      log_ +=
+          Format("Replaced with leaf %s\n", att.ClassName[static_cast<size_t>(leaf.best)].c_str());
+    Forget(node);
+    node.BecomeLeaf(leaf.items, asLeaf);
+    changed = true;
+  } else if (branchErrors <= treeErrors + 0.1) {
+    if (trace) log_ += Format("Replaced with branch %d\n", maxBranch);
+    reestimateBranch();
+    ReplaceWithBranch(node, maxBranch);
+    changed = true;
+  } else {
+    node.SetErrors(treeErrors);
+  }
+  return node.Errors();
+}
+
 float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool update,
                                bool& changed) {
+  if (update && countsExact_) {
+    Layout layout;
+    LayOut(node, fp, lp, layout);
+    return EstimateLaidOut(layout, static_cast<int>(layout.places.size()) - 1, shift, changed);
+  }
   const AttributeTable& att = e_.Att();
   CaseSet& cases = e_.Cases;
   const int classCell = att.MaxAtt + 1;
-  const bool trace = e_.Options.VERBOSITY >= 1 && shift >= 0;
 
-  const float items = e_.CountWeight(fp, lp);
   std::vector<float> dist(static_cast<size_t>(att.MaxClass + 1), 0.0f);
   for (int i = fp; i <= lp; ++i) {
     dist[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
         cases.Weight[static_cast<size_t>(i)];
   }
-  int best = node.Leaf;
-  for (int c = 0; c <= att.MaxClass; ++c) {
-    if (dist[static_cast<size_t>(c)] > dist[static_cast<size_t>(best)]) best = c;
-  }
-  const float leafErrors = items - dist[static_cast<size_t>(best)];
-  const float extra = AddErrors(items, leafErrors, e_.Options.CF);
-
-  if (update) {
-    node.SetItems(items);
-    node.Leaf = static_cast<int16_t>(best);
-    node.ClassDist = dist;
-    if (countsExact_) counted_.insert(&node);
-  }
-
+  const AsLeaf leaf = EstimateAsLeaf(node, e_.CountWeight(fp, lp), dist, update);
   if (node.IsLeaf()) {
-    const float treeErrors = leafErrors + extra;
-    if (update) {
-      node.SetErrors(treeErrors);
-      if (trace) {
-        WriteIndent(log_, shift);
-        log_ +=
-            Format("%s (%.2f:%.2f/%.2f)\n", att.ClassName[static_cast<size_t>(node.Leaf)].c_str(),
-                   static_cast<double>(node.Items()), static_cast<double>(leafErrors),
-                   static_cast<double>(node.Errors()));
-      }
-    }
-    return treeErrors;
+    if (update) TraceLeaf(node, leaf, shift);
+    return leaf.errors + leaf.extra;
   }
 
   // Where no case has an unknown value there is none to gather.
@@ -239,37 +332,134 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
 
   if (!update) return treeErrors;
 
-  float branchErrors = 0;
-  if (!EstimateBranch(node, maxBranch, fp, lp, branchErrors)) {
-    branchErrors = Estimate(node.Child(maxBranch), fp, lp, -1000, false, changed);
+  const float branchErrors = Estimate(node.Child(maxBranch), fp, lp, -1000, false, changed);
+  const float errors = Decide(node, leaf, treeErrors, maxBranch, branchErrors, shift, changed, [&] {
+    Estimate(node.Child(maxBranch), fp, lp, shift, true, changed);
+  });
+  e_.AllKnown = allKnownAtEntry;
+  return errors;
+}
+
+int ErrorEstimator::Flatten(TreeNode& node, Layout& layout) {
+  const int forks = node.IsLeaf() ? 0 : node.Forks;
+  const int kids = static_cast<int>(layout.kids.size());
+  layout.kids.resize(layout.kids.size() + static_cast<size_t>(forks), -1);
+  const int first = static_cast<int>(layout.places.size());
+  for (int v = 1; v <= forks; ++v) {
+    if (!node.Branch[static_cast<size_t>(v)]) continue;
+    const int kid = Flatten(node.Child(v), layout);
+    layout.kids[static_cast<size_t>(kids + v - 1)] = kid;
   }
-  if (trace) {
-    WriteIndent(log_, shift);
-    log_ += Format("%s:  [%d%%  N=%.2f  tree=%.2f  leaf=%.2f+%.2f  br[%d]=%.2f]\n",
-                   att.AttName[static_cast<size_t>(node.Tested())].c_str(),
-                   static_cast<int>(treeErrors * 100 / (node.Items() + 0.001)),
-                   static_cast<double>(node.Items()), static_cast<double>(treeErrors),
-                   static_cast<double>(leafErrors), static_cast<double>(extra), maxBranch,
-                   static_cast<double>(branchErrors));
+  // `first` is the subtree's first place until the cases are counted.
+  const bool cut = node.NodeType == kCutTest;
+  layout.places.push_back({&node, kids, first, 0, static_cast<int16_t>(forks),
+                           static_cast<int16_t>(cut ? node.Tested() : -1),
+                           cut ? node.Cont.Cut : 0.0f});
+  return static_cast<int>(layout.places.size()) - 1;
+}
+
+void ErrorEstimator::LayOut(TreeNode& node, int fp, int lp, Layout& layout) {
+  Flatten(node, layout);
+  const size_t places = layout.places.size();
+  const size_t classes = static_cast<size_t>(e_.MaxClass() + 1);
+  layout.dist.assign(places * classes, 0.0f);
+  std::vector<int> count(places + 1, 0);
+  const int root = static_cast<int>(places) - 1;
+  CaseSet& cases = e_.Cases;
+  stop_.resize(static_cast<size_t>(lp - fp + 1));
+  for (int i = fp; i <= lp; ++i) {
+    if (i + kCasesAhead <= lp) PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], 0);
+    const Case c = cases.Item[static_cast<size_t>(i)];
+    int at = root;
+    while (true) {
+      const Layout::Place& place = layout.places[static_cast<size_t>(at)];
+      if (place.forks == 0) break;
+      int v = 0;
+      if (place.cutAtt >= 0) {
+        const float x = CVal(c, place.cutAtt);
+        v = x == kUnknown ? 0 : x <= place.cut ? 1 : 2;
+      } else {
+        v = e_.Outcome(*place.node, c);
+      }
+      if (v < 1 || v > place.forks) break;
+      const int kid = layout.kids[static_cast<size_t>(place.kids + v - 1)];
+      if (kid < 0) break;
+      at = kid;
+    }
+    stop_[static_cast<size_t>(i - fp)] = at;
+    ++count[static_cast<size_t>(at) + 1];
+    ++layout.dist[static_cast<size_t>(at) * classes + static_cast<size_t>(e_.ClassOf(c))];
+  }
+  // count[p] becomes where place p's stopped cases start.
+  count[0] = fp;
+  for (size_t p = 1; p <= places; ++p) count[p] += count[p - 1];
+  for (size_t p = 0; p < places; ++p) {
+    Layout::Place& place = layout.places[p];
+    place.first = count[static_cast<size_t>(place.first)];
+    place.last = count[p + 1] - 1;
+  }
+  moved_.resize(stop_.size());
+  for (int i = fp; i <= lp; ++i) {
+    const size_t at = static_cast<size_t>(stop_[static_cast<size_t>(i - fp)]);
+    moved_[static_cast<size_t>(count[at]++ - fp)] = cases.Item[static_cast<size_t>(i)];
+  }
+  std::copy(moved_.begin(), moved_.end(), cases.Item.begin() + fp);
+  // Each node's counts take in its branches' (whole numbers: the same sums in any order).
+  for (size_t p = 0; p < places; ++p) {
+    const Layout::Place& place = layout.places[p];
+    for (int v = 1; v <= place.forks; ++v) {
+      const int kid = layout.kids[static_cast<size_t>(place.kids + v - 1)];
+      if (kid < 0) continue;
+      for (size_t c = 0; c < classes; ++c) {
+        layout.dist[p * classes + c] += layout.dist[static_cast<size_t>(kid) * classes + c];
+      }
+    }
+  }
+}
+
+float ErrorEstimator::EstimateLaidOut(const Layout& layout, int at, int shift, bool& changed) {
+  const Layout::Place& place = layout.places[static_cast<size_t>(at)];
+  TreeNode& node = *place.node;
+  const int fp = place.first;
+  const int lp = place.last;
+  const size_t classes = static_cast<size_t>(e_.MaxClass() + 1);
+  const auto counts =
+      layout.dist.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(at) * classes);
+  const std::vector<float> dist(counts, counts + static_cast<std::ptrdiff_t>(classes));
+  const float items = static_cast<float>(lp - fp + 1);
+  const AsLeaf leaf = EstimateAsLeaf(node, items, dist, true);
+  if (node.IsLeaf()) {
+    TraceLeaf(node, leaf, shift);
+    return leaf.errors + leaf.extra;
   }
 
-  if (leafErrors + extra <= branchErrors + 0.1 && leafErrors + extra <= treeErrors + 0.1) {
-    if (trace)
-      log_ += Format("Replaced with leaf %s\n", att.ClassName[static_cast<size_t>(best)].c_str());
-    Forget(node);
-    node.BecomeLeaf(items, leafErrors + extra);
-    changed = true;
-  } else if (branchErrors <= treeErrors + 0.1) {
-    if (trace) log_ += Format("Replaced with branch %d\n", maxBranch);
-    e_.AllKnown = allKnownAtEntry;
-    Estimate(node.Child(maxBranch), fp, lp, shift, true, changed);
-    ReplaceWithBranch(node, maxBranch);
-    changed = true;
-  } else {
-    node.SetErrors(treeErrors);
+  float treeErrors = 0;
+  float maxFactor = 0;
+  int maxBranch = 1;
+  int maxFirst = lp + 1;
+  int maxLast = lp;
+  for (int v = 1; v <= node.Forks; ++v) {
+    const int kid = layout.kids[static_cast<size_t>(place.kids + v - 1)];
+    if (kid < 0) continue;
+    const Layout::Place& branch = layout.places[static_cast<size_t>(kid)];
+    if (branch.first > branch.last) continue;
+    const float factor = static_cast<float>(branch.last - branch.first + 1) / items;
+    if (factor >= maxFactor) {  // the later branch wins ties
+      maxBranch = v;
+      maxFactor = factor;
+      maxFirst = branch.first;
+      maxLast = branch.last;
+    }
+    treeErrors += EstimateLaidOut(layout, kid, shift + 1, changed);
   }
-  e_.AllKnown = allKnownAtEntry;
-  return node.Errors();
+
+  float branchErrors = 0;
+  if (maxFirst > maxLast ||
+      !EstimateBranch(node, maxBranch, fp, lp, maxFirst, maxLast, branchErrors)) {
+    branchErrors = Estimate(node.Child(maxBranch), fp, lp, -1000, false, changed);
+  }
+  return Decide(node, leaf, treeErrors, maxBranch, branchErrors, shift, changed,
+                [&] { Estimate(node.Child(maxBranch), fp, lp, shift, true, changed); });
 }
 
 // Trims the last subset of every subset test to the values still possible there; a subset left

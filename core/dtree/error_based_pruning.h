@@ -17,12 +17,14 @@ float AddErrors(float n, float e, float cf);
 
 // Prunes `tree` in place over the loaded cases; returns whether anything changed. The trace (at
 // verbosity 1 or more) is appended to the working-folder file named by `stem` with "_data"
-// replaced by "_prune.inf". With `countBranches`, when no loaded case has an unknown value, a
-// node's largest branch is estimated from the counts the node's own cases left in it plus the
-// node's other cases, instead of taking all the node's cases through it again (which costs the
-// square of the depth on chain-like trees). The tree and trace are the same; only the order the
-// cases are left in differs, so a caller that reads that order (windowing shuffles from it,
-// softened thresholds sort ties by it) leaves it off.
+// replaced by "_prune.inf". With `countBranches`, when no loaded case has an unknown value,
+// the cases are taken down the tree once, each to where it stops, and every node's counts come
+// from there instead of partitioning the cases at every level; a node's largest branch is
+// estimated from the counts the node's own cases left in it plus the node's other cases,
+// instead of taking all the node's cases through it again (both cost the square of the depth
+// on chain-like trees). The tree and trace are the same; only the order the cases are left in
+// differs, so a caller that reads that order (windowing shuffles from it, softened thresholds
+// sort ties by it) leaves it off.
 bool ErrorBasedPrune(InductionEngine& engine, TreeNode& tree, const std::string& stem,
                      bool countBranches = false);
 
