@@ -12,12 +12,32 @@ bool PresortedCases::Build(const InductionEngine& engine, int fp, int lp) {
   const int count = lp - fp + 1;
   if (count <= 0) return false;
   const size_t n = static_cast<size_t>(count);
+  int classBits = 1;
+  while (classBits < 16 && (1 << classBits) <= att.MaxClass) ++classBits;
+  classShift_ = 32 - classBits;
+  if (att.MaxClass >= (1 << classBits) || uint64_t{n} > (uint64_t{1} << classShift_)) {
+    Clear();
+    return false;
+  }
+  caseMask_ = static_cast<uint32_t>((uint64_t{1} << classShift_) - 1);
   caseOf_.assign(engine.Cases.Item.begin() + fp, engine.Cases.Item.begin() + lp + 1);
-  classOf_.resize(n);
-  for (size_t k = 0; k < n; ++k) classOf_[k] = static_cast<int16_t>(engine.ClassOf(caseOf_[k]));
+  std::vector<uint32_t> key(n);  // each case's index with its class
+  for (size_t k = 0; k < n; ++k) {
+    key[k] = static_cast<uint32_t>(k) | static_cast<uint32_t>(engine.ClassOf(caseOf_[k]))
+                                            << classShift_;
+  }
   slot_.assign(static_cast<size_t>(att.MaxAtt + 1), -1);
+  column_.assign(static_cast<size_t>(att.MaxAtt + 1), -1);
   for (int a = 0; a <= att.MaxAtt; ++a) {
-    if (att.ValueCount[static_cast<size_t>(a)] > 0) continue;  // evaluated as discrete
+    const int values = att.ValueCount[static_cast<size_t>(a)];
+    if (values > 0xffff) {
+      Clear();
+      return false;
+    }
+    if (values > 0) {  // evaluated as discrete
+      column_[static_cast<size_t>(a)] = stride_++;
+      continue;
+    }
     std::vector<ValueRecord> list(n);
     for (size_t k = 0; k < n; ++k) {
       const float value = CVal(caseOf_[k], a);
@@ -25,11 +45,27 @@ bool PresortedCases::Build(const InductionEngine& engine, int fp, int lp) {
         Clear();
         return false;
       }
-      list[k] = {value, static_cast<uint32_t>(k)};
+      list[k] = {value, key[k]};
     }
     SortByValueStably(list.data(), count, sortScratch_);
     slot_[static_cast<size_t>(a)] = static_cast<int>(lists_.size());
     lists_.push_back(std::move(list));
+  }
+  if (lists_.empty()) {  // a list all the same to carry the cases through the splits
+    std::vector<ValueRecord> list(n);
+    for (size_t k = 0; k < n; ++k) list[k] = {0.0f, key[k]};
+    lists_.push_back(std::move(list));
+  }
+  if (stride_ > 0) {
+    codes_.resize(n * static_cast<size_t>(stride_));
+    for (size_t k = 0; k < n; ++k) {
+      for (int a = 0; a <= att.MaxAtt; ++a) {
+        const int column = column_[static_cast<size_t>(a)];
+        if (column < 0) continue;
+        codes_[k * static_cast<size_t>(stride_) + static_cast<size_t>(column)] =
+            static_cast<uint16_t>(DVal(caseOf_[k], a));
+      }
+    }
   }
   outcome_.resize(n);
   scratch_.resize(n);
@@ -41,14 +77,28 @@ void PresortedCases::Clear() {
   slot_.clear();
   lists_ = {};
   caseOf_ = {};
-  classOf_ = {};
+  classShift_ = 32;
+  caseMask_ = 0;
+  codes_ = {};
+  column_ = {};
+  stride_ = 0;
   outcome_ = {};
   scratch_ = {};
   sortScratch_ = {};
 }
 
+void PresortedCases::PutCasesInOrder(InductionEngine& engine, int fp) const {
+  if (lists_.empty()) return;
+  std::vector<Case>& item = engine.Cases.Item;
+  const std::vector<ValueRecord>& list = lists_.front();
+  for (size_t k = 0; k < list.size(); ++k) {
+    item[static_cast<size_t>(fp) + k] = caseOf_[list[k].index & caseMask_];
+  }
+}
+
 void PresortedCases::Split(const InductionEngine& engine, const TreeNode& node, int start,
-                           int count) {
+                           int count, std::vector<Piece>& branch) {
+  branch.assign(static_cast<size_t>(node.Forks) + 1, Piece{start, 0});
   if (lists_.empty() || count <= 0) return;
   const int forks = node.Forks;
   const size_t n = static_cast<size_t>(count);
@@ -64,35 +114,43 @@ void PresortedCases::Split(const InductionEngine& engine, const TreeNode& node, 
     const float cut = node.Cont.Cut;
     for (size_t k = 0; k < n; ++k) {
       const uint16_t o = r[k].value <= cut ? 1 : 2;
-      outcome_[r[k].index] = o;
+      outcome_[r[k].index & caseMask_] = o;
       ++place_[o];
     }
   } else {
     const ValueRecord* r = lists_.front().data() + start;
     for (size_t k = 0; k < n; ++k) {
-      const int o = engine.Outcome(node, caseOf_[r[k].index]);
+      const uint32_t index = r[k].index & caseMask_;
+      const int o = engine.Outcome(node, caseOf_[index]);
       const uint16_t branch = o >= 1 && o <= forks ? static_cast<uint16_t>(o) : none;
-      outcome_[r[k].index] = branch;
+      outcome_[index] = branch;
       ++place_[branch];
     }
   }
-  // Branch 1's records close up in place (never ahead of the reading); the others go through
-  // the scratch array, each branch's at its own offset, and come back after them.
-  const int first = place_[1];
+  // The largest branch's records close up in place (never ahead of the reading); the others
+  // go through the scratch array, each branch's at its own offset, and come back after them.
+  size_t big = 1;
+  for (size_t o = 2; o <= static_cast<size_t>(forks); ++o) {
+    if (place_[o] > place_[big]) big = o;
+  }
+  const int first = place_[big];
+  branch[big] = {start, first};
   int offset = 0;
-  for (size_t o = 2; o < place_.size(); ++o) {
+  for (size_t o = 1; o < place_.size(); ++o) {
+    if (o == big) continue;
     const int size = place_[o];
     place_[o] = offset;
+    if (o < branch.size()) branch[o] = {start + first + offset, size};
     offset += size;
   }
   std::vector<ValueRecord*> to(place_.size());
   for (std::vector<ValueRecord>& list : lists_) {
     ValueRecord* r = list.data() + start;
-    to[1] = r;
-    for (size_t o = 2; o < place_.size(); ++o) to[o] = scratch_.data() + place_[o];
+    for (size_t o = 1; o < place_.size(); ++o) to[o] = scratch_.data() + place_[o];
+    to[big] = r;
     for (size_t k = 0; k < n; ++k) {
       const ValueRecord record = r[k];
-      *to[outcome_[record.index]]++ = record;
+      *to[outcome_[record.index & caseMask_]]++ = record;
     }
     std::memcpy(r + first, scratch_.data(), static_cast<size_t>(offset) * sizeof(ValueRecord));
   }

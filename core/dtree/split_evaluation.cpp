@@ -218,7 +218,7 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
 }
 
 void SplitEvaluator::EvaluateSortedContinuous(int att, int fp, int lp, const ValueRecord* sorted,
-                                              const int16_t* classOf) {
+                                              int classShift, const float* classCount) {
   std::ostream& out = engine_.Report();
   const int verbosity = engine_.Options.VERBOSITY;
   const size_t a = static_cast<size_t>(att);
@@ -237,12 +237,14 @@ void SplitEvaluator::EvaluateSortedContinuous(int att, int fp, int lp, const Val
   const size_t count = static_cast<size_t>(lp - fp + 1);
   // Without the trace of every cut, and with every count exact in a float, a scan of its own.
   if (verbosity < 3 && count < (size_t{1} << 24)) {
-    ChooseSortedCut(att, lp - fp + 1, sorted, classOf);
+    ChooseSortedCut(att, lp - fp + 1, sorted, classShift, classCount);
     return;
   }
   ReserveScratch(count);
   std::copy(sorted, sorted + count, keys_.begin());
-  for (size_t k = 0; k < count; ++k) sortedClass_[k] = classOf[sorted[k].index];
+  for (size_t k = 0; k < count; ++k) {
+    sortedClass_[k] = static_cast<int16_t>(sorted[k].index >> classShift);
+  }
   ChooseCut(att, fp, lp, 0, items, items);
 }
 

@@ -13,6 +13,7 @@
 namespace quarry::dtree {
 
 class InductionEngine;
+class PresortedCases;
 
 inline constexpr float kEpsilon = 0.001f;
 inline constexpr float kNoGain = -0.001f;
@@ -51,14 +52,19 @@ class SplitEvaluator {
 
   void EvaluateContinuous(int att, int fp, int lp);
   // EvaluateContinuous for cases that all know the value and weigh 1, given already in value
-  // order: `sorted` names each case by its index into `classOf`.
-  void EvaluateSortedContinuous(int att, int fp, int lp, const ValueRecord* sorted,
-                                const int16_t* classOf);
+  // order: each record of `sorted` holds its case's class from bit `classShift` of its index;
+  // `classCount` holds how many cases each class has among them.
+  void EvaluateSortedContinuous(int att, int fp, int lp, const ValueRecord* sorted, int classShift,
+                                const float* classCount);
   void EvaluateDiscrete(int att, int fp, int lp, float items);
   // Where every weight is 1: the class counts of the values of each discrete attribute of
   // `atts` over Item[fp..lp], made in one pass over the cases, for EvaluateDiscrete and
   // EvaluateSubsets to take until DropDiscreteCounts (whole_count_evaluation.cpp).
   void CountDiscreteTogether(const std::vector<int>& atts, int fp, int lp);
+  // The same from the presorted cases' segment of `count` cases at `start`, where they hold
+  // the value numbers.
+  void CountDiscreteTogether(const std::vector<int>& atts, const PresortedCases& cases, int start,
+                             int count);
   void DropDiscreteCounts();
   void EvaluateSubsets(int att, int fp, int lp, float items);
 
@@ -97,7 +103,8 @@ class SplitEvaluator {
   void SetCut(int att, int best, float value, float next, float gain, float info);
   // ScanCuts and ChooseCut for `count` cases that all know the value and weigh 1, in value
   // order, without tracing (whole_count_evaluation.cpp).
-  void ChooseSortedCut(int att, int count, const ValueRecord* sorted, const int16_t* classOf);
+  void ChooseSortedCut(int att, int count, const ValueRecord* sorted, int classShift,
+                       const float* classCount);
   void PrintSubset(int att, const ValueSet& set);
   void PrintSubsets(int att, int blocks);
   void CombineBlocks(int att, int b1, int b2, int blocks);  // b2 into b1, last block into b2
@@ -124,6 +131,8 @@ class SplitEvaluator {
   std::vector<int> belowCount_;        // ChooseSortedCut's class counts below / above a cut
   std::vector<float> discreteCounts_;  // CountDiscreteTogether's Freq rows, attribute by attribute
   std::vector<long> discreteBlock_;    // [a]: where a's rows start there, or -1
+  std::vector<int> column_;            // the attributes counted: their columns in the codes
+  std::vector<long> offset_;           // and where their rows start
   std::vector<int> aboveCount_;
   std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
   std::vector<bool> knownValuesReady_;

@@ -47,11 +47,17 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
   const float items = e_.CountWeight(fp, lp);
   std::vector<float>& classFreq = e_.Cases.Attributes().ClassFreq;
   std::fill(classFreq.begin(), classFreq.end(), 0.0f);
-  for (int i = fp; i <= lp; ++i) {
-    if (i + kCasesAhead <= lp)
-      PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], classCell);
-    classFreq[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
-        cases.Weight[static_cast<size_t>(i)];
+  if (presorted_ != nullptr) {  // every weight 1: the records hold the classes
+    const ValueRecord* r = presorted_->Segment(seg);
+    const int shift = presorted_->ClassShift();
+    for (int k = 0; k <= lp - fp; ++k) ++classFreq[r[k].index >> shift];
+  } else {
+    for (int i = fp; i <= lp; ++i) {
+      if (i + kCasesAhead <= lp)
+        PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], classCell);
+      classFreq[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
+          cases.Weight[static_cast<size_t>(i)];
+    }
   }
   int bestClass = 0;
   for (int c = 1; c <= maxClass; ++c) {
@@ -79,7 +85,7 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
       if (values > 0 && ((options.SUBSET && values > 2) || e_.Tested[static_cast<size_t>(a)] == 0))
         discrete_.push_back(a);
     }
-    split_.CountDiscreteTogether(discrete_, fp, lp);
+    split_.CountDiscreteTogether(discrete_, *presorted_, seg, lp - fp + 1);
   }
   for (int a = 0; a <= att.MaxAtt; ++a) {
     const size_t at = static_cast<size_t>(a);
@@ -92,7 +98,8 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
         split_.EvaluateDiscrete(a, fp, lp, items);
       }
     } else if (presorted_ != nullptr) {
-      split_.EvaluateSortedContinuous(a, fp, lp, presorted_->Sorted(a, seg), presorted_->Classes());
+      split_.EvaluateSortedContinuous(a, fp, lp, presorted_->Sorted(a, seg),
+                                      presorted_->ClassShift(), classFreq.data());
     } else {
       split_.EvaluateContinuous(a, fp, lp);
     }
@@ -153,20 +160,27 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
   // kept in step with the cases' places: a branch's growing reorders only its own cases, which
   // all have the same outcome. The outcomes are held by every node on the path being grown, so
   // they are kept small and let go before the last branch grows.
-  std::vector<int16_t> outcome(static_cast<size_t>(lp - kp + 1));
-  for (int i = kp; i <= lp; ++i) {
-    if (i + kCasesAhead <= lp)
-      PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], node.Tested());
-    const int o = e_.Outcome(node, cases.Item[static_cast<size_t>(i)]);
-    outcome[static_cast<size_t>(i - kp)] =
-        static_cast<int16_t>(o > node.Forks ? -1 : o);  // beyond the branches: none takes it
+  // Where the cases are presorted, every case knows the value (kp is fp) and nothing reads the
+  // cases from Item: the split gives each branch its segment, and its cases are only counted in
+  // fp.. as they would lie there.
+  std::vector<int16_t> outcome;
+  std::vector<PresortedCases::Piece> pieces;
+  if (presorted_ != nullptr) {
+    presorted_->Split(e_, node, seg, lp - fp + 1, pieces);
+  } else {
+    outcome.resize(static_cast<size_t>(lp - kp + 1));
+    for (int i = kp; i <= lp; ++i) {
+      if (i + kCasesAhead <= lp)
+        PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], node.Tested());
+      const int o = e_.Outcome(node, cases.Item[static_cast<size_t>(i)]);
+      outcome[static_cast<size_t>(i - kp)] =
+          static_cast<int16_t>(o > node.Forks ? -1 : o);  // beyond the branches: none takes it
+    }
   }
-  // Every case knows the value where the cases are presorted: kp is fp, and branch v's
-  // segment follows those of the branches before it.
-  if (presorted_ != nullptr) presorted_->Split(e_, node, seg, lp - fp + 1);
-  int childSeg = seg;
   for (int v = 1; v <= node.Forks; ++v) {
-    const int ep = PartitionByOutcome(v, kp, lp, outcome);
+    const size_t at = static_cast<size_t>(v);
+    const int ep =
+        presorted_ != nullptr ? kp + pieces[at].count - 1 : PartitionByOutcome(v, kp, lp, outcome);
     if (v == node.Forks) std::vector<int16_t>().swap(outcome);
     auto child = std::make_unique<TreeNode>();
     if (kp > ep) {
@@ -174,15 +188,14 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
     } else {
       const float factor = e_.CountWeight(kp, ep) / known;
       for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] *= factor;
-      Grow(*child, fp, ep, childSeg);
-      childSeg += ep - kp + 1;
+      Grow(*child, fp, ep, presorted_ != nullptr ? pieces[at].start : 0);
       node.SetErrors(node.Errors() + child->Errors());
       // The branch's growing may have mixed the cases of unknown outcome into its own; with
       // none, there is nothing to gather.
       if (kp != fp) e_.PartitionCases(node, 0, fp, ep);
       for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] /= factor;
     }
-    node.Branch[static_cast<size_t>(v)] = std::move(child);
+    node.Branch[at] = std::move(child);
   }
   --e_.Tested[b];
   e_.AllKnown = allKnownAtEntry;
@@ -265,6 +278,7 @@ std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp) {
   PresortedCases presorted;
   const bool sorted = engine.AnyOrderAmongEquals && presorted.Build(engine, fp, lp);
   TreeGrower(engine, sorted ? &presorted : nullptr).Grow(*root, fp, lp);
+  if (sorted) presorted.PutCasesInOrder(engine, fp);
   engine.AnyOrderAmongEquals = false;
   return root;
 }

@@ -7,27 +7,22 @@
 // the remaining sums are made in the same order.
 
 #include "core/dtree/induction_engine.h"
+#include "core/dtree/presorted_cases.h"
 #include "core/dtree/split_evaluation.h"
 
 namespace quarry::dtree {
 
-void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sorted,
-                                     const int16_t* classOf) {
+void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sorted, int classShift,
+                                     const float* classCount) {
   const int minObjs = engine_.Options.MINOBJS;
   const int maxClass = engine_.MaxClass();
   const size_t classes = static_cast<size_t>(maxClass + 1);
   const size_t n = static_cast<size_t>(count);
-  if (sortedClass_.size() < n) sortedClass_.resize(n);
-  int16_t* cls = sortedClass_.data();
   std::vector<int>& below = belowCount_;
   std::vector<int>& above = aboveCount_;
   below.assign(classes, 0);
-  above.assign(classes, 0);
-  for (size_t k = 0; k < n; ++k) {
-    const int16_t c = classOf[sorted[k].index];
-    cls[k] = c;
-    ++above[static_cast<size_t>(c)];
-  }
+  above.resize(classes);
+  for (size_t c = 0; c < classes; ++c) above[c] = static_cast<int>(classCount[c]);
   const double* nLogN = nLogN_.data();
 
   const float known = static_cast<float>(count);
@@ -58,7 +53,7 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
   triedCuts_.clear();
   float gainSum = 0;
   for (int k = 0; k < count - 1; ++k) {
-    const size_t c = static_cast<size_t>(cls[k]);
+    const size_t c = sorted[k].index >> classShift;
     const int low = k + 1;
     lowTerms[c] = nLogN[++below[c]];
     highTerms[c] = nLogN[--above[c]];
@@ -127,6 +122,41 @@ void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts, int fp,
     const long cls = c[classCell].discr;
     for (const int a : atts) {
       counts[block[a] + DVal(c, a) * static_cast<long>(classes_) + cls] += w;
+    }
+  }
+}
+
+void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts,
+                                           const PresortedCases& cases, int start, int count) {
+  const uint16_t* codes = cases.DiscreteCodes();
+  const AttributeTable& table = engine_.Att();
+  discreteBlock_.assign(static_cast<size_t>(table.MaxAtt + 1), -1);
+  // Where each attribute's rows start, offset by its column in a case's codes.
+  column_.clear();
+  offset_.clear();
+  long size = 0;
+  for (const int a : atts) {
+    discreteBlock_[static_cast<size_t>(a)] = size;
+    column_.push_back(cases.DiscreteColumn()[a]);
+    offset_.push_back(size);
+    size += static_cast<long>(table.ValueCount[static_cast<size_t>(a)] + 1) *
+            static_cast<long>(classes_);
+  }
+  discreteCounts_.assign(static_cast<size_t>(size), 0.0f);
+  if (atts.empty()) return;
+  float* counts = discreteCounts_.data();
+  const ValueRecord* r = cases.Segment(start);
+  const uint32_t mask = cases.CaseMask();
+  const int shift = cases.ClassShift();
+  const size_t stride = static_cast<size_t>(cases.DiscreteStride());
+  const size_t n = static_cast<size_t>(count);
+  const size_t used = atts.size();
+  for (size_t k = 0; k < n; ++k) {
+    if (k + kCasesAhead < n) __builtin_prefetch(codes + (r[k + kCasesAhead].index & mask) * stride);
+    const uint16_t* row = codes + (r[k].index & mask) * stride;
+    const long cls = static_cast<long>(r[k].index >> shift);
+    for (size_t j = 0; j < used; ++j) {
+      counts[offset_[j] + row[column_[j]] * static_cast<long>(classes_) + cls] += 1.0f;
     }
   }
 }

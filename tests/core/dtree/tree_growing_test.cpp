@@ -152,8 +152,9 @@ TEST_F(TreeGrowing, CopiesAreDeepAndStatisticsCountCollapsedLeaves) {
 // With every value known, growing keeps each attribute's cases sorted from the root on and
 // leaves equal values in any order: the tree, the report, its pruning and the pruned tree's
 // counts are those of the exact order, on a table of many ties (few distinct values, negative
-// ones, -0 beside 0, values closer than a cut may separate, a discrete column) large enough for
-// the quick sort of many values, under each option that changes the evaluation or the report.
+// ones, -0 beside 0, values closer than a cut may separate, two discrete columns, five classes
+// that take three bits beside a case's place) large enough for the quick sort of many values,
+// under each option that changes the evaluation or the report.
 // With an unknown value the exact order is kept, and the cases end in its order.
 TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
   std::vector<std::vector<std::string>> rows;
@@ -167,11 +168,16 @@ TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
     const std::string w =
         std::to_string(k / 5) + "." + std::to_string(100000 + 3 * (k % 5)).substr(1);
     const int noise = i * 104729 % 17;
-    const char* cls = noise == 0 ? "b"
-                      : (x + y / 4 > 3 || (i % 5 == 1 && k % 5 > 2))
+    const int u = i * 17 % 4;
+    // Five classes, two of them rare.
+    const char* cls = noise == 0    ? "b"
+                      : i % 97 == 0 ? "d"
+                      : i % 89 == 0 ? "e"
+                      : (x + y / 4 > 3 || (i % 5 == 1 && k % 5 > 2) || (u == 3 && y % 2 == 0))
                           ? "a"
                           : (y % 3 == 0 || (k / 5) % 3 == 1 ? "b" : "c");
-    rows.push_back({z, std::to_string(y / 3.0), w, "v" + std::to_string(i * 13 % 7), cls});
+    rows.push_back({z, std::to_string(y / 3.0), w, "v" + std::to_string(i * 13 % 7),
+                    "u" + std::to_string(u), cls});
   }
   struct Grown {
     std::string tree, report, pruned;
@@ -197,7 +203,8 @@ TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
   for (const bool unknown : {false, true}) {
     if (unknown) rows[1234][1] = "?";
     const std::string table = unknown ? "unknown_data" : "ties_data";
-    Load(table, {"x", "y", "w", "s", "cls"}, {"real", "real", "real", "string", "string"}, rows);
+    Load(table, {"x", "y", "w", "s", "u", "cls"},
+         {"real", "real", "real", "string", "string", "string"}, rows);
     const std::vector<Case> loaded = engine_.Cases.Item;
     for (const Options options : {Options{false, true, 2, 0}, Options{true, true, 2, 2},
                                   Options{false, false, 7, 2}, Options{false, true, 2, 3}}) {
