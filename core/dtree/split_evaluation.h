@@ -58,11 +58,9 @@ class SplitEvaluator {
                                 const float* classCount);
   void EvaluateDiscrete(int att, int fp, int lp, float items);
   // Where every weight is 1: the class counts of the values of each discrete attribute of
-  // `atts` over Item[fp..lp], made in one pass over the cases, for EvaluateDiscrete and
-  // EvaluateSubsets to take until DropDiscreteCounts (whole_count_evaluation.cpp).
-  void CountDiscreteTogether(const std::vector<int>& atts, int fp, int lp);
-  // The same from the presorted cases' segment of `count` cases at `start`, where they hold
-  // the value numbers.
+  // `atts` over the presorted cases' segment of `count` cases at `start`, made in one pass from
+  // their value numbers, for EvaluateDiscrete and EvaluateSubsets to take until
+  // DropDiscreteCounts (whole_count_evaluation.cpp).
   void CountDiscreteTogether(const std::vector<int>& atts, const PresortedCases& cases, int start,
                              int count);
   void DropDiscreteCounts();

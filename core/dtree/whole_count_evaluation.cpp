@@ -102,30 +102,6 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
   SetCut(att, best->place, sorted[at].value, sorted[at + 1].value, best->gain, info(best->place));
 }
 
-void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts, int fp, int lp) {
-  const AttributeTable& table = engine_.Att();
-  discreteBlock_.assign(static_cast<size_t>(table.MaxAtt + 1), -1);
-  long size = 0;
-  for (const int a : atts) {
-    discreteBlock_[static_cast<size_t>(a)] = size;
-    size += static_cast<long>(table.ValueCount[static_cast<size_t>(a)] + 1) *
-            static_cast<long>(classes_);
-  }
-  discreteCounts_.assign(static_cast<size_t>(size), 0.0f);
-  const int classCell = table.MaxAtt + 1;
-  const CaseSet& cases = engine_.Cases;
-  float* counts = discreteCounts_.data();
-  const long* block = discreteBlock_.data();
-  for (int i = fp; i <= lp; ++i) {
-    const Case c = cases.Item[static_cast<size_t>(i)];
-    const float w = cases.Weight[static_cast<size_t>(i)];
-    const long cls = c[classCell].discr;
-    for (const int a : atts) {
-      counts[block[a] + DVal(c, a) * static_cast<long>(classes_) + cls] += w;
-    }
-  }
-}
-
 void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts,
                                            const PresortedCases& cases, int start, int count) {
   const uint16_t* codes = cases.DiscreteCodes();
