@@ -6,11 +6,74 @@
 // by a float, so each n*log2(n) is the looked-up one, each sum of counts the count itself, and
 // the remaining sums are made in the same order.
 
+#include <span>
+
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/presorted_cases.h"
 #include "core/dtree/split_evaluation.h"
 
 namespace quarry::dtree {
+
+namespace {
+
+// The scan's figures that stay the same over a node's cuts.
+struct CutScan {
+  const ValueRecord* sorted;
+  int count;
+  int classShift;
+  const double* nLogN;
+  float minSplit;
+  float known;
+  float baseInfo;
+  float unknownRate;
+  int minObjs;
+};
+
+// The gain of every cut between sorted cases whose values differ enough, in order, into `tried`;
+// returns how many. `below` and `above` hold each class's count below and above the cut,
+// `lowTerms` and `highTerms` their n*log2(n). With kClasses > 0 there are that many classes
+// (the sums over classes unrolled, in the same order), else `classes`.
+template <int kClasses, typename Tried>
+int ScanSortedCuts(const CutScan& scan, size_t classes, int* below, int* above, double* lowTerms,
+                   double* highTerms, Tried* tried, float& gainSum) {
+  const size_t terms = kClasses > 0 ? static_cast<size_t>(kClasses) : classes;
+  auto termSum = [terms](const double* t) {
+    double sum = 0;
+    for (size_t c = 0; c < terms; ++c) sum += t[c];
+    return sum;
+  };
+  const ValueRecord* sorted = scan.sorted;
+  const double* nLogN = scan.nLogN;
+  const int count = scan.count;
+  const bool enough = scan.known > 0;
+  int tries = 0;
+  float sum = 0;
+  for (int k = 0; k < count - 1; ++k) {
+    const size_t c = sorted[k].index >> scan.classShift;
+    const int low = k + 1;
+    lowTerms[c] = nLogN[++below[c]];
+    highTerms[c] = nLogN[--above[c]];
+    if (static_cast<float>(low) < scan.minSplit) continue;
+    if (static_cast<float>(low) > scan.known - scan.minSplit) break;
+    const float value = sorted[k].value;
+    const float next = sorted[k + 1].value;
+    if (!(static_cast<double>(value) < static_cast<double>(next) - 0.00005)) continue;
+    const int high = count - low;
+    float gain = kNoGain;
+    if (enough && low >= scan.minObjs && high >= scan.minObjs) {
+      float thisInfo = 0;
+      thisInfo += static_cast<float>(nLogN[low] - termSum(lowTerms));
+      thisInfo += static_cast<float>(nLogN[high] - termSum(highTerms));
+      gain = (scan.baseInfo - thisInfo / scan.known) * (1 - scan.unknownRate);
+    }
+    sum += gain;
+    tried[tries++] = {k, gain};
+  }
+  gainSum = sum;
+  return tries;
+}
+
+}  // namespace
 
 void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sorted, int classShift,
                                      const float* classCount) {
@@ -42,36 +105,25 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
     lowTerms[c] = 0.0;
     highTerms[c] = nLogN[above[c]];
   }
-  auto termSum = [classes](const double* terms) {
-    double sum = 0;
-    for (size_t c = 0; c < classes; ++c) sum += terms[c];
-    return sum;
-  };
   const double totalTerm = nLogN[n];  // the split information's n*log2(n) of all the cases
-  const float unknownRate = UnknownRate[static_cast<size_t>(att)];
-  const bool enough = known > 0;
-  triedCuts_.clear();
+  const CutScan scan{sorted,   count, classShift, nLogN,
+                     minSplit, known, baseInfo,   UnknownRate[static_cast<size_t>(att)],
+                     minObjs};
+  if (triedCuts_.size() < n) triedCuts_.resize(n);
   float gainSum = 0;
-  for (int k = 0; k < count - 1; ++k) {
-    const size_t c = sorted[k].index >> classShift;
-    const int low = k + 1;
-    lowTerms[c] = nLogN[++below[c]];
-    highTerms[c] = nLogN[--above[c]];
-    if (static_cast<float>(low) < minSplit) continue;
-    if (static_cast<float>(low) > known - minSplit) break;
-    const float value = sorted[k].value;
-    const float next = sorted[k + 1].value;
-    if (!(static_cast<double>(value) < static_cast<double>(next) - 0.00005)) continue;
-    const int high = count - low;
-    float gain = kNoGain;
-    if (enough && low >= minObjs && high >= minObjs) {
-      float thisInfo = 0;
-      thisInfo += static_cast<float>(nLogN[low] - termSum(lowTerms));
-      thisInfo += static_cast<float>(nLogN[high] - termSum(highTerms));
-      gain = (baseInfo - thisInfo / known) * (1 - unknownRate);
-    }
-    gainSum += gain;
-    triedCuts_.push_back({k, gain});
+  int tries = 0;
+  switch (classes) {
+    case 2:
+      tries = ScanSortedCuts<2>(scan, classes, below.data(), above.data(), lowTerms, highTerms,
+                                triedCuts_.data(), gainSum);
+      break;
+    case 3:
+      tries = ScanSortedCuts<3>(scan, classes, below.data(), above.data(), lowTerms, highTerms,
+                                triedCuts_.data(), gainSum);
+      break;
+    default:
+      tries = ScanSortedCuts<0>(scan, classes, below.data(), above.data(), lowTerms, highTerms,
+                                triedCuts_.data(), gainSum);
   }
   // The split information of the cut after sorted case k, asked only where the worth needs it.
   auto info = [&](int k) {
@@ -79,11 +131,10 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
     return static_cast<float>(totalTerm - splitSum) / known;
   };
   const bool gainRatio = engine_.Options.GAINRATIO;
-  const int tries = static_cast<int>(triedCuts_.size());
   const float avGain = tries > 0 ? gainSum / static_cast<float>(tries) : 1e6f;
   const TriedCut* best = nullptr;
   float bestVal = kNoGain;
-  for (const TriedCut& cut : triedCuts_) {
+  for (const TriedCut& cut : std::span(triedCuts_.data(), static_cast<size_t>(tries))) {
     if (cut.gain < 0) continue;
     // Under the gain ratio a gain below the average is worth nothing, whatever its information.
     const float val = gainRatio && !(cut.gain >= avGain - 0.001)
