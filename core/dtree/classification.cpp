@@ -12,17 +12,19 @@ class CaseSpreader {
  public:
   CaseSpreader(std::vector<float>& classSum, LeafVote vote) : sum_(classSum), vote_(vote) {}
 
-  void Spread(Case c, const TreeNode& node, float w) {
-    if (node.IsLeaf()) {
-      Vote(node, w);
-      return;
+  void Spread(Case c, const TreeNode& from, float w) {
+    // Down the one branch a known value takes without a call a level: cases of deep trees
+    // pass many levels.
+    const TreeNode* node = &from;
+    while (!node->IsLeaf()) {
+      const int branch = RouteBranch(*node, c);
+      if (branch <= 0) {
+        SpreadAll(c, *node, w);
+        return;
+      }
+      node = &node->Child(branch);
     }
-    const int branch = RouteBranch(node, c);
-    if (branch > 0) {
-      Spread(c, node.Child(branch), w);
-    } else {
-      SpreadAll(c, node, w);
-    }
+    Vote(*node, w);
   }
 
  private:

@@ -109,12 +109,7 @@ float SplitEvaluator::ComputeThisGain(float baseInfo, float unknownRate, int max
 }
 
 float SplitEvaluator::SplitWorth(float info, float gain, float minGain) const {
-  if (engine_.Options.GAINRATIO) {
-    if (gain >= minGain - 0.001 && info > 0.001) return gain / info;
-    return kNoGain;
-  }
-  if (info > 0 && gain > 0) return gain;
-  return kNoGain;
+  return Worth(engine_.Options.GAINRATIO, info, gain, minGain);
 }
 
 void SplitEvaluator::ReserveScratch(size_t count) {

@@ -49,6 +49,15 @@ class SplitEvaluator {
   float ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome, float knownItems,
                         int minObjs);
   float SplitWorth(float info, float gain, float minGain) const;
+  // SplitWorth under the gain ratio or the gain, inline for the scans that ask at every cut.
+  static float Worth(bool gainRatio, float info, float gain, float minGain) {
+    if (gainRatio) {
+      if (gain >= minGain - 0.001 && info > 0.001) return gain / info;
+      return kNoGain;
+    }
+    if (info > 0 && gain > 0) return gain;
+    return kNoGain;
+  }
 
   void EvaluateContinuous(int att, int fp, int lp);
   // EvaluateContinuous for cases that all know the value and weigh 1, given already in value

@@ -139,7 +139,7 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
     // Under the gain ratio a gain below the average is worth nothing, whatever its information.
     const float val = gainRatio && !(cut.gain >= avGain - 0.001)
                           ? kNoGain
-                          : SplitWorth(info(cut.place), cut.gain, avGain);
+                          : Worth(gainRatio, info(cut.place), cut.gain, avGain);
     if (val >= bestVal) {  // the later cut wins ties
       best = &cut;
       bestVal = val;
