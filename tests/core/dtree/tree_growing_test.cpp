@@ -200,15 +200,26 @@ TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
     bool subset, gainRatio;
     int minObjs, verbosity;
   };
-  for (const bool unknown : {false, true}) {
-    if (unknown) rows[1234][1] = "?";
-    const std::string table = unknown ? "unknown_data" : "ties_data";
-    Load(table, {"x", "y", "w", "s", "u", "cls"},
-         {"real", "real", "real", "string", "string", "string"}, rows);
+  // Five classes, three (the rare ones folded into another) and five with an unknown value.
+  struct Variant {
+    const char* table;
+    bool threeClasses, unknown;
+  };
+  for (const Variant variant :
+       {Variant{"ties_data", false, false}, Variant{"three_data", true, false},
+        Variant{"unknown_data", false, true}}) {
+    const bool unknown = variant.unknown;
+    std::vector<std::vector<std::string>> data = rows;
+    for (std::vector<std::string>& row : data) {
+      if (variant.threeClasses && (row.back() == "d" || row.back() == "e")) row.back() = "c";
+    }
+    if (unknown) data[1234][1] = "?";
+    Load(variant.table, {"x", "y", "w", "s", "u", "cls"},
+         {"real", "real", "real", "string", "string", "string"}, data);
     const std::vector<Case> loaded = engine_.Cases.Item;
     for (const Options options : {Options{false, true, 2, 0}, Options{true, true, 2, 2},
                                   Options{false, false, 7, 2}, Options{false, true, 2, 3}}) {
-      SCOPED_TRACE(::testing::Message() << "unknown " << unknown << " subset " << options.subset
+      SCOPED_TRACE(::testing::Message() << variant.table << " subset " << options.subset
                                         << " gain ratio " << options.gainRatio << " minimum "
                                         << options.minObjs << " verbosity " << options.verbosity);
       engine_.Options.SUBSET = options.subset;
