@@ -134,6 +134,8 @@ void PresortedCases::Split(const InductionEngine& engine, const TreeNode& node, 
     if (place_[o] > place_[big]) big = o;
   }
   const int first = place_[big];
+  // Two branches and no case left over: each record goes one of two ways.
+  const bool twoWays = forks == 2 && place_[none] == 0;
   branch[big] = {start, first};
   int offset = 0;
   for (size_t o = 1; o < place_.size(); ++o) {
@@ -142,6 +144,25 @@ void PresortedCases::Split(const InductionEngine& engine, const TreeNode& node, 
     place_[o] = offset;
     if (o < branch.size()) branch[o] = {start + first + offset, size};
     offset += size;
+  }
+  if (twoWays) {
+    // Both places are written and the one the record goes to moves on: no branch to guess, and
+    // the places stay in registers. The place kept is never ahead of the reading.
+    for (std::vector<ValueRecord>& list : lists_) {
+      ValueRecord* r = list.data() + start;
+      ValueRecord* kept = r;
+      ValueRecord* away = scratch_.data();
+      for (size_t k = 0; k < n; ++k) {
+        const ValueRecord record = r[k];
+        const bool stays = outcome_[record.index & caseMask_] == big;
+        *kept = record;
+        *away = record;
+        kept += stays;
+        away += !stays;
+      }
+      std::memcpy(r + first, scratch_.data(), static_cast<size_t>(offset) * sizeof(ValueRecord));
+    }
+    return;
   }
   std::vector<ValueRecord*> to(place_.size());
   for (std::vector<ValueRecord>& list : lists_) {
