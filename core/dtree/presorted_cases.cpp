@@ -68,6 +68,7 @@ bool PresortedCases::Build(const InductionEngine& engine, int fp, int lp) {
     }
   }
   outcome_.resize(n);
+  first_.assign((n + 63) / 64, 0);
   scratch_.resize(n);
   sortScratch_ = {};
   return true;
@@ -83,6 +84,7 @@ void PresortedCases::Clear() {
   column_ = {};
   stride_ = 0;
   outcome_ = {};
+  first_ = {};
   scratch_ = {};
   sortScratch_ = {};
 }
@@ -114,7 +116,9 @@ void PresortedCases::Split(const InductionEngine& engine, const TreeNode& node, 
     const float cut = node.Cont.Cut;
     for (size_t k = 0; k < n; ++k) {
       const uint16_t o = r[k].value <= cut ? 1 : 2;
-      outcome_[r[k].index & caseMask_] = o;
+      const uint32_t index = r[k].index & caseMask_;
+      outcome_[index] = o;
+      MarkFirst(index, o == 1);
       ++place_[o];
     }
   } else {
@@ -124,6 +128,7 @@ void PresortedCases::Split(const InductionEngine& engine, const TreeNode& node, 
       const int o = engine.Outcome(node, caseOf_[index]);
       const uint16_t branch = o >= 1 && o <= forks ? static_cast<uint16_t>(o) : none;
       outcome_[index] = branch;
+      MarkFirst(index, branch == 1);
       ++place_[branch];
     }
   }
@@ -147,14 +152,19 @@ void PresortedCases::Split(const InductionEngine& engine, const TreeNode& node, 
   }
   if (twoWays) {
     // Both places are written and the one the record goes to moves on: no branch to guess, and
-    // the places stay in registers. The place kept is never ahead of the reading.
+    // the places stay in registers. The place kept is never ahead of the reading. Which way a
+    // case goes is read from one bit a case, whose array stays in the cache where the outcomes'
+    // does not.
+    const uint64_t* firstBits = first_.data();
+    const bool keepFirst = big == 1;
     for (std::vector<ValueRecord>& list : lists_) {
       ValueRecord* r = list.data() + start;
       ValueRecord* kept = r;
       ValueRecord* away = scratch_.data();
       for (size_t k = 0; k < n; ++k) {
         const ValueRecord record = r[k];
-        const bool stays = outcome_[record.index & caseMask_] == big;
+        const uint32_t index = record.index & caseMask_;
+        const bool stays = (((firstBits[index >> 6] >> (index & 63)) & 1) != 0) == keepFirst;
         *kept = record;
         *away = record;
         kept += stays;

@@ -70,7 +70,13 @@ class PresortedCases {
   std::vector<int> column_;      // [a]
   int stride_ = 0;
   std::vector<uint16_t> outcome_;  // by index: the branch of the split being made
-  std::vector<int> place_;         // where each branch's next record goes
+  std::vector<uint64_t> first_;    // by index, a bit: whether the case goes down branch 1
+  void MarkFirst(uint32_t index, bool first) {
+    uint64_t& word = first_[index >> 6];
+    const uint64_t bit = uint64_t{1} << (index & 63);
+    word = first ? word | bit : word & ~bit;
+  }
+  std::vector<int> place_;  // where each branch's next record goes
   std::vector<ValueRecord> scratch_;
   SortScratch sortScratch_;
 };
