@@ -18,6 +18,7 @@
 #include "core/dtree/tree_growing.h"
 #include "core/jobs/job_thread.h"
 #include "core/pruning/prune_tree.h"
+#include "core/pruning/pruning_error_counter.h"
 #include "core/pruning/pruning_share.h"
 #include "core/pruning/pruning_tables.h"
 #include "core/treefiles/decision_rules_writer.h"
@@ -340,13 +341,19 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
   dtree::AttributeTable attributes;
   const dtree::InductionOptions settings = engine.Options;
 
+  // Each tree is counted on the training, pruning and test tables, with the cases' paths
+  // through the grown tree followed once for all the trees pruned from it.
+  struct Counted {
+    const TableRead* read;
+    std::unique_ptr<PruningErrorCounter> counter;
+  };
+  std::vector<Counted> counted;  // as in `countedOn`, after the training cases as grown
   auto countAll = [&](InductionEngine& counter, ComparisonRow& row, const TreeNode& tree) {
-    row.training = CountErrors(counter, asGrown, tree, LeafVote::kDistribution);
-    TableErrors* counted[] = {&row.prune, &row.test};
-    for (size_t t = 0; t < countedOn.size(); ++t) {
-      if (const TableRead* read = FindTableRead(&reads, countedOn[t])) {
-        *counted[t] = CountErrors(counter, *read, tree, LeafVote::kDistribution);
-      }
+    TableErrors* parts[] = {&row.training, &row.prune, &row.test};
+    for (size_t t = 0; t < counted.size(); ++t) {
+      const Counted& on = counted[t];
+      if (on.read == nullptr) continue;
+      *parts[t] = {on.read->table, on.counter->Errors(tree, counter), on.read->cases.MaxItem + 1};
     }
   };
 
@@ -370,6 +377,15 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
       if (table.empty()) continue;
       reads.emplace_back();
       if (Status s = ReadTable(engine, table, source, reads.back()); !s.ok()) return s;
+    }
+    counted.push_back({&asGrown, nullptr});
+    for (const std::string& table : countedOn) {
+      counted.push_back({FindTableRead(&reads, table), nullptr});
+    }
+    for (Counted& on : counted) {
+      if (on.read != nullptr) {
+        on.counter = std::make_unique<PruningErrorCounter>(engine, *grown, on.read->cases.Item);
+      }
     }
     countAll(engine, g, *grown);
     Measure(g, *grown);

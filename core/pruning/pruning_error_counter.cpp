@@ -73,15 +73,17 @@ PruningErrorCounter::PruningErrorCounter(dtree::InductionEngine& engine, const T
     const int cls = WholeCaseClass(index_.Node(static_cast<int>(id)), vote, classes);
     wrongAsLeaf_[id] = total - row[static_cast<size_t>(cls)];
   }
-  innerMark_.assign(nodes, 0);
 }
 
-bool PruningErrorCounter::Wrong(const TreeNode& tree, Case c) {
-  return dtree::Classify(engine_, c, tree, vote_) != engine_.ClassOf(c);
+bool PruningErrorCounter::Wrong(dtree::InductionEngine& engine, const TreeNode& tree,
+                                Case c) const {
+  return dtree::Classify(engine, c, tree, vote_) != engine.ClassOf(c);
 }
 
-int PruningErrorCounter::Count(const std::vector<uint8_t>& cut, const TreeNode* pruned) {
-  ++mark_;
+int PruningErrorCounter::Count(const std::vector<uint8_t>& cut, const TreeNode* pruned,
+                               dtree::InductionEngine& engine, Scratch& scratch) const {
+  const uint32_t mark = ++scratch.mark;
+  scratch.innerMark.resize(static_cast<size_t>(index_.Size()), 0);
   int errors = 0;
   std::vector<int32_t> stack = {0};
   while (!stack.empty()) {
@@ -92,43 +94,56 @@ int PruningErrorCounter::Count(const std::vector<uint8_t>& cut, const TreeNode* 
       errors += wrongAsLeaf_[static_cast<size_t>(id)];
       continue;
     }
-    innerMark_[static_cast<size_t>(id)] = mark_;
+    scratch.innerMark[static_cast<size_t>(id)] = mark;
     for (int v = 1; v <= node.Forks; ++v) stack.push_back(index_.Child(id, v));
   }
   // Cases that a kept test sends down every branch take their class from several leaves.
   std::unique_ptr<TreeNode> built;
   for (const Spreader& s : spreaders_) {
-    if (innerMark_[static_cast<size_t>(s.node)] != mark_) continue;
+    if (scratch.innerMark[static_cast<size_t>(s.node)] != mark) continue;
     if (pruned == nullptr) {
       built = CopyWithCuts(index_, cut);
       pruned = built.get();
     }
-    errors += Wrong(*pruned, cases_[static_cast<size_t>(s.caseIndex)]);
+    errors += Wrong(engine, *pruned, cases_[static_cast<size_t>(s.caseIndex)]);
   }
   return errors;
 }
 
-int PruningErrorCounter::Errors(const std::vector<uint8_t>& cut) { return Count(cut, nullptr); }
+int PruningErrorCounter::Errors(const std::vector<uint8_t>& cut) {
+  return Count(cut, nullptr, engine_, scratch_);
+}
 
-bool PruningErrorCounter::FindCuts(const TreeNode& pruned, int id) {
+bool PruningErrorCounter::FindCuts(const TreeNode& pruned, int id,
+                                   std::vector<uint8_t>& cut) const {
   const TreeNode& node = index_.Node(id);
   if (pruned.IsLeaf()) {
-    cutScratch_[static_cast<size_t>(id)] = !node.IsLeaf();
+    cut[static_cast<size_t>(id)] = !node.IsLeaf();
     return SameLeaf(pruned, node);
   }
   if (!SameTest(pruned, node)) return false;
   for (int v = 1; v <= pruned.Forks; ++v) {
-    if (!FindCuts(pruned.Child(v), index_.Child(id, v))) return false;
+    if (!FindCuts(pruned.Child(v), index_.Child(id, v), cut)) return false;
   }
   return true;
 }
 
-int PruningErrorCounter::Errors(const TreeNode& pruned) {
-  cutScratch_.assign(static_cast<size_t>(index_.Size()), 0);
-  if (FindCuts(pruned, 0)) return Count(cutScratch_, &pruned);
+int PruningErrorCounter::CountTree(const TreeNode& pruned, dtree::InductionEngine& engine,
+                                   Scratch& scratch) const {
+  scratch.cut.assign(static_cast<size_t>(index_.Size()), 0);
+  if (FindCuts(pruned, 0, scratch.cut)) return Count(scratch.cut, &pruned, engine, scratch);
   int errors = 0;
-  for (Case c : cases_) errors += Wrong(pruned, c);
+  for (Case c : cases_) errors += Wrong(engine, pruned, c);
   return errors;
+}
+
+int PruningErrorCounter::Errors(const TreeNode& pruned) {
+  return CountTree(pruned, engine_, scratch_);
+}
+
+int PruningErrorCounter::Errors(const TreeNode& pruned, dtree::InductionEngine& engine) const {
+  Scratch scratch;
+  return CountTree(pruned, engine, scratch);
 }
 
 }  // namespace quarry::pruning

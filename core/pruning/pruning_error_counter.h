@@ -30,11 +30,22 @@ class PruningErrorCounter {
   // Errors of `pruned`: the reference with some subtrees removed by PruneToLeaf. A tree that
   // differs otherwise is counted by classifying every case.
   int Errors(const dtree::TreeNode& pruned);
+  // The same, classifying with `engine`'s work arrays and scratch of its own, so that threads
+  // with engines of their own may count with one counter at once.
+  int Errors(const dtree::TreeNode& pruned, dtree::InductionEngine& engine) const;
 
  private:
-  int Count(const std::vector<uint8_t>& cut, const dtree::TreeNode* pruned);
-  bool FindCuts(const dtree::TreeNode& pruned, int id);
-  bool Wrong(const dtree::TreeNode& tree, dtree::Case c);
+  struct Scratch {
+    std::vector<uint32_t> innerMark;  // per node: kept as an inner node in count `mark`
+    uint32_t mark = 0;
+    std::vector<uint8_t> cut;
+  };
+  int Count(const std::vector<uint8_t>& cut, const dtree::TreeNode* pruned,
+            dtree::InductionEngine& engine, Scratch& scratch) const;
+  int CountTree(const dtree::TreeNode& pruned, dtree::InductionEngine& engine,
+                Scratch& scratch) const;
+  bool FindCuts(const dtree::TreeNode& pruned, int id, std::vector<uint8_t>& cut) const;
+  bool Wrong(dtree::InductionEngine& engine, const dtree::TreeNode& tree, dtree::Case c) const;
 
   dtree::InductionEngine& engine_;
   IndexedTree index_;
@@ -46,9 +57,7 @@ class PruningErrorCounter {
     int32_t node;  // the node whose test sends the case down every branch
   };
   std::vector<Spreader> spreaders_;
-  std::vector<uint32_t> innerMark_;
-  uint32_t mark_ = 0;
-  std::vector<uint8_t> cutScratch_;
+  Scratch scratch_;
 };
 
 }  // namespace quarry::pruning
