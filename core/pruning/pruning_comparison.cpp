@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -76,6 +77,27 @@ Status ReadTable(InductionEngine& engine, const std::string& table, DataSource& 
   }
   engine.Cases.ExchangeCases(read.cases);
   return Status::Ok();
+}
+
+// Loads `table` as the training table, keeping its cases as read (and what reading them wrote
+// into the report) for the methods that read it again.
+Status LoadTraining(InductionEngine& engine, const std::string& table, DataSource& source,
+                    TableRead& read) {
+  Status loaded;
+  read.table = table;
+  read.messages =
+      KeepingReport(engine.Report(), [&] { loaded = LoadTrainingTable(engine, table, source); });
+  if (!loaded.ok()) return loaded;
+  read.cases = engine.Cases.CopyCases();
+  return Status::Ok();
+}
+
+// Whether reading a table against attribute tables `a` and `b` gives the same cases and
+// messages.
+bool SameReading(const dtree::AttributeTable& a, const dtree::AttributeTable& b) {
+  return a.MaxAtt == b.MaxAtt && a.MaxClass == b.MaxClass && a.AttName == b.AttName &&
+         a.ValueCount == b.ValueCount && a.ValueName == b.ValueName && a.Status == b.Status &&
+         a.ClassName == b.ClassName;
 }
 
 // The continuity-corrected training errors pessimistic pruning judges a tree by: the errors at
@@ -159,20 +181,32 @@ void MarkBest(std::vector<ComparisonRow>& rows) {
   smallest->withinOneSE = true;
 }
 
+// The comparison's pruning and test tables as read against `attributes`, once they are (null
+// until then).
+struct SharedReads {
+  const dtree::AttributeTable& attributes;
+  std::function<const std::vector<TableRead>*()> readsIfDone;
+};
+
 // The iterative method: its own tree grown on B_train1, pruned with the halves, counted on
 // B_train (its whole training set) and on the comparison's pruning and test tables, all read
-// against B_train1's attributes in an engine of its own.
+// against B_train1's attributes in an engine of its own. B_train1 is read from the database
+// once; the pruning and test tables are the comparison's where it has read them already against
+// attributes that read them alike.
 Status RunIterative(const dtree::InductionOptions& options, std::ostream& report,
                     Progress& progress, const std::string& stem,
-                    const std::vector<std::string>& countedOn, DataSource& source,
-                    ComparisonRow& row, std::unique_ptr<TreeNode>& pruned, FilesWritten& written) {
+                    const std::vector<std::string>& countedOn, const SharedReads& shared,
+                    DataSource& source, ComparisonRow& row, std::unique_ptr<TreeNode>& pruned,
+                    FilesWritten& written) {
   InductionEngine engine(report, progress);
   engine.Options = options;
   const std::string first = FirstHalf(stem);
   engine.Options.FileName = first;
-  if (Status s = LoadTrainingTable(engine, first, source); !s.ok()) return s;
+  std::vector<TableRead> firstRead(1);
+  if (Status s = LoadTraining(engine, first, source, firstRead[0]); !s.ok()) return s;
   std::unique_ptr<TreeNode> grown = dtree::GrowNewTree(engine, 0, engine.MaxItem());
   PruningShare share;
+  share.tables = &firstRead;
   if (Status s =
           PruneTree(engine, *pruned, kIterativeGrowingPruning, *grown, first, source, "", &share);
       !s.ok()) {
@@ -184,12 +218,20 @@ Status RunIterative(const dtree::InductionOptions& options, std::ostream& report
   row.training = {WholeTrainingName(first),
                   dtree::CountTreeErrors(engine, *pruned, LeafVote::kWholeCase),
                   engine.MaxItem() + 1};
+  const std::vector<TableRead>* readAlready =
+      SameReading(engine.Att(), shared.attributes) ? shared.readsIfDone() : nullptr;
   TableErrors* counted[] = {&row.prune, &row.test};
   for (size_t t = 0; t < countedOn.size(); ++t) {
     if (countedOn[t].empty()) continue;
     TableRead read;
-    if (Status s = ReadTable(engine, countedOn[t], source, read); !s.ok()) return s;
-    *counted[t] = CountErrors(engine, read, *pruned, LeafVote::kWholeCase);
+    const TableRead* cases = FindTableRead(readAlready, countedOn[t]);
+    if (cases != nullptr) {
+      report << cases->messages;
+    } else {
+      if (Status s = ReadTable(engine, countedOn[t], source, read); !s.ok()) return s;
+      cases = &read;
+    }
+    *counted[t] = CountErrors(engine, *cases, *pruned, LeafVote::kWholeCase);
   }
   Measure(row, *pruned);
   row.message = "grown on " + first;
@@ -457,8 +499,13 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     const auto start = std::chrono::steady_clock::now();
     auto pruned = std::make_unique<TreeNode>();
     if (i == iterativeRow) {
-      run.status =
-          RunIterative(settings, out, shared, stem, countedOn, source, row, pruned, run.written);
+      // The shared tables, if the growing has read them by the time the method counts.
+      const SharedReads readAlready{attributes, [&]() -> const std::vector<TableRead>* {
+                                      std::lock_guard<std::mutex> lock(stateLock);
+                                      return grownDone && grownStatus.ok() ? &reads : nullptr;
+                                    }};
+      run.status = RunIterative(settings, out, shared, stem, countedOn, readAlready, source, row,
+                                pruned, run.written);
       row.seconds = SecondsSince(start);
       return;
     }
@@ -552,13 +599,8 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
 
   jobProgress.Update("growing the tree", 0, -1);
   {
-    Status loaded;
     reads.resize(1);
-    reads[0].table = stem;
-    reads[0].messages =
-        KeepingReport(report, [&] { loaded = LoadTrainingTable(engine, stem, source); });
-    if (!loaded.ok()) return loaded;
-    reads[0].cases = engine.Cases.CopyCases();
+    if (Status s = LoadTraining(engine, stem, source, reads[0]); !s.ok()) return s;
     attributes = engine.Att();
   }
   RunInOrder(static_cast<int>(pieces.size()), work, after);
