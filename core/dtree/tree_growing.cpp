@@ -245,7 +245,11 @@ void TreeGrower::ChooseTest(TreeNode& node, int att) {
 }  // namespace
 
 void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp) {
-  TreeGrower(engine, nullptr).Grow(node, fp, lp);
+  PresortedCases presorted;
+  const bool sorted =
+      engine.AnyOrderAmongEquals && engine.AllKnown && presorted.Build(engine, fp, lp);
+  TreeGrower(engine, sorted ? &presorted : nullptr).Grow(node, fp, lp);
+  if (sorted) presorted.PutCasesInOrder(engine, fp);
 }
 
 bool OrderAmongEqualsFree(const InductionEngine& engine, int fp, int lp) {
@@ -275,10 +279,7 @@ std::unique_ptr<TreeNode> GrowNewTree(InductionEngine& engine, int fp, int lp) {
   engine.AllKnown = true;
   engine.AnyOrderAmongEquals = OrderAmongEqualsFree(engine, fp, lp);
   auto root = std::make_unique<TreeNode>();
-  PresortedCases presorted;
-  const bool sorted = engine.AnyOrderAmongEquals && presorted.Build(engine, fp, lp);
-  TreeGrower(engine, sorted ? &presorted : nullptr).Grow(*root, fp, lp);
-  if (sorted) presorted.PutCasesInOrder(engine, fp);
+  GrowTree(engine, *root, fp, lp);
   engine.AnyOrderAmongEquals = false;
   return root;
 }

@@ -12,7 +12,8 @@ class InductionEngine;
 // Grows the subtree for Item[fp..lp] into `node` (a fresh node). Cases with an unknown value of
 // a node's test go down every branch with their weight shared in proportion to the branches'
 // known cases. The tree is never simplified here. When the job is cancelled, nodes not yet
-// grown stay leaves.
+// grown stay leaves. Where the engine may take any order among equal values (and every value is
+// known), each attribute's cases are sorted once for the whole subtree.
 void GrowTree(InductionEngine& engine, TreeNode& node, int fp, int lp);
 
 // Whether growing from Item[fp..lp] cannot depend on the order among equal values, so that

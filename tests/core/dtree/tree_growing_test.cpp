@@ -155,7 +155,8 @@ TEST_F(TreeGrowing, CopiesAreDeepAndStatisticsCountCollapsedLeaves) {
 // ones, -0 beside 0, values closer than a cut may separate, two discrete columns, five classes
 // that take three bits beside a case's place) large enough for the quick sort of many values,
 // under each option that changes the evaluation or the report.
-// With an unknown value the exact order is kept, and the cases end in its order.
+// With an unknown value the exact order is kept, and the cases end in its order. The same for a
+// subtree grown from a range of the cases.
 TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 3000; ++i) {
@@ -235,6 +236,20 @@ TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
       EXPECT_EQ(any.report, exact.report);
       EXPECT_EQ(any.pruned, exact.pruned);
       EXPECT_EQ(any.order == exact.order, unknown);
+      // A subtree grown from cases inside the set, as the iterative method regrows a leaf's.
+      auto growPart = [&](bool stably) {
+        SortStablyWhereFree(stably);
+        engine_.Cases.Item = loaded;
+        engine_.ResetWeights();
+        engine_.AllKnown = true;
+        engine_.AnyOrderAmongEquals = OrderAmongEqualsFree(engine_, 500, 2499);
+        TreeNode part;
+        GrowTree(engine_, part, 500, 2499);
+        engine_.AnyOrderAmongEquals = false;
+        SortStablyWhereFree(true);
+        return DumpTree(part);
+      };
+      EXPECT_EQ(growPart(true), growPart(false));
     }
   }
 }
