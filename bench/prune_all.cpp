@@ -14,9 +14,10 @@
 //
 // Times the comparison job instead (dtree-compare: the tree grown once, every method pruning a
 // copy and counted on the training, pruning and test tables, the files written): first the
-// methods without cross-validation, then all of them, each as a multiple of growing the tree
-// just before it in the same run, R times, with the load average. QUARRY_THREADS sets how many
-// methods and fold trees run at once.
+// methods without cross-validation, then all of them, each as a multiple of growing the
+// comparison's tree (the dialog's options) just before it in the same run, and beside that of
+// growing the engine's default tree, R times, with the load average. QUARRY_THREADS sets how
+// many methods and fold trees run at once.
 
 #include <sys/resource.h>
 
@@ -35,7 +36,9 @@
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
 #include "core/dtree/induction_engine.h"
+#include "core/dtree/induction_options.h"
 #include "core/dtree/tree_growing.h"
+#include "core/pruning/decision_tree_job.h"
 #include "core/pruning/prune_tree.h"
 #include "core/pruning/pruning_comparison.h"
 #include "core/pruning/pruning_tables.h"
@@ -122,13 +125,27 @@ bool MakeDatabase(DataSource& source, long rows, int noise, int nulls) {
   return true;
 }
 
-// The comparison job with the methods `codes` (all when empty), timed.
+// The tree the comparison grows: the decision-tree dialog's options on b_data.
+quarry::pruning::DecisionTreeParameters ComparedTree() {
+  quarry::pruning::DecisionTreeParameters tree;
+  tree.table = "b_data";
+  tree.unseen = false;
+  tree.mValues = "0,0.5,1,2,4,8,16";
+  return tree;
+}
+
+// Wall and processor seconds of growing a tree.
+struct GrowTimes {
+  double wall = 0;
+  double cpu = 0;
+};
+
+// The comparison job with the methods `codes` (all when empty), timed against growing its tree
+// (`grown`) and the engine's default tree (`plain`).
 void TimeComparison(DataSource& source, const char* what, const std::vector<int>& codes,
-                    double growSeconds, double growCpu) {
+                    const GrowTimes& grown, const GrowTimes& plain) {
   quarry::pruning::ComparisonParameters p;
-  p.tree.table = "b_data";
-  p.tree.unseen = false;
-  p.tree.mValues = "0,0.5,1,2,4,8,16";
+  p.tree = ComparedTree();
   p.methods = codes;
   std::ostringstream report;
   quarry::pruning::ComparisonResult result;
@@ -144,8 +161,9 @@ void TimeComparison(DataSource& source, const char* what, const std::vector<int>
   }
   double load[3] = {0, 0, 0};
   getloadavg(load, 3);
-  std::printf("%-28s %8.2f %10.2f %8.2f %10.2f %8.2f %6.2f\n", what, seconds, seconds / growSeconds,
-              cpuSeconds, cpuSeconds / growCpu, growSeconds, load[0]);
+  std::printf("%-20s %7.2f %6.2f %7.2f %6.2f %7.2f %7.2f %6.2f %6.2f %6.2f\n", what, seconds,
+              seconds / grown.wall, cpuSeconds, cpuSeconds / grown.cpu, grown.wall, grown.cpu,
+              seconds / plain.wall, cpuSeconds / plain.cpu, load[0]);
   for (const quarry::pruning::ComparisonRow& row : result.rows) {
     std::printf("  %-16s %7.2f s %7d leaves %s\n", row.name.c_str(), row.seconds, row.leaves,
                 row.message.c_str());
@@ -225,20 +243,41 @@ int main(int argc, char** argv) {
               quarry::dtree::LeafCount(*grown));
   std::printf("%-16s %8.2f s wall %8.2f s cpu\n", "growing", growSeconds, growCpu);
   if (compare) {
-    // Each comparison is timed against growing the tree just before it, in the same run.
+    // The comparison grows its tree with the dialog's options, tests on groups of discrete
+    // values among them, which take longer than the engine's defaults: each comparison is timed
+    // against growing its own tree just before it, in the same run, and beside that against the
+    // engine's default tree (the figures of earlier rounds).
+    const quarry::dtree::InductionOptions defaults = engine.Options;
+    quarry::dtree::InductionOptions compared;
+    std::ostringstream ignored;
+    if (!quarry::dtree::ParseInductionOptions(
+             quarry::pruning::DecisionTreeArguments(ComparedTree()), compared, ignored)
+             .ok()) {
+      std::cerr << "cannot read the comparison's options\n";
+      return 1;
+    }
+    auto growWith = [&](const quarry::dtree::InductionOptions& options) {
+      engine.Options = options;
+      GrowTimes times;
+      grow(times.wall, times.cpu);
+      return times;
+    };
+    growWith(compared);
+    std::printf("the comparison's tree %d leaves\n", quarry::dtree::LeafCount(*grown));
     const char* threads = std::getenv("QUARRY_THREADS");
     std::printf("QUARRY_THREADS=%s, %d repetition(s)\n", threads ? threads : "(unset)", repeat);
-    std::printf("%-28s %8s %10s %8s %10s %8s %6s\n", "comparison", "wall s", "x growing", "cpu s",
-                "x growing", "grow s", "load");
+    std::printf("%-20s %7s %6s %7s %6s %7s %7s %13s %6s\n", "comparison", "wall s", "x", "cpu s",
+                "x", "grow s", "cpu s", "x defaults", "load");
     std::vector<int> plain;
     for (const quarry::pruning::PruningMethodInfo& method : quarry::pruning::PruningMethods()) {
       if (!quarry::pruning::NeedsFoldTables(method.code)) plain.push_back(method.code);
     }
     for (int r = 0; r < repeat; ++r) {
       for (const bool all : {false, true}) {
-        grow(growSeconds, growCpu);
+        const GrowTimes byDefaults = growWith(defaults);
+        const GrowTimes itsOwn = growWith(compared);
         TimeComparison(source, all ? "every method" : "methods without CV",
-                       all ? std::vector<int>() : plain, growSeconds, growCpu);
+                       all ? std::vector<int>() : plain, itsOwn, byDefaults);
       }
     }
     return 0;
