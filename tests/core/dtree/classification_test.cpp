@@ -36,42 +36,71 @@ class Classification : public ::testing::Test {
   InductionEngine engine_{report_};
 };
 
-TEST_F(Classification, KnownValuesFollowTheirBranch) {
-  auto tree = Cut(Leaf({30, 0}, 0), Leaf({0, 70}, 1));
-  EXPECT_EQ(Classify(*tree, 5.0f), 0);  // <= cut
-  EXPECT_EQ(Classify(*tree, 5.5f), 1);
-}
-
-TEST_F(Classification, AnUnknownValueSpreadsOverTheBranchesByTheirItems) {
-  auto tree = Cut(Leaf({30, 0}, 0), Leaf({0, 70}, 1));
-  EXPECT_EQ(Classify(*tree, kUnknown), 1);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[0], 0.3f);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[1], 0.7f);
-}
-
-TEST_F(Classification, EqualSumsGoToTheLowerClass) {
-  auto tree = Cut(Leaf({0, 50}, 1), Leaf({50, 0}, 0));
-  EXPECT_EQ(Classify(*tree, kUnknown), 0);
-}
-
-TEST_F(Classification, LeafVotesOfTheTwoVariants) {
-  // Both leaves hold 8 of class 0 and 2 of class 1.
-  auto tree = Cut(Leaf({8, 2}, 0), Leaf({8, 2}, 0));
-  Classify(*tree, 3.0f, LeafVote::kWholeCase);  // reaches a leaf with its whole weight
-  EXPECT_FLOAT_EQ(engine_.ClassSum[0], 1.0f);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[1], 0.0f);
-  Classify(*tree, kUnknown, LeafVote::kWholeCase);  // half the weight at each leaf
-  EXPECT_FLOAT_EQ(engine_.ClassSum[0], 0.8f);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[1], 0.2f);
-  Classify(*tree, 3.0f, LeafVote::kDistribution);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[0], 0.8f);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[1], 0.2f);
-}
-
-TEST_F(Classification, ALeafWithoutItemsVotesItsClass) {
-  auto tree = Cut(Leaf({0, 0}, 1), Leaf({4, 0}, 0));
-  Classify(*tree, 1.0f);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[1], 1.0f);
+TEST_F(Classification, CasesFollowTheirBranchOrSpreadOverAll) {
+  struct Vote {
+    const char* what;
+    std::vector<float> low;  // the low leaf's distribution, then its class
+    int lowClass;
+    std::vector<float> high;
+    int highClass;
+    float x;
+    LeafVote vote;
+    int expected;
+    float sum0, sum1;
+  };
+  const Vote votes[] = {
+      {"at the cut", {30, 0}, 0, {0, 70}, 1, 5.0f, LeafVote::kDistribution, 0, 1, 0},
+      {"above the cut", {30, 0}, 0, {0, 70}, 1, 5.5f, LeafVote::kDistribution, 1, 0, 1},
+      {"unknown: by the branches' items",
+       {30, 0},
+       0,
+       {0, 70},
+       1,
+       kUnknown,
+       LeafVote::kDistribution,
+       1,
+       0.3f,
+       0.7f},
+      {"equal sums: the lower class",
+       {0, 50},
+       1,
+       {50, 0},
+       0,
+       kUnknown,
+       LeafVote::kDistribution,
+       0,
+       0.5f,
+       0.5f},
+      {"whole case: all its weight", {8, 2}, 0, {8, 2}, 0, 3.0f, LeafVote::kWholeCase, 0, 1, 0},
+      {"whole case: half at each leaf",
+       {8, 2},
+       0,
+       {8, 2},
+       0,
+       kUnknown,
+       LeafVote::kWholeCase,
+       0,
+       0.8f,
+       0.2f},
+      {"distribution", {8, 2}, 0, {8, 2}, 0, 3.0f, LeafVote::kDistribution, 0, 0.8f, 0.2f},
+      {"a leaf without items: its class",
+       {0, 0},
+       1,
+       {4, 0},
+       0,
+       1.0f,
+       LeafVote::kDistribution,
+       1,
+       0,
+       1},
+  };
+  for (const Vote& v : votes) {
+    SCOPED_TRACE(v.what);
+    auto tree = Cut(Leaf(v.low, v.lowClass), Leaf(v.high, v.highClass));
+    EXPECT_EQ(Classify(*tree, v.x, v.vote), v.expected);
+    EXPECT_FLOAT_EQ(engine_.ClassSum[0], v.sum0);
+    EXPECT_FLOAT_EQ(engine_.ClassSum[1], v.sum1);
+  }
 }
 
 TEST_F(Classification, ADiscreteValueBeyondTheBranchesCountsAsUnknown) {

@@ -14,9 +14,17 @@ std::vector<std::vector<std::string>> GolfRows() {
           {"overcast", "81", "75", "false", "yes"}, {"rainy", "71", "91", "true", "no"}};
 }
 
-void EngineTest::LoadGolf(const std::string& table) {
-  Load(table, {"outlook", "temperature", "humidity", "windy", "play"},
-       {"string", "real", "real", "string", "string"}, GolfRows());
+void EngineTest::MakeGolf(const std::string& table,
+                          const std::vector<std::vector<std::string>>& rows) {
+  MakeRows(table, {"outlook", "temperature", "humidity", "windy", "play"},
+           {"string", "real", "real", "string", "string"}, rows);
+}
+
+void EngineTest::LoadGolf(const std::string& table,
+                          const std::vector<std::vector<std::string>>& rows) {
+  MakeGolf(table, rows);
+  ASSERT_TRUE(engine_.LoadAttributes(table, source_).ok());
+  ASSERT_EQ(engine_.LoadCases(table, source_), 0);
 }
 
 std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass) {

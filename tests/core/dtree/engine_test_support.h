@@ -11,6 +11,9 @@
 
 namespace quarry::dtree {
 
+// The 14 days of the classic weather example, numeric temperature and humidity.
+std::vector<std::vector<std::string>> GolfRows();
+
 class EngineTest : public testing::DatabaseTest {
  protected:
   // Makes `table` (the last column is the class) and loads it into the engine.
@@ -28,15 +31,17 @@ class EngineTest : public testing::DatabaseTest {
     MakeTable(table, names, types, rows);
     ASSERT_TRUE(source_.Commit());
   }
-  // The numeric weather table: the 14 days of the classic example.
-  void LoadGolf(const std::string& table = "golf_data");
+  // Makes `table` of the weather example's columns (numeric temperature and humidity) from
+  // `rows`, by default the 14 days of the classic example.
+  void MakeGolf(const std::string& table,
+                const std::vector<std::vector<std::string>>& rows = GolfRows());
+  // The same, made and loaded.
+  void LoadGolf(const std::string& table = "golf_data",
+                const std::vector<std::vector<std::string>>& rows = GolfRows());
 
   std::ostringstream report_;
   InductionEngine engine_{report_};
 };
-
-// The 14 days of the classic weather example, numeric temperature and humidity.
-std::vector<std::vector<std::string>> GolfRows();
 
 // A leaf of class `leafClass` with the class weights `dist` (items their sum, errors the rest).
 std::unique_ptr<TreeNode> Leaf(std::vector<float> dist, int leafClass);

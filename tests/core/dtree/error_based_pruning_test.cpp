@@ -37,17 +37,9 @@ class ErrorBasedPruning : public EngineTest {
  protected:
   // x = 1..5 holds a a a b b, x = 6..10 holds a a b b b.
   void LoadNearlyUselessSplit() {
-    Load("t_data", {"x", "c"}, {"real", "string"},
-         {{"1", "a"},
-          {"2", "a"},
-          {"3", "a"},
-          {"4", "b"},
-          {"5", "b"},
-          {"6", "a"},
-          {"7", "a"},
-          {"8", "b"},
-          {"9", "b"},
-          {"10", "b"}});
+    std::vector<std::vector<std::string>> rows;
+    for (int x = 1; x <= 10; ++x) rows.push_back({std::to_string(x), {"aaabbaabbb"[x - 1]}});
+    Load("t_data", {"x", "c"}, {"real", "string"}, rows);
   }
   std::unique_ptr<TreeNode> SplitAtFive() {
     auto root = std::make_unique<TreeNode>();

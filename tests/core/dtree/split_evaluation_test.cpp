@@ -14,10 +14,11 @@ namespace {
 class SplitEvaluation : public EngineTest {
  protected:
   // A numeric attribute x and a class c.
-  void LoadValues(const std::vector<std::string>& xs, const std::vector<std::string>& classes) {
+  void LoadValues(const std::vector<std::string>& xs, const std::vector<std::string>& classes,
+                  const std::string& table = "t") {
     std::vector<std::vector<std::string>> rows;
     for (size_t i = 0; i < xs.size(); ++i) rows.push_back({xs[i], classes[i]});
-    Load("t", {"x", "c"}, {"real", "string"}, rows);
+    Load(table, {"x", "c"}, {"real", "string"}, rows);
   }
   SplitEvaluator& Split() { return engine_.Split(); }
   void Continuous() { Split().EvaluateContinuous(0, 0, engine_.MaxItem()); }
@@ -85,10 +86,8 @@ TEST_F(SplitEvaluation, ValuesCloserThanTheSeparationAreNotCut) {
   LoadValues({"1.00000", "1.00000", "1.00004", "1.00004"}, {"a", "a", "b", "b"});
   Continuous();
   EXPECT_FLOAT_EQ(Split().Gain[0], kNoGain);
-}
-
-TEST_F(SplitEvaluation, ValuesJustFartherApartAreCut) {
-  LoadValues({"1.00000", "1.00000", "1.0001", "1.0001"}, {"a", "a", "b", "b"});
+  // Just farther apart, they are.
+  LoadValues({"1.00000", "1.00000", "1.0001", "1.0001"}, {"a", "a", "b", "b"}, "u");
   Continuous();
   EXPECT_GT(Split().Gain[0], 0.9f);
   EXPECT_FLOAT_EQ(Split().HighestValueNotAbove(0, Split().Cut[0]), 1.0f);

@@ -89,19 +89,11 @@ TEST_F(TreeGrowing, ABranchWithoutCasesIsALeafOfTheParentsClass) {
   // x separates {yes, no} from {maybe}; below, v splits the first group and has no case of r.
   // (Three copies of each row: with fewer cases, a 3-valued attribute counts as one with too
   // many values for its gain to set the average.)
+  const std::vector<std::vector<std::string>> group = {
+      {"1", "p", "yes"},    {"1", "p", "yes"},    {"1", "q", "no"},     {"1", "q", "no"},
+      {"10", "r", "maybe"}, {"10", "p", "maybe"}, {"10", "r", "maybe"}, {"10", "p", "maybe"}};
   std::vector<std::vector<std::string>> rows;
-  for (int copy = 0; copy < 3; ++copy) {
-    for (auto row : std::vector<std::vector<std::string>>{{"1", "p", "yes"},
-                                                          {"1", "p", "yes"},
-                                                          {"1", "q", "no"},
-                                                          {"1", "q", "no"},
-                                                          {"10", "r", "maybe"},
-                                                          {"10", "p", "maybe"},
-                                                          {"10", "r", "maybe"},
-                                                          {"10", "p", "maybe"}}) {
-      rows.push_back(row);
-    }
-  }
+  for (int copy = 0; copy < 3; ++copy) rows.insert(rows.end(), group.begin(), group.end());
   Load("t", {"x", "v", "c"}, {"real", "string", "string"}, rows);
   auto tree = Grow();
   ASSERT_EQ(tree->NodeType, kCutTest);
@@ -121,8 +113,7 @@ TEST_F(TreeGrowing, ABranchWithoutCasesIsALeafOfTheParentsClass) {
 TEST_F(TreeGrowing, UnknownValuesGoDownEveryBranchWithAShareOfTheirWeight) {
   std::vector<std::vector<std::string>> rows = GolfRows();
   rows[9][3] = "?";  // a rainy day, class yes, wind unknown
-  Load("golf_data", {"outlook", "temperature", "humidity", "windy", "play"},
-       {"string", "real", "real", "string", "string"}, rows);
+  LoadGolf("golf_data", rows);
   auto tree = Grow();
   ASSERT_EQ(tree->NodeType, kDiscreteTest);
   const TreeNode& rainy = tree->Child(2);
