@@ -32,10 +32,6 @@ TEST(DecisionTreeArguments, FollowTheDialogsOrder) {
 
 class TreeJobTest : public dtree::EngineTest {
  protected:
-  void MakeGolf(const std::string& table) {
-    MakeRows(table, {"outlook", "temperature", "humidity", "windy", "play"},
-             {"string", "real", "real", "string", "string"}, dtree::GolfRows());
-  }
   std::vector<std::string> Tables() {
     std::vector<std::string> names;
     source_.ListTables(names);
@@ -87,18 +83,11 @@ TEST_F(TreeJobTest, CrossValidationMakesAndDropsEveryTableAlsoWhenAFoldFails) {
     for (int i = 0; i < 60; ++i) rows.push_back({std::to_string(i % 17), i % 3 ? "a" : "b"});
     return rows;
   }());
-  MakeRows("w_prune", {"x", "c"}, {"real", "string"},
-           {{"1", "a"},
-            {"2", "b"},
-            {"3", "a"},
-            {"4", "a"},
-            {"5", "b"},
-            {"6", "a"},
-            {"7", "a"},
-            {"8", "b"},
-            {"9", "a"},
-            {"10", "a"},
-            {"11", "b"}});
+  MakeRows("w_prune", {"x", "c"}, {"real", "string"}, [] {
+    std::vector<std::vector<std::string>> rows;
+    for (int x = 1; x <= 11; ++x) rows.push_back({std::to_string(x), x % 3 == 2 ? "b" : "a"});
+    return rows;
+  }());
   const std::vector<std::string> before = Tables();
   ClassificationCvParameters p;
   p.tree.table = "w_data";

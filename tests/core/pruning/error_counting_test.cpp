@@ -148,15 +148,5 @@ TEST_F(ErrorCounting, ReducedErrorPruningMakesTheTreeOfFullClassification) {
   EXPECT_LT(dtree::LeafCount(*result_), dtree::LeafCount(*grown_));
 }
 
-TEST_F(ErrorCounting, OneStandardErrorNeverChoosesALargerTree) {
-  std::vector<int> leaves;
-  for (int method : {kErrorComplexityTestSet, kErrorComplexityTestSet1SE}) {
-    ASSERT_TRUE(Prune(method, *grown_, "", "r_data").ok());
-    leaves.push_back(dtree::LeafCount(*result_));
-  }
-  EXPECT_LE(leaves[1], leaves[0]);
-  EXPECT_LT(leaves[0], dtree::LeafCount(*grown_));
-}
-
 }  // namespace
 }  // namespace quarry::pruning

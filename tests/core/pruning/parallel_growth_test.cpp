@@ -88,8 +88,7 @@ class ParallelGrowthTest : public dtree::EngineTest {
 TEST_F(ParallelGrowthTest, ClassificationCrossValidationsFoldsAtOnce) {
   // The weather table, and the table of unknown values under a method that reads fold pairs of
   // its own for every fold (whose fold trees then grow one after another in their fold).
-  MakeRows("golf_data", {"outlook", "temperature", "humidity", "windy", "play"},
-           {"string", "real", "real", "string", "string"}, dtree::GolfRows());
+  MakeGolf("golf_data");
   MakeUnknowns(false);
   struct Case {
     const char* table;

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -27,19 +26,13 @@
 #include "core/pruning/pruning_tables.h"
 #include "core/pruning/run_induction.h"
 #include "core/treefiles/decision_tree_writer.h"
+#include "tests/support/file_text.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry::pruning {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadWholeFileForTest(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Rows over two continuous attributes and a discrete one, a class they decide but for some
 // noise, and `nulls` percent of unknown values; the same `seed` gives the same rows.
@@ -364,11 +357,11 @@ TEST_F(PruningComparisonTest, FailingAndSkippedMethodsAreRowsAndTheJobGoesOn) {
   EXPECT_EQ(row(kMinimumErrorPruning).outcome, RowOutcome::kFailed);
   EXPECT_EQ(row(kMinimumErrorPruning).message, "No values for m in the file");
   EXPECT_FALSE(fs::exists(WorkingFile("t_data_minimum-error.tree")));
-  const std::string text = ReadWholeFileForTest(WorkingFile("t_data_compare.txt"));
+  const std::string text = testing::FileText(WorkingFile("t_data_compare.txt"));
   EXPECT_NE(text.find("minimum-error    failed: No values for m in the file"), std::string::npos)
       << text;
   EXPECT_NE(text.find("ecp-cv           skipped: needs t_xs7"), std::string::npos);
-  const std::string csv = ReadWholeFileForTest(WorkingFile("t_data_compare.csv"));
+  const std::string csv = testing::FileText(WorkingFile("t_data_compare.csv"));
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2 + 13);
 
   // A pruning table without rows fails the methods that read it.

@@ -54,15 +54,6 @@ TEST_F(ReducedError, PrunesOnTiesKeepsWhatPaysAndReportsKeptNodesAtAnyVerbosity)
   EXPECT_EQ(dtree::LeafCount(*grown), 2);
 }
 
-TEST_F(ReducedError, ATreeThatMisclassifiesNothingCollapsesToItsRoot) {
-  LoadTraining(kSplitAtFive);
-  auto grown = Cut(5, Cut(2, Leaf(3, 0, 0), Leaf(0, 1, 1)), Leaf(3, 1, 0));
-  MakeCases("t_prune", {{"1", "a"}, {"6", "a"}});
-  ASSERT_TRUE(Prune(kReducedErrorPruning, *grown).ok());
-  EXPECT_TRUE(result_->IsLeaf());
-  EXPECT_EQ(result_->Leaf, 0);
-}
-
 TEST_F(ReducedError, GraftingPrefersPruningOnATieAndKeepsChildrenThatPay) {
   LoadTraining(kSplitAtFive);
   engine_.Options.VERBOSITY = 1;
@@ -102,14 +93,9 @@ TEST_F(ReducedError, EqualGraftsTakeTheHigherBranch) {
 class Pessimistic : public PruningTest {};
 
 TEST_F(Pessimistic, PrunesFaultlessSubtreesAndNumbersPastThem) {
-  LoadTraining({{"0.5", "a"},
-                {"1.5", "a"},
-                {"3", "a"},
-                {"4", "a"},
-                {"6", "b"},
-                {"6.5", "b"},
-                {"8", "b"},
-                {"9", "b"}});
+  const CaseRows training = {{"0.5", "a"}, {"1.5", "a"}, {"3", "a"}, {"4", "a"},
+                             {"6", "b"},   {"6.5", "b"}, {"8", "b"}, {"9", "b"}};
+  LoadTraining(training);
   engine_.Options.VERBOSITY = 1;
   auto grown = Cut(5, Cut(2, Cut(1, Leaf(1, 0, 0), Leaf(1, 0, 0)), Leaf(2, 0, 0)),
                    Cut(7, Leaf(0, 2, 1), Leaf(0, 2, 1)));
@@ -220,14 +206,9 @@ class ErrorComplexity : public PruningTest {
  protected:
   // Both inner children cost one error per pruned leaf out of 8 cases: alfa 1/8; the root 1/6.
   void LoadTwoEqualLinks() {
-    LoadTraining({{"1", "a"},
-                  {"1.5", "a"},
-                  {"2", "a"},
-                  {"3", "b"},
-                  {"6", "b"},
-                  {"7", "b"},
-                  {"7.5", "b"},
-                  {"9", "a"}});
+    const CaseRows training = {{"1", "a"}, {"1.5", "a"}, {"2", "a"},   {"3", "b"},
+                               {"6", "b"}, {"7", "b"},   {"7.5", "b"}, {"9", "a"}};
+    LoadTraining(training);
     grown_ = Cut(5, Cut(2, Leaf(3, 0, 0), Leaf(0, 1, 1)), Cut(8, Leaf(0, 3, 1), Leaf(1, 0, 0)));
   }
   std::unique_ptr<TreeNode> grown_;
