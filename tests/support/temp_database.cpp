@@ -1,5 +1,6 @@
 #include "tests/support/temp_database.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -88,6 +89,13 @@ std::vector<std::vector<std::string>> DatabaseTest::Rows(const std::string& sql)
 long DatabaseTest::Count(const std::string& table) {
   auto rows = Rows("select count(*) from " + QuoteIdent(table));
   return rows.empty() ? -1 : std::stol(rows[0][0]);
+}
+
+std::vector<std::string> DatabaseTest::Tables() {
+  std::vector<std::string> names;
+  EXPECT_TRUE(source_.ListTables(names)) << source_.LastError();
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::vector<std::string> DatabaseTest::PostgresColumnTypes(const std::string& table) {

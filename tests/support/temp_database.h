@@ -65,6 +65,8 @@ class DatabaseTest : public ::testing::Test {
   // Every row of the statement, as text.
   std::vector<std::vector<std::string>> Rows(const std::string& sql);
   long Count(const std::string& table);
+  // The database's tables, sorted by name.
+  std::vector<std::string> Tables();
   // On PostgreSQL: the columns' types as the catalog declares them ("numeric(20,2)").
   std::vector<std::string> PostgresColumnTypes(const std::string& table);
 

@@ -148,18 +148,11 @@ TEST_F(GrowerTest, EqualScoresGoToTheEarlierSplitAndTheLaterRegression) {
 }
 
 TEST_F(GrowerTest, AVariableRegressedOnStaysASplitCandidateBelow) {
-  MakeTable("t", {"x1", "x2", "y"}, {"integer", "integer", "integer"},
-            {{"11", "14", "33"},
-             {"8", "19", "35"},
-             {"7", "15", "30"},
-             {"18", "6", "10"},
-             {"7", "10", "23"},
-             {"5", "16", "27"},
-             {"17", "6", "14"},
-             {"1", "8", "11"},
-             {"8", "18", "35"},
-             {"6", "3", "16"},
-             {"0", "18", "20"}});
+  const std::vector<std::vector<std::string>> rows = {
+      {"11", "14", "33"}, {"8", "19", "35"}, {"7", "15", "30"}, {"18", "6", "10"},
+      {"7", "10", "23"},  {"5", "16", "27"}, {"17", "6", "14"}, {"1", "8", "11"},
+      {"8", "18", "35"},  {"6", "3", "16"},  {"0", "18", "20"}};
+  MakeTable("t", {"x1", "x2", "y"}, {"integer", "integer", "integer"}, rows);
   auto root = Grow("t", {});
   ASSERT_EQ(root->kind, kRegression);
   EXPECT_EQ(root->model->variable, 1);

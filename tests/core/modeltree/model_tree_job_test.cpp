@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -26,13 +25,6 @@ class ModelTreeJobTest : public testing::DatabaseTest {
     params.table = table;
     params.prune = mode;
     return RunModelTreeJob(source_, params, report_, NoProgress());
-  }
-
-  std::vector<std::string> Tables() {
-    std::vector<std::string> names;
-    EXPECT_TRUE(source_.ListTables(names));
-    std::sort(names.begin(), names.end());
-    return names;
   }
 
   // The files parse with the shared reader, node for node and rule for rule.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -27,13 +26,6 @@ class RegressionCvTest : public testing::DatabaseTest {
     params.folds = folds;
     params.prune = mode;
     return RunRegressionCV(source_, params, report_);
-  }
-
-  std::vector<std::string> Tables() {
-    std::vector<std::string> names;
-    EXPECT_TRUE(source_.ListTables(names));
-    std::sort(names.begin(), names.end());
-    return names;
   }
 
   std::vector<std::string> ResultLines() {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -32,12 +31,6 @@ TEST(DecisionTreeArguments, FollowTheDialogsOrder) {
 
 class TreeJobTest : public dtree::EngineTest {
  protected:
-  std::vector<std::string> Tables() {
-    std::vector<std::string> names;
-    source_.ListTables(names);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   std::ostringstream out_;
   InductionResult result_;
 };

@@ -345,8 +345,7 @@ TEST_F(PruningComparisonTest, TheTreeIsGrownOnceAndTheFoldTreesOnceForEveryMetho
 TEST_F(PruningComparisonTest, FailingAndSkippedMethodsAreRowsAndTheJobGoesOn) {
   MakeTables("t");
   ASSERT_TRUE(source_.Execute("drop table t_xs7"));
-  std::vector<std::string> before;
-  ASSERT_TRUE(source_.ListTables(before));
+  const std::vector<std::string> before = Tables();
   auto row = [&](int method) {
     return *std::find_if(result_.rows.begin(), result_.rows.end(),
                          [method](const ComparisonRow& r) { return r.method == method; });
@@ -377,9 +376,7 @@ TEST_F(PruningComparisonTest, FailingAndSkippedMethodsAreRowsAndTheJobGoesOn) {
   for (const auto& entry : fs::directory_iterator(WorkingFolder())) {
     EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
   }
-  std::vector<std::string> after;
-  ASSERT_TRUE(source_.ListTables(after));
-  EXPECT_EQ(after, before);  // the job made no table
+  EXPECT_EQ(Tables(), before);  // the job made no table
 
   ASSERT_TRUE(source_.Execute("drop table t_prune"));
   ASSERT_TRUE(Compare(source_, "t_data", {kReducedErrorGrafting, kPessimisticErrorPruning}).ok());
