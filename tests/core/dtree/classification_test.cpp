@@ -36,10 +36,12 @@ class Classification : public ::testing::Test {
   InductionEngine engine_{report_};
 };
 
+// A case down a cut at 5 over two leaves (each a distribution and its class): the class it gets
+// and the class sums of the vote.
 TEST_F(Classification, CasesFollowTheirBranchOrSpreadOverAll) {
   struct Vote {
     const char* what;
-    std::vector<float> low;  // the low leaf's distribution, then its class
+    std::vector<float> low;
     int lowClass;
     std::vector<float> high;
     int highClass;
@@ -48,51 +50,16 @@ TEST_F(Classification, CasesFollowTheirBranchOrSpreadOverAll) {
     int expected;
     float sum0, sum1;
   };
+  const LeafVote kDist = LeafVote::kDistribution, kWhole = LeafVote::kWholeCase;
   const Vote votes[] = {
-      {"at the cut", {30, 0}, 0, {0, 70}, 1, 5.0f, LeafVote::kDistribution, 0, 1, 0},
-      {"above the cut", {30, 0}, 0, {0, 70}, 1, 5.5f, LeafVote::kDistribution, 1, 0, 1},
-      {"unknown: by the branches' items",
-       {30, 0},
-       0,
-       {0, 70},
-       1,
-       kUnknown,
-       LeafVote::kDistribution,
-       1,
-       0.3f,
-       0.7f},
-      {"equal sums: the lower class",
-       {0, 50},
-       1,
-       {50, 0},
-       0,
-       kUnknown,
-       LeafVote::kDistribution,
-       0,
-       0.5f,
-       0.5f},
-      {"whole case: all its weight", {8, 2}, 0, {8, 2}, 0, 3.0f, LeafVote::kWholeCase, 0, 1, 0},
-      {"whole case: half at each leaf",
-       {8, 2},
-       0,
-       {8, 2},
-       0,
-       kUnknown,
-       LeafVote::kWholeCase,
-       0,
-       0.8f,
-       0.2f},
-      {"distribution", {8, 2}, 0, {8, 2}, 0, 3.0f, LeafVote::kDistribution, 0, 0.8f, 0.2f},
-      {"a leaf without items: its class",
-       {0, 0},
-       1,
-       {4, 0},
-       0,
-       1.0f,
-       LeafVote::kDistribution,
-       1,
-       0,
-       1},
+      {"at the cut", {30, 0}, 0, {0, 70}, 1, 5.0f, kDist, 0, 1, 0},
+      {"above the cut", {30, 0}, 0, {0, 70}, 1, 5.5f, kDist, 1, 0, 1},
+      {"unknown: by items", {30, 0}, 0, {0, 70}, 1, kUnknown, kDist, 1, 0.3f, 0.7f},
+      {"tie: lower class", {0, 50}, 1, {50, 0}, 0, kUnknown, kDist, 0, 0.5f, 0.5f},
+      {"whole case", {8, 2}, 0, {8, 2}, 0, 3.0f, kWhole, 0, 1, 0},
+      {"whole case, unknown", {8, 2}, 0, {8, 2}, 0, kUnknown, kWhole, 0, 0.8f, 0.2f},
+      {"distribution", {8, 2}, 0, {8, 2}, 0, 3.0f, kDist, 0, 0.8f, 0.2f},
+      {"empty leaf: its class", {0, 0}, 1, {4, 0}, 0, 1.0f, kDist, 1, 0, 1},
   };
   for (const Vote& v : votes) {
     SCOPED_TRACE(v.what);
@@ -103,38 +70,33 @@ TEST_F(Classification, CasesFollowTheirBranchOrSpreadOverAll) {
   }
 }
 
-TEST_F(Classification, ADiscreteValueBeyondTheBranchesCountsAsUnknown) {
+// A value no branch takes, of a test by value or by subsets, spreads over the branches as an
+// unknown one does.
+TEST_F(Classification, DiscreteValuesWithoutABranchGoDownAllBranches) {
   auto tree = Cut(Leaf({0, 30}, 1), Leaf({70, 0}, 0));
-  tree->NodeType = kDiscreteTest;
   tree->Discr.Tested = 0;
   tree->Discr.Items = 100;
   AttValue c[2];
   c[1].discr = 0;
-  for (int value : {0, 3}) {  // unknown, and a value the test has no branch for
+  auto expect = [&](int value, int expected) {
+    SCOPED_TRACE(::testing::Message() << "type " << tree->NodeType << " value " << value);
     c[0].discr = value;
-    EXPECT_EQ(dtree::Classify(engine_, c, *tree, LeafVote::kDistribution), 0);
-    EXPECT_FLOAT_EQ(engine_.ClassSum[1], 0.3f);
-  }
-  c[0].discr = 1;
-  EXPECT_EQ(dtree::Classify(engine_, c, *tree, LeafVote::kDistribution), 1);
-}
-
-TEST_F(Classification, SubsetTestsSendValuesOutsideEverySubsetDownAllBranches) {
-  auto tree = Cut(Leaf({0, 30}, 1), Leaf({70, 0}, 0));
+    EXPECT_EQ(dtree::Classify(engine_, c, *tree, LeafVote::kDistribution), expected);
+    if (expected == 0) {
+      EXPECT_FLOAT_EQ(engine_.ClassSum[1], 0.3f);
+    }
+  };
+  tree->NodeType = kDiscreteTest;
+  expect(0, 0);  // unknown
+  expect(3, 0);  // beyond the branches
+  expect(1, 1);
   tree->NodeType = kSubsetTest;
-  tree->Discr.Tested = 0;
-  tree->Discr.Items = 100;
   tree->Discr.Subset = {ValueSet(), ValueSet(1, 0), ValueSet(1, 0)};
   AddToSet(tree->Discr.Subset[1], 1);
   AddToSet(tree->Discr.Subset[1], 3);
   AddToSet(tree->Discr.Subset[2], 2);
-  AttValue c[2];
-  c[1].discr = 0;
-  c[0].discr = 3;
-  EXPECT_EQ(dtree::Classify(engine_, c, *tree, LeafVote::kDistribution), 1);
-  c[0].discr = 4;  // in no subset
-  EXPECT_EQ(dtree::Classify(engine_, c, *tree, LeafVote::kDistribution), 0);
-  EXPECT_FLOAT_EQ(engine_.ClassSum[1], 0.3f);
+  expect(3, 1);
+  expect(4, 0);  // in no subset
 }
 
 }  // namespace
