@@ -29,20 +29,17 @@ class Windowing : public EngineTest {
   }
 };
 
-TEST_F(Windowing, InitialWindowAndIncrementFor1000Cases) {
-  LoadCases(1000);
+TEST_F(Windowing, SizesAndTargetsFor1000Cases) {
+  LoadCases(1000);                         // 100 a, 300 b, 600 c
   EXPECT_EQ(InitialWindow(engine_), 200);  // 1000 / 5 beats 2 * sqrt(1000) = 63.2
   EXPECT_EQ(WindowIncrement(engine_, 200), 40);
+  // The targets serve the rarest classes first.
+  EXPECT_EQ(SetWindowTargets(engine_, 200), (std::vector<int>{66, 67, 67}));
+  EXPECT_EQ(SetWindowTargets(engine_, 900), (std::vector<int>{100, 300, 500}));
   engine_.Options.WINDOW = 300;
   engine_.Options.INCREMENT = 7;
   EXPECT_EQ(InitialWindow(engine_), 300);
   EXPECT_EQ(WindowIncrement(engine_, 300), 7);
-}
-
-TEST_F(Windowing, TargetsServeTheRarestClassesFirst) {
-  LoadCases(1000);  // 100 a, 300 b, 600 c
-  EXPECT_EQ(SetWindowTargets(engine_, 200), (std::vector<int>{66, 67, 67}));
-  EXPECT_EQ(SetWindowTargets(engine_, 900), (std::vector<int>{100, 300, 500}));
 }
 
 TEST_F(Windowing, ShuffleDrawsFromTheJobsGenerator) {
