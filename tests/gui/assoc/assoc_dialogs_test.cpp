@@ -35,13 +35,7 @@ namespace {
 
 using quarry::testing::FileText;
 
-template <class W>
-W* Child(QWidget* parent, const char* name) {
-  W* widget = parent->findChild<W*>(name);
-  if (widget == nullptr) qFatal("no widget %s", name);
-  return widget;
-}
-
+using testing::Child;
 using testing::ItemTexts;
 
 void Click(QWidget* parent, const char* button) { Child<QPushButton>(parent, button)->click(); }

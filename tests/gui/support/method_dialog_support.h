@@ -68,7 +68,7 @@ class DatabaseHolder {
 template <class T>
 T* Child(QWidget* dialog, const char* name) {
   T* child = dialog->findChild<T*>(name);
-  if (!child) qWarning("no control %s", name);
+  if (!child) qFatal("no control %s", name);
   return child;
 }
 
