@@ -8,6 +8,7 @@
 
 #include "core/common/text_util.h"
 #include "core/data/working_folder.h"
+#include "core/dtree/branch_cases.h"
 #include "core/dtree/induction_engine.h"
 
 namespace quarry::dtree {
@@ -307,7 +308,8 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
   }
 
   // Where no case has an unknown value there is none to gather.
-  const int kp = countsExact_ ? fp : e_.PartitionCases(node, 0, fp, lp) + 1;
+  BranchCases branches(e_, node, fp, lp, !countsExact_);
+  const int kp = branches.Kp();
   const float known = e_.CountWeight(kp, lp);
   const bool allKnownAtEntry = e_.AllKnown;
   if (kp != fp) e_.AllKnown = false;
@@ -315,7 +317,8 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
   float maxFactor = 0;
   int maxBranch = 1;
   for (int v = 1; v <= node.Forks; ++v) {
-    const int ep = e_.PartitionCases(node, v, kp, lp);
+    const int ep = branches.Take(v);
+    if (v == node.Forks) branches.DropOutcomes();
     if (kp > ep) continue;
     const float factor = e_.CountWeight(kp, ep) / known;
     if (factor >= maxFactor) {  // the later branch wins ties
@@ -325,7 +328,7 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
     for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] *= factor;
     treeErrors += Estimate(node.Child(v), fp, ep, shift + 1, update, changed);
     // Without cases of unknown outcome there are none to gather again.
-    if (kp != fp) e_.PartitionCases(node, 0, fp, ep);
+    if (kp != fp) branches.GatherUnknown(ep);
     for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] /= factor;
   }
   e_.AllKnown = allKnownAtEntry;

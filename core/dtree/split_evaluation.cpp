@@ -121,16 +121,19 @@ void SplitEvaluator::ReserveScratch(size_t count) {
   sortedClass_.resize(count);
 }
 
-int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases) {
+int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases,
+                                 float* items) {
   const CaseSet& cases = engine_.Cases;
   const int classCell = engine_.MaxAtt() + 1;
   const size_t count = static_cast<size_t>(lp - fp + 1);
   ReserveScratch(count);
   int unknowns = 0;
+  float sum = 0;  // CountWeight's sum, made in its order
   for (size_t k = 0; k < count; ++k) {
     const size_t i = static_cast<size_t>(fp) + k;
     if (k + kCasesAhead < count) PrefetchCells(cases.Item[i + kCasesAhead], att, classCell);
     Case c = cases.Item[i];
+    sum += cases.Weight[i];
     if (withCases) {
       gatheredItem_[k] = c;
       gatheredWeight_[k] = cases.Weight[i];
@@ -144,6 +147,7 @@ int SplitEvaluator::GatherValues(int att, int fp, int lp, bool moveUnknown, bool
       ++unknowns;
     }
   }
+  if (items != nullptr) *items = engine_.AllKnown ? static_cast<float>(count) : sum;
   return unknowns;
 }
 
@@ -188,11 +192,11 @@ void SplitEvaluator::EvaluateContinuous(int att, int fp, int lp) {
   if (verbosity >= 3) out << "\n";
 
   ResetCounts(2);
-  const float items = engine_.CountWeight(fp, lp);
   // Where the order among equal values is free, the cases stay where they are (their weights
   // are all 1): only their classes are needed in the values' order.
   const bool moveCases = !engine_.AnyOrderAmongEquals;
-  const int unknowns = GatherValues(att, fp, lp, true, moveCases);
+  float items = 0;
+  const int unknowns = GatherValues(att, fp, lp, true, moveCases, &items);
   for (int c = 0; c <= maxClass; ++c) ValFreq[0] += Freq(0, c);
   const float known = items - ValFreq[0];
   UnknownRate[a] = 1 - known / items;
@@ -419,7 +423,8 @@ void SplitEvaluator::CountDiscrete(int att, int fp, int lp) {
   const int classCell = engine_.MaxAtt() + 1;
   ResetCounts(values);
   const CaseSet& cases = engine_.Cases;
-  if (!discreteBlock_.empty() && discreteBlock_[static_cast<size_t>(att)] >= 0) {
+  const bool counted = HasDiscreteCounts(att);
+  if (counted) {
     std::copy_n(discreteCounts_.begin() + discreteBlock_[static_cast<size_t>(att)],
                 static_cast<size_t>(values + 1) * classes_, freq_.begin());
   } else {
@@ -435,7 +440,32 @@ void SplitEvaluator::CountDiscrete(int att, int fp, int lp) {
     for (int c = 0; c <= maxClass; ++c) sum += Freq(v, c);
     ValFreq[static_cast<size_t>(v)] = sum;
   }
-  UnknownRate[static_cast<size_t>(att)] = ValFreq[0] / engine_.CountWeight(fp, lp);
+  UnknownRate[static_cast<size_t>(att)] =
+      ValFreq[0] / (counted ? discreteItems_ : engine_.CountWeight(fp, lp));
+}
+
+void SplitEvaluator::CountDiscreteCells(const std::vector<int>& atts, int fp, int lp) {
+  LayOutDiscreteCounts(atts);
+  if (atts.empty()) return;
+  const CaseSet& cases = engine_.Cases;
+  const int classCell = engine_.MaxAtt() + 1;
+  const long classes = static_cast<long>(classes_);
+  float* counts = discreteCounts_.data();
+  const size_t used = atts.size();
+  // Each count takes its cases' weights in the order of the cases, as a pass per attribute
+  // would, and so does the total.
+  float sum = 0;
+  for (int i = fp; i <= lp; ++i) {
+    if (i + kCasesAhead <= lp)
+      PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], atts[0], classCell);
+    const Case c = cases.Item[static_cast<size_t>(i)];
+    const float w = cases.Weight[static_cast<size_t>(i)];
+    const long cls = c[classCell].discr;
+    for (size_t j = 0; j < used; ++j)
+      counts[offset_[j] + static_cast<long>(c[atts[j]].discr) * classes + cls] += w;
+    sum += w;
+  }
+  discreteItems_ = engine_.AllKnown ? static_cast<float>(lp - fp + 1) : sum;
 }
 
 float SplitEvaluator::KnownBaseInfo(float knownItems, int maxOutcome) {

@@ -72,6 +72,12 @@ class SplitEvaluator {
   // DropDiscreteCounts (whole_count_evaluation.cpp).
   void CountDiscreteTogether(const std::vector<int>& atts, const PresortedCases& cases, int start,
                              int count);
+  // The same from the cells of the cases Item[fp..lp] with their weights, in one pass: for
+  // discrete attributes between whose evaluations nothing reorders the cases.
+  void CountDiscreteCells(const std::vector<int>& atts, int fp, int lp);
+  bool HasDiscreteCounts(int att) const {
+    return !discreteBlock_.empty() && discreteBlock_[static_cast<size_t>(att)] >= 0;
+  }
   void DropDiscreteCounts();
   void EvaluateSubsets(int att, int fp, int lp, float items);
 
@@ -93,8 +99,10 @@ class SplitEvaluator {
   // The cases fp..lp with their values of att, weights and classes in contiguous arrays, those
   // with an unknown value moved to the front (their weights added to Freq row 0); returns how
   // many those are.
-  // Without `withCases` only the values and classes are gathered.
-  int GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases);
+  // Without `withCases` only the values and classes are gathered. With `items`, the weight of
+  // the cases as CountWeight gives it.
+  int GatherValues(int att, int fp, int lp, bool moveUnknown, bool withCases,
+                   float* items = nullptr);
   // Puts the cases back into Item/Weight fp..lp in the order of the sorted values (with
   // `withCases`), and their classes into sortedClass_.
   void ScatterValues(int fp, int lp, bool withCases);
@@ -112,6 +120,8 @@ class SplitEvaluator {
   // order, without tracing (whole_count_evaluation.cpp).
   void ChooseSortedCut(int att, int count, const ValueRecord* sorted, int classShift,
                        const float* classCount);
+  // Places each attribute's rows in discreteCounts_ (zeroed), noting offset_ and discreteBlock_.
+  void LayOutDiscreteCounts(const std::vector<int>& atts);
   void PrintSubset(int att, const ValueSet& set);
   void PrintSubsets(int att, int blocks);
   void CombineBlocks(int att, int b1, int b2, int blocks);  // b2 into b1, last block into b2
@@ -140,6 +150,7 @@ class SplitEvaluator {
   std::vector<long> discreteBlock_;    // [a]: where a's rows start there, or -1
   std::vector<int> column_;            // the attributes counted: their columns in the codes
   std::vector<long> offset_;           // and where their rows start
+  float discreteItems_ = 0;            // the weight of the cases counted
   std::vector<int> aboveCount_;
   std::vector<std::vector<float>> knownValues_;  // [a]: sorted distinct known values, on demand
   std::vector<bool> knownValuesReady_;

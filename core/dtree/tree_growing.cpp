@@ -1,8 +1,10 @@
 #include "core/dtree/tree_growing.h"
 
+#include <optional>
 #include <ostream>
 
 #include "core/common/text_util.h"
+#include "core/dtree/branch_cases.h"
 #include "core/dtree/induction_engine.h"
 #include "core/dtree/presorted_cases.h"
 #include "core/dtree/split_evaluation.h"
@@ -24,8 +26,6 @@ class TreeGrower {
 
  private:
   void ChooseTest(TreeNode& node, int att);
-  // PartitionCases (node, v, kp, lp) with the outcomes of kp..lp known.
-  int PartitionByOutcome(int v, int kp, int lp, std::vector<int16_t>& outcome);
 
   InductionEngine& e_;
   SplitEvaluator& split_;
@@ -77,13 +77,15 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
 
   int possible = 0;
   float sum = 0;
+  auto evaluated = [&](int a) {
+    const int values = att.ValueCount[static_cast<size_t>(a)];
+    return values > 0 && ((options.SUBSET && values > 2) || e_.Tested[static_cast<size_t>(a)] == 0);
+  };
   if (presorted_ != nullptr) {
     // The discrete attributes evaluated here are counted in one pass over the cases.
     discrete_.clear();
     for (int a = 0; a <= att.MaxAtt; ++a) {
-      const int values = att.ValueCount[static_cast<size_t>(a)];
-      if (values > 0 && ((options.SUBSET && values > 2) || e_.Tested[static_cast<size_t>(a)] == 0))
-        discrete_.push_back(a);
+      if (evaluated(a)) discrete_.push_back(a);
     }
     split_.CountDiscreteTogether(discrete_, *presorted_, seg, lp - fp + 1);
   }
@@ -91,6 +93,15 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
     const size_t at = static_cast<size_t>(a);
     split_.Gain[at] = kNoGain;
     const int values = att.ValueCount[at];
+    if (presorted_ == nullptr && evaluated(a) && !split_.HasDiscreteCounts(a)) {
+      // The evaluations of discrete attributes leave the cases where they are: those up to the
+      // next continuous attribute, whose sort moves them, are counted in one pass.
+      discrete_.clear();
+      for (int d = a; d <= att.MaxAtt && att.ValueCount[static_cast<size_t>(d)] > 0; ++d) {
+        if (evaluated(d)) discrete_.push_back(d);
+      }
+      split_.CountDiscreteCells(discrete_, fp, lp);
+    }
     if (values > 0) {
       if (options.SUBSET && values > 2) {
         split_.EvaluateSubsets(a, fp, lp, items);
@@ -110,7 +121,7 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
     }
   }
 
-  if (presorted_ != nullptr) split_.DropDiscreteCounts();
+  split_.DropDiscreteCounts();
   const float avGain = possible > 0 ? sum / static_cast<float>(possible) : 1e6f;
   if (options.VERBOSITY >= 2) out << Format("\taverage gain %.3f\n", static_cast<double>(avGain));
 
@@ -143,8 +154,12 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
   ChooseTest(node, best);
 
   // Cases with an unknown outcome sit at fp..kp-1 and go down every branch.
-  // (On the fast path every value is known: there are none.)
-  const int kp = e_.AnyOrderAmongEquals ? fp : e_.PartitionCases(node, 0, fp, lp) + 1;
+  // (Where the order among equal values is free every value is known: there are none.)
+  // Where the cases are presorted nothing reads the cases from Item: the split gives each branch
+  // its segment, and its cases are only counted in fp.. as they would lie there.
+  std::optional<BranchCases> branches;
+  if (presorted_ == nullptr) branches.emplace(e_, node, fp, lp, !e_.AnyOrderAmongEquals);
+  const int kp = branches ? branches->Kp() : fp;
   const bool allKnownAtEntry = e_.AllKnown;
   if (kp != fp) e_.AllKnown = false;
   const float known = items - e_.CountWeight(fp, kp - 1);
@@ -156,32 +171,15 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
 
   ++e_.Tested[b];
   node.SetErrors(0);
-  // Each branch's cases are taken from kp..lp in turn. Their outcomes are worked out once and
-  // kept in step with the cases' places: a branch's growing reorders only its own cases, which
-  // all have the same outcome. The outcomes are held by every node on the path being grown, so
-  // they are kept small and let go before the last branch grows.
-  // Where the cases are presorted, every case knows the value (kp is fp) and nothing reads the
-  // cases from Item: the split gives each branch its segment, and its cases are only counted in
-  // fp.. as they would lie there.
-  std::vector<int16_t> outcome;
+  // Each branch's cases are taken from kp..lp in turn: a branch's growing reorders only its own
+  // cases, which all have the same outcome. The outcomes are held by every node on the path being
+  // grown, so they are let go before the last branch grows.
   std::vector<PresortedCases::Piece> pieces;
-  if (presorted_ != nullptr) {
-    presorted_->Split(e_, node, seg, lp - fp + 1, pieces);
-  } else {
-    outcome.resize(static_cast<size_t>(lp - kp + 1));
-    for (int i = kp; i <= lp; ++i) {
-      if (i + kCasesAhead <= lp)
-        PrefetchCells(cases.Item[static_cast<size_t>(i + kCasesAhead)], node.Tested());
-      const int o = e_.Outcome(node, cases.Item[static_cast<size_t>(i)]);
-      outcome[static_cast<size_t>(i - kp)] =
-          static_cast<int16_t>(o > node.Forks ? -1 : o);  // beyond the branches: none takes it
-    }
-  }
+  if (presorted_ != nullptr) presorted_->Split(e_, node, seg, lp - fp + 1, pieces);
   for (int v = 1; v <= node.Forks; ++v) {
     const size_t at = static_cast<size_t>(v);
-    const int ep =
-        presorted_ != nullptr ? kp + pieces[at].count - 1 : PartitionByOutcome(v, kp, lp, outcome);
-    if (v == node.Forks) std::vector<int16_t>().swap(outcome);
+    const int ep = branches ? branches->Take(v) : kp + pieces[at].count - 1;
+    if (v == node.Forks && branches) branches->DropOutcomes();
     auto child = std::make_unique<TreeNode>();
     if (kp > ep) {
       child->MakeLeaf(node.ClassDist, bestClass, 0, 0);
@@ -192,26 +190,13 @@ void TreeGrower::Grow(TreeNode& node, int fp, int lp, int seg) {
       node.SetErrors(node.Errors() + child->Errors());
       // The branch's growing may have mixed the cases of unknown outcome into its own; with
       // none, there is nothing to gather.
-      if (kp != fp) e_.PartitionCases(node, 0, fp, ep);
+      if (kp != fp) branches->GatherUnknown(ep);
       for (int i = fp; i < kp; ++i) cases.Weight[static_cast<size_t>(i)] /= factor;
     }
     node.Branch[at] = std::move(child);
   }
   --e_.Tested[b];
   e_.AllKnown = allKnownAtEntry;
-}
-
-int TreeGrower::PartitionByOutcome(int v, int kp, int lp, std::vector<int16_t>& outcome) {
-  int last = kp - 1;
-  for (int i = kp; i <= lp; ++i) {
-    if (outcome[static_cast<size_t>(i - kp)] != v) continue;
-    ++last;
-    if (last != i) {
-      e_.SwapCases(last, i);
-      std::swap(outcome[static_cast<size_t>(last - kp)], outcome[static_cast<size_t>(i - kp)]);
-    }
-  }
-  return last;
 }
 
 void TreeGrower::ChooseTest(TreeNode& node, int att) {

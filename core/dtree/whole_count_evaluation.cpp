@@ -156,20 +156,10 @@ void SplitEvaluator::ChooseSortedCut(int att, int count, const ValueRecord* sort
 void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts,
                                            const PresortedCases& cases, int start, int count) {
   const uint16_t* codes = cases.DiscreteCodes();
-  const AttributeTable& table = engine_.Att();
-  discreteBlock_.assign(static_cast<size_t>(table.MaxAtt + 1), -1);
-  // Where each attribute's rows start, offset by its column in a case's codes.
+  LayOutDiscreteCounts(atts);
+  discreteItems_ = static_cast<float>(count);
   column_.clear();
-  offset_.clear();
-  long size = 0;
-  for (const int a : atts) {
-    discreteBlock_[static_cast<size_t>(a)] = size;
-    column_.push_back(cases.DiscreteColumn()[a]);
-    offset_.push_back(size);
-    size += static_cast<long>(table.ValueCount[static_cast<size_t>(a)] + 1) *
-            static_cast<long>(classes_);
-  }
-  discreteCounts_.assign(static_cast<size_t>(size), 0.0f);
+  for (const int a : atts) column_.push_back(cases.DiscreteColumn()[a]);
   if (atts.empty()) return;
   float* counts = discreteCounts_.data();
   const ValueRecord* r = cases.Segment(start);
@@ -186,6 +176,20 @@ void SplitEvaluator::CountDiscreteTogether(const std::vector<int>& atts,
       counts[offset_[j] + row[column_[j]] * static_cast<long>(classes_) + cls] += 1.0f;
     }
   }
+}
+
+void SplitEvaluator::LayOutDiscreteCounts(const std::vector<int>& atts) {
+  const AttributeTable& table = engine_.Att();
+  discreteBlock_.assign(static_cast<size_t>(table.MaxAtt + 1), -1);
+  offset_.clear();
+  long size = 0;
+  for (const int a : atts) {
+    discreteBlock_[static_cast<size_t>(a)] = size;
+    offset_.push_back(size);
+    size += static_cast<long>(table.ValueCount[static_cast<size_t>(a)] + 1) *
+            static_cast<long>(classes_);
+  }
+  discreteCounts_.assign(static_cast<size_t>(size), 0.0f);
 }
 
 void SplitEvaluator::DropDiscreteCounts() { discreteBlock_.clear(); }

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <random>
+
+#include "core/dtree/branch_cases.h"
 #include "core/dtree/error_based_pruning.h"
 #include "core/dtree/value_sort.h"
 #include "core/treefiles/decision_tree_writer.h"
@@ -217,6 +222,72 @@ TEST_F(TreeGrowing, EqualValuesInAnyOrderGrowTheExactTree) {
       };
       EXPECT_EQ(growPart(true), growPart(false));
     }
+  }
+}
+
+// A split's branches read each case's cell once and find its cases of unknown outcome again by
+// address: after every step, and after each branch's walk has shuffled its range, the cases
+// (with their weights) must lie exactly where partitioning by the test puts them, for a cut, a
+// discrete test and groups of values that leave some values to no branch.
+TEST_F(TreeGrowing, BranchesTakeTheCasesWherePartitioningPutsThem) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 400; ++i) {
+    rows.push_back({i % 7 == 3 ? "?" : std::to_string(i * 37 % 11),
+                    i % 5 == 1 ? "?" : "v" + std::to_string(i * 13 % 4), i % 3 ? "a" : "b"});
+  }
+  Load("split_data", {"x", "d", "cls"}, {"real", "string", "string"}, rows);
+  for (size_t i = 0; i < engine_.Cases.Weight.size(); ++i)
+    engine_.Cases.Weight[i] = 1.0f / static_cast<float>(i + 1);
+  const std::vector<Case> loaded = engine_.Cases.Item;
+  const std::vector<float> weights = engine_.Cases.Weight;
+  TreeNode cut;
+  cut.NodeType = kCutTest;
+  cut.SetForks(2);
+  cut.Cont.Tested = 0;
+  cut.Cont.Cut = 5;
+  TreeNode discrete;
+  discrete.NodeType = kDiscreteTest;
+  discrete.SetForks(4);
+  discrete.Discr.Tested = 1;
+  discrete.Discr.Kind = kDiscreteTest;
+  TreeNode groups;
+  groups.NodeType = kSubsetTest;
+  groups.SetForks(2);
+  groups.Discr.Tested = 1;
+  groups.Discr.Kind = kSubsetTest;
+  groups.Discr.Subset.assign(3, ValueSet(ValueSetBytes(4), 0));
+  AddToSet(groups.Discr.Subset[1], 2);
+  AddToSet(groups.Discr.Subset[2], 1);
+  AddToSet(groups.Discr.Subset[2], 4);  // value 3 goes nowhere
+  for (const TreeNode* node : {&cut, &discrete, &groups}) {
+    // Each run records the cases' order after every step.
+    auto run = [&](bool byBranches) {
+      engine_.Cases.Item = loaded;
+      engine_.Cases.Weight = weights;
+      std::mt19937 random(5);
+      std::vector<std::vector<Case>> orders;
+      const int fp = 20;
+      const int lp = 380;
+      std::optional<BranchCases> branches;
+      if (byBranches) branches.emplace(engine_, *node, fp, lp, true);
+      const int kp = byBranches ? branches->Kp() : engine_.PartitionCases(*node, 0, fp, lp) + 1;
+      orders.push_back(engine_.Cases.Item);
+      for (int v = 1; v <= node->Forks; ++v) {
+        const int ep = byBranches ? branches->Take(v) : engine_.PartitionCases(*node, v, kp, lp);
+        orders.push_back(engine_.Cases.Item);
+        for (int i = ep; i > fp; --i)
+          engine_.SwapCases(i, fp + static_cast<int>(random() % (i - fp + 1)));
+        byBranches ? branches->GatherUnknown(ep) : (void)engine_.PartitionCases(*node, 0, fp, ep);
+        orders.push_back(engine_.Cases.Item);
+      }
+      EXPECT_GT(kp, fp + 40);
+      for (size_t i = 0; i < loaded.size(); ++i)
+        EXPECT_EQ(engine_.Cases.Weight[i],
+                  weights[std::find(loaded.begin(), loaded.end(), engine_.Cases.Item[i]) -
+                          loaded.begin()]);
+      return orders;
+    };
+    EXPECT_EQ(run(true), run(false)) << "test " << node->NodeType;
   }
 }
 
