@@ -1,6 +1,9 @@
 #include "core/data/cell_number_text.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace quarry {
 
@@ -74,6 +77,34 @@ void NormalizeNumberText(std::string& text, int digits, bool exactDecimal) {
   if (point == std::string::npos) return;
   while (text.back() == '0') text.pop_back();
   if (text.back() == '.') text.pop_back();
+}
+
+std::optional<float> SingleOfStoredReal(double value) {
+  const double magnitude = std::fabs(value);
+  uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  if (bits == 0) return 0.0f;  // "0.0"
+  if (!(magnitude >= static_cast<double>(std::numeric_limits<float>::min()) &&
+        magnitude <= static_cast<double>(std::numeric_limits<float>::max()))) {
+    return std::nullopt;
+  }
+  // A float keeps the top 23 of the double's 52 fraction bits; the 29 it drops say where the
+  // double lies between two floats, 2^28 being the halfway point. Fifteen significant digits
+  // are within 5e-15 of the value, under 2^-47 of it, and a double read from them lies as near:
+  // a double further than 2^-39 of its binade (2^13 of those 29 bits) from halfway narrows the
+  // same as the text's.
+  constexpr uint64_t kDropped = (uint64_t{1} << 29) - 1;
+  constexpr uint64_t kHalfway = uint64_t{1} << 28;
+  constexpr uint64_t kMargin = uint64_t{1} << 13;
+  const uint64_t dropped = bits & kDropped;
+  if (dropped + kMargin > kHalfway && dropped < kHalfway + kMargin) return std::nullopt;
+  return static_cast<float>(value);
+}
+
+std::optional<float> SingleOfStoredInteger(int64_t value) {
+  constexpr int64_t kExact = 1000000000000000;  // 10^15: fewer digits than a double holds
+  if (value <= -kExact || value >= kExact) return std::nullopt;
+  return static_cast<float>(static_cast<double>(value));
 }
 
 }  // namespace quarry

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sqlite3.h>
+
 #include "core/common/number_text.h"
 #include "core/common/text_util.h"
 #include "core/data/cell_number_text.h"
@@ -17,6 +19,7 @@
 #include "core/data/record_text.h"
 #include "core/data/sql_lexer.h"
 #include "core/data/sql_quote.h"
+#include "core/data/sqlite_library.h"
 #include "core/data/working_folder.h"
 
 namespace quarry {
@@ -183,7 +186,13 @@ bool DataSource::Connect(const std::string& connectString) {
     driverString =
         WithConnectValue(connectString, "Timeout", std::to_string(BusyWaitMilliseconds()));
   }
+  // The connection SQLite opens for the driver is noted on this thread
+  // (core/data/sqlite_library.h): reading a table's rows through SQLite itself on that connection
+  // spares the driver's text of every cell.
+  ForgetSqliteOpens();
   auto connection = odbc::Connection::Connect(*env_, driverString);
+  sqlite3* sqlite = OnlySqliteOpenSinceForget();
+  ForgetSqliteOpens();
   if (!connection) return Fail(MaskPassword(connection.status().message()));
   const DbmsKind kind = DbmsKindFromName(connection->DbmsName());
   if (kind == DbmsKind::kPostgres) {
@@ -202,6 +211,14 @@ bool DataSource::Connect(const std::string& connectString) {
   }
   connection_ = std::move(connection.value());
   dialect_ = SqlDialect(kind);
+  sqliteConnection_ = nullptr;
+  if (auto file = SqliteDatabaseFile(connectString); file && sqlite && kind == DbmsKind::kSqlite) {
+    // Only the file this data source names: anything else opened meanwhile is not its own.
+    const char* opened = sqlite3_db_filename(sqlite, "main");
+    std::error_code ec;
+    if (opened != nullptr && *opened != '\0' && std::filesystem::equivalent(opened, *file, ec))
+      sqliteConnection_ = sqlite;
+  }
   SQLUINTEGER getDataExtensions = 0;
   driverReadsBoundCells_ =
       odbc::Succeeded(SQLGetInfo(connection_.get(), SQL_GETDATA_EXTENSIONS, &getDataExtensions,
@@ -235,6 +252,7 @@ void DataSource::Close() {
   if (inTransaction_) Rollback();
   ResetResult();
   open_.store(false);
+  sqliteConnection_ = nullptr;
   connection_ = odbc::Connection();
   ++connectionSerial_;
   std::lock_guard<std::mutex> state(stateMutex_);
@@ -597,18 +615,25 @@ bool DataSource::FetchCurrent(std::vector<std::string>& values) {
         return false;
     }
   }
-  for (size_t cell = 0; cell < values.size(); ++cell) {
-    std::string& value = values[cell];
-    const CellKind kind = resultKinds_[cell];
-    if (kind == CellKind::kText || value == "?") continue;
-    if (kind == CellKind::kBoolean) {
-      if (value == "t") value = "1";
-      if (value == "f") value = "0";
-      continue;
-    }
-    NormalizeNumberText(value, kind == CellKind::kSingle ? 7 : 15, kind == CellKind::kDecimal);
-  }
+  for (size_t cell = 0; cell < values.size(); ++cell)
+    NormalizeCell(values[cell], resultKinds_[cell]);
   return true;
+}
+
+void DataSource::NormalizeCell(std::string& value, CellKind kind) {
+  if (kind == CellKind::kText || value == "?") return;
+  if (kind == CellKind::kBoolean) {
+    if (value == "t") value = "1";
+    if (value == "f") value = "0";
+    return;
+  }
+  NormalizeNumberText(value, kind == CellKind::kSingle ? 7 : 15, kind == CellKind::kDecimal);
+}
+
+void DataSource::EndResult() {
+  result_.CloseCursor();
+  resultFetched_ = true;
+  resultAtEnd_ = true;
 }
 
 bool DataSource::FirstRow(std::vector<std::string>& values) {

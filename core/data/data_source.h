@@ -21,6 +21,8 @@
 #include "core/data/source_lock.h"
 #include "core/data/sql_dialect.h"
 
+struct sqlite3;
+
 namespace quarry {
 
 inline constexpr int kBusyWaitSeconds = 30;
@@ -129,6 +131,7 @@ class DataSource {
 
  private:
   friend class PreparedStatement;
+  friend class SqliteRows;
 
   bool Connect(const std::string& connectString);
   bool Fail(const std::string& message);
@@ -145,6 +148,10 @@ class DataSource {
   enum class CellKind : uint8_t;
   static CellKind CellKindOf(odbc::Statement& statement, int column);
   bool StartResult(odbc::Statement statement, const std::string& nativeSql);
+  // Gives a cell's text of a column of `kind` the number text the workbench reads.
+  static void NormalizeCell(std::string& value, CellKind kind);
+  // Closes the current result set's cursor as read to its end.
+  void EndResult();
   bool FetchCurrent(std::vector<std::string>& values);
   // Reads a cell into `value`; or, given `whole`, points it at the cell's text, which may stay
   // in the cell buffer until the next read.
@@ -174,6 +181,9 @@ class DataSource {
   std::string lostTransaction_;
   // Counts the connections closed, so that a prepared statement can tell its own is gone.
   uint64_t connectionSerial_ = 0;
+  // The SQLite connection under the driver's, where it was found as it opened (an SQLite file
+  // opened by the driver on this process's library); used only under the exclusive-use lock.
+  sqlite3* sqliteConnection_ = nullptr;
 
   // The current result set.
   odbc::Statement result_;

@@ -3,6 +3,8 @@
 // system's shared SQLite library, and a few of that library's settings are the process's to
 // choose before any database is opened.
 
+struct sqlite3;
+
 namespace quarry {
 
 // Sets the SQLite library up for the program, once, before the first connection:
@@ -15,6 +17,14 @@ namespace quarry {
 //   cell read. Different connections may still be used by different threads at once.
 // Together they take about a fifth off reading a table through the driver. Harmless where the
 // library has started already or the driver carries a library of its own.
+// - every connection the library opens in this process is noted, on the thread that opens it,
+//   so that a data source can find the connection the driver opened for it (below).
 void SetUpSqliteLibrary();
+
+// Forgets the connections the library opened on the calling thread so far.
+void ForgetSqliteOpens();
+// The one connection the library opened on the calling thread since ForgetSqliteOpens(); nullptr
+// when it opened none or more than one (or a driver carries a library of its own).
+sqlite3* OnlySqliteOpenSinceForget();
 
 }  // namespace quarry

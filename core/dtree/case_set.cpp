@@ -16,6 +16,7 @@
 #include "core/data/data_source.h"
 #include "core/data/grouped_values.h"
 #include "core/data/sql_quote.h"
+#include "core/data/sqlite_rows.h"
 #include "core/data/two_half_read.h"
 #include "core/dtree/kept_cases.h"
 
@@ -247,9 +248,11 @@ void CaseSet::ParseCaseInPlace(const std::vector<std::string>& values, long row,
 }
 
 void CaseSet::FillCase(const std::vector<std::string>& values, long row, Case c,
-                       std::ostream& errors, GatheredValues* gathered) const {
+                       std::ostream& errors, GatheredValues* gathered,
+                       const uint8_t* preset) const {
   const int maxAtt = att_.MaxAtt;
   for (int a = 0; a <= maxAtt; ++a) {
+    if (preset && preset[a]) continue;
     const std::string& value =
         static_cast<size_t>(a) < values.size() ? values[a] : std::string("?");
     if (att_.Status[a] == kIgnored) {
@@ -272,6 +275,7 @@ void CaseSet::FillCase(const std::vector<std::string>& values, long row, Case c,
   static const std::string kMissing = "?";
   const std::string& text = classIndex < values.size() ? values[classIndex] : kMissing;
   if (target_ == TargetKind::kNumber) {
+    if (preset && preset[classIndex]) return;
     c[maxAtt + 1].cont = ParseContinuous(text, maxAtt + 1, row, errors);
     return;
   }
@@ -339,19 +343,73 @@ bool CaseSet::ReadTableRows(const std::string& table, DataSource& source, bool g
       return true;
     parts.clear();
   }
-  parts.push_back(std::make_unique<RowsRead>(cells));
-  if (!classesOf.empty()) {
-    GatheredValues& gathered = parts[0]->gathered;
-    gathered.classCells = classCells;
-    gathered.classes.assign(static_cast<size_t>(cells), std::string());
-  }
+  const auto startPart = [&] {
+    parts.clear();
+    parts.push_back(std::make_unique<RowsRead>(cells));
+    if (!classesOf.empty()) {
+      GatheredValues& gathered = parts[0]->gathered;
+      gathered.classCells = classCells;
+      gathered.classes.assign(static_cast<size_t>(cells), std::string());
+    }
+  };
+  startPart();
   if (!(classesOf.empty() ? source.QueryTable(table)
                           : source.Query("select *, " + classesOf + " from " + QuoteIdent(table))))
     return false;
+  {
+    SqliteRows rows(source);
+    if (rows.Active()) {
+      if (ReadSqliteRows(rows, *parts[0], gather)) {
+        rows.Finish();
+        return true;
+      }
+      // What SQLite read is thrown away: read through the driver, the rows fail as it fails.
+      startPart();
+    }
+  }
   const auto readWhole = reader(*parts[0]);
   readWhole(source, -1, 1);
   // A read that fails on the way must not pass for the whole table.
   return source.ResultAtEnd();
+}
+
+bool CaseSet::ReadSqliteRows(SqliteRows& rows, RowsRead& part, bool gather) const {
+  const int maxAtt = att_.MaxAtt;
+  const size_t cells = caseWidth_;
+  // The cells parsed as numbers, of which a stored number may give the float at once.
+  std::vector<uint8_t> numeric(cells, 0);
+  for (int a = 0; a <= maxAtt; ++a) {
+    numeric[static_cast<size_t>(a)] = att_.Status[a] != kIgnored && !HoldsValueNumbers(att_, a);
+  }
+  if (target_ == TargetKind::kNumber) numeric[cells - 1] = 1;
+  std::vector<uint8_t> preset(cells, 0);
+  std::vector<float> singles(cells, 0.0f);
+  std::vector<std::string> row(static_cast<size_t>(rows.Columns()));
+  GatheredValues* gathered = gather ? &part.gathered : nullptr;
+  const bool noteClasses = gathered && !gathered->classCells.empty();
+  long rowNumber = 1;
+  while (rows.Next()) {
+    for (int column = 0; column < rows.Columns(); ++column) {
+      const size_t k = static_cast<size_t>(column);
+      if (k < cells && numeric[k]) {
+        if (const std::optional<float> single = rows.Single(column)) {
+          preset[k] = 1;
+          singles[k] = *single;
+          continue;
+        }
+        preset[k] = 0;
+      }
+      rows.Text(column, row[k]);
+    }
+    Case c = part.arena.New(cells);
+    for (size_t k = 0; k < cells; ++k) {
+      if (preset[k]) c[k].cont = singles[k];
+    }
+    FillCase(row, rowNumber++, c, part.errors, gathered, preset.data());
+    part.cases.push_back(c);
+    if (noteClasses) gathered->NoteClasses(row, c);
+  }
+  return !rows.Failed();
 }
 
 std::vector<Case> CaseSet::JoinParts(std::vector<std::unique_ptr<RowsRead>>& parts,

@@ -17,7 +17,8 @@
 
 namespace quarry {
 class DataSource;
-}
+class SqliteRows;
+}  // namespace quarry
 
 namespace quarry::dtree {
 
@@ -192,6 +193,10 @@ class CaseSet {
                      std::vector<std::unique_ptr<RowsRead>>& parts,
                      const std::string& classesOf = "",
                      const std::vector<size_t>& classCells = {}) const;
+  // Reads the rows of `rows` into `part` as ReadRows reads the data source's, numbers of
+  // continuous cells taken from the stored numbers where they tell the same float as their text.
+  // False when SQLite fails on the way (`part` then holds what was read).
+  bool ReadSqliteRows(SqliteRows& rows, RowsRead& part, bool gather) const;
   // The cases of `parts`, in order, with their cells moved into `arena` after its own.
   static std::vector<Case> JoinParts(std::vector<std::unique_ptr<RowsRead>>& parts,
                                      CaseArena& arena);
@@ -216,8 +221,9 @@ class CaseSet {
   // Makes the kept cases the loaded ones, if they were read against this attribute table.
   bool TakeKept(KeptCases& kept);
 
+  // Cells with `preset` set are filled already and their values are not read.
   void FillCase(const std::vector<std::string>& values, long row, Case c, std::ostream& errors,
-                GatheredValues* gathered) const;
+                GatheredValues* gathered, const uint8_t* preset = nullptr) const;
   float ParseContinuous(std::string_view text, int attribute, long row, std::ostream& errors) const;
 
   std::ostream& report_;
