@@ -13,6 +13,7 @@ namespace quarry {
 namespace {
 
 std::atomic<bool> readDirectly{true};
+std::atomic<long> rowsReadDirectly{0};
 
 // The driver's text of a blob: X'...' with the bytes in upper-case hexadecimal.
 void BlobText(const unsigned char* bytes, int size, std::string& text) {
@@ -28,6 +29,8 @@ void BlobText(const unsigned char* bytes, int size, std::string& text) {
 }  // namespace
 
 void ReadSqliteRowsDirectly(bool on) { readDirectly = on; }
+
+long SqliteRowsReadDirectly() { return rowsReadDirectly.load(); }
 
 SqliteRows::SqliteRows(DataSource& source) : source_(source) {
   source_.Lock();
@@ -69,7 +72,10 @@ SqliteRows::~SqliteRows() {
 bool SqliteRows::Next() {
   if (statement_ == nullptr || failed_) return false;
   const int rc = sqlite3_step(statement_);
-  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_ROW) {
+    rowsReadDirectly.fetch_add(1, std::memory_order_relaxed);
+    return true;
+  }
   failed_ = rc != SQLITE_DONE;
   return false;
 }

@@ -54,5 +54,7 @@ class SqliteRows {
 // For tests: whether SQLite's rows are read through its own interface where they can be (the
 // default), or always through the driver.
 void ReadSqliteRowsDirectly(bool on);
+// For tests: rows read so far, in this process, through SQLite's own interface.
+long SqliteRowsReadDirectly();
 
 }  // namespace quarry

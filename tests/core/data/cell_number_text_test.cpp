@@ -1,9 +1,14 @@
 #include "core/data/cell_number_text.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <random>
+
+#include "core/data/sqlite_library.h"
 
 namespace quarry {
 namespace {
@@ -63,6 +68,77 @@ TEST(CellNumberText, DoublesAndExactDecimals) {
   EXPECT_EQ(Normalized("123456789012345678901234567890.120", 15, true),
             "123456789012345678901234567890.12");
   EXPECT_EQ(Normalized("NaN", 15, true), "NaN");
+}
+
+// The float a number cell's text reads as: the stored number in SQLite's own text, made the
+// workbench's number text, parsed to a double and narrowed.
+float SingleOfText(std::string text) {
+  NormalizeNumberText(text, 15, false);
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return static_cast<float>(value);
+}
+
+float SingleOfSqliteText(double value) {
+  char* text = sqlite3_mprintf("%!.15g", value);
+  const float single = SingleOfText(text);
+  sqlite3_free(text);
+  return single;
+}
+
+// Stored numbers narrowed at once must read as their texts do; numbers beside a point halfway
+// between two floats (where the text's rounding crosses it for some) and integers of more digits
+// than the text keeps must go by the text.
+TEST(CellNumberText, StoredNumbersNarrowAsTheirTexts) {
+  SetUpSqliteLibrary();
+  std::mt19937 random(11);
+  int crossings = 0;
+  int narrowed = 0;
+  std::vector<double> reals = {0.0,     -0.0,   0.1,    1e-7,   3.5e38, -3.5e38, 1e-39,
+                               1e-45,   1e300,  -1e300, 2.5,    1e15,   HUGE_VAL};
+  for (int i = 0; i < 3000; ++i) {
+    const float f = std::ldexp(std::uniform_real_distribution<float>(-1, 1)(random),
+                               std::uniform_int_distribution<int>(-120, 120)(random));
+    const float next = std::nextafter(f, std::numeric_limits<float>::infinity());
+    const double halfway = (static_cast<double>(f) + static_cast<double>(next)) / 2;
+    const double ulp = std::nextafter(halfway, HUGE_VAL) - halfway;
+    for (int steps : {-40, -20, -9, -3, -1, 1, 3, 9, 20, 40, 9000})
+      reals.push_back(halfway + steps * ulp);
+    reals.push_back(f);
+  }
+  for (const double value : reals) {
+    const float byText = SingleOfSqliteText(value);
+    if (static_cast<float>(value) != byText) ++crossings;
+    if (const std::optional<float> single = SingleOfStoredReal(value)) {
+      ++narrowed;
+      EXPECT_EQ(std::signbit(*single), std::signbit(byText)) << value;
+      EXPECT_EQ(*single, byText) << value;
+    }
+  }
+  // The table must hold numbers whose text narrows otherwise; those away from halfway points
+  // (a float, or 9000 steps off one) narrow at once.
+  EXPECT_GT(crossings, 100);
+  EXPECT_GE(narrowed, 6000);
+
+  crossings = 0;
+  std::vector<int64_t> integers = {0, -5, 999999999999999, -999999999999999};
+  for (int i = 0; i < 2000; ++i) {
+    // A point halfway between two floats of 2^50 to 2^62, and integers beside it.
+    const int shift = std::uniform_int_distribution<int>(50, 61)(random);
+    const int64_t unit = int64_t{1} << (shift - 23);
+    const int64_t halfway =
+        (int64_t{1} << shift) + std::uniform_int_distribution<int64_t>(0, (1 << 23) - 1)(random) *
+                                    unit + unit / 2;
+    for (int64_t step : {-300, -60, -1, 1, 60, 300}) integers.push_back(halfway + step);
+  }
+  for (const int64_t value : integers) {
+    const float byText = SingleOfText(std::to_string(value));
+    if (static_cast<float>(static_cast<double>(value)) != byText) ++crossings;
+    if (const std::optional<float> single = SingleOfStoredInteger(value)) {
+      EXPECT_EQ(*single, byText) << value;
+    }
+  }
+  EXPECT_GT(crossings, 10);
 }
 
 }  // namespace
