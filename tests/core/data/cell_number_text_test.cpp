@@ -94,8 +94,8 @@ TEST(CellNumberText, StoredNumbersNarrowAsTheirTexts) {
   std::mt19937 random(11);
   int crossings = 0;
   int narrowed = 0;
-  std::vector<double> reals = {0.0,     -0.0,   0.1,    1e-7,   3.5e38, -3.5e38, 1e-39,
-                               1e-45,   1e300,  -1e300, 2.5,    1e15,   HUGE_VAL};
+  std::vector<double> reals = {0.0,   -0.0,  0.1,    1e-7, 3.5e38, -3.5e38, 1e-39,
+                               1e-45, 1e300, -1e300, 2.5,  1e15,   HUGE_VAL};
   for (int i = 0; i < 3000; ++i) {
     const float f = std::ldexp(std::uniform_real_distribution<float>(-1, 1)(random),
                                std::uniform_int_distribution<int>(-120, 120)(random));
@@ -127,8 +127,8 @@ TEST(CellNumberText, StoredNumbersNarrowAsTheirTexts) {
     const int shift = std::uniform_int_distribution<int>(50, 61)(random);
     const int64_t unit = int64_t{1} << (shift - 23);
     const int64_t halfway =
-        (int64_t{1} << shift) + std::uniform_int_distribution<int64_t>(0, (1 << 23) - 1)(random) *
-                                    unit + unit / 2;
+        (int64_t{1} << shift) +
+        std::uniform_int_distribution<int64_t>(0, (1 << 23) - 1)(random) * unit + unit / 2;
     for (int64_t step : {-300, -60, -1, 1, 60, 300}) integers.push_back(halfway + step);
   }
   for (const int64_t value : integers) {
