@@ -75,6 +75,13 @@ PruningErrorCounter::PruningErrorCounter(dtree::InductionEngine& engine, const T
   }
 }
 
+std::vector<int32_t> PruningErrorCounter::SpreadCases() const {
+  std::vector<int32_t> spread;
+  spread.reserve(spreaders_.size());
+  for (const Spreader& s : spreaders_) spread.push_back(s.caseIndex);
+  return spread;
+}
+
 bool PruningErrorCounter::Wrong(dtree::InductionEngine& engine, const TreeNode& tree,
                                 Case c) const {
   return dtree::Classify(engine, c, tree, vote_) != engine.ClassOf(c);

@@ -24,6 +24,11 @@ class PruningErrorCounter {
 
   const IndexedTree& Index() const { return index_; }
   int CaseCount() const { return static_cast<int>(cases_.size()); }
+  // The cases (by index, in order) that a test of the reference sends down every branch. Without
+  // them a pruning's errors are the sum of WrongAsLeaf over its leaves.
+  std::vector<int32_t> SpreadCases() const;
+  // The cases that reach node `id` with their whole weight and that it misclassifies as a leaf.
+  int WrongAsLeaf(int id) const { return wrongAsLeaf_[static_cast<size_t>(id)]; }
 
   // Errors of the reference with the nodes flagged in `cut` (by node id) made leaves.
   int Errors(const std::vector<uint8_t>& cut);

@@ -19,45 +19,78 @@ constexpr int kNoGraft = 123945687;
 
 }  // namespace
 
-ReducedErrorPass::ReducedErrorPass(const PruningContext& ctx, TreeNode& root, dtree::LeafVote vote)
-    : ctx_(ctx),
-      root_(root),
-      reach_(root, ctx.engine.Cases.Item),
-      tally_(ctx.engine, root, ctx.engine.Cases.Item, vote) {}
+ReducedErrorPass::ReducedErrorPass(const PruningContext& ctx, TreeNode& root, dtree::LeafVote vote,
+                                   bool grafts)
+    : ctx_(ctx), root_(root) {
+  const std::vector<dtree::Case>& cases = ctx.engine.Cases.Item;
+  if (grafts) {
+    reach_.emplace(root, cases);
+    tally_.emplace(ctx.engine, root, cases, vote);
+    return;
+  }
+  counts_.emplace(ctx.engine, root, cases, vote);
+  const std::vector<int32_t> spread = counts_->SpreadCases();
+  if (!spread.empty()) {
+    // Counts for the cases that reach a leaf whole, a tally for the others.
+    size_t next = 0;
+    for (size_t i = 0; i < cases.size(); ++i) {
+      const bool spreads = next < spread.size() && spread[next] == static_cast<int32_t>(i);
+      (spreads ? spreadCases_ : wholeCases_).push_back(cases[i]);
+      next += spreads;
+    }
+    counts_.emplace(ctx.engine, root, wholeCases_, vote);
+  }
+  countedErrors_ = counts_->Errors(std::vector<uint8_t>(counts_->Index().Size(), 0));
+  reach_.emplace(root, spreadCases_);
+  tally_.emplace(ctx.engine, root, spreadCases_, vote);
+}
 
 void ReducedErrorPass::MakeLeaf(TreeNode& node) {
   const float items = node.Items();
   node.BecomeLeaf(items, items - node.ClassDist[static_cast<size_t>(node.Leaf)]);
 }
 
-bool ReducedErrorPass::Prune(TreeNode& node, int number, int& counter) {
+void ReducedErrorPass::Prune() {
+  int counter = 1;
+  Prune(root_, 0, 1, counter);
+}
+
+void ReducedErrorPass::Graft() {
+  int counter = 1;
+  Graft(root_, 1, counter);
+}
+
+int ReducedErrorPass::Prune(TreeNode& node, int id, int number, int& counter) {
+  const int asLeaf = counts_ ? counts_->WrongAsLeaf(id) : 0;
   if (node.IsLeaf()) {
     --counter;
-    return false;
+    return asLeaf;
   }
+  int below = 0;
   for (int v = 1; v <= node.Forks; ++v) {
     ++counter;
-    Prune(node.Child(v), counter, counter);
+    below += Prune(node.Child(v), counts_ ? counts_->Index().Child(id, v) : 0, counter, counter);
   }
-  const int currentErrors = tally_.Errors();
-  tally_.Prepare(node, reach_);
+  const int currentErrors = countedErrors_ + tally_->Errors();
+  tally_->Prepare(node, *reach_);
   const int16_t type = node.NodeType;
   node.NodeType = dtree::kLeaf;  // for the trial; the children stay
-  const int prunedErrors = tally_.Try(root_, node, reach_);
+  const int prunedErrors = countedErrors_ - below + asLeaf + tally_->Try(root_, node, *reach_);
   node.NodeType = type;
   if (currentErrors < prunedErrors) {
     ctx_.Report() << Format(
         "\nnot PRUNED NODE NUMBER: %d \tPRUNED ERRORS: %d \tNOT PRUNED ERRORS: %d", number,
         prunedErrors, currentErrors);
-    return false;
+    return below;
   }
   MakeLeaf(node);
-  tally_.Accept();
+  tally_->Accept();
+  countedErrors_ += asLeaf - below;
   if (ctx_.Verbose()) {
     ctx_.Report() << Format("\nPRUNED NODE NUMBER: %d \tPRUNED ERRORS: %d \tNOT PRUNED ERRORS: %d",
                             number, prunedErrors, currentErrors);
   }
-  return true;
+  return asLeaf;
 }
 
 bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
@@ -71,8 +104,8 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     childNumber[static_cast<size_t>(v)] = counter;
     Graft(node.Child(v), counter, counter);
   }
-  const int currentErrors = tally_.Errors();
-  tally_.Prepare(node, reach_);
+  const int currentErrors = tally_->Errors();
+  tally_->Prepare(node, *reach_);
 
   // Each inner child in turn takes the node's place; the later branch wins ties.
   int bestGraft = kNoGraft;
@@ -84,7 +117,7 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     hasInnerChild = true;
     std::unique_ptr<TreeNode> child = std::move(slot);
     dtree::SwapContents(node, *child);
-    const int e = tally_.Try(root_, node, reach_);
+    const int e = tally_->Try(root_, node, *reach_);
     dtree::SwapContents(node, *child);
     node.Branch[static_cast<size_t>(v)] = std::move(child);
     if (e <= bestGraft) {
@@ -95,11 +128,11 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
 
   const int16_t type = node.NodeType;
   node.NodeType = dtree::kLeaf;
-  const int prunedErrors = tally_.Try(root_, node, reach_);
+  const int prunedErrors = tally_->Try(root_, node, *reach_);
   node.NodeType = type;
   if (prunedErrors <= currentErrors && (!hasInnerChild || prunedErrors <= bestGraft)) {
     MakeLeaf(node);
-    tally_.Accept();
+    tally_->Accept();
     if (ctx_.Verbose()) {
       ctx_.Report() << Format(
           "\nNode number: %d \tErrors when pruned: %d \tErrors when not pruned: %d \tPRUNED",
@@ -111,8 +144,8 @@ bool ReducedErrorPass::Graft(TreeNode& node, int number, int& counter) {
     std::unique_ptr<TreeNode> child = std::move(node.Branch[static_cast<size_t>(bestChild)]);
     dtree::SwapContents(node, *child);  // the node's former content goes with `child`
     node.SetErrors(node.Items() - node.ClassDist[static_cast<size_t>(node.Leaf)]);
-    tally_.Try(root_, node, reach_);
-    tally_.Accept();
+    tally_->Try(root_, node, *reach_);
+    tally_->Accept();
     if (ctx_.Verbose()) {
       ctx_.Report() << Format(
           "\nReplaced node number %d with node number %d \tErrors when grafted node %d: \tErrors "
@@ -150,9 +183,8 @@ Status ReducedErrorPruning(const PruningContext& ctx, TreeNode& tree) {
     ctx.Report() << "\nTREE TO PRUNE:\n\n";
     ctx.PrintTree(*listed);
   }
-  ReducedErrorPass pass(ctx, tree, dtree::LeafVote::kDistribution);
-  int counter = 1;
-  pass.Prune(tree, 1, counter);
+  ReducedErrorPass pass(ctx, tree, dtree::LeafVote::kDistribution, false);
+  pass.Prune();
   ctx.Report() << "\n\n\nPRUNED TREE (REDUCED ERROR PRUNING)\n\n";
   WriteEvaluationLine(ctx);
   return ctx.LoadTraining();
@@ -160,9 +192,8 @@ Status ReducedErrorPruning(const PruningContext& ctx, TreeNode& tree) {
 
 Status ReducedErrorGrafting(const PruningContext& ctx, TreeNode& tree) {
   if (Status s = ctx.LoadTable(PruningTableName(ctx.trainingTable)); !s.ok()) return s;
-  ReducedErrorPass pass(ctx, tree, dtree::LeafVote::kDistribution);
-  int counter = 1;
-  pass.Graft(tree, 1, counter);
+  ReducedErrorPass pass(ctx, tree, dtree::LeafVote::kDistribution, true);
+  pass.Graft();
   ctx.Report() << "\n\n\nPRUNED OR GRAFTED TREE\n\n";
   WriteEvaluationLine(ctx);
   return ctx.LoadTraining();

@@ -11,7 +11,9 @@
 #include "core/pruning/error_tally.h"
 #include "core/pruning/pruning_error_counter.h"
 #include "core/pruning/pruning_method.h"
+#include "core/pruning/reduced_error_pruning.h"
 #include "core/pruning/tree_measures.h"
+#include "core/treefiles/decision_tree_writer.h"
 #include "tests/core/pruning/pruning_test_support.h"
 
 namespace quarry::pruning {
@@ -19,8 +21,9 @@ namespace {
 
 using dtree::LeafVote;
 
-// Noisy cases of a continuous x, a discrete d and three classes, with unknown values.
-std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n) {
+// Noisy cases of a continuous x, a discrete d and three classes, with unknown values unless
+// `known`.
+std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n, bool known = false) {
   std::vector<std::vector<std::string>> rows;
   const char* values[] = {"p", "q", "r", "s"};
   for (int i = 0; i < n; ++i) {
@@ -28,8 +31,10 @@ std::vector<std::vector<std::string>> NoisyRows(Rand& rand, int n) {
     const int d = rand.Next() % 4;
     int c = (x < 40 ? 0 : x < 70 ? 1 : 2) + (d == 3 ? 1 : 0);
     if (rand.Next() % 4 == 0) c = rand.Next() % 3;
-    rows.push_back({rand.Next() % 10 == 0 ? "?" : std::to_string(x),
-                    rand.Next() % 10 == 0 ? "?" : values[d], std::string(1, "abc"[c % 3])});
+    const bool unknownX = rand.Next() % 10 == 0 && !known;
+    const bool unknownD = rand.Next() % 10 == 0 && !known;
+    rows.push_back({unknownX ? "?" : std::to_string(x), unknownD ? "?" : values[d],
+                    std::string(1, "abc"[c % 3])});
   }
   return rows;
 }
@@ -41,6 +46,7 @@ class ErrorCounting : public PruningTest {
     Rand rand;
     MakeRows("r_data", {"x", "d", "c"}, {"real", "string", "string"}, NoisyRows(rand, 400));
     MakeRows("r_prune", {"x", "d", "c"}, {"real", "string", "string"}, NoisyRows(rand, 300));
+    MakeRows("k_prune", {"x", "d", "c"}, {"real", "string", "string"}, NoisyRows(rand, 300, true));
     ASSERT_TRUE(engine_.LoadAttributes("r_data", source_).ok());
     ASSERT_EQ(engine_.LoadCases("r_data", source_), 0);
     engine_.Options.MINOBJS = 2;
@@ -124,28 +130,48 @@ TEST_F(ErrorCounting, TalliedTrialsOfLeavesAndGraftsEqualTheFullClassification) 
 
 // Reduced error pruning as the method defines it: one full classification per trial.
 bool FullReducedErrorPrune(dtree::InductionEngine& engine, TreeNode& node, TreeNode& root,
-                           int& current) {
+                           LeafVote vote, int& current) {
   if (node.IsLeaf()) return false;
-  for (int v = 1; v <= node.Forks; ++v) FullReducedErrorPrune(engine, node.Child(v), root, current);
+  for (int v = 1; v <= node.Forks; ++v) {
+    FullReducedErrorPrune(engine, node.Child(v), root, vote, current);
+  }
   const int16_t type = node.NodeType;
   node.NodeType = dtree::kLeaf;
-  const int pruned = dtree::CountTreeErrors(engine, root);
+  const int pruned = dtree::CountTreeErrors(engine, root, vote);
   node.NodeType = type;
   if (current < pruned) return false;
-  node.BecomeLeaf(node.Items(), 0);
+  node.BecomeLeaf(node.Items(), node.Items() - node.ClassDist[static_cast<size_t>(node.Leaf)]);
   current = pruned;
   return true;
 }
 
+// With unknown values the pass tallies each trial; without them it prunes from counts per node,
+// and reports the same trials as tallying them would.
 TEST_F(ErrorCounting, ReducedErrorPruningMakesTheTreeOfFullClassification) {
-  ASSERT_TRUE(Prune(kReducedErrorPruning, *grown_, "", "r_data").ok());
-  ASSERT_EQ(engine_.LoadCases("r_prune", source_), 0);
-  auto expected = dtree::CopyTree(*grown_);
-  int current = dtree::CountTreeErrors(engine_, *expected);
-  FullReducedErrorPrune(engine_, *expected, *expected, current);
-  EXPECT_EQ(dtree::TreeSize(*result_), dtree::TreeSize(*expected));
-  EXPECT_EQ(dtree::CountTreeErrors(engine_, *result_), current);
-  EXPECT_LT(dtree::LeafCount(*result_), dtree::LeafCount(*grown_));
+  const PruningContext ctx{engine_, source_, "r_data", ""};
+  for (const char* table : {"r_prune", "k_prune"}) {
+    ASSERT_EQ(engine_.LoadCases(table, source_), 0);
+    for (LeafVote vote : {LeafVote::kDistribution, LeafVote::kWholeCase}) {
+      SCOPED_TRACE(std::string(table) + (vote == LeafVote::kWholeCase ? " whole case" : ""));
+      auto expected = dtree::CopyTree(*grown_);
+      int current = dtree::CountTreeErrors(engine_, *expected, vote);
+      FullReducedErrorPrune(engine_, *expected, *expected, vote, current);
+      std::string reports[2];
+      for (bool tallied : {false, true}) {
+        auto pruned = dtree::CopyTree(*grown_);
+        report_.str("");
+        ReducedErrorPass(ctx, *pruned, vote, tallied).Prune();
+        reports[tallied] = report_.str();
+        EXPECT_EQ(treefiles::DecisionTreeText(*pruned, engine_.Att(), 2),
+                  treefiles::DecisionTreeText(*expected, engine_.Att(), 2));
+        EXPECT_EQ(dtree::CountTreeErrors(engine_, *pruned, vote), current);
+        EXPECT_LT(dtree::LeafCount(*pruned), dtree::LeafCount(*grown_));
+        EXPECT_GT(dtree::LeafCount(*pruned), 1);
+      }
+      EXPECT_EQ(reports[0], reports[1]);
+      EXPECT_NE(reports[0].find("not PRUNED NODE NUMBER"), std::string::npos);
+    }
+  }
 }
 
 }  // namespace
