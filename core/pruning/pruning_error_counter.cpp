@@ -43,11 +43,38 @@ bool SameLeaf(const TreeNode& a, const TreeNode& b) {
 
 }  // namespace
 
+namespace {
+
+// What following a case down a node needs, packed by node id for the walk (a case may pass
+// hundreds of nodes of a deep tree).
+struct RouteStep {
+  int16_t type;
+  int32_t att;
+  float cut;
+  int32_t high;  // a cut test's second branch (its first is the next id)
+};
+
+std::vector<RouteStep> RouteSteps(const IndexedTree& index) {
+  std::vector<RouteStep> steps(static_cast<size_t>(index.Size()));
+  for (int id = 0; id < index.Size(); ++id) {
+    const TreeNode& node = index.Node(id);
+    RouteStep& step = steps[static_cast<size_t>(id)];
+    step.type = node.NodeType;
+    step.att = node.IsLeaf() ? 0 : node.Tested();
+    step.cut = node.NodeType == dtree::kCutTest ? node.Cont.Cut : 0;
+    step.high = node.NodeType == dtree::kCutTest ? index.Child(id, 2) : 0;
+  }
+  return steps;
+}
+
+}  // namespace
+
 PruningErrorCounter::PruningErrorCounter(dtree::InductionEngine& engine, const TreeNode& reference,
                                          const std::vector<Case>& cases, dtree::LeafVote vote)
     : engine_(engine), index_(reference), cases_(cases), vote_(vote) {
   const size_t nodes = static_cast<size_t>(index_.Size());
   const size_t classes = static_cast<size_t>(engine.MaxClass() + 1);
+  const std::vector<RouteStep> steps = RouteSteps(index_);
   std::vector<int32_t> reached(nodes * classes, 0);
   for (size_t i = 0; i < cases.size(); ++i) {
     const Case c = cases[i];
@@ -55,9 +82,17 @@ PruningErrorCounter::PruningErrorCounter(dtree::InductionEngine& engine, const T
     int id = 0;
     while (true) {
       ++reached[static_cast<size_t>(id) * classes + cls];
-      const TreeNode& node = index_.Node(id);
-      if (node.IsLeaf()) break;
-      const int branch = dtree::RouteBranch(node, c);
+      const RouteStep& step = steps[static_cast<size_t>(id)];
+      if (step.type == dtree::kLeaf) break;
+      if (step.type == dtree::kCutTest) {
+        // RouteBranch's cut test, inline.
+        const float v = dtree::CVal(c, step.att);
+        if (v != dtree::kUnknown) {
+          id = v <= step.cut ? id + 1 : step.high;
+          continue;
+        }
+      }
+      const int branch = step.type == dtree::kCutTest ? 0 : dtree::RouteBranch(index_.Node(id), c);
       if (branch == 0) {
         spreaders_.push_back({static_cast<int32_t>(i), id});
         break;
@@ -75,10 +110,24 @@ PruningErrorCounter::PruningErrorCounter(dtree::InductionEngine& engine, const T
   }
 }
 
-std::vector<int32_t> PruningErrorCounter::SpreadCases() const {
+std::vector<int32_t> PruningErrorCounter::SetAsideSpreadCases() {
   std::vector<int32_t> spread;
   spread.reserve(spreaders_.size());
-  for (const Spreader& s : spreaders_) spread.push_back(s.caseIndex);
+  const size_t classes = static_cast<size_t>(engine_.MaxClass() + 1);
+  for (const Spreader& s : spreaders_) {
+    spread.push_back(s.caseIndex);
+    // Take the case back out of the nodes it reached whole on its way to s.node.
+    const Case c = cases_[static_cast<size_t>(s.caseIndex)];
+    const int cls = engine_.ClassOf(c);
+    int id = 0;
+    while (true) {
+      wrongAsLeaf_[static_cast<size_t>(id)] -=
+          WholeCaseClass(index_.Node(id), vote_, classes) != cls;
+      if (id == s.node) break;
+      id = index_.Child(id, dtree::RouteBranch(index_.Node(id), c));
+    }
+  }
+  spreaders_.clear();
   return spread;
 }
 

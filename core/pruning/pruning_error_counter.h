@@ -24,9 +24,10 @@ class PruningErrorCounter {
 
   const IndexedTree& Index() const { return index_; }
   int CaseCount() const { return static_cast<int>(cases_.size()); }
-  // The cases (by index, in order) that a test of the reference sends down every branch. Without
-  // them a pruning's errors are the sum of WrongAsLeaf over its leaves.
-  std::vector<int32_t> SpreadCases() const;
+  // Leaves out of every count from now on the cases that a test of the reference sends down
+  // every branch, and returns them (by index, in order): the errors of a pruning on the other
+  // cases are then the sum of WrongAsLeaf over its leaves.
+  std::vector<int32_t> SetAsideSpreadCases();
   // The cases that reach node `id` with their whole weight and that it misclassifies as a leaf.
   int WrongAsLeaf(int id) const { return wrongAsLeaf_[static_cast<size_t>(id)]; }
 

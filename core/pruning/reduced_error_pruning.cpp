@@ -29,17 +29,9 @@ ReducedErrorPass::ReducedErrorPass(const PruningContext& ctx, TreeNode& root, dt
     return;
   }
   counts_.emplace(ctx.engine, root, cases, vote);
-  const std::vector<int32_t> spread = counts_->SpreadCases();
-  if (!spread.empty()) {
-    // Counts for the cases that reach a leaf whole, a tally for the others.
-    size_t next = 0;
-    for (size_t i = 0; i < cases.size(); ++i) {
-      const bool spreads = next < spread.size() && spread[next] == static_cast<int32_t>(i);
-      (spreads ? spreadCases_ : wholeCases_).push_back(cases[i]);
-      next += spreads;
-    }
-    counts_.emplace(ctx.engine, root, wholeCases_, vote);
-  }
+  // Counts for the cases that reach a leaf whole, a tally for the others.
+  for (int32_t i : counts_->SetAsideSpreadCases())
+    spreadCases_.push_back(cases[static_cast<size_t>(i)]);
   countedErrors_ = counts_->Errors(std::vector<uint8_t>(counts_->Index().Size(), 0));
   reach_.emplace(root, spreadCases_);
   tally_.emplace(ctx.engine, root, spreadCases_, vote);

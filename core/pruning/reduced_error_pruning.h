@@ -45,8 +45,7 @@ class ReducedErrorPass {
 
   const PruningContext& ctx_;
   dtree::TreeNode& root_;
-  std::vector<dtree::Case> wholeCases_;  // when some cases spread: the others
-  std::vector<dtree::Case> spreadCases_;
+  std::vector<dtree::Case> spreadCases_;       // the cases an unknown value spreads, without grafts
   std::optional<PruningErrorCounter> counts_;  // the cases that reach a leaf whole
   int countedErrors_ = 0;                      // and their errors in the tree as it is
   std::optional<CaseReach> reach_;             // the cases tallied
