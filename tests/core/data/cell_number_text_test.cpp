@@ -70,25 +70,22 @@ TEST(CellNumberText, DoublesAndExactDecimals) {
   EXPECT_EQ(Normalized("NaN", 15, true), "NaN");
 }
 
-// The float a number cell's text reads as: the stored number in SQLite's own text, made the
-// workbench's number text, parsed to a double and narrowed.
-float SingleOfText(std::string text) {
-  NormalizeNumberText(text, 15, false);
-  double value = 0;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return static_cast<float>(value);
-}
-
+// The float a stored real's cell reads as: SQLite's own text of it, made the workbench's number
+// text, parsed to a double and narrowed.
 float SingleOfSqliteText(double value) {
-  char* text = sqlite3_mprintf("%!.15g", value);
-  const float single = SingleOfText(text);
-  sqlite3_free(text);
-  return single;
+  char* chars = sqlite3_mprintf("%!.15g", value);
+  std::string text = chars;
+  sqlite3_free(chars);
+  NormalizeNumberText(text, 15, false);
+  double parsed = 0;
+  std::from_chars(text.data(), text.data() + text.size(), parsed);
+  return static_cast<float>(parsed);
 }
 
-// Stored numbers narrowed at once must read as their texts do; numbers beside a point halfway
-// between two floats (where the text's rounding crosses it for some) and integers of more digits
-// than the text keeps must go by the text.
+// Stored reals narrowed at once must read as their texts do: numbers beside a point halfway
+// between two floats (where the text's rounding crosses it for some), zero's negative (whose
+// text is "0.0") and those outside a float's normal range go by the text. (Integers: the load of
+// such a table, tests/core/dtree.)
 TEST(CellNumberText, StoredNumbersNarrowAsTheirTexts) {
   SetUpSqliteLibrary();
   std::mt19937 random(11);
@@ -119,26 +116,6 @@ TEST(CellNumberText, StoredNumbersNarrowAsTheirTexts) {
   // (a float, or 9000 steps off one) narrow at once.
   EXPECT_GT(crossings, 100);
   EXPECT_GE(narrowed, 6000);
-
-  crossings = 0;
-  std::vector<int64_t> integers = {0, -5, 999999999999999, -999999999999999};
-  for (int i = 0; i < 2000; ++i) {
-    // A point halfway between two floats of 2^50 to 2^62, and integers beside it.
-    const int shift = std::uniform_int_distribution<int>(50, 61)(random);
-    const int64_t unit = int64_t{1} << (shift - 23);
-    const int64_t halfway =
-        (int64_t{1} << shift) +
-        std::uniform_int_distribution<int64_t>(0, (1 << 23) - 1)(random) * unit + unit / 2;
-    for (int64_t step : {-300, -60, -1, 1, 60, 300}) integers.push_back(halfway + step);
-  }
-  for (const int64_t value : integers) {
-    const float byText = SingleOfText(std::to_string(value));
-    if (static_cast<float>(static_cast<double>(value)) != byText) ++crossings;
-    if (const std::optional<float> single = SingleOfStoredInteger(value)) {
-      EXPECT_EQ(*single, byText) << value;
-    }
-  }
-  EXPECT_GT(crossings, 10);
 }
 
 }  // namespace
