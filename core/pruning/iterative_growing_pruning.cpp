@@ -128,7 +128,7 @@ Status RunSteps(const PruningContext& ctx, TreeNode& tree, TrainingHalves& halve
     if (Status s = halves.Load(half); !s.ok()) return s;
     out << Format("\nRed %d cases from file <%s> for pruning\n\n", engine.MaxItem() + 1,
                   halves.Name(half).c_str());
-    ReducedErrorPass pass(ctx, pruned, dtree::LeafVote::kWholeCase, false);
+    ReducedErrorPass pass(ctx, pruned, dtree::LeafVote::kWholeCase);
     pass.Prune();
     out << "\n\n\nPRUNED TREE\n\n";
     return Status::Ok();

@@ -5,6 +5,7 @@
 // its inner children in its place. Only the cases that reach the node are reclassified for
 // each trial; the counts are those of classifying every case.
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -20,35 +21,39 @@ namespace quarry::pruning {
 
 class ReducedErrorPass {
  public:
-  // Judges `root` (changed in place) on the loaded cases; `vote` is how leaves classify.
-  // Without `grafts` only Prune may be called, and it follows the path of each case that reaches
-  // a leaf with its whole weight once: such a case is misclassified by the tree exactly when the
-  // leaf it reaches misclassifies it, so a trial is judged from counts per node, and only the
-  // cases that an unknown value spreads are tallied. With `grafts` every case is tallied.
-  ReducedErrorPass(const PruningContext& ctx, dtree::TreeNode& root, dtree::LeafVote vote,
-                   bool grafts);
+  // Judges `root` (changed in place) on the loaded cases; `vote` is how leaves classify. A case
+  // that reaches a leaf with its whole weight is misclassified by the tree exactly when that
+  // leaf misclassifies it: such cases are counted per node, their paths followed once, and a
+  // trial reclassifies only those whose leaf it changes; the cases that an unknown value spreads
+  // are tallied.
+  ReducedErrorPass(const PruningContext& ctx, dtree::TreeNode& root, dtree::LeafVote vote);
 
   // Prunes the tree, children first.
   void Prune();
-  // The same, also grafting (only with `grafts`).
+  // The same, also grafting.
   void Graft();
 
  private:
-  // Prunes below and at `node` (node `id` of counts_), numbered `number` with the shared
+  // Prune or Graft below and at `node` (node `id` of counts_), numbered `number` with the shared
   // `counter` (nodes are numbered in pre-order from 1); returns the counted errors of the
-  // node's subtree as it is left.
+  // node's subtree as it is left. Graft's whole cases that reach the node are
+  // whole_[first, end).
   int Prune(dtree::TreeNode& node, int id, int number, int& counter);
-  // Grafts below and at `node`; true when `node` was pruned or grafted.
-  bool Graft(dtree::TreeNode& node, int number, int& counter);
+  int Graft(dtree::TreeNode& node, int id, int32_t first, int32_t end, int number, int& counter);
   // Makes `node` a leaf whose errors are the cases of its distribution outside its class.
   static void MakeLeaf(dtree::TreeNode& node);
 
   const PruningContext& ctx_;
   dtree::TreeNode& root_;
-  std::vector<dtree::Case> spreadCases_;       // the cases an unknown value spreads, without grafts
-  std::optional<PruningErrorCounter> counts_;  // the cases that reach a leaf whole
-  int countedErrors_ = 0;                      // and their errors in the tree as it is
-  std::optional<CaseReach> reach_;             // the cases tallied
+  const std::vector<dtree::Case>& cases_;
+  dtree::LeafVote vote_;
+  PruningErrorCounter counts_;  // the cases that reach a leaf whole
+  int countedErrors_ = 0;       // and their errors in the tree as it is
+  std::vector<int32_t> whole_;  // their indices, grouped by the nodes they reach
+  std::vector<int16_t> route_;  // scratch for grouping them
+  std::vector<int32_t> sorted_;
+  std::vector<dtree::Case> spreadCases_;  // the others, tallied
+  std::optional<CaseReach> reach_;
   std::optional<ErrorTally> tally_;
 };
 
