@@ -53,33 +53,60 @@ double PercentStandardError(double e, double n) { return std::sqrt((100 - e) * e
 
 }  // namespace
 
-Status ErrorComplexityPruning(const PruningContext& ctx, const TreeNode& grown, TreeNode& tree,
-                              int method) {
+namespace {
+
+// Makes the family of `grown` and each member's error rate on the pruning table.
+Status JudgedFamily(const PruningContext& ctx, const TreeNode& grown, TestSetFamily& out) {
   dtree::InductionEngine& engine = ctx.engine;
   Expected<TreeFamily> family = BuildMainFamily(ctx, grown, false, true);
   if (!family) return family.status();
   if (Status s = ctx.LoadTable(PruningTableName(ctx.trainingTable)); !s.ok()) return s;
 
-  const int cases = engine.MaxItem() + 1;
+  out.cases = engine.MaxItem() + 1;
   PruningErrorCounter counter(engine, family->Reference(), engine.Cases.Item);
-  std::vector<float> rates;
   ctx.Report() << "\n\n";
   for (int k = 0; k < family->Size(); ++k) {
     const int errors = k == 0 ? counter.Errors(family->First()) : counter.Errors(family->Cuts(k));
-    rates.push_back(ErrorPercent(errors, cases));
+    out.rates.push_back(ErrorPercent(errors, out.cases));
     ctx.Report() << Format("TREE NUMBER %d Alfa=%s \tEstimated Error rate: %.2f %s\n", k + 1,
                            Figure("%.6f", static_cast<double>(family->Alfa(k))).c_str(),
-                           static_cast<double>(rates.back()), "%");
+                           static_cast<double>(out.rates.back()), "%");
   }
+  out.family = std::make_unique<TreeFamily>(std::move(*family));
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ErrorComplexityPruning(const PruningContext& ctx, const TreeNode& grown, TreeNode& tree,
+                              int method) {
+  TestSetFamily own;
+  TestSetFamily* shared = ctx.share != nullptr ? ctx.share->testSetFamily : nullptr;
+  TestSetFamily& judged = shared != nullptr ? *shared : own;
+  if (shared == nullptr) {
+    own.status = JudgedFamily(ctx, grown, own);
+  } else {
+    std::lock_guard<std::mutex> lock(shared->lock);
+    if (shared->made) {
+      ctx.Report() << shared->report;  // as making them wrote it
+    } else {
+      shared->report =
+          KeepingReport(ctx.Report(), [&] { shared->status = JudgedFamily(ctx, grown, *shared); });
+      shared->made = true;
+    }
+  }
+  if (!judged.status.ok()) return judged.status;
+  const std::vector<float>& rates = judged.rates;
   const bool oneSE = method == kErrorComplexityTestSet1SE;
-  const int chosen = ChooseMember(ctx, *family, rates, oneSE, PercentStandardError, cases);
+  const int chosen =
+      ChooseMember(ctx, *judged.family, rates, oneSE, PercentStandardError, judged.cases);
   if (ctx.share != nullptr) ctx.share->estimate = rates[static_cast<size_t>(chosen)];
   ctx.Report() << Format(oneSE ? "\n\n\nPRUNED TREE (ERROR COMPLEXITY PRUNING 1SE PRUNING SET) "
                                  "Number %d\n\n"
                                : "\n\n\nPRUNED TREE (ERROR COMPLEXITY PRUNING 0SE PRUNING SET) "
                                  "Number %d\n\n",
                          chosen + 1);
-  std::unique_ptr<TreeNode> member = family->Member(chosen);
+  std::unique_ptr<TreeNode> member = judged.family->Member(chosen);
   dtree::SwapContents(tree, *member);
   return ctx.LoadTraining();
 }

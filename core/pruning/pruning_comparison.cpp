@@ -357,6 +357,8 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     bool ran = false;
   };
   std::vector<Run> runs(static_cast<size_t>(total));
+  // The error complexity family on the pruning table, made once for the two methods using it.
+  TestSetFamily testSetFamily;
   // What the pieces hand on, under `stateLock`: the grown tree and the tables (the growing's
   // outcome set once it is done), and the fold trees once the last of them is done.
   std::mutex stateLock;
@@ -517,6 +519,7 @@ Status ComparePruningMethods(const ComparisonParameters& p, DataSource& source,
     own.AllKnown = allKnown;
     PruningShare share;
     share.tables = &reads;
+    share.testSetFamily = &testSetFamily;
     // Only the methods that waited for the fold trees look at them.
     if (NeedsFoldTables(row.method)) {
       share.folds = &folds;

@@ -4,6 +4,8 @@
 // grown once before the methods run, and the error the method estimated for the tree it chose.
 // Everything shared is read only while the methods run, so they may run at once.
 
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "core/common/status.h"
 #include "core/dtree/case_set.h"
 #include "core/pruning/error_complexity_cv.h"
+#include "core/pruning/error_complexity_family.h"
 
 namespace quarry::pruning {
 
@@ -30,6 +33,19 @@ struct SharedFolds {
   std::string report;
 };
 
+// The error complexity family of the grown tree and each member's error rate on the pruning
+// table, made by the first of the two methods that choose a member by them (with and without
+// the one standard error rule) and taken by the other.
+struct TestSetFamily {
+  std::mutex lock;
+  bool made = false;
+  Status status;
+  std::unique_ptr<TreeFamily> family;
+  std::vector<float> rates;
+  int cases = 0;       // in the pruning table
+  std::string report;  // what making them wrote into the report
+};
+
 struct PruningShare {
   // Tables a method loads by name that are served from these copies instead of the database.
   const std::vector<TableRead>* tables = nullptr;
@@ -37,6 +53,8 @@ struct PruningShare {
   const SharedFolds* folds = nullptr;
   // Whether this method writes folds->report where it would have grown the folds.
   bool tellsFolds = false;
+  // The error complexity family judged on the pruning table; without it each method makes its own.
+  TestSetFamily* testSetFamily = nullptr;
   // Set by a method that chooses its tree by an error estimate: the chosen tree's, in percent.
   std::optional<double> estimate;
 };

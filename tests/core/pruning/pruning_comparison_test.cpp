@@ -294,8 +294,10 @@ TEST_F(PruningComparisonTest, TablesServedFromMemoryPruneAsTheDatabasesOwn) {
   }
   EXPECT_NE(reads[1].messages.find("zz' is illegal"), std::string::npos);
 
+  // The second error complexity method takes the family the first made.
+  TestSetFamily family;
   for (int method : {kReducedErrorPruning, kReducedErrorGrafting, kCriticalValuePruning,
-                     kMinimumErrorPruning, kErrorComplexityTestSet}) {
+                     kMinimumErrorPruning, kErrorComplexityTestSet, kErrorComplexityTestSet1SE}) {
     // The method's tree, its report and the cases it leaves loaded.
     auto prune = [&](PruningShare* share) {
       std::ostringstream out;
@@ -316,6 +318,7 @@ TEST_F(PruningComparisonTest, TablesServedFromMemoryPruneAsTheDatabasesOwn) {
     ASSERT_TRUE(source_.Execute("delete from t_data"));
     PruningShare share;
     share.tables = &reads;
+    share.testSetFamily = &family;
     EXPECT_EQ(prune(&share), fromDatabase) << method;
     ASSERT_TRUE(source_.Rollback());
   }
