@@ -124,11 +124,13 @@ std::vector<std::string> IntegersCrossingHalfway(size_t count) {
 // One table of every kind of cell, read both ways: doubles beside halfway points, integers of
 // more digits than a number text keeps, zero's negative, infinities, numbers beyond the floats,
 // texts and blobs in number columns, a text with a NUL, NULL and the text "?", storage classes
-// mixed in a column without type; then with rows of an open transaction, and a temporary table
-// in the table's place.
+// mixed in a column without type and in a column of dates and times; then with rows of an open
+// transaction, and a temporary table in the table's place.
 TEST_F(CaseLoadDirect, CellsReadAsTheDriverReadsThem) {
-  ASSERT_TRUE(source_.Execute(
-      "create table t (x real, n numeric, i integer, f float, u, s text, v varchar(4), cls text)"));
+  ASSERT_TRUE(
+      source_.Execute("create table t (x real, n numeric, i integer, f float, u, d timestamp, s "
+                      "text, v varchar(4), "
+                      "cls text)"));
   const std::vector<std::string> reals = NumbersBesideHalfway(60);
   const std::vector<std::string> specials = {
       "0.0*-1", "1e999",     "-1e999", "1e-40",   "3.5e38", "3.4028235677973366e38", "'abc'",
@@ -144,8 +146,9 @@ TEST_F(CaseLoadDirect, CellsReadAsTheDriverReadsThem) {
                                        "2.5",
                                        "null"};
   for (const std::string& text : IntegersCrossingHalfway(6)) integers.push_back(text);
-  const std::vector<std::string> mixed = {"1",   "1.5",   "'a'",  "x'ff'", "null", "'?'",
-                                          "'1'", "1e300", "-0.5", "'b'",   "2"};
+  const std::vector<std::string> mixed = {"1",    "1.5", "'a'", "x'ff'",
+                                          "null", "'?'", "'1'", "1e300",
+                                          "-0.5", "'b'", "2",   "'2024-01-02 10:00:00.50'"};
   const std::vector<std::string> texts = {"'a'", "'b'", "'?'", "null", "'ä'", "'B'", "x'00'"};
   std::string rows;
   const size_t count = reals.size() + specials.size();
@@ -154,24 +157,25 @@ TEST_F(CaseLoadDirect, CellsReadAsTheDriverReadsThem) {
     const std::string& other = specials[r % specials.size()];
     rows += std::string(r == 0 ? "" : ", ") + "(" + x + ", " + integers[r % integers.size()] +
             ", " + integers[(r + 3) % integers.size()] + ", " + other + ", " +
-            mixed[r % mixed.size()] + ", " + texts[r % texts.size()] + ", " +
-            texts[(r + 2) % texts.size()] + ", 'c' || " + std::to_string(r % 3) + ")";
+            mixed[r % mixed.size()] + ", " + mixed[(r + 5) % mixed.size()] + ", " +
+            texts[r % texts.size()] + ", " + texts[(r + 2) % texts.size()] + ", 'c' || " +
+            std::to_string(r % 3) + ")";
   }
   ASSERT_TRUE(source_.Execute("insert into t values " + rows)) << source_.LastError();
   EXPECT_EQ(LoadBothWaysAndCompare("t"), count);
 
   // Rows not yet committed are the driver's connection's own.
   ASSERT_TRUE(source_.BeginTransaction());
-  ASSERT_TRUE(source_.Execute("insert into t select x * 3, n, i, f, u, s, v, cls from t"));
+  ASSERT_TRUE(source_.Execute("insert into t select x * 3, n, i, f, u, d, s, v, cls from t"));
   EXPECT_EQ(LoadBothWaysAndCompare("t"), 2 * count);
   ASSERT_TRUE(source_.Rollback());
 
   // So is a temporary table, which takes the place of the table of its name.
   ASSERT_TRUE(source_.Execute(
-      "create temp table t (x real, n numeric, i integer, f float, u, s text, v varchar(4), cls "
-      "text)"));
+      "create temp table t (x real, n numeric, i integer, f float, u, d timestamp, s text, v "
+      "varchar(4), cls text)"));
   ASSERT_TRUE(source_.Execute(
-      "insert into temp.t select -x, i, n, u, f, v, s, cls from main.t where rowid % 3 = 0"));
+      "insert into temp.t select -x, i, n, u, f, d, v, s, cls from main.t where rowid % 3 = 0"));
   EXPECT_EQ(LoadBothWaysAndCompare("t"), count / 3);
 }
 
