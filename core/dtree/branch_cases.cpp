@@ -5,13 +5,22 @@
 namespace quarry::dtree {
 
 BranchCases::BranchCases(InductionEngine& engine, const TreeNode& node, int fp, int lp,
-                         bool separate)
+                         bool separate, float* classWeight, float* items)
     : engine_(engine), fp_(fp), lp_(lp) {
   const Case* item = engine.Cases.Item.data();
+  const float* weight = engine.Cases.Weight.data();
+  const int classCell = engine.MaxAtt() + 1;
   outcome_.resize(static_cast<size_t>(lp - fp + 1));
   int last = fp - 1;
+  float sum = 0;
+  // Every place from i on still holds the case that was there: the moves exchange i with a
+  // place before it.
   for (int i = fp; i <= lp; ++i) {
     if (i + kCasesAhead <= lp) PrefetchCells(item[i + kCasesAhead], node.Tested());
+    if (classWeight != nullptr) {
+      classWeight[item[i][classCell].discr] += weight[i];
+      sum += weight[i];
+    }
     const int o = engine.Outcome(node, item[i]);
     const auto taken = static_cast<int16_t>(o > node.Forks ? -1 : o);  // beyond: none takes it
     if (taken == 0 && separate) {
@@ -24,6 +33,7 @@ BranchCases::BranchCases(InductionEngine& engine, const TreeNode& node, int fp, 
       outcome_[static_cast<size_t>(i - fp)] = taken;
     }
   }
+  if (items != nullptr) *items = engine.AllKnown ? static_cast<float>(lp - fp + 1) : sum;
   kp_ = last + 1;
   outcome_.erase(outcome_.begin(), outcome_.begin() + (kp_ - fp));
   if (kp_ == fp) return;

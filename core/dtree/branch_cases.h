@@ -19,7 +19,10 @@ class InductionEngine;
 class BranchCases {
  public:
   // PartitionCases (node, 0, fp, lp) where `separate`; otherwise no case moves and kp is fp.
-  BranchCases(InductionEngine& engine, const TreeNode& node, int fp, int lp, bool separate);
+  // With `classWeight` (MaxClass + 1 entries, zeroed), the weight of each class among the cases,
+  // summed in their order before any moves, and their total in `items` as CountWeight gives it.
+  BranchCases(InductionEngine& engine, const TreeNode& node, int fp, int lp, bool separate,
+              float* classWeight = nullptr, float* items = nullptr);
 
   int Kp() const { return kp_; }
   // PartitionCases (node, v, kp, lp): the place of the last case of outcome v.

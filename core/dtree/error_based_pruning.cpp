@@ -297,18 +297,21 @@ float ErrorEstimator::Estimate(TreeNode& node, int fp, int lp, int shift, bool u
   const int classCell = att.MaxAtt + 1;
 
   std::vector<float> dist(static_cast<size_t>(att.MaxClass + 1), 0.0f);
-  for (int i = fp; i <= lp; ++i) {
-    dist[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
-        cases.Weight[static_cast<size_t>(i)];
-  }
-  const AsLeaf leaf = EstimateAsLeaf(node, e_.CountWeight(fp, lp), dist, update);
   if (node.IsLeaf()) {
+    for (int i = fp; i <= lp; ++i) {
+      dist[static_cast<size_t>(cases.Item[static_cast<size_t>(i)][classCell].discr)] +=
+          cases.Weight[static_cast<size_t>(i)];
+    }
+    const AsLeaf leaf = EstimateAsLeaf(node, e_.CountWeight(fp, lp), dist, update);
     if (update) TraceLeaf(node, leaf, shift);
     return leaf.errors + leaf.extra;
   }
 
-  // Where no case has an unknown value there is none to gather.
-  BranchCases branches(e_, node, fp, lp, !countsExact_);
+  // The class weights come from the same read of the cases. Where no case has an unknown value
+  // there is none to gather.
+  float items = 0;
+  BranchCases branches(e_, node, fp, lp, !countsExact_, dist.data(), &items);
+  const AsLeaf leaf = EstimateAsLeaf(node, items, dist, update);
   const int kp = branches.Kp();
   const float known = e_.CountWeight(kp, lp);
   const bool allKnownAtEntry = e_.AllKnown;

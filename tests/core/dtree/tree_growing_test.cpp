@@ -288,6 +288,20 @@ TEST_F(TreeGrowing, BranchesTakeTheCasesWherePartitioningPutsThem) {
       return orders;
     };
     EXPECT_EQ(run(true), run(false)) << "test " << node->NodeType;
+    // The class weights and their total taken on the way are those of a pass before any move.
+    engine_.Cases.Item = loaded;
+    engine_.Cases.Weight = weights;
+    engine_.AllKnown = false;
+    std::vector<float> plain(2, 0.0f);
+    std::vector<float> taken(2, 0.0f);
+    for (int i = 20; i <= 380; ++i)
+      plain[static_cast<size_t>(engine_.ClassOfItem(i))] += weights[static_cast<size_t>(i)];
+    const float total = engine_.CountWeight(20, 380);
+    float items = 0;
+    BranchCases(engine_, *node, 20, 380, true, taken.data(), &items);
+    EXPECT_EQ(taken, plain);
+    EXPECT_EQ(items, total);
+    engine_.AllKnown = true;
   }
 }
 
