@@ -58,11 +58,9 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 // Errors of `tree` on cases held outside the engine, classified with `engine`'s work arrays.
 TableErrors CountErrors(InductionEngine& engine, const TableRead& read, const TreeNode& tree,
                         LeafVote vote) {
-  int errors = 0;
-  for (dtree::Case c : read.cases.Item) {
-    if (dtree::Classify(engine, c, tree, vote) != engine.ClassOf(c)) ++errors;
-  }
-  return {read.table, errors, read.cases.MaxItem + 1};
+  // Each case's path followed once through a packed copy of the tree's tests.
+  PruningErrorCounter counter(engine, tree, read.cases.Item, vote);
+  return {read.table, counter.Errors(tree), read.cases.MaxItem + 1};
 }
 
 // Reads `table` as a method would load it, keeping its cases and messages (written into the
@@ -215,9 +213,10 @@ Status RunIterative(const dtree::InductionOptions& options, std::ostream& report
   // The files hold the tree as pruned; the figures are those of the softened tree, as in the job.
   WriteTreeFiles(row, *pruned, engine, stem + "_" + row.name, written, LeafVote::kWholeCase);
   if (engine.Options.PROBTHRESH) dtree::SoftenThresholds(engine, *pruned);
-  row.training = {WholeTrainingName(first),
-                  dtree::CountTreeErrors(engine, *pruned, LeafVote::kWholeCase),
-                  engine.MaxItem() + 1};
+  row.training = {
+      WholeTrainingName(first),
+      PruningErrorCounter(engine, *pruned, engine.Cases.Item, LeafVote::kWholeCase).Errors(*pruned),
+      engine.MaxItem() + 1};
   const std::vector<TableRead>* readAlready =
       SameReading(engine.Att(), shared.attributes) ? shared.readsIfDone() : nullptr;
   TableErrors* counted[] = {&row.prune, &row.test};
