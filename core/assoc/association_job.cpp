@@ -12,12 +12,15 @@ namespace quarry::assoc {
 
 namespace {
 
-// Drops the binarized copy when the job ends, whichever way.
+// Drops the binarized copy when the job ends, whichever way: one stopped half way through its
+// rows leaves them open.
 class ScratchTable {
  public:
   explicit ScratchTable(DataSource& source) : source_(source) {}
   ~ScratchTable() {
-    if (!name_.empty()) source_.DropTable(name_);
+    if (name_.empty()) return;
+    source_.CloseResult();
+    source_.DropTable(name_);
   }
   void Set(const std::string& name) { name_ = name; }
 

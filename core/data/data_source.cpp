@@ -247,6 +247,11 @@ std::unique_ptr<DataSource> DataSource::OpenSibling() {
   return sibling;
 }
 
+void DataSource::CloseResult() {
+  Guard guard(mutex_);
+  ResetResult();
+}
+
 void DataSource::Close() {
   Guard guard(mutex_);
   if (inTransaction_) Rollback();

@@ -84,6 +84,9 @@ class DataSource {
   // The first row of the current result set (runs the query again if rows were read already).
   bool FirstRow(std::vector<std::string>& values);
   bool NextRow(std::vector<std::string>& values);
+  // Closes the current result set, whose rows were not all read: SQLite refuses to drop a table
+  // while a read of it is open.
+  void CloseResult();
 
   // Runs a statement that returns no rows; "SELECT ... INTO" works on every database.
   bool Execute(const std::string& sql);

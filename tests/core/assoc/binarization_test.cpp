@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/assoc/association_job.h"
 #include "core/assoc/binarization.h"
 #include "core/data/sql_quote.h"
 #include "tests/support/temp_database.h"
@@ -94,6 +95,22 @@ TEST_F(BinarizationTest, BinarizeTableRefusesItsOwnWorkTableAndEmptyInput) {
   MakeTable("nulls", {"c"}, {"string"}, {{"?"}});
   EXPECT_FALSE(BinarizeTable(source_, "nulls").ok());
   EXPECT_FALSE(source_.TableExists(kBinTable));  // dropped as a leftover, not made again
+}
+
+// Stopped while it reads the rows of its binarized copy, the association job drops the copy.
+TEST_F(BinarizationTest, AStoppedAssociationJobDropsItsBinarizedCopy) {
+  MakeTable("big", {"a"}, {"string"}, {{"x"}, {"y"}});
+  for (int i = 0; i < 12; ++i) ASSERT_TRUE(source_.Execute("insert into big select * from big"));
+  struct StopAtTheScan : Progress {
+    mutable int asked = 0;
+    bool Cancelled() const override { return ++asked > 1; }  // once binarizing is done
+  } stop;
+  AssociationJobParams params;
+  params.table = "big";
+  params.binarize = true;
+  auto result = RunAssociationJob(source_, params, stop);
+  EXPECT_EQ(result.status().code(), StatusCode::kCancelled) << result.status().message();
+  EXPECT_FALSE(source_.TableExists(kBinTable));
 }
 
 }  // namespace
