@@ -1,5 +1,8 @@
 #include "cli/cli_context.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 
@@ -47,6 +50,42 @@ std::string InputFile(const std::string& file) {
   }
   return file;
 }
+
+namespace {
+
+// Set by the signal handler, read by the job's thread.
+std::atomic<bool> stopAsked{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void AskToStop(int) {
+  stopAsked = true;
+  static const char kNote[] = "stopping the job (a second signal ends it at once)\n";
+  (void)!write(STDERR_FILENO, kNote, sizeof kNote - 1);
+}
+
+// Catches `signal` for the job, once (SA_RESETHAND), unless the process was started ignoring it.
+void CatchOnce(int signal, struct sigaction& old) {
+  struct sigaction action {};
+  action.sa_handler = AskToStop;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND;
+  sigaction(signal, &action, &old);
+  if (old.sa_handler == SIG_IGN) sigaction(signal, &old, nullptr);
+}
+
+}  // namespace
+
+StderrProgress::StderrProgress() {
+  CatchOnce(SIGINT, oldInt_);
+  CatchOnce(SIGTERM, oldTerm_);
+}
+
+StderrProgress::~StderrProgress() {
+  sigaction(SIGINT, &oldInt_, nullptr);
+  sigaction(SIGTERM, &oldTerm_, nullptr);
+}
+
+bool StderrProgress::Cancelled() const { return stopAsked; }
 
 void StderrProgress::Update(std::string_view what, long done, long total) {
   const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(

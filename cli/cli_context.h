@@ -2,6 +2,7 @@
 // What every quarry-cli command shares: the database named by --db (or the sample database),
 // the exit codes, and progress on stderr.
 
+#include <csignal>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -21,9 +22,9 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 struct CliContext {
-  std::string database;           // --db: a connect string or an SQLite file
+  std::string database;  // --db: a connect string or an SQLite file
   DataSource source;
-  std::function<int()> action;    // set by the chosen subcommand
+  std::function<int()> action;  // set by the chosen subcommand
 
   // Opens --db or the sample database; prints "invalid Data Source" and why on failure.
   bool OpenDatabase();
@@ -35,13 +36,23 @@ struct CliContext {
 // it stands (relative to the current folder).
 std::string InputFile(const std::string& file);
 
-// Progress lines on stderr ("import: 10000 rows"), at most a few per second.
+// Progress lines on stderr ("import: 10000 rows"), at most a few per second. While one exists,
+// SIGINT (Ctrl+C) or SIGTERM stops the job the way the workbench's stop button does, so it drops
+// its work tables and rolls back what it was making; a second signal ends the process at once.
 class StderrProgress : public Progress {
  public:
+  StderrProgress();
+  ~StderrProgress() override;
+  StderrProgress(const StderrProgress&) = delete;
+  StderrProgress& operator=(const StderrProgress&) = delete;
+
   void Update(std::string_view what, long done, long total) override;
+  bool Cancelled() const override;
 
  private:
   long long lastReport_ = 0;
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
 };
 
 // Each command adds its subcommand to the app and sets ctx.action when chosen.

@@ -16,6 +16,7 @@ long EnvCount(const char* name) {
 struct Faults {
   std::atomic<long> failAt{EnvCount("QUARRY_FAIL_AT")};
   std::atomic<long> killAt{EnvCount("QUARRY_KILL_AT")};
+  std::atomic<long> interruptAt{EnvCount("QUARRY_INTERRUPT_AT")};
   std::atomic<long> changes{0};
 };
 
@@ -35,9 +36,10 @@ void InjectFaults(long failAt, long killAt) {
 
 bool InjectedFault() {
   Faults& faults = Injected();
-  if (faults.failAt <= 0 && faults.killAt <= 0) return false;
+  if (faults.failAt <= 0 && faults.killAt <= 0 && faults.interruptAt <= 0) return false;
   const long n = ++faults.changes;
   if (n == faults.killAt) std::raise(SIGKILL);
+  if (n == faults.interruptAt) std::raise(SIGINT);
   return n == faults.failAt;
 }
 

@@ -3,7 +3,8 @@
 // database from then on (a statement run through DataSource::Execute and its kin, or a commit;
 // counted from 1) fails with kInjectedFault, or the process is killed (SIGKILL) just before it.
 // A process starts with QUARRY_FAIL_AT=N or QUARRY_KILL_AT=N from its environment; without them
-// nothing is ever injected.
+// nothing is ever injected. QUARRY_INTERRUPT_AT=N sends the process SIGINT (a user's Ctrl+C)
+// just before its Nth change, which goes ahead.
 
 namespace quarry {
 

@@ -67,6 +67,26 @@ TEST_F(TableJobsCliTest, AJobKilledAtAnyStepLeavesTheDatabaseAsItWas) {
   }
 }
 
+// Interrupted (Ctrl+C) at each change it sends to the database in turn, a job that makes work
+// tables stops as the stop button stops it: it drops them and exits 1, or it had finished.
+TEST_F(TableJobsCliTest, AnInterruptedJobStopsAndDropsItsWorkTables) {
+  const std::string before = State();
+  for (const std::string table : {"golf_data", "growth_data"}) {
+    const std::string job = table == "golf_data" ? "dtree-cv" : "mtree-cv";
+    int stopped = 0;
+    for (int step = 1; step < 300; step += 2) {
+      setenv("QUARRY_INTERRUPT_AT", std::to_string(step).c_str(), 1);
+      const testing::CliRun run = Run({job, "--table", table, "--folds", "3"});
+      unsetenv("QUARRY_INTERRUPT_AT");
+      ASSERT_EQ(State(), before) << job << " interrupted at step " << step;
+      ASSERT_TRUE(run.exitCode == 1 || run.exitCode == 0) << step << run.err;
+      if (run.err.find("stopping the job") == std::string::npos) break;  // past its last change
+      stopped += run.exitCode;
+    }
+    EXPECT_GT(stopped, 3) << job;
+  }
+}
+
 TEST_F(TableJobsCliTest, ASecondWriterWaitsOrSaysTheDatabaseIsBusy) {
   // A table large enough that the two jobs overlap.
   ASSERT_EQ(Run({"materialize", "select a.* from wave_data a, wave_data b where b.rowid <= 60",
