@@ -6,6 +6,7 @@
 #include "core/assoc/taxonomy_file.h"
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
+#include "core/data/work_tables.h"
 #include "core/data/working_folder.h"
 
 namespace quarry::assoc {
@@ -14,19 +15,14 @@ namespace {
 
 // Drops the binarized copy when the job ends, whichever way: one stopped half way through its
 // rows leaves them open.
-class ScratchTable {
- public:
-  explicit ScratchTable(DataSource& source) : source_(source) {}
-  ~ScratchTable() {
-    if (name_.empty()) return;
-    source_.CloseResult();
-    source_.DropTable(name_);
+struct ScratchTables {
+  explicit ScratchTables(DataSource& source) : source(source), work(source) {}
+  ~ScratchTables() {
+    source.CloseResult();
+    work.DropAll();
   }
-  void Set(const std::string& name) { name_ = name; }
-
- private:
-  DataSource& source_;
-  std::string name_;
+  DataSource& source;
+  WorkTables work;
 };
 
 }  // namespace
@@ -42,11 +38,10 @@ Expected<AssociationJobResult> RunAssociationJob(DataSource& source,
   ExclusiveUse exclusive(source);
   AssociationJobResult result;
   result.minedTable = params.table;
-  ScratchTable scratch(source);
+  ScratchTables scratch(source);
   if (params.binarize) {
-    auto binarized = BinarizeTable(source, params.table, progress);
+    auto binarized = BinarizeTable(source, scratch.work, params.table, progress);
     if (!binarized) return binarized.status();
-    scratch.Set(binarized->table);
     result.minedTable = binarized->table;
     result.binarizeSkipped = binarized->skipped;
   }

@@ -7,6 +7,7 @@
 #include "core/data/data_source.h"
 #include "core/data/sql_quote.h"
 #include "core/data/table_columns.h"
+#include "core/data/work_tables.h"
 
 namespace quarry::assoc {
 
@@ -122,8 +123,8 @@ Expected<BinarizeResult> BinarizeColumn(DataSource& source, const std::string& t
   return result;
 }
 
-Expected<BinarizeResult> BinarizeTable(DataSource& source, const std::string& table,
-                                       Progress& progress) {
+Expected<BinarizeResult> BinarizeTable(DataSource& source, WorkTables& work,
+                                       const std::string& table, Progress& progress) {
   ExclusiveUse exclusive(source);
   auto columns = ReadTableColumns(source, table);
   if (!columns) return columns.status();
@@ -132,10 +133,9 @@ Expected<BinarizeResult> BinarizeTable(DataSource& source, const std::string& ta
     return InvalidArgument("table " + table +
                            " is where binarization works: copy it under another name first");
   }
-  if (source.TableExists(name) && !source.DropTable(name)) {
-    name = std::string(kBinTable) + "1";
-    source.DropTable(name);
-  }
+  if (Status s = work.DropLeftovers(); !s.ok()) return s;
+  for (int n = 1; source.TableExists(name); ++n) name = kBinTable + std::to_string(n);
+  if (Status s = work.Claim({name}); !s.ok()) return s;
   BinarizeResult result;
   result.table = name;
   Status s = InTransaction(source, [&]() -> Status {

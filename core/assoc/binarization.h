@@ -20,7 +20,8 @@
 
 namespace quarry {
 class DataSource;
-}
+class WorkTables;
+}  // namespace quarry
 
 namespace quarry::assoc {
 
@@ -39,9 +40,10 @@ Expected<BinarizeResult> BinarizeColumn(DataSource& source, const std::string& t
                                         const std::string& column);
 
 // The "Binarize Table" option of the association miner: a copy of `table` named "BinTable"
-// (replacing a leftover one, or "BinTable1" when that cannot be dropped) with every column
-// binarized and then dropped, so that only "_Value_" columns remain.
-Expected<BinarizeResult> BinarizeTable(DataSource& source, const std::string& table,
-                                       Progress& progress = NoProgress());
+// (or "BinTable1", ... when a table has that name) with every column binarized and then dropped,
+// so that only "_Value_" columns remain. The copy is a work table of `work`, which drops it; the
+// copies that killed runs left are dropped first, and no other table is ever replaced.
+Expected<BinarizeResult> BinarizeTable(DataSource& source, WorkTables& work,
+                                       const std::string& table, Progress& progress = NoProgress());
 
 }  // namespace quarry::assoc

@@ -250,7 +250,8 @@ void AssociationRulesDialog::TableChosen() {
   if (binarize_->isChecked()) {
     DropBinarizedCopy();
     DialogProgress progress(this, "Binarize Table");
-    auto binarized = assoc::BinarizeTable(source, table.toStdString(), progress);
+    binarizedWork_ = std::make_unique<WorkTables>(source);
+    auto binarized = assoc::BinarizeTable(source, *binarizedWork_, table.toStdString(), progress);
     if (!binarized) {
       status_->setText(QString::fromStdString(binarized.status().message()));
       return;
@@ -386,8 +387,7 @@ void AssociationRulesDialog::ShowTaxonomyLists() {
 }
 
 void AssociationRulesDialog::DropBinarizedCopy() {
-  if (binarizedCopy_.isEmpty()) return;
-  workbench_.Source().DropTable(binarizedCopy_.toStdString());
+  binarizedWork_.reset();  // drops the copy
   binarizedCopy_.clear();
 }
 

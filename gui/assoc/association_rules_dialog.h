@@ -10,6 +10,7 @@
 
 #include "core/assoc/association_miner.h"
 #include "core/assoc/taxonomy.h"
+#include "core/data/work_tables.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -68,7 +69,8 @@ class AssociationRulesDialog : public QDialog {
   // The taxonomy of the last generalized run, as it was then.
   std::shared_ptr<const assoc::Taxonomy> minedTaxonomy_;
   QString inputTable_;
-  QString binarizedCopy_;  // the copy this dialog made, dropped on Close
+  QString binarizedCopy_;                      // the copy this dialog made, dropped on Close
+  std::unique_ptr<WorkTables> binarizedWork_;  // holds binarizedCopy_ as a work table
 
   QListWidget* tables_;
   QListWidget* fields_;

@@ -3,6 +3,7 @@
 #include "core/assoc/association_job.h"
 #include "core/assoc/binarization.h"
 #include "core/data/sql_quote.h"
+#include "core/data/work_tables.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry::assoc {
@@ -74,27 +75,31 @@ TEST_F(BinarizationTest, MissingColumnOrTableChangesNothing) {
   EXPECT_EQ(Columns("t"), (Names{"c"}));
 }
 
-TEST_F(BinarizationTest, BinarizeTableReplacesALeftoverAndKeepsOnlyValueColumns) {
+// A table already named BinTable is the user's: the copy takes the next free name, and only the
+// copy goes when the work is done.
+TEST_F(BinarizationTest, BinarizeTableKeepsATableOfItsNameAndOnlyValueColumns) {
   MakeTable("w", {"outlook", "play"}, {"string", "string"},
             {{"sunny", "no"}, {"rainy", "yes"}, {"?", "yes"}});
-  MakeTable(kBinTable, {"stale"}, {"integer"}, {{"1"}});
-  auto result = BinarizeTable(source_, "w");
+  MakeTable(kBinTable, {"mine"}, {"integer"}, {{"1"}});
+  WorkTables work(source_);
+  auto result = BinarizeTable(source_, work, "w");
   ASSERT_TRUE(result.ok()) << result.status().message();
-  EXPECT_EQ(result->table, kBinTable);
-  EXPECT_EQ(Columns(kBinTable), (Names{"outlook_Value_rainy", "outlook_Value_sunny",
-                                       "play_Value_no", "play_Value_yes"}));
-  EXPECT_EQ(Rows("select * from BinTable"),
+  EXPECT_EQ(result->table, "BinTable1");
+  EXPECT_EQ(Columns("BinTable1"), (Names{"outlook_Value_rainy", "outlook_Value_sunny",
+                                         "play_Value_no", "play_Value_yes"}));
+  EXPECT_EQ(Rows("select * from BinTable1"),
             (Table{{"0", "1", "1", "0"}, {"1", "0", "0", "1"}, {"?", "?", "0", "1"}}));
   EXPECT_EQ(Columns("w"), (Names{"outlook", "play"}));
-}
+  EXPECT_TRUE(work.DropAll().empty());
+  EXPECT_FALSE(source_.TableExists("BinTable1"));
+  EXPECT_EQ(Rows("select * from BinTable"), (Table{{"1"}}));
 
-TEST_F(BinarizationTest, BinarizeTableRefusesItsOwnWorkTableAndEmptyInput) {
-  MakeTable(kBinTable, {"c"}, {"string"}, {{"a"}});
-  EXPECT_EQ(BinarizeTable(source_, kBinTable).status().code(), StatusCode::kInvalidArgument);
-  EXPECT_EQ(Count(kBinTable), 1);
+  EXPECT_EQ(BinarizeTable(source_, work, kBinTable).status().code(), StatusCode::kInvalidArgument);
   MakeTable("nulls", {"c"}, {"string"}, {{"?"}});
-  EXPECT_FALSE(BinarizeTable(source_, "nulls").ok());
-  EXPECT_FALSE(source_.TableExists(kBinTable));  // dropped as a leftover, not made again
+  EXPECT_FALSE(BinarizeTable(source_, work, "nulls").ok());
+  EXPECT_TRUE(work.DropAll().empty());
+  EXPECT_EQ(Rows("select * from BinTable"), (Table{{"1"}}));
+  EXPECT_FALSE(source_.TableExists("BinTable1"));
 }
 
 // Stopped while it reads the rows of its binarized copy, the association job drops the copy.
