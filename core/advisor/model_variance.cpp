@@ -87,12 +87,14 @@ Expected<float> MeasureModelVariance(DataSource& source, const std::string& tabl
   if (Status s = rounds.work.Claim(names); !s.ok()) return s;
   // The samples are drawn first, round by round from one generator, so that each round draws
   // another sample; then their trees grow, as many at once as there are processors.
+  // A stop asked while they are drawn ends the job before the next row.
+  const Status stopped = Cancelled("the pruning adviser was stopped");
   Rand rand;
   for (int round = 0; round < kModelSampleRounds; ++round) {
     if (Status s = SplitTable(source, table, ModelSampleData(round), ModelSampleTest(round),
-                              kModelSamplePercent, rand);
+                              kModelSamplePercent, rand, progress);
         !s.ok()) {
-      return s;
+      return s.code() == StatusCode::kCancelled ? stopped : s;
     }
   }
   std::mutex progressLock;
@@ -114,6 +116,10 @@ Expected<float> MeasureModelVariance(DataSource& source, const std::string& tabl
   Status status;
   auto take = [&](int round) {
     if (const Status& s = grown[static_cast<size_t>(round)]; !s.ok()) {
+      if (s.code() == StatusCode::kCancelled) {
+        status = stopped;
+        return false;
+      }
       status = Status(
           s.code(), "the decision-tree engine failed on a sample of " + table + ": " + s.message());
       return false;

@@ -108,6 +108,10 @@ Status SplitTable(DataSource& source, const std::string& table, const std::strin
   std::vector<std::string> values;
   bool more = source.FirstRow(values);
   for (long i = 0; i < n && more; ++i) {
+    if (progress.Cancelled()) {
+      source.CloseResult();
+      return Cancelled("split cancelled; tables " + first + " and " + second + " were not created");
+    }
     const int r = rand.Next() % 100;
     bool toFirst;
     if (r > percent) {

@@ -18,6 +18,7 @@ class DataSource;
 enum class ExistingTargets { kRefuse, kReplace };
 
 // The first target receives N * percent / 100 rows (integer division), the second the rest.
+// A stop asked through `progress` ends it before its next row, with neither table made.
 Status SplitTable(DataSource& source, const std::string& table, const std::string& first,
                   const std::string& second, int percent, Rand& rand,
                   Progress& progress = NoProgress(),

@@ -137,6 +137,29 @@ TEST_F(PruningAdvisorTest, AFailingEngineRunLeavesNoSampleBehind) {
   ExpectNoSamplesLeft();
 }
 
+// The stop button pressed while the third sample is drawn: the run ends there, before any tree
+// grows, says it was stopped, and drops the samples drawn so far.
+TEST_F(PruningAdvisorTest, AStopWhileDrawingTheSamplesEndsTheRunThere) {
+  MakeTrainingTable("plants_data");
+  struct StopDuringThirdSample : Progress {
+    bool Cancelled() const override { return ++asked > 125; }
+    void Update(std::string_view what, long, long) override {
+      if (what.find("tree") != std::string_view::npos) grew = true;
+    }
+    mutable int asked = 0;
+    bool grew = false;
+  } progress;
+  PruningAdvisor advisor(source_, "plants_data");
+  advisor.progress = &progress;
+  EXPECT_FALSE(Advise(advisor, FakeCounsel("exit 0")));
+  EXPECT_EQ(advisor.Failure().code(), StatusCode::kCancelled);
+  EXPECT_EQ(advisor.Failure().message(), "the pruning adviser was stopped");
+  EXPECT_FALSE(progress.grew);
+  EXPECT_EQ(progress.asked, 126);
+  EXPECT_FALSE(CounselRan());
+  ExpectNoSamplesLeft();
+}
+
 TEST_F(PruningAdvisorTest, NeverReplacesATableOfTheSampleName) {
   MakeTrainingTable("plants_data");
   // Every round has tables of its own: the last round's name is guarded as the first's.
