@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/model_tree_options.h"
+#include "core/data/working_folder.h"
 #include "core/modeltree/regression_cv.h"
 
 namespace quarry::cli {
@@ -13,6 +14,12 @@ void PrintFolds(const std::vector<modeltree::FoldResult>& folds,
   std::cout << "Tree     MSE     SSres/Syy\n";
   for (const modeltree::FoldResult& fold : folds) std::cout << fold.line << "\n";
   std::cout << summary.text << "\n";
+}
+
+void PrintLeftTables(const std::vector<std::string>& tables) {
+  for (const std::string& table : tables) {
+    std::cout << "work table " << table << " could not be dropped\n";
+  }
 }
 
 }  // namespace
@@ -40,12 +47,15 @@ void AddMtreeCvCommand(CLI::App& app, CliContext& ctx) {
         std::cout << "\nPruning Cross Validation results:\n";
         PrintFolds(outcome->pruned, outcome->prunedSummary);
       }
+      // The folds' figures stand even when a file was not written; the job has failed then.
+      if (!outcome->notWritten.empty()) {
+        PrintLeftTables(outcome->leftTables);
+        return CliContext::Fail(WithFilesNotWritten(Status::Ok(), outcome->notWritten));
+      }
       std::cout << "\nresults appended to " << outcome->resultsFile.string() << "\n";
       std::cout << "trees and rules of the folds in " << outcome->resultsFile.parent_path().string()
                 << "\n";
-      for (const std::string& table : outcome->leftTables) {
-        std::cout << "work table " << table << " could not be dropped\n";
-      }
+      PrintLeftTables(outcome->leftTables);
       std::cout << "operation terminated\n";
       return kExitOk;
     };

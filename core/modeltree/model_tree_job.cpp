@@ -104,19 +104,17 @@ Expected<ModelTreeFiles> ModelTreeEngine::Finish(const std::string& baseName, in
   if (Status s = EnsureWorkingFolder(); !s.ok()) return s;
   files.tree = treefiles::TreeFilePath(baseName);
   files.rules = treefiles::RulesFilePath(baseName);
-  std::vector<std::string> notWritten;
   for (const auto& [path, text] : {std::pair(&files.tree, &treeText), {&files.rules, &rulesText}}) {
-    if (Status s = WriteResultFile(*path, *text); !s.ok()) notWritten.push_back(s.message());
+    if (Status s = WriteResultFile(*path, *text); !s.ok()) files.notWritten.push_back(s.message());
   }
   // The tree with its exact figures, for applying it to other rows, beside the files written.
-  if (notWritten.empty()) {
+  if (files.notWritten.empty()) {
     if (Status s = treefiles::WriteModelTreeModelFile(tree, store_.Att(), cases,
                                                       treefiles::ModelFileFor(files.tree));
         !s.ok()) {
-      notWritten.push_back(s.message());
+      files.notWritten.push_back(s.message());
     }
   }
-  if (Status s = WithFilesNotWritten(Status::Ok(), notWritten); !s.ok()) return s;
   return files;
 }
 
@@ -231,11 +229,15 @@ Expected<ModelTreeOutcome> RunModelTreeJob(DataSource& source, const ModelTreePa
   auto grown = engine.RunModelTree(growTable, growTable);
   if (!grown) return grown.status();
   ModelTreeOutcome outcome{*grown, std::nullopt, {}};
+  std::vector<std::string> notWritten = grown->notWritten;
   if (mode != PruneMode::kNone) {
     auto pruned = PruneGrownTree(engine, mode, params.table, growTable, pruneTable);
     if (!pruned) return pruned.status();
     outcome.pruned = *pruned;
+    notWritten.insert(notWritten.end(), pruned->notWritten.begin(), pruned->notWritten.end());
   }
+  // A job whose files are not all there has not done its work.
+  if (Status s = WithFilesNotWritten(Status::Ok(), notWritten); !s.ok()) return s;
   outcome.leftTables = work.DropAll();
   return outcome;
 }

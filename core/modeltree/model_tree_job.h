@@ -51,6 +51,8 @@ struct ModelTreeFiles {
   ModelTreeCounts counts;
   std::string evaluatedOn;  // the table of the error lines
   ErrorMeasures errors;
+  // Why each file of the tree that could not be written was not; the tree itself stands.
+  std::vector<std::string> notWritten;
 };
 
 // The runner: one case store, one tree and its pruned copy, per job.
@@ -61,7 +63,8 @@ class ModelTreeEngine {
   ~ModelTreeEngine();
 
   // Loads `table`, grows the tree, writes baseName.tree and baseName.rules, each ending with the
-  // error lines of the tree over `table`.
+  // error lines of the tree over `table`. A file that cannot be written (a full disk) does not
+  // fail the run: it is named in the result's notWritten, as by the pruning runs below.
   Expected<ModelTreeFiles> RunModelTree(const std::string& baseName, const std::string& table);
 
   // Prune a copy of the grown tree and write it as baseName; the error lines are over
@@ -128,7 +131,8 @@ struct ModelTreeOutcome {
 std::string ModelTreeSummary(const ModelTreeOutcome& outcome);
 
 // The whole job. Work tables (T + "Grown", T + "Prune") are refused when they exist already and
-// dropped at the end, also when the job fails.
+// dropped at the end, also when the job fails. Files that cannot be written fail the job once
+// both trees are made, naming each.
 Expected<ModelTreeOutcome> RunModelTreeJob(DataSource& source, const ModelTreeParams& params,
                                            std::ostream& report, Progress& progress = NoProgress());
 

@@ -120,6 +120,7 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
     bool ran = false;
     FoldResult grown;
     FoldResult pruned;
+    std::vector<std::string> notWritten;
   };
   std::vector<Fold> folds(static_cast<size_t>(k));
   std::mutex progressLock;
@@ -139,6 +140,7 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
         auto errors = engine.Evaluate(*engine.Grown(), fold);
         if (!errors) return errors.status();
         f.grown = MakeResult(i, *errors, complement);
+        f.notWritten = grown->notWritten;
         return Status::Ok();
       }
       const std::string growTable = complement + "Grown";
@@ -153,6 +155,8 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
       if (!prunedErrors) return prunedErrors.status();
       f.grown = MakeResult(i, *grownErrors, growTable);
       f.pruned = MakeResult(i, *prunedErrors, pruned->baseName);
+      f.notWritten = grown->notWritten;
+      f.notWritten.insert(f.notWritten.end(), pruned->notWritten.begin(), pruned->notWritten.end());
       return Status::Ok();
     }();
   };
@@ -171,6 +175,7 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
     }
     outcome.grown.push_back(std::move(f.grown));
     if (pruning) outcome.pruned.push_back(std::move(f.pruned));
+    outcome.notWritten.insert(outcome.notWritten.end(), f.notWritten.begin(), f.notWritten.end());
     return true;
   };
   RunInOrder(k, grow, take);
@@ -182,7 +187,8 @@ Expected<RegressionCvOutcome> RunRegressionCV(DataSource& source, const Regressi
     lines += outcome.grown[i].line + "\n";
     if (pruning) lines += outcome.pruned[i].line + "\n";
   }
-  if (Status s = AppendToResultFile(outcome.resultsFile, lines); !s.ok()) return s;
+  if (Status s = AppendToResultFile(outcome.resultsFile, lines); !s.ok())
+    outcome.notWritten.push_back(s.message());
   outcome.grownSummary = Summarize(outcome.grown);
   outcome.prunedSummary = Summarize(outcome.pruned);
   outcome.leftTables = work.DropAll();

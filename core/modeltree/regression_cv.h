@@ -52,6 +52,9 @@ struct RegressionCvOutcome {
   CvSummary prunedSummary;
   std::filesystem::path resultsFile;
   std::vector<std::string> leftTables;  // work tables that could not be dropped
+  // Why each result file (a fold's tree, rules or model file, the results file) that could not
+  // be written was not: the run went on and its figures stand, but it has not done its work.
+  std::vector<std::string> notWritten;
 };
 
 // "Tree" + fold + five spaces + RMS error + five spaces + ratio, numbers in exponent text.

@@ -18,6 +18,7 @@
 
 #include "core/common/fcvt.h"
 #include "core/data/data_source.h"
+#include "core/data/working_folder.h"
 #include "core/jobs/job_flags.h"
 #include "gui/app/job_center.h"
 #include "gui/app/workbench.h"
@@ -260,6 +261,7 @@ void RegressionCvDialog::Execute() {
     auto result = modeltree::RunRegressionCV(source, params, report, folds);
     if (!result) return result.status();
     *outcome = std::move(*result);
+    if (!outcome->notWritten.empty()) return WithFilesNotWritten(Status::Ok(), outcome->notWritten);
     std::string done = "operation terminated";
     for (const std::string& table : outcome->leftTables) {
       done += "\nwork table " + table + " could not be dropped";

@@ -62,19 +62,33 @@ TEST_F(ModelTreeCliTest, BadInputGetsAClearMessage) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "the weight must be above 0 and at most 1\n");
 
-  // Files that cannot be written are each named, and none is left under its name.
+  // Files that cannot be written are each named, the job goes on past them (the pruned tree is
+  // made and named too), and none is left under its name.
   ASSERT_EQ(Run({"tables"}).exitCode, 0);  // the sample database is copied before writes fail
   {
     testing::FileSizeLimit full(600);  // the report fits; the tree and rules files do not
-    run = Run({"mtree", "--table", "growth_data"});
+    run = Run({"mtree", "--table", "growth_data", "--prune", "mdl"});
   }
   EXPECT_EQ(run.exitCode, 1);
-  for (const char* name : {"growth_data.tree", "growth_data.rules"}) {
+  for (const char* name : {"growth_data.tree", "growth_data.rules", "growth_dataPruned.tree",
+                           "growth_dataPruned.rules"}) {
     EXPECT_NE(run.err.find("not written: cannot write " + WorkingFile(name).string() + ": "),
               std::string::npos)
         << run.err;
     EXPECT_FALSE(std::filesystem::exists(WorkingFile(name)));
   }
+
+  // A fold's file whose name a folder takes: the later folds still run and write theirs, the
+  // figures are shown, and the job fails naming the file.
+  const std::string taken = WorkingFile("growth_data_escluso_0.rules").string();
+  std::filesystem::create_directory(taken);
+  run = Run({"mtree-cv", "--table", "growth_data", "--folds", "3"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("not written: cannot write " + taken + ": "), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("\nTree2     0."), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("operation terminated"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_regular_file(WorkingFile("growth_data_escluso_2.rules")));
 }
 
 }  // namespace
