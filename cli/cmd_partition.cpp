@@ -12,7 +12,8 @@ void AddPartitionCommand(CLI::App& app, CliContext& ctx) {
   static int k = 0;
   static bool overwrite = false;
   cmd->add_option("source", source, "The table to partition")->required();
-  cmd->add_option("k", k, "Number of folds")->required()->check(CLI::PositiveNumber);
+  // Its range, 2 to the rows of the table, is checked once the table is read.
+  cmd->add_option("k", k, "Number of folds, 2 to the rows of the table")->required();
   cmd->add_flag("--overwrite", overwrite, "Replace existing tables of those names");
   cmd->callback([&ctx] {
     ctx.action = [&ctx] {

@@ -14,33 +14,33 @@ void AddStoredQueriesCommand(CLI::App& app, CliContext& ctx) {
   static int materialize = 0;
   static std::string name;
   static bool overwrite = false;
+  // A number outside 1 to the queries stored is refused once they are read.
   auto* executeOption =
-      cmd->add_option("--execute", execute, "Execute query number N and print its rows")
-          ->check(CLI::PositiveNumber);
+      cmd->add_option("--execute", execute, "Execute query number N and print its rows");
   auto* materializeOption =
-      cmd->add_option("--materialize", materialize, "Make a table of query number N's result")
-          ->check(CLI::PositiveNumber);
+      cmd->add_option("--materialize", materialize, "Make a table of query number N's result");
   auto* nameOption = cmd->add_option("--name", name, "The new table (with --materialize)");
   cmd->add_flag("--overwrite", overwrite, "Replace a table of that name (with --materialize)");
   executeOption->excludes(materializeOption);
   materializeOption->needs(nameOption);
-  cmd->callback([&ctx] {
-    ctx.action = [&ctx] {
+  cmd->callback([&ctx, executeOption, materializeOption] {
+    ctx.action = [&ctx, executeOption, materializeOption] {
       if (!ctx.OpenDatabase()) return kExitFailure;
       const std::vector<StoredQuery> queries = ListStoredQueries(ctx.source.ConnectString());
-      const int chosen = execute > 0 ? execute : materialize;
-      if (chosen == 0) {
+      const bool executing = executeOption->count() > 0;
+      if (!executing && materializeOption->count() == 0) {
         for (const StoredQuery& q : queries) std::cout << q.name << "\t" << q.sql << "\n";
         return kExitOk;
       }
-      if (static_cast<size_t>(chosen) > queries.size()) {
+      const int chosen = executing ? execute : materialize;
+      if (chosen < 1 || static_cast<size_t>(chosen) > queries.size()) {
         return CliContext::Fail(NotFound("there is no Query #" + std::to_string(chosen) +
                                          " for this database (" + std::to_string(queries.size()) +
                                          " stored)"));
       }
       const std::string& sql = queries[static_cast<size_t>(chosen) - 1].sql;
-      return execute > 0 ? ExecuteAndPrint(ctx, sql)
-                         : MaterializeAndReport(ctx, sql, name, overwrite);
+      return executing ? ExecuteAndPrint(ctx, sql)
+                       : MaterializeAndReport(ctx, sql, name, overwrite);
     };
   });
 }

@@ -138,9 +138,7 @@ std::string ComplementTableName(const std::string& table, int fold) {
 
 Status PartitionTable(DataSource& source, int k, const std::string& table, Rand& rand,
                       Progress& progress, const PartitionOptions& options) {
-  if (k < 1) return InvalidArgument("the number of folds must be at least 1");
   const std::string& base = options.parts.empty() ? table : options.parts;
-  if (Status s = CheckTableName(ComplementTableName(base, k - 1)); !s.ok()) return s;
   ExclusiveUse exclusive(source);
   Transaction transaction(source);
   if (!transaction.Begun().ok()) return transaction.Begun();
@@ -148,11 +146,22 @@ Status PartitionTable(DataSource& source, int k, const std::string& table, Rand&
   if (!columns) return columns.status();
   auto count = CountRows(source, table);
   if (!count) return count.status();
+  // One fold would leave its complement empty: there is nothing to train on.
+  if (k < 2) {
+    if (options.emptyFolds) return InvalidArgument("the number of folds must be at least 2");
+    if (*count < 2) {
+      return InvalidArgument("a partition into folds needs a table of at least 2 rows; " + table +
+                             " has " + std::to_string(*count));
+    }
+    return InvalidArgument("the number of folds must be between 2 and " + std::to_string(*count) +
+                           " (the rows of " + table + ")");
+  }
   if (k > *count && !options.emptyFolds) {
     return InvalidArgument("the number of folds (" + std::to_string(k) + ") is more than the " +
                            std::to_string(*count) + " rows of " + table +
                            ": every fold needs a row");
   }
+  if (Status s = CheckTableName(ComplementTableName(base, k - 1)); !s.ok()) return s;
   std::vector<std::string> targets;
   for (int i = 0; i < k; ++i) targets.push_back(FoldTableName(base, i));
   for (int i = 0; i < k; ++i) targets.push_back(ComplementTableName(base, i));

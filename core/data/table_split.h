@@ -36,7 +36,8 @@ struct PartitionOptions {
   bool emptyFolds = false;
 };
 
-// K fold tables of at most (N - 1) / K + 1 rows each, and their complements.
+// K fold tables of at most (N - 1) / K + 1 rows each, and their complements. K is at least 2 (one
+// fold would have an empty complement) and at most N unless `emptyFolds`.
 Status PartitionTable(DataSource& source, int k, const std::string& table, Rand& rand,
                       Progress& progress = NoProgress(),
                       const PartitionOptions& options = PartitionOptions());

@@ -27,7 +27,12 @@ TEST_F(QueryCli, QueriesRunUpperCasedAndAreStoredOnce) {
   run = Run({"stored-queries", "--materialize", "1", "--name", "yes_days"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Query("select sum(days) as n from yes_days"), "N\n9\n");
-  EXPECT_EQ(Run({"stored-queries", "--execute", "9"}).exitCode, 1);
+  for (const char* number : {"9", "0"}) {
+    run = Run({"stored-queries", "--execute", number});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err,
+              std::string("there is no Query #") + number + " for this database (3 stored)\n");
+  }
 }
 
 TEST_F(QueryCli, QueriesOfAnotherDatabaseAreNotListed) {

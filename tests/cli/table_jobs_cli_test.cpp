@@ -30,7 +30,18 @@ TEST_F(TableJobsCliTest, ExistingTablesAreReplacedOnlyWhenAskedFor) {
   EXPECT_NE(run.err.find("table golf_test exists already"), std::string::npos) << run.err;
   // SQLite's names ignore case: GOLF_DATA is the table split.
   EXPECT_EQ(Run({"split", "golf_data", "GOLF_DATA", "rest", "50"}).exitCode, 1);
-  EXPECT_EQ(Run({"partition", "golf_data", "100000"}).exitCode, 1);
+  // Fold counts out of range are refused with the range golf_data allows; one fold would have
+  // an empty complement.
+  for (const auto& [k, message] : std::vector<std::pair<std::string, std::string>>{
+           {"0", "the number of folds must be between 2 and 14 (the rows of golf_data)\n"},
+           {"1", "the number of folds must be between 2 and 14 (the rows of golf_data)\n"},
+           {"100000",
+            "the number of folds (100000) is more than the 14 rows of golf_data: every fold "
+            "needs a row\n"}}) {
+    run = Run({"partition", "golf_data", k, "--overwrite"});
+    EXPECT_EQ(run.exitCode, 1) << k;
+    EXPECT_EQ(run.err, message) << k;
+  }
   EXPECT_EQ(State(), before);
 
   run = Run({"split", "golf_data", "golf_test", "rest", "50", "--overwrite"});

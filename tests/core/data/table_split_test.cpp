@@ -84,7 +84,7 @@ TEST_F(TableSplitTest, RefusedJobsChangeNothing) {
   // An existing table is replaced only when the caller asks for it.
   EXPECT_FALSE(SplitTable(source_, "src", "a", "Kept", 30, rand).ok());
   EXPECT_FALSE(PartitionTable(source_, 3, "src", rand).ok());
-  EXPECT_FALSE(PartitionTable(source_, 0, "src", rand).ok());
+  for (int k : {0, 1}) EXPECT_FALSE(PartitionTable(source_, k, "src", rand).ok()) << k;
   // More folds than rows: refused before anything is made.
   PartitionOptions replace;
   replace.existing = ExistingTargets::kReplace;
