@@ -29,8 +29,12 @@ Expected<SamplingResult> SampleTable(DataSource& source, const SamplingParams& p
 
   Transaction transaction(source);
   if (!transaction.Begun().ok()) return transaction.Begun();
-  if (!source.CreateTable(result.table, chosen->names, chosen->types))
+  if (!source.CreateTable(result.table, chosen->names, chosen->types)) {
+    // Another program may have made a table of that name since it was looked for (on SQLite
+    // while this job waited for the write lock); it is refused as a name taken before would be.
+    if (TableNameTaken(source, result.table)) return InvalidArgument(kBadTableName);
     return DatabaseError(source.LastError());
+  }
   if (!source.Query(SelectAllFrom(chosen->table))) return DatabaseError(source.LastError());
   result.rows = source.RowCount();
   if (result.rows < 0)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+
 #include "core/transform/reservoir_sampler.h"
 #include "tests/support/temp_database.h"
 
@@ -78,6 +81,32 @@ TEST_F(SamplingTest, ADotAloneMeansNothing) {
   ASSERT_TRUE(sample.ok());
   EXPECT_EQ(Count("s"), 0);
 }
+
+// A table made by another program under the sample's name while the sample waits for the
+// database (SQLite's write lock, PostgreSQL's lock on the new name) is refused as a name taken
+// before would be, and kept as that program made it.
+class SamplingRaceTest : public testing::BackendTest {};
+
+TEST_P(SamplingRaceTest, ATableMadeMeanwhileIsRefusedAndKept) {
+  MakeTable("src", {"id"}, {"integer"}, {{"1"}, {"2"}});
+  DataSource other;
+  ASSERT_TRUE(other.Open(connect_)) << other.LastError();
+  ASSERT_TRUE(other.BeginTransaction()) << other.LastError();
+  ASSERT_TRUE(other.Execute("create table s (x integer)")) << other.LastError();
+  ASSERT_TRUE(other.Execute("insert into s values (7)")) << other.LastError();
+  auto sampled = std::async(std::launch::async, [this] {
+    Rand rand;
+    return SampleTable(source_, {"src", "50", FixedName("s")}, rand);
+  });
+  ASSERT_EQ(sampled.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+  ASSERT_TRUE(other.Commit()) << other.LastError();
+  EXPECT_EQ(sampled.get().status().message(), kBadTableName);
+  EXPECT_EQ(Rows("select * from s"), Table{{"7"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SamplingRaceTest,
+                         ::testing::Values(testing::Backend::kSqlite, testing::Backend::kPostgres),
+                         testing::BackendName);
 
 }  // namespace
 }  // namespace quarry
