@@ -113,7 +113,7 @@ void AddAssocCommand(CLI::App& app, CliContext& ctx) {
       if (!taxonomy.empty()) params.taxonomyFile = InputFile(taxonomy);
       if (!ctx.OpenDatabase()) return kExitFailure;
       StderrProgress progress;
-      auto result = assoc::RunAssociationJob(ctx.source, params, progress);
+      auto result = assoc::RunAssociationJob(ctx.source, params, std::cout, progress);
       if (!result) return CliContext::Fail(result.status());
       PrintResult(*result, !filters.empty());
       return kExitOk;

@@ -29,7 +29,7 @@ struct ScratchTables {
 
 Expected<AssociationJobResult> RunAssociationJob(DataSource& source,
                                                  const AssociationJobParams& params,
-                                                 Progress& progress) {
+                                                 std::ostream& report, Progress& progress) {
   if (Status s = CheckThresholds(params.minSupport, params.minConfidence); !s.ok()) return s;
   TemplateSet templates;
   if (Status s = templates.AddText(params.templates); !s.ok()) return s;
@@ -41,6 +41,8 @@ Expected<AssociationJobResult> RunAssociationJob(DataSource& source,
   ScratchTables scratch(source);
   if (params.binarize) {
     auto binarized = BinarizeTable(source, scratch.work, params.table, progress);
+    if (!scratch.work.LeftoversDropped().empty())
+      report << LeftoversText(scratch.work.LeftoversDropped()) << "\n";
     if (!binarized) return binarized.status();
     result.minedTable = binarized->table;
     result.binarizeSkipped = binarized->skipped;

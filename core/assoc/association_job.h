@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,10 @@ struct AssociationJobResult {
   std::vector<size_t> kept;  // the rules the templates keep (all without templates)
 };
 
+// `report` receives a line when the job drops the binarized copies that killed runs left.
 Expected<AssociationJobResult> RunAssociationJob(DataSource& source,
                                                  const AssociationJobParams& params,
+                                                 std::ostream& report,
                                                  Progress& progress = NoProgress());
 
 }  // namespace quarry::assoc

@@ -252,8 +252,11 @@ void AssociationRulesDialog::TableChosen() {
     DialogProgress progress(this, "Binarize Table");
     binarizedWork_ = std::make_unique<WorkTables>(source);
     auto binarized = assoc::BinarizeTable(source, *binarizedWork_, table.toStdString(), progress);
+    // The copies a killed run left, which binarizing dropped first, are named below the texts.
+    const std::string dropped = LeftoversText(binarizedWork_->LeftoversDropped());
+    const QString leftovers = dropped.empty() ? QString() : "\n" + QString::fromStdString(dropped);
     if (!binarized) {
-      status_->setText(QString::fromStdString(binarized.status().message()));
+      status_->setText(QString::fromStdString(binarized.status().message()) + leftovers);
       return;
     }
     table = QString::fromStdString(binarized->table);
@@ -265,7 +268,7 @@ void AssociationRulesDialog::TableChosen() {
     QString text = QString("mining %1: %2 items").arg(table).arg(columns.size());
     for (const std::string& note : binarized->skipped)
       text += "\nskipped " + QString::fromStdString(note);
-    status_->setText(text);
+    status_->setText(text + leftovers);
   }
   inputTable_ = table;
   taxonomy_.SetAttributes(columns);

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "core/assoc/association_job.h"
 #include "core/assoc/binarization.h"
 #include "core/data/sql_quote.h"
 #include "core/data/work_tables.h"
+#include "tests/support/killed_run.h"
 #include "tests/support/temp_database.h"
 
 namespace quarry::assoc {
@@ -102,8 +105,9 @@ TEST_F(BinarizationTest, BinarizeTableKeepsATableOfItsNameAndOnlyValueColumns) {
   EXPECT_FALSE(source_.TableExists("BinTable1"));
 }
 
-// Stopped while it reads the rows of its binarized copy, the association job drops the copy.
-TEST_F(BinarizationTest, AStoppedAssociationJobDropsItsBinarizedCopy) {
+// Stopped while it reads the rows of its binarized copy, the association job drops the copy; the
+// copy a killed run left is dropped by the next job, which says so.
+TEST_F(BinarizationTest, TheAssociationJobLeavesNoBinarizedCopy) {
   MakeTable("big", {"a"}, {"string"}, {{"x"}, {"y"}});
   for (int i = 0; i < 12; ++i) ASSERT_TRUE(source_.Execute("insert into big select * from big"));
   struct StopAtTheScan : Progress {
@@ -113,8 +117,20 @@ TEST_F(BinarizationTest, AStoppedAssociationJobDropsItsBinarizedCopy) {
   AssociationJobParams params;
   params.table = "big";
   params.binarize = true;
-  auto result = RunAssociationJob(source_, params, stop);
+  std::ostringstream report;
+  auto result = RunAssociationJob(source_, params, report, stop);
   EXPECT_EQ(result.status().code(), StatusCode::kCancelled) << result.status().message();
+  EXPECT_FALSE(source_.TableExists(kBinTable));
+
+  MakeTable(kBinTable, {"x_Value_1"}, {"integer"}, {{"1"}});
+  ASSERT_TRUE(testing::RecordAsKilledRunsTable(source_, kBinTable)) << source_.LastError();
+  MakeTable("small", {"a"}, {"string"}, {{"x"}, {"y"}, {"x"}});
+  params.table = "small";
+  result = RunAssociationJob(source_, params, report);
+  ASSERT_TRUE(result.ok()) << result.status().message();
+  EXPECT_EQ(result->minedTable, kBinTable);  // the name is free once the old copy is gone
+  EXPECT_EQ(result->itemNames, (Names{"a_Value_x", "a_Value_y"}));
+  EXPECT_EQ(report.str(), "dropped the tables a stopped run had left: BinTable\n");
   EXPECT_FALSE(source_.TableExists(kBinTable));
 }
 

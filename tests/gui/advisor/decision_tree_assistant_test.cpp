@@ -10,8 +10,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <unistd.h>
-
 #include "core/advisor/advice_speech.h"
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
@@ -19,6 +17,7 @@
 #include "gui/advisor/decision_tree_assistant.h"
 #include "gui/advisor/dtree_help_texts.h"
 #include "tests/gui/support/gui_test_support.h"
+#include "tests/support/killed_run.h"
 
 namespace quarry::gui {
 namespace {
@@ -100,11 +99,7 @@ class DecisionTreeAssistantTest : public QObject {
     QVERIFY(assistant_->Balloon().Note().contains("_data"));
 
     // A work table that a killed run of this host left: the advice drops it and says so.
-    char host[256] = {};
-    gethostname(host, sizeof(host) - 1);
-    QVERIFY(source_.Execute("create table QuarryWorkTables (name varchar(255), run varchar(255))"));
-    QVERIFY(source_.Execute("insert into QuarryWorkTables values ('stale_t', '" +
-                            std::string(host) + " 999999999 0 1')"));
+    QVERIFY(quarry::testing::RecordAsKilledRunsTable(source_, "stale_t"));
     QVERIFY(source_.Execute("create table stale_t (x integer)"));
     tables_->setCurrentRow(0);
     for (const char* note : {"dropped the tables a stopped run had left: stale_t", ""}) {

@@ -29,6 +29,7 @@
 #include "tests/gui/support/gui_test_support.h"
 #include "tests/gui/support/method_dialog_support.h"
 #include "tests/support/file_text.h"
+#include "tests/support/killed_run.h"
 
 namespace quarry::gui {
 namespace {
@@ -317,13 +318,19 @@ class AssocDialogsTest : public testing::WorkbenchTest {
     QVERIFY(generalized);
   }
 
-  // Binarize Table mines the copy "BinTable"; Close drops it again.
+  // Binarize Table mines the copy "BinTable"; Close drops it again. The copy a killed run left
+  // is dropped first, and named.
   void binarizeTableMinesACopyDroppedOnClose() {
+    DataSource& source = window_->Source();
+    QVERIFY(source.Execute("create table BinTable (x integer)"));
+    QVERIFY(quarry::testing::RecordAsKilledRunsTable(source, "BinTable"));
     AssociationRulesDialog& dialog = window_->Bench().Dialog<AssociationRulesDialog>();
     dialog.Prepare(false);
     Child<QCheckBox>(&dialog, "binarize")->setChecked(true);
     dialog.SelectTable("loan_data");
     QCOMPARE(dialog.InputTable(), QString("BinTable"));
+    QVERIFY(dialog.StatusText().startsWith("mining BinTable: "));
+    QVERIFY(dialog.StatusText().endsWith("\ndropped the tables a stopped run had left: BinTable"));
     QVERIFY(dialog.TaxonomyModel().AttributeNames().front().find("_Value_") != std::string::npos);
     Child<QLineEdit>(&dialog, "minSupport")->setText("0.3");
     dialog.Execute();
@@ -332,7 +339,7 @@ class AssocDialogsTest : public testing::WorkbenchTest {
     QVERIFY(Child<QListWidget>(&dialog, "patterns")->count() > 0);
     dialog.reject();
     std::vector<std::string> tables;
-    QVERIFY(window_->Source().ListTables(tables));
+    QVERIFY(source.ListTables(tables));
     QVERIFY(std::find(tables.begin(), tables.end(), "BinTable") == tables.end());
     QVERIFY(dialog.InputTable().isEmpty());
   }
