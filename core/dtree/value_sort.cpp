@@ -4,8 +4,14 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <type_traits>
 #include <utility>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define QUARRY_WIDE_PARTITION 1
+#endif
 
 namespace quarry::dtree {
 
@@ -36,34 +42,205 @@ bool Highest(const ValueRecord* r, int first, int end, float& highest) {
 
 // The partition after its first value larger than the pivot, r[start] (queued as q[0]): from
 // there on the queue is never empty, so each value either enters it or moves its front to its
-// end. Notes in `equals` the places of the values equal to the pivot; returns (middle, head).
-// With equal values rare a branch notes them more cheaply than a store for every value.
+// end. Notes in `equals` the places of the values equal to the pivot.
+struct Partition {
+  int middle;  // the next place of a value <= pivot
+  long head;   // the queue's front in q
+  long equal;  // the places noted in equals
+};
+
+// Record i's move. With equal values rare a branch notes them more cheaply than a store for
+// every value.
 template <bool kRareEquals>
-std::pair<int, long> PartitionFrom(ValueRecord* r, int start, int last, float pivot, uint64_t* q,
-                                   int* equals, long& equal) {
-  int middle = start;
-  long head = 0;
-  for (int i = start; i < last; ++i) {
-    uint64_t x;
-    std::memcpy(&x, r + i, sizeof x);
-    const float value = r[i].value;
-    const long low = value <= pivot;
-    if constexpr (kRareEquals) {
-      if (value == pivot) equals[equal++] = middle;
-    } else {
-      equals[equal] = middle;
-      equal += value == pivot;
-    }
-    std::memcpy(r + middle, &x, sizeof x);
-    middle += static_cast<int>(low);
-    // A mask rather than a choice: compilers turn the choice into a branch, which the random
-    // outcome of the comparison makes miss half the time.
-    const uint64_t keep = 0 - static_cast<uint64_t>(low);
-    q[i - start] = (q[head] & keep) | (x & ~keep);
-    head += low;
+inline void PartitionOne(ValueRecord* r, int i, int start, float pivot, uint64_t* q, int* equals,
+                         Partition& p) {
+  uint64_t x;
+  std::memcpy(&x, r + i, sizeof x);
+  const float value = r[i].value;
+  const long low = value <= pivot;
+  if constexpr (kRareEquals) {
+    if (value == pivot) equals[p.equal++] = p.middle;
+  } else {
+    equals[p.equal] = p.middle;
+    p.equal += value == pivot;
   }
-  return {middle, head};
+  std::memcpy(r + p.middle, &x, sizeof x);
+  p.middle += static_cast<int>(low);
+  // A mask rather than a choice: compilers turn the choice into a branch, which the random
+  // outcome of the comparison makes miss half the time.
+  const uint64_t keep = 0 - static_cast<uint64_t>(low);
+  q[i - start] = (q[p.head] & keep) | (x & ~keep);
+  p.head += low;
 }
+
+template <bool kRareEquals>
+void PartitionFrom(ValueRecord* r, int start, int last, float pivot, uint64_t* q, int* equals,
+                   Partition& p) {
+  for (int i = start; i < last; ++i) PartitionOne<kRareEquals>(r, i, start, pivot, q, equals, p);
+}
+
+#ifdef QUARRY_WIDE_PARTITION
+std::atomic<bool> wideWhereAble{true};
+
+// Processors with 256-bit integer vectors take two shortcuts, chosen when the program runs.
+bool WideRuns() {
+  static const bool able = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  return able && wideWhereAble.load(std::memory_order_relaxed);
+}
+
+// The partition four records at a time, on ranges at least this long.
+//
+// Of four records in turn, the values <= pivot go to the front in their order: one permutation
+// packs them. Each of them also moves the queue's front to its end, and each larger value
+// enters it: record k's queue place gets the queue's entry `head + (values <= pivot before k)`,
+// or record k itself. With at least four records queued before the block, every entry read was
+// written before it, so one load, one permutation and one blend give the four places. Where
+// fewer are queued, a record is taken alone.
+constexpr int kWideFrom = 32;
+
+struct WideTables {
+  alignas(32) int32_t pack[16][8];     // the records of the mask, in order, first
+  alignas(32) int32_t spread[16][8];   // record k takes record (mask bits below k)
+  alignas(16) int32_t below[16][4];    // mask bits below k
+  alignas(16) int32_t packOne[16][4];  // the words of the mask, in order, first
+  int count[16];                       // mask bits
+};
+
+constexpr WideTables MakeWideTables() {
+  WideTables t{};
+  for (int m = 0; m < 16; ++m) {
+    int n = 0;
+    for (int k = 0; k < 4; ++k) {
+      t.below[m][k] = n;
+      t.spread[m][2 * k] = 2 * n;
+      t.spread[m][2 * k + 1] = 2 * n + 1;
+      if (m >> k & 1) {
+        t.pack[m][2 * n] = 2 * k;
+        t.pack[m][2 * n + 1] = 2 * k + 1;
+        t.packOne[m][n] = k;
+        ++n;
+      }
+    }
+    t.count[m] = n;
+  }
+  return t;
+}
+constexpr WideTables kWide = MakeWideTables();
+
+template <typename T>
+inline __attribute__((target("avx2"))) __m256i Load256(const T* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// Each record's comparison of its value with the pivot, over all its 64 bits.
+inline __attribute__((target("avx2"))) __m256i CompareRecords(__m256 x, __m256 pivots, bool equal) {
+  const __m256 c =
+      equal ? _mm256_cmp_ps(x, pivots, _CMP_EQ_OQ) : _mm256_cmp_ps(x, pivots, _CMP_LE_OQ);
+  return _mm256_shuffle_epi32(_mm256_castps_si256(c), _MM_SHUFFLE(2, 2, 0, 0));
+}
+
+__attribute__((target("avx2"))) void PartitionFourAtATime(ValueRecord* r, int start, int last,
+                                                          float pivot, uint64_t* q, int* equals,
+                                                          Partition& p) {
+  const __m256 pivots = _mm256_set1_ps(pivot);
+  int i = start;
+  while (i < last) {
+    if (i - start - p.head < 4 || last - i < 4) {
+      PartitionOne<false>(r, i++, start, pivot, q, equals, p);
+      continue;
+    }
+    const __m256i x = Load256(r + i);
+    const __m256i lowWords = CompareRecords(_mm256_castsi256_ps(x), pivots, false);
+    const int lows = _mm256_movemask_pd(_mm256_castsi256_pd(lowWords));
+    const int sames = _mm256_movemask_pd(
+        _mm256_castsi256_pd(CompareRecords(_mm256_castsi256_ps(x), pivots, true)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(r + p.middle),
+                        _mm256_permutevar8x32_epi32(x, Load256(kWide.pack[lows])));
+    const __m256i moved =
+        _mm256_permutevar8x32_epi32(Load256(q + p.head), Load256(kWide.spread[lows]));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(q + (i - start)),
+                        _mm256_blendv_epi8(x, moved, lowWords));
+    // The places of the equal values: middle + the values <= pivot before each.
+    const __m128 places = _mm_castsi128_ps(
+        _mm_add_epi32(_mm_set1_epi32(p.middle),
+                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kWide.below[lows]))));
+    _mm_storeu_si128(
+        reinterpret_cast<__m128i*>(equals + p.equal),
+        _mm_castps_si128(_mm_permutevar_ps(
+            places, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kWide.packOne[sames])))));
+    p.middle += kWide.count[lows];
+    p.head += kWide.count[lows];
+    p.equal += kWide.count[sames];
+    i += 4;
+  }
+}
+
+// Returns false, having done nothing, where the processor or the range does not suit.
+bool PartitionWide(ValueRecord* r, int start, int last, float pivot, uint64_t* q, int* equals,
+                   Partition& p) {
+  if (last - start < kWideFrom || !WideRuns()) return false;
+  PartitionFourAtATime(r, start, last, pivot, q, equals, p);
+  return true;
+}
+
+// Ranges shorter than this whose values all differ are sorted at once.
+constexpr int kDistinctBelow = 16;
+
+// A range whose values all differ (no NaN, no two equal, -0 and 0 being equal) ends in the one
+// order that sorts it, whatever the steps: each record goes to the place given by the number of
+// values below its own. Returns false, leaving the range as it is, when two values are equal or
+// one is NaN.
+__attribute__((target("avx2,popcnt"))) bool SortDistinct(ValueRecord* r, int first, int last) {
+  const int n = last - first + 1;
+  ValueRecord* base = r + first;
+  // The values of 8 records a vector, records beyond the range as NaN, which no comparison
+  // counts. Lane l of a vector holds record lane[l] of its 8.
+  const __m256i lane = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
+  const __m256i records = _mm256_set1_epi64x(n);
+  const __m256 nan = _mm256_set1_ps(std::numeric_limits<float>::quiet_NaN());
+  __m256 values[kDistinctBelow / 8];
+  for (int h = 0; h < kDistinctBelow / 8; ++h) {
+    const int k = 8 * h;
+    // Only records within the range are read.
+    const __m256d a =
+        _mm256_maskload_pd(reinterpret_cast<const double*>(base + k),
+                           _mm256_cmpgt_epi64(records, _mm256_setr_epi64x(k, k + 1, k + 2, k + 3)));
+    const __m256d b = _mm256_maskload_pd(
+        reinterpret_cast<const double*>(base + k + 4),
+        _mm256_cmpgt_epi64(records, _mm256_setr_epi64x(k + 4, k + 5, k + 6, k + 7)));
+    const __m256 v =
+        _mm256_shuffle_ps(_mm256_castpd_ps(a), _mm256_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0));
+    const __m256i inside =
+        _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_add_epi32(lane, _mm256_set1_epi32(k)));
+    values[h] = _mm256_blendv_ps(nan, v, _mm256_castsi256_ps(inside));
+  }
+  uint64_t copy[kDistinctBelow];
+  int place[kDistinctBelow];
+  int clash = 0;
+  for (int j = 0; j < n; ++j) {
+    const __m256 v = _mm256_broadcast_ss(&base[j].value);
+    int below = 0, same = 0;
+    for (const __m256 w : values) {
+      below += __builtin_popcount(_mm256_movemask_ps(_mm256_cmp_ps(w, v, _CMP_LT_OQ)));
+      same += __builtin_popcount(_mm256_movemask_ps(_mm256_cmp_ps(w, v, _CMP_EQ_OQ)));
+    }
+    clash |= same ^ 1;  // a NaN equals nothing, itself included
+    place[j] = below;
+    std::memcpy(copy + j, base + j, sizeof(uint64_t));
+  }
+  if (clash != 0) return false;
+  for (int j = 0; j < n; ++j) std::memcpy(base + place[j], copy + j, sizeof(uint64_t));
+  return true;
+}
+
+bool SortShortDistinct(ValueRecord* r, int first, int last) {
+  return last - first < kDistinctBelow && WideRuns() && SortDistinct(r, first, last);
+}
+#else
+std::atomic<bool> wideWhereAble{false};
+bool PartitionWide(ValueRecord*, int, int, float, uint64_t*, int*, Partition&) { return false; }
+bool SortShortDistinct(ValueRecord*, int, int) { return false; }
+#endif
 
 // One plain step on first..last: partition around the last value, gather the values equal to it
 // at the top of the lower block, and place the pivot. Returns (lower, middle).
@@ -84,26 +261,33 @@ std::pair<int, int> PlainStep(ValueRecord* r, int first, int last, SortScratch& 
   const float pivot = r[last].value;
   const size_t span = static_cast<size_t>(last - first);
   if (scratch.queue.size() < span) scratch.queue.resize(span);
-  if (scratch.equals.size() < span) scratch.equals.resize(span);
+  // The wide partition stores four places of equal values at a time.
+  if (scratch.equals.size() < span + 4) scratch.equals.resize(span + 4);
   // Records move as whole words, so that choosing between two of them is a conditional move.
   uint64_t* q = scratch.queue.data();
   int* equals = scratch.equals.data();
-  long equal = 0;
+  Partition p{first, 0, 0};
   int start = first;
   // Up to the first larger value every value stays where it is.
   for (; start < last && r[start].value <= pivot; ++start) {
-    equals[equal] = start;
-    equal += r[start].value == pivot;
+    equals[p.equal] = start;
+    p.equal += r[start].value == pivot;
   }
+  p.middle = start;
   // Whether equal values are rare is judged by the last step, whose range held this one's values.
-  const bool rare = scratch.lastEqualShare < 1.0f / 32;
-  const auto [middle, head] = rare ? PartitionFrom<true>(r, start, last, pivot, q, equals, equal)
-                                   : PartitionFrom<false>(r, start, last, pivot, q, equals, equal);
-  scratch.lastEqualShare = static_cast<float>(equal) / static_cast<float>(span + 1);
-  const long tail = last - start;
-  std::memcpy(r + middle, q + head, static_cast<size_t>(tail - head) * sizeof(uint64_t));
+  if (!PartitionWide(r, start, last, pivot, q, equals, p)) {
+    if (scratch.lastEqualShare < 1.0f / 32) {
+      PartitionFrom<true>(r, start, last, pivot, q, equals, p);
+    } else {
+      PartitionFrom<false>(r, start, last, pivot, q, equals, p);
+    }
+  }
+  scratch.lastEqualShare = static_cast<float>(p.equal) / static_cast<float>(span + 1);
+  const int middle = p.middle;
+  std::memcpy(r + middle, q + p.head,
+              static_cast<size_t>(last - start - p.head) * sizeof(uint64_t));
   int lower = middle - 1;
-  for (long e = equal - 1; e >= 0; --e) {
+  for (long e = p.equal - 1; e >= 0; --e) {
     const int i = equals[e];
     if (i != lower) std::swap(r[lower], r[i]);
     --lower;
@@ -130,6 +314,7 @@ std::atomic<bool> stablyWhereFree{true};
 }  // namespace
 
 void SortStablyWhereFree(bool on) { stablyWhereFree = on; }
+void SortWithVectorsWhereAble(bool on) { wideWhereAble = on; }
 bool SortsStablyWhereFree() { return stablyWhereFree; }
 
 void SortByValueStably(ValueRecord* r, int count, SortScratch& scratch) {
@@ -188,6 +373,7 @@ void SortByValueOrder(ValueRecord* r, int count, SortScratch& scratch) {
     stack.pop_back();
     int ordered = -1;  // r[ordered..last] is known to be in order; -1 when not known
     while (first < last) {
+      if (SortShortDistinct(r, first, last)) break;
       // With an ordered run r[ordered..last] at the top whose last value is the largest of the
       // range, a step moves nothing in the run: everything is no larger than the pivot, and
       // only values equal to it move, up to the top of the lower block. Such steps are taken

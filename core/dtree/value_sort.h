@@ -33,6 +33,10 @@ struct SortScratch {  // reused from sort to sort
 };
 void SortByValueOrder(ValueRecord* records, int count, SortScratch& scratch);
 
+// Whether SortByValueOrder takes its vector shortcuts on processors that have them (on unless a
+// test turns it off to check the plain steps on the same machine).
+void SortWithVectorsWhereAble(bool on);
+
 // Sorts records[0..count-1] by value, equal values in their present order (a radix sort, far
 // quicker on many records). Only for callers whose results provably do not depend on the order
 // among equal values; with a NaN among the values it sorts as SortByValueOrder does.
