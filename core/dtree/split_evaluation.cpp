@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <ostream>
 
 #include "core/common/text_util.h"
@@ -15,6 +17,38 @@ constexpr double kLog2E = 1.4426950408889634;  // log2(x) = ln(x) * kLog2E
 constexpr float kNoValue = -1e20f;
 
 double NLogNDirect(double n) { return n * (std::log(n) * kLog2E); }
+
+// log2(x) for x > 0 within 1e-10, without a call: the mantissa m is taken into [1, 2) and
+// divided by the centre c of its 128th of that range, log2(c) looked up; log2 of the quotient
+// 1 + r (|r| < 2^-8) is r - r^2/2 + r^3/3 times log2(e), off by less than r^4/4 * 1.45.
+struct RoughLogTable {
+  static constexpr int kBits = 7;
+  double inverse[1 << kBits];
+  double log2Centre[1 << kBits];  // -log2(inverse), so that the two agree exactly
+  RoughLogTable() {
+    for (int i = 0; i < (1 << kBits); ++i) {
+      inverse[i] = 1 / (1 + (i + 0.5) / (1 << kBits));
+      log2Centre[i] = -std::log2(inverse[i]);
+    }
+  }
+};
+const RoughLogTable kRoughLog;
+
+inline double RoughLog2(double x) {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  if (biased == 0 || biased == 0x7ff) return std::log2(x);
+  const size_t i = static_cast<size_t>(bits >> (52 - RoughLogTable::kBits)) &
+                   ((size_t{1} << RoughLogTable::kBits) - 1);
+  bits = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1023} << 52);
+  double m;
+  std::memcpy(&m, &bits, sizeof m);
+  const double r = m * kRoughLog.inverse[i] - 1;
+  return (biased - 1023) + kRoughLog.log2Centre[i] + r * (1 - r * (0.5 - r * (1.0 / 3))) * kLog2E;
+}
+
+double RoughNLogN(double n) { return n > 0 ? n * RoughLog2(n) : 0.0; }
 
 }  // namespace
 
@@ -288,9 +322,9 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
   float* above = FreqRow(2);
 
   // Only the places of the last scan's cuts hold a gain: cleared, every place has none.
-  for (const int i : cuts_) {
-    SplitGain[static_cast<size_t>(i)] = kNoGain;
-    SplitInfo[static_cast<size_t>(i)] = 0;
+  for (const ScannedCut& cut : cuts_) {
+    SplitGain[static_cast<size_t>(cut.place)] = kNoGain;
+    SplitInfo[static_cast<size_t>(cut.place)] = 0;
   }
   cuts_.clear();
   for (int k = unknowns; k < count; ++k)
@@ -333,6 +367,20 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
   const double unknownTerm = NLogN(ValFreq[0]);
   float lastSplitTotal = -1;
   double lastSplitTotalTerm = 0;
+  // The split information of a cut with `lowSide` and `highSide` known weight on each side;
+  // term(n, row) is NLogN(n), which the row's last total may save.
+  auto splitInfo = [&](float lowSide, float highSide, auto&& term) {
+    const double splitTotal = static_cast<double>(ValFreq[0]) + lowSide + highSide;
+    if (static_cast<float>(splitTotal) != lastSplitTotal) {
+      lastSplitTotal = static_cast<float>(splitTotal);
+      lastSplitTotalTerm = splitTotal > 0 ? NLogN(lastSplitTotal) : 0.0;
+    }
+    const double splitSum = unknownTerm + term(lowSide, 0) + term(highSide, 1);
+    return static_cast<float>(lastSplitTotalTerm - splitSum) / items;
+  };
+  // Under the gain ratio only the cuts whose worth may be the best need their split information
+  // to the bit; without the trace of every cut it is worked out after the scan (ChooseScanned).
+  const bool deferInfo = engine_.Options.GAINRATIO && verbosity < 3;
 
   const float unknownRate = UnknownRate[static_cast<size_t>(att)];
   float low = 0;
@@ -358,7 +406,7 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
     const float next = keys_[static_cast<size_t>(k) + 1].value;
     if (!(static_cast<double>(value) < static_cast<double>(next) - 0.00005)) continue;
     const size_t i = static_cast<size_t>(fp + k);
-    cuts_.push_back(static_cast<int>(i));
+    cuts_.push_back({static_cast<int>(i), low});
     ValFreq[1] = low;
     ValFreq[2] = known - low;
     if (known > 0 && ValFreq[1] >= static_cast<float>(minObjs) &&
@@ -384,15 +432,10 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
     } else {
       SplitGain[i] = kNoGain;
     }
-    const double splitTotal = static_cast<double>(ValFreq[0]) + ValFreq[1] + ValFreq[2];
-    if (static_cast<float>(splitTotal) != lastSplitTotal) {
-      lastSplitTotal = static_cast<float>(splitTotal);
-      lastSplitTotalTerm = splitTotal > 0 ? NLogN(lastSplitTotal) : 0.0;
-    }
-    const double splitSum = unknownTerm + sideTerm(ValFreq[1], 0) + sideTerm(ValFreq[2], 1);
-    SplitInfo[i] = static_cast<float>(lastSplitTotalTerm - splitSum) / items;
     gainSum += SplitGain[i];
     ++tries;
+    if (deferInfo) continue;
+    SplitInfo[i] = splitInfo(ValFreq[1], ValFreq[2], sideTerm);
     if (verbosity >= 3) {
       out << Format("\t\tCut at %.3f  (gain %.3f, val %.3f):",
                     (static_cast<double>(value) + next) * 0.5, static_cast<double>(SplitGain[i]),
@@ -402,15 +445,78 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
   }
 
   const float avGain = tries > 0 ? gainSum / static_cast<float>(tries) : 1e6f;
+  if (deferInfo) {
+    return ChooseDeferred(known, items, avGain, [&](float lowSide) {
+      return splitInfo(lowSide, known - lowSide, [this](float n, int) { return NLogN(n); });
+    });
+  }
   int best = -1;
   float bestVal = kNoGain;
   // Only the cuts tried have a gain; every other place has none (kNoGain).
-  for (const int i : cuts_) {
-    const size_t at = static_cast<size_t>(i);
+  for (const ScannedCut& cut : cuts_) {
+    const size_t at = static_cast<size_t>(cut.place);
     if (SplitGain[at] < 0) continue;
     const float val = SplitWorth(SplitInfo[at], SplitGain[at], avGain);
     if (val >= bestVal) {  // the later cut wins ties
-      best = i;
+      best = cut.place;
+      bestVal = val;
+    }
+  }
+  return best;
+}
+
+// The estimate's error: each n*log2(n) is off by less than n * 1e-10 (RoughLog2); the exact
+// figure takes the term of the float nearest the total S of the three weights, which differs
+// from unknown + known by up to two float roundings (S * 2^-24 each, moving the term by that
+// times |log2(S) + 1.45|), and is itself rounded to a float twice (a relative 2^-23, below
+// 2e-7 * 2 for a figure under log2(3)). Allowed: S * (2e-7 * (|log2 S| + 2) + 1e-8) / items.
+SplitInfoBounds::SplitInfoBounds(float unknown, float known, float items)
+    : known_(known), items_(items) {
+  const double total = static_cast<double>(unknown) + known;
+  totalTerm_ = RoughNLogN(total) - RoughNLogN(unknown);
+  margin_ = total * (2e-7 * (std::fabs(RoughLog2(total)) + 2) + 1e-8) / items;
+}
+
+double SplitInfoBounds::Estimate(float low) const {
+  return (totalTerm_ - RoughNLogN(low) - RoughNLogN(known_ - low)) / items_;
+}
+
+template <typename ExactInfo>
+int SplitEvaluator::ChooseDeferred(float known, float items, float avGain, ExactInfo&& exactInfo) {
+  // The best cut is the last of those of the greatest worth gain/info, the cuts whose gain is
+  // below the average worth kNoGain. An estimate of each candidate's split information from
+  // rough logarithms bounds its worth; a cut whose worth is surely below what another surely
+  // reaches cannot be the best, and only the others get their information to the bit.
+  const SplitInfoBounds bounds(ValFreq[0], known, items);
+  const double margin = bounds.Margin();
+  auto candidate = [avGain](float gain) { return gain >= 0 && NearAverage(gain, avGain); };
+  estimates_.resize(cuts_.size());
+  double surely = -std::numeric_limits<double>::infinity();  // a worth some cut reaches
+  for (size_t j = 0; j < cuts_.size(); ++j) {
+    const float gain = SplitGain[static_cast<size_t>(cuts_[j].place)];
+    if (!candidate(gain)) continue;
+    const double estimate = bounds.Estimate(cuts_[j].low);
+    estimates_[j] = estimate;
+    if (estimate - margin > 0.001)
+      surely = std::max(surely, gain / (estimate + margin) * (1 - 1e-6));
+  }
+  int best = -1;
+  float bestVal = kNoGain;
+  for (size_t j = 0; j < cuts_.size(); ++j) {
+    const size_t at = static_cast<size_t>(cuts_[j].place);
+    const float gain = SplitGain[at];
+    if (gain < 0) continue;
+    if (candidate(gain)) {
+      const double estimate = estimates_[j];
+      const bool noInfo = estimate + margin <= 0.001;  // surely worth kNoGain
+      if (noInfo ? kNoGain < surely
+                 : estimate - margin > 0.001 && gain / (estimate - margin) * (1 + 1e-6) < surely)
+        continue;
+      SplitInfo[at] = exactInfo(cuts_[j].low);
+    }
+    const float val = SplitWorth(SplitInfo[at], gain, avGain);
+    if (val >= bestVal) {  // the later cut wins ties
+      best = cuts_[j].place;
       bestVal = val;
     }
   }

@@ -18,6 +18,22 @@ class PresortedCases;
 inline constexpr float kEpsilon = 0.001f;
 inline constexpr float kNoGain = -0.001f;
 
+// The split information of the cuts of one scan, estimated from rough logarithms: for a cut with
+// known weight `low` below it, InfoSum of {unknown, low, known - low} over `items` lies within
+// Margin() of its estimate.
+class SplitInfoBounds {
+ public:
+  SplitInfoBounds(float unknown, float known, float items);
+  double Estimate(float low) const;
+  double Margin() const { return margin_; }
+
+ private:
+  float known_;
+  float items_;
+  double totalTerm_;  // the rough n*log2(n) of the total less that of the unknown weight
+  double margin_;
+};
+
 class SplitEvaluator {
  public:
   explicit SplitEvaluator(InductionEngine& engine);
@@ -49,10 +65,12 @@ class SplitEvaluator {
   float ComputeThisGain(float baseInfo, float unknownRate, int maxOutcome, float knownItems,
                         int minObjs);
   float SplitWorth(float info, float gain, float minGain) const;
+  // Whether a gain is high enough for its worth under the gain ratio to count.
+  static bool NearAverage(float gain, float minGain) { return gain >= minGain - 0.001; }
   // SplitWorth under the gain ratio or the gain, inline for the scans that ask at every cut.
   static float Worth(bool gainRatio, float info, float gain, float minGain) {
     if (gainRatio) {
-      if (gain >= minGain - 0.001 && info > 0.001) return gain / info;
+      if (NearAverage(gain, minGain) && info > 0.001) return gain / info;
       return kNoGain;
     }
     if (info > 0 && gain > 0) return gain;
@@ -112,6 +130,11 @@ class SplitEvaluator {
   void TakeKnownValues(int att, int first, int last);
   // The scan over the sorted known values of EvaluateContinuous; returns the best cut's index.
   int ScanCuts(int att, int fp, int lp, int unknowns, float items, float known);
+  // The best of the cuts ScanCuts tried (their gains in SplitGain), under the gain ratio, when
+  // their split information is still to be worked out: exactInfo(low) gives that of the cut with
+  // known weight `low` below it, to the bit; cuts that cannot be the best go without it.
+  template <typename ExactInfo>
+  int ChooseDeferred(float known, float items, float avGain, ExactInfo&& exactInfo);
   // The best cut over keys_ and sortedClass_, with its gain and split information, or none.
   void ChooseCut(int att, int fp, int lp, int unknowns, float items, float known);
   // Cut[att], Gain[att] and Info[att] of the cut between two values, or of none (best < 0).
@@ -139,7 +162,12 @@ class SplitEvaluator {
   std::vector<double> highTerms_;
   std::vector<uint8_t> staleTerms_;  // [c]: with fractional weights, whether c's terms are behind
   SortScratch sortScratch_;
-  std::vector<int> cuts_;  // the places of the cuts ScanCuts tried, in order
+  struct ScannedCut {
+    int place;
+    float low;  // the known weight below the cut
+  };
+  std::vector<ScannedCut> cuts_;   // the cuts ScanCuts tried, in order
+  std::vector<double> estimates_;  // ChooseDeferred's estimates of their split information
   struct TriedCut {
     int place;
     float gain;
