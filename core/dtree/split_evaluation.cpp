@@ -379,7 +379,7 @@ int SplitEvaluator::ScanCuts(int att, int fp, int lp, int unknowns, float items,
     return static_cast<float>(lastSplitTotalTerm - splitSum) / items;
   };
   // Under the gain ratio only the cuts whose worth may be the best need their split information
-  // to the bit; without the trace of every cut it is worked out after the scan (ChooseScanned).
+  // to the bit; without the trace of every cut it is worked out after the scan (ChooseDeferred).
   const bool deferInfo = engine_.Options.GAINRATIO && verbosity < 3;
 
   const float unknownRate = UnknownRate[static_cast<size_t>(att)];
