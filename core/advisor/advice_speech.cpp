@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "core/advisor/pruning_advisor.h"
+#include "core/data/work_tables.h"
 
 namespace quarry {
 
@@ -31,6 +32,18 @@ std::vector<std::string> AdviceSpeech(const PruningAdvisor& advisor) {
       "Remember an accurated tree is probably complex to \\emp\\  understand, but a simple tree "
       "probably has some lacks in \\emp\\  predicitivity.\\pau=1100\\",
   };
+}
+
+SpokenAdvice SpeakAdvice(DataSource& source, const std::string& table,
+                         const std::filesystem::path& counselPath, Progress& progress) {
+  PruningAdvisor advisor(source, table);
+  advisor.counselPath = counselPath;
+  advisor.progress = &progress;
+  RunPruningAdvisor(advisor);
+  SpokenAdvice spoken{AdviceSpeech(advisor), advisor.Failure().message(), advisor.Failure()};
+  if (const std::string dropped = LeftoversText(advisor.LeftoversDropped()); !dropped.empty())
+    spoken.note += (spoken.note.empty() ? "" : "\n") + dropped;
+  return spoken;
 }
 
 std::vector<std::string> NoTableSpeech() {

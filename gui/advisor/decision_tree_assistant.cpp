@@ -9,27 +9,42 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTimer>
 
 #include "core/advisor/advice_speech.h"
-#include "core/advisor/pruning_advisor.h"
 #include "core/data/data_source.h"
-#include "core/data/work_tables.h"
 #include "gui/advisor/assistant_balloon.h"
 #include "gui/advisor/dtree_help_texts.h"
+#include "gui/app/job_runner.h"
 
 namespace quarry::gui {
 
 DecisionTreeAssistant::DecisionTreeAssistant(QDialog* dialog, QAbstractItemView* tableList,
-                                             DataSource& source)
+                                             DataSource& source, JobRunner& runner)
     : QObject(dialog),
       dialog_(dialog),
       tableList_(tableList),
       source_(source),
-      balloon_(new AssistantBalloon(dialog)) {
+      runner_(runner),
+      balloon_(new AssistantBalloon(dialog)),
+      steps_(new QTimer(this)) {
   dialog_->setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+  connect(&runner_, &JobRunner::Finished, this, &DecisionTreeAssistant::AdviceEnded);
+  connect(balloon_, &AssistantBalloon::StopClicked, this, &DecisionTreeAssistant::StopAdvice);
+  connect(steps_, &QTimer::timeout, this, [this] {
+    const JobProgress::Snapshot step = runner_.LastStep();
+    balloon_->ShowStep(step.what, step.done, step.total);
+  });
   // The application sees every event first, so help reaches the assistant whichever control
   // has the focus or lies under the pointer.
   qApp->installEventFilter(this);
+}
+
+// The advice is for this dialog alone: closed or gone, it has no one to tell.
+DecisionTreeAssistant::~DecisionTreeAssistant() { StopAdvice(); }
+
+void DecisionTreeAssistant::StopAdvice() {
+  if (pending_) runner_.Stop();
 }
 
 bool DecisionTreeAssistant::Inside(QWidget* widget) const {
@@ -38,6 +53,8 @@ bool DecisionTreeAssistant::Inside(QWidget* widget) const {
 
 bool DecisionTreeAssistant::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  // Closed by the user or the program, not minimised by the window system.
+  if (watched == dialog_ && type == QEvent::Hide && !event->spontaneous()) StopAdvice();
   if (type != QEvent::WhatsThis && type != QEvent::QueryWhatsThis && type != QEvent::KeyPress) {
     return false;
   }
@@ -95,29 +112,47 @@ QString DecisionTreeAssistant::SelectedTable() const {
 }
 
 void DecisionTreeAssistant::Advise(const QPoint& globalPos) {
+  if (pending_) {  // asked again while searching: the search goes on
+    pending_->at = globalPos;
+    balloon_->ShowSearching(globalPos);
+    return;
+  }
   const QString table = SelectedTable();
   if (table.isEmpty()) {
     balloon_->Say(globalPos, NoTableSpeech());
     return;
   }
-  TryExclusiveUse lock(source_);
-  if (!lock.Owns()) {
+  // Another job holds the database: the advice would only wait behind it.
+  if (TryExclusiveUse lock(source_); !lock.Owns() || runner_.IsRunning()) {
     balloon_->Say(globalPos, {}, "System busy, try again later");
     return;
   }
+  auto advice = std::make_shared<SpokenAdvice>();
+  JobSpec job;
+  job.work = [advice, &source = source_, table = table.toStdString(),
+              counsel = counselPath](Progress& progress) {
+    *advice = SpeakAdvice(source, table, counsel, progress);
+    return advice->status;
+  };
+  job.completionBox = false;  // the balloon shows the outcome
+  if (runner_.Start(std::move(job)) != JobRunner::StartResult::kStarted) {
+    balloon_->Say(globalPos, {}, "System busy, try again later");
+    return;
+  }
+  pending_ = std::make_unique<Pending>(Pending{advice, globalPos});
   balloon_->ShowSearching(globalPos);
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  PruningAdvisor advisor(source_, table.toStdString());
-  advisor.counselPath = counselPath;
-  RunPruningAdvisor(advisor);
-  QApplication::restoreOverrideCursor();
-  // Why there is no advice, and the tables of a stopped run that were dropped, are shown below
-  // the spoken texts, which stay as they are.
-  std::string note = advisor.Failure().message();
-  if (const std::string dropped = LeftoversText(advisor.LeftoversDropped()); !dropped.empty())
-    note += (note.empty() ? "" : "\n") + dropped;
-  balloon_->Say(globalPos, AdviceSpeech(advisor), QString::fromStdString(note));
+  steps_->start(250);
+}
+
+void DecisionTreeAssistant::AdviceEnded() {
+  if (!pending_) return;
+  const std::unique_ptr<Pending> ended = std::move(pending_);
+  steps_->stop();
+  if (!dialog_->isVisible()) {
+    balloon_->hide();
+    return;
+  }
+  balloon_->Say(ended->at, ended->advice->speech, QString::fromStdString(ended->advice->note));
 }
 
 }  // namespace quarry::gui

@@ -22,18 +22,18 @@ std::shared_ptr<JobProgress> JobCenter::Begin(const QString& method) {
 }
 
 void JobCenter::Complete(const std::shared_ptr<JobProgress>& progress, const QString& method,
-                         const Status& status, const QString& doneMessage) {
+                         const Status& status, const QString& doneMessage, bool box) {
   // Queued to this object: if it is gone by then, Qt drops the call instead of running it.
   QMetaObject::invokeMethod(
       this,
-      [this, progress, method, status, doneMessage] {
-        Finish(progress, method, status, doneMessage);
+      [this, progress, method, status, doneMessage, box] {
+        Finish(progress, method, status, doneMessage, box);
       },
       Qt::QueuedConnection);
 }
 
 void JobCenter::Finish(const std::shared_ptr<JobProgress>& progress, const QString& method,
-                       const Status& status, const QString& doneMessage) {
+                       const Status& status, const QString& doneMessage, bool box) {
   running_.erase(std::remove_if(running_.begin(), running_.end(),
                                 [&](const RunningJob& job) { return job.progress == progress; }),
                  running_.end());
@@ -46,7 +46,7 @@ void JobCenter::Finish(const std::shared_ptr<JobProgress>& progress, const QStri
     if (text.isEmpty()) text = method + " failed";
     if (status.code() != StatusCode::kCancelled) icon = QMessageBox::Warning;
   }
-  if (!silent_) CurrentPrompts().Notify(boxParent_, icon, text);
+  if (!silent_ && box) CurrentPrompts().Notify(boxParent_, icon, text);
   emit JobFinished(method, status.ok(), text);
 }
 

@@ -37,9 +37,10 @@ class JobCenter : public QObject {
 
   // Any thread: the worker of `progress` is done. Shows the completion box on the GUI thread:
   // `status`'s message when the job failed, else its message when it has one, else
-  // `doneMessage`. A job that was stopped by the user says so without a warning.
+  // `doneMessage`. A job that was stopped by the user says so without a warning. Without `box`
+  // the completion only signals JobFinished: the dialog shows the outcome itself.
   void Complete(const std::shared_ptr<JobProgress>& progress, const QString& method,
-                const Status& status, const QString& doneMessage);
+                const Status& status, const QString& doneMessage, bool box = true);
 
   // Workers count themselves from before their thread starts until they have let go of
   // everything they use; the owner of the data source waits for them before destroying it.
@@ -61,7 +62,7 @@ class JobCenter : public QObject {
 
  private:
   void Finish(const std::shared_ptr<JobProgress>& progress, const QString& method,
-              const Status& status, const QString& doneMessage);
+              const Status& status, const QString& doneMessage, bool box);
 
   QPointer<QWidget> boxParent_;
   std::vector<RunningJob> running_;

@@ -38,6 +38,7 @@ JobRunner::StartResult JobRunner::Start(JobSpec job) {
     if (button) button->setEnabled(false);
   }
   std::shared_ptr<JobProgress> progress = center_.Begin(method_);
+  const bool box = job.completionBox;
   center_.WorkerStarted();
   // The worker keeps what it shares with the GUI thread alive itself: the flags and the done
   // mark outlive a dialog closed while its job runs. The data source and the job center belong
@@ -57,7 +58,7 @@ JobRunner::StartResult JobRunner::Start(JobSpec job) {
       } catch (...) {
         status = FatalError("internal error");
       }
-      center.Complete(progress, method, status, job.doneMessage);
+      center.Complete(progress, method, status, job.doneMessage, job.completionBox);
     }
     succeeded->store(status.ok());
     done->store(true);
@@ -68,12 +69,21 @@ JobRunner::StartResult JobRunner::Start(JobSpec job) {
   if (!StartJobThread(std::move(worker))) {
     center_.WorkerEnded();
     center_.Complete(progress, method_,
-                     FatalError("cannot start a thread for " + method_.toStdString()), {});
+                     FatalError("cannot start a thread for " + method_.toStdString()), {}, box);
     busy_ = false;
     return StartResult::kFailed;
   }
+  progress_ = std::move(progress);
   claim.Commit();
   return StartResult::kStarted;
+}
+
+void JobRunner::Stop() {
+  if (progress_ && IsRunning()) progress_->Cancel();
+}
+
+JobProgress::Snapshot JobRunner::LastStep() const {
+  return progress_ && IsRunning() ? progress_->Read() : JobProgress::Snapshot();
 }
 
 void JobRunner::SetResultButtons(const QList<QWidget*>& buttons, int intervalMs) {

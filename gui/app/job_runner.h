@@ -23,6 +23,7 @@
 #include "core/common/status.h"
 #include "core/jobs/job_flags.h"
 #include "core/jobs/progress.h"
+#include "gui/app/job_progress.h"
 
 class QTimer;
 class QWidget;
@@ -43,6 +44,9 @@ struct JobSpec {
   // Hold the data source's exclusive-use lock for the whole job. Jobs that interleave long
   // computations with database work can take it themselves around each part.
   bool lockWholeJob = true;
+  // Show the completion box. A dialog that shows the outcome itself (the assistant's advice)
+  // turns it off and reads what the work closure left on Finished.
+  bool completionBox = true;
 };
 
 class JobRunner : public QObject {
@@ -59,6 +63,11 @@ class JobRunner : public QObject {
   const QString& Method() const { return method_; }
   bool IsRunning() const { return flags_->running.load(); }
   StartResult Start(JobSpec job);
+  // Asks the running job to stop (its Progress::Cancelled() becomes true), as the status bar's
+  // stop button does; nothing when no job runs.
+  void Stop();
+  // The running job's last reported step; empty when none runs.
+  JobProgress::Snapshot LastStep() const;
 
   // Buttons that show what the method produced: disabled while a job runs, enabled again by the
   // dialog timer (every `intervalMs`) once the running flag is clear and the job succeeded; a
@@ -76,6 +85,7 @@ class JobRunner : public QObject {
   JobCenter& center_;
   DataSource* source_;
   std::shared_ptr<JobFlags> flags_;
+  std::shared_ptr<JobProgress> progress_;  // the last job started
   // Set by the worker as its last act on the method's state; read by the timer.
   std::shared_ptr<std::atomic<bool>> done_;
   std::shared_ptr<std::atomic<bool>> succeeded_;  // the last job's outcome, set before done_

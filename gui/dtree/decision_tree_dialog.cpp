@@ -89,7 +89,7 @@ DecisionTreeDialog::DecisionTreeDialog(Workbench& workbench, QWidget* parent)
   runner_.SetResultButtons({showTree_, showRules_, prunedTree_, prunedRules_});
   for (QPushButton* b : {showTree_, showRules_, prunedTree_, prunedRules_}) b->setEnabled(false);
   ShowHint(pruning::kStandardPrune);
-  new DecisionTreeAssistant(this, tables_, workbench.Source());
+  new DecisionTreeAssistant(this, tables_, workbench.Source(), workbench.Runner(kPruningAdviceJob));
   resize(660, 560);
 }
 

@@ -1,5 +1,7 @@
 // The assistant as a user meets it in a dialog laid out like the decision-tree dialog: F1 and
-// "What's This" on its controls, and advice on its table list.
+// "What's This" on its controls, and advice on its table list, which runs as a job. A test that
+// must catch the job before it ends holds the data source on the GUI thread: the assistant
+// (re-entrantly) may start the job, whose worker waits until the test lets go.
 
 #include <QCheckBox>
 #include <QDialog>
@@ -9,13 +11,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include "core/advisor/advice_speech.h"
+#include "core/advisor/model_variance.h"
 #include "core/data/connect_string.h"
 #include "core/data/data_source.h"
 #include "gui/advisor/assistant_balloon.h"
 #include "gui/advisor/decision_tree_assistant.h"
 #include "gui/advisor/dtree_help_texts.h"
+#include "gui/app/job_center.h"
+#include "gui/app/job_runner.h"
 #include "tests/gui/support/gui_test_support.h"
 #include "tests/support/killed_run.h"
 
@@ -37,6 +43,8 @@ class DecisionTreeAssistantTest : public QObject {
     const auto copy = home_->path() / "sample.sqlite";
     std::filesystem::copy_file(testing::SampleDatabaseFile(), copy);
     QVERIFY(source_.Open(SqliteConnectString(copy.string())));
+    jobs_ = std::make_unique<JobCenter>();
+    runner_ = std::make_unique<JobRunner>(kPruningAdviceJob, *jobs_, &source_);
 
     dialog_ = std::make_unique<QDialog>();
     dialog_->setWindowTitle("C4.5: Setting Parameters");
@@ -55,13 +63,16 @@ class DecisionTreeAssistantTest : public QObject {
     form->addRow("M values:", mValues_);
     execute_ = new QPushButton("E&xecute");
     form->addRow(execute_);
-    assistant_ = new DecisionTreeAssistant(dialog_.get(), tables_, source_);
+    assistant_ = new DecisionTreeAssistant(dialog_.get(), tables_, source_, *runner_);
     dialog_->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
   }
 
   void cleanup() {
     dialog_.reset();
+    QVERIFY(jobs_->WaitForWorkers(60000));
+    runner_.reset();
+    jobs_.reset();
     source_.Close();
     home_.reset();
   }
@@ -93,7 +104,7 @@ class DecisionTreeAssistantTest : public QObject {
     QCOMPARE(WhatsThis(tables_->viewport()), Displayed(NoTableSpeech()));
 
     tables_->setCurrentRow(1);  // golf_test: not a training table, counsel is not asked
-    const QStringList failure = WhatsThis(tables_->viewport());
+    const QStringList failure = Advice();
     QCOMPARE(failure.size(), 3);
     QVERIFY(failure.first().startsWith("You may select a _data table;"));
     QVERIFY(assistant_->Balloon().Note().contains("_data"));
@@ -102,8 +113,17 @@ class DecisionTreeAssistantTest : public QObject {
     QVERIFY(quarry::testing::RecordAsKilledRunsTable(source_, "stale_t"));
     QVERIFY(source_.Execute("create table stale_t (x integer)"));
     tables_->setCurrentRow(0);
+    {
+      // While the advice runs, the balloon searches and the dialog answers.
+      ExclusiveUse hold(source_);
+      QVERIFY(WhatsThis(tables_->viewport()).isEmpty());
+      QVERIFY(assistant_->Balloon().Searching());
+      QVERIFY(runner_->IsRunning());
+      QCOMPARE(WhatsThis(windowing_), Displayed(DecisionTreeHelpTexts("windowing enabled")));
+      QVERIFY(WhatsThis(tables_->viewport()).isEmpty());  // asked again: still searching
+    }
     for (const char* note : {"dropped the tables a stopped run had left: stale_t", ""}) {
-      const QStringList advice = WhatsThis(tables_->viewport());
+      const QStringList advice = Advice();
       QCOMPARE(advice.size(), 5);
       QCOMPARE(advice[0], QString("Dataset golf_data."));
       QVERIFY(advice[2].contains("the appropriate pruning algorithm is: "));
@@ -114,7 +134,69 @@ class DecisionTreeAssistantTest : public QObject {
     }
   }
 
+  // The balloon's Stop ends the run: the splitting advice, with why, and no sample left.
+  void StopEndsTheRunWithNoSampleLeft() {
+    tables_->setCurrentRow(0);
+    {
+      ExclusiveUse hold(source_);
+      WhatsThis(tables_->viewport());
+      auto* stop = assistant_->Balloon().findChild<QPushButton*>("stopAdvice");
+      QVERIFY(stop && stop->isVisible());
+      QTest::mouseClick(stop, Qt::LeftButton);
+      QVERIFY(!stop->isEnabled());
+    }
+    const QStringList stopped = Advice();
+    QCOMPARE(stopped.size(), 3);
+    QVERIFY(stopped.first().startsWith("You may select a _data table;"));
+    QCOMPARE(assistant_->Balloon().Note(), QString("the pruning adviser was stopped"));
+    ExpectNoSampleLeft();
+  }
+
+  // Closing the dialog stops its advice; so does destroying it, and the job ends without it.
+  void ClosingTheDialogMidRunStopsTheAdvice() {
+    QSignalSpy ended(jobs_.get(), &JobCenter::JobFinished);
+    tables_->setCurrentRow(0);
+    {
+      ExclusiveUse hold(source_);
+      WhatsThis(tables_->viewport());
+      dialog_->reject();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 60000);
+    QCOMPARE(ended[0][2].toString(), QString("the pruning adviser was stopped"));
+    QVERIFY(!assistant_->Balloon().isVisible());
+    ExpectNoSampleLeft();
+
+    dialog_->show();  // open again: the next request is a fresh one
+    QCOMPARE(Advice().size(), 5);
+
+    {
+      ExclusiveUse hold(source_);
+      WhatsThis(tables_->viewport());
+      dialog_.reset();
+    }
+    QVERIFY(jobs_->WaitForWorkers(60000));
+    QCOMPARE(ended.size(), 3);
+    QCOMPARE(ended[2][2].toString(), QString("the pruning adviser was stopped"));
+    ExpectNoSampleLeft();
+  }
+
  private:
+  // What the balloon says about the selected table once the advice's job has ended.
+  QStringList Advice() {
+    WhatsThis(tables_->viewport());
+    if (!QTest::qWaitFor(
+            [this] { return !runner_->IsRunning() && !assistant_->Balloon().Searching(); }, 60000))
+      return {"still searching"};
+    return assistant_->Balloon().Shown();
+  }
+
+  void ExpectNoSampleLeft() {
+    for (int round = 0; round < kModelSampleRounds; ++round) {
+      QVERIFY(!source_.TableExists(ModelSampleData(round)));
+      QVERIFY(!source_.TableExists(ModelSampleTest(round)));
+    }
+  }
+
   QStringList WhatsThis(QWidget* control) {
     const QPoint local(2, 2);
     QHelpEvent event(QEvent::WhatsThis, local, control->mapToGlobal(local));
@@ -124,6 +206,8 @@ class DecisionTreeAssistantTest : public QObject {
 
   std::unique_ptr<testing::TempHome> home_;
   DataSource source_;
+  std::unique_ptr<JobCenter> jobs_;
+  std::unique_ptr<JobRunner> runner_;
   std::unique_ptr<QDialog> dialog_;
   QListWidget* tables_ = nullptr;
   QLineEdit* leafField_ = nullptr;

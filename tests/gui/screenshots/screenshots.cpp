@@ -2,7 +2,8 @@
 // xvfb-run): the main window with its database panel and a tree in its textual view, the column
 // types step of a CSV import, the tree and rules viewers, the table viewer sorted by a column, the
 // Query Creator's last page, the Association Rules, decision-tree and classification
-// cross-validation dialogs after a run, and the Getting Started page.
+// cross-validation dialogs after a run, the decision-tree dialog's pruning advice while it runs,
+// and the Getting Started page.
 //   gui_screenshots OUTPUT_FOLDER
 // Fails when a window cannot be captured or the capture is blank.
 
@@ -19,12 +20,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include "core/data/data_source.h"
+#include "gui/advisor/assistant_balloon.h"
+#include "gui/advisor/decision_tree_assistant.h"
 #include "gui/app/database_panel.h"
 #include "gui/app/getting_started_dialog.h"
 #include "gui/app/job_center.h"
@@ -208,6 +212,28 @@ int main(int argc, char** argv) {
          quiet.Texts() == QStringList{"classification tree created"} && ok;
     ok = QTest::qWaitForWindowExposed(&trees) && ok;
     ok = Capture(out.filePath("decision_tree_dialog.png")) && ok;
+    {
+      // The assistant's advice on a table large enough to watch it run, then stopped there.
+      quarry::DataSource& source = window.Bench().Source();
+      ok = source.Execute("select * into wave_large_data from wave_data") && ok;
+      for (int copy = 0; copy < 150; ++copy)
+        ok = source.Execute("insert into wave_large_data select * from wave_data") && ok;
+      trees.Prepare();
+      trees.SelectTable("wave_large_data");
+      auto* list = trees.findChild<QListWidget*>("tables");
+      const QPoint at = list->visualItemRect(list->currentItem()).center();
+      QHelpEvent help(QEvent::WhatsThis, at, list->viewport()->mapToGlobal(at));
+      QApplication::sendEvent(list->viewport(), &help);
+      AssistantBalloon& balloon = trees.findChild<DecisionTreeAssistant*>()->Balloon();
+      JobRunner& advice = window.Bench().Runner(kPruningAdviceJob);
+      ok =
+          QTest::qWaitFor([&] { return balloon.Step().startsWith("model variance"); }, 60000) && ok;
+      ok = Capture(out.filePath("decision_tree_advice.png")) && ok;
+      const bool running = advice.IsRunning();
+      if (auto* stop = balloon.findChild<QPushButton*>("stopAdvice")) stop->click();
+      ok = running && WaitForJob(advice) && balloon.Note() == "the pruning adviser was stopped" &&
+           !source.TableExists("QuarryModelSample1_data") && ok;
+    }
     trees.close();
 
     ClassificationCvDialog& cv = window.Bench().Dialog<ClassificationCvDialog>();
