@@ -1,7 +1,9 @@
 #include "core/common/fcvt.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 namespace quarry {
@@ -44,6 +46,20 @@ FcvtDigits Fcvt(double value, int decimals) {
 }
 
 std::string FixedDecimalText(double value, int decimals) {
+  if (std::isfinite(value) && decimals >= 1 && decimals <= 60) {
+    // The same text without the printf machinery (a rules file prints a threshold for every
+    // test of a large tree): the conversion prints as printf's %f does.
+    char text[400];  // the largest double has 309 digits before the point
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, std::fabs(value),
+                                         std::chars_format::fixed, decimals);
+    if (ec == std::errc()) {
+      const std::string_view digits(text, static_cast<size_t>(end - text));
+      const bool zero = digits.find_first_not_of("0.") == std::string_view::npos;
+      std::string out = value < 0 && !zero ? "-" : "";
+      out += digits;
+      return out;
+    }
+  }
   const FcvtDigits f = Fcvt(value, decimals);
   std::string text = value < 0 && !AllZeros(f.digits) ? "-" : "";
   if (f.decimalPoint > 0) {

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -136,15 +137,36 @@ std::string Format(const char* format, ...) {
 }
 
 std::string GeneralText(double value, int precision) {
+  std::string text;
+  AppendGeneralText(text, value, precision);
+  return text;
+}
+
+void AppendGeneralText(std::string& out, double value, int precision) {
   // The conversion prints as printf's %g does in the C locale; infinities and NaNs keep
   // printf's own spelling.
   if (std::isfinite(value) && precision >= 1 && precision <= 17) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                              1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
     char text[32];
-    const auto [end, ec] =
+    char* end = text;
+    // A whole number of at most `precision` digits prints as its digits alone; most figures of
+    // a tree's nodes are (zeros above all), and the general conversion costs several times more.
+    if (value == std::trunc(value) && std::fabs(value) < kPowersOfTen[precision] &&
+        std::fabs(value) < 0x1p53) {
+      if (std::signbit(value)) *end++ = '-';
+      end = std::to_chars(end, text + sizeof text, static_cast<int64_t>(std::fabs(value))).ptr;
+      out.append(text, end);
+      return;
+    }
+    const auto result =
         std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
-    if (ec == std::errc()) return std::string(text, end);
+    if (result.ec == std::errc()) {
+      out.append(text, result.ptr);
+      return;
+    }
   }
-  return Format("%.*g", precision, value);
+  out += Format("%.*g", precision, value);
 }
 
 namespace {

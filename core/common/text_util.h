@@ -43,5 +43,7 @@ std::string Figure(const char* conversion, double value);
 // Format("%.*g", precision, value) for 1 <= precision <= 17, made without the printf machinery:
 // files that hold a figure or two for every node of a large tree print millions of them.
 std::string GeneralText(double value, int precision);
+// The same appended to `out`.
+void AppendGeneralText(std::string& out, double value, int precision);
 
 }  // namespace quarry

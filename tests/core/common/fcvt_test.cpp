@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -87,6 +88,11 @@ std::vector<double> TrickyAndRandomValues() {
   values.push_back(std::numeric_limits<double>::quiet_NaN());
   values.push_back(std::numeric_limits<float>::denorm_min());
   values.push_back(std::numeric_limits<float>::max());
+  // Whole numbers on both sides of every precision's last digit, and past exact doubles.
+  for (double power = 1; power <= 1e18; power *= 10) {
+    for (double v : {power - 1, power, power + 1}) values.insert(values.end(), {v, -v});
+  }
+  values.insert(values.end(), {0x1p53, 0x1p53 + 2, -0x1p63, 0x1p64, 4294967296.0});
   std::mt19937_64 bits(7);
   for (int i = 0; i < 20000; ++i) {
     const uint64_t b = bits();
@@ -127,6 +133,15 @@ TEST(NumberTexts, QuickTextsArePrintfs) {
       if (expected[0] == '-' && expected.find_first_not_of("0.", 1) == std::string::npos)
         expected.erase(0, 1);
       ASSERT_EQ(Figure(conversion, v), expected) << conversion;
+    }
+  }
+  for (int decimals : {1, 5, 10}) {
+    for (double v : values) {
+      if (!std::isfinite(v)) continue;
+      std::string expected = Printf("%.*f", decimals, v);
+      if (expected[0] == '-' && expected.find_first_not_of("0.", 1) == std::string::npos)
+        expected.erase(0, 1);
+      ASSERT_EQ(FixedDecimalText(v, decimals), expected) << decimals;
     }
   }
 }
