@@ -1,6 +1,9 @@
 #include "core/treefiles/model_file.h"
 
+#include <bit>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 
 #include "core/common/text_util.h"
@@ -59,9 +62,17 @@ std::string Unescaped(std::string_view text) {
 }
 
 // "%.9g" gives every float back exactly, "%.17g" every double.
-std::string F(float v) { return GeneralText(static_cast<double>(v), 9); }
-std::string D(double v) { return GeneralText(v, 17); }
+struct F {
+  explicit F(float v) : value(v) {}
+  float value;
+};
+struct D {
+  explicit D(double v) : value(v) {}
+  double value;
+};
 
+// A record's fields are appended in place: a model file holds a dozen figures for every node of
+// a tree that may have millions.
 class Record {
  public:
   explicit Record(std::string& out, std::string_view tag) : out_(out) { out_ += tag; }
@@ -71,11 +82,52 @@ class Record {
     out_ += field;
     return *this;
   }
-  Record& operator<<(long v) { return *this << std::string_view(std::to_string(v)); }
+  Record& operator<<(const char* field) { return *this << std::string_view(field); }
+  Record& operator<<(long v) {
+    char text[24];
+    const char* end = std::to_chars(text, text + sizeof text, v).ptr;
+    return *this << std::string_view(text, static_cast<size_t>(end - text));
+  }
+  Record& operator<<(F v) {
+    // A node repeats many of its figures (a threshold as its bounds, its items in both test
+    // parts, a pure leaf's items as its class's weight): a figure's text is made once a record.
+    const uint32_t bits = std::bit_cast<uint32_t>(v.value);
+    for (size_t k = 0; k < seen_; ++k) {
+      if (seenBits_[k] != bits) continue;
+      char text[32];
+      const size_t size = seenSize_[k];
+      out_.copy(text, size, seenAt_[k]);
+      out_ += '\t';
+      out_.append(text, size);
+      return *this;
+    }
+    General(static_cast<double>(v.value), 9);
+    if (seen_ < kSeen) {
+      seenBits_[seen_] = bits;
+      seenAt_[seen_] = at_;
+      seenSize_[seen_] = out_.size() - at_;
+      ++seen_;
+    }
+    return *this;
+  }
+  Record& operator<<(D v) { return General(v.value, 17); }
   Record& Name(std::string_view name) { return *this << std::string_view(Escaped(name)); }
 
  private:
+  Record& General(double v, int precision) {
+    out_ += '\t';
+    at_ = out_.size();
+    AppendGeneralText(out_, v, precision);
+    return *this;
+  }
+
+  static constexpr size_t kSeen = 8;
   std::string& out_;
+  size_t at_ = 0;  // where the last figure's text starts
+  size_t seen_ = 0;
+  uint32_t seenBits_[kSeen];
+  size_t seenAt_[kSeen];
+  size_t seenSize_[kSeen];
 };
 
 void AppendAttributes(std::string& out, const AttributeTable& att, bool classes) {

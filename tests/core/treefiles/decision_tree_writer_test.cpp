@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+
 #include "core/data/working_folder.h"
 #include "core/treefiles/decision_rules_writer.h"
+#include "core/treefiles/model_file.h"
 #include "core/treefiles/rules_file_reader.h"
 #include "core/treefiles/tree_file_names.h"
 #include "core/treefiles/tree_file_reader.h"
@@ -145,6 +149,32 @@ TEST(DecisionTreeFiles, FiguresThatPrintAsZeroHaveNoSign) {
       std::string::npos);
   EXPECT_NE(rules.find("             ERROR: 0.0\n     IF\n              size > 0.0000000000 "),
             std::string::npos);
+}
+
+// The model file gives back every figure to the bit, a figure repeated in a node (a threshold
+// as its bounds, the items in both test parts) and zeros of both signs side by side alike.
+TEST(DecisionTreeFiles, TheModelFileGivesEveryFigureBack) {
+  auto root = CutTree(0.1f);
+  root->SetItems(10.3f);
+  root->Discr.Items = 10.3f;
+  root->Branch[1] = Leaf(0, 6.3f, -0.0f);
+  root->Branch[2] = Leaf(1, 4, 0.0f);
+  root->Branch[2]->Cont.Cut = -0.0f;
+  root->Branch[2]->Cont.Upper = 1e-30f;
+  const std::string text = DecisionModelText(*root, Attributes(), dtree::LeafVote::kDistribution);
+  auto saved = ParseModelText(text);
+  ASSERT_TRUE(saved.ok()) << saved.status().message();
+  auto figures = [](const TreeNode& node) {
+    std::vector<uint32_t> bits;
+    for (float f : {node.Cont.Items, node.Cont.Errors, node.Cont.Cut, node.Cont.Lower,
+                    node.Cont.Upper, node.Discr.Items, node.Discr.Errors})
+      bits.push_back(std::bit_cast<uint32_t>(f));
+    for (float f : node.ClassDist) bits.push_back(std::bit_cast<uint32_t>(f));
+    return bits;
+  };
+  const TreeNode& read = *saved->decision;
+  EXPECT_EQ(figures(read), figures(*root));
+  for (int b = 1; b <= 2; ++b) EXPECT_EQ(figures(read.Child(b)), figures(root->Child(b))) << b;
 }
 
 TEST(DecisionTreeFiles, WhatTheWritersWriteTheReadersRead) {
