@@ -99,5 +99,72 @@ TEST_F(Classification, DiscreteValuesWithoutABranchGoDownAllBranches) {
   expect(4, 0);  // in no subset
 }
 
+// A test node over `branches`, its items theirs.
+std::unique_ptr<TreeNode> Node(NodeType type, int tested, float cut,
+                               std::vector<std::unique_ptr<TreeNode>> branches) {
+  auto node = std::make_unique<TreeNode>();
+  float items = 0;
+  for (const auto& b : branches) items += b->Items();
+  node->MakeLeaf({items, 0}, 0, items, 0);
+  node->NodeType = type;
+  node->Cont.Tested = node->Discr.Tested = static_cast<int16_t>(tested);
+  node->Cont.Cut = cut;
+  node->SetForks(static_cast<int>(branches.size()));
+  for (size_t b = 0; b < branches.size(); ++b) node->Branch[b + 1] = std::move(branches[b]);
+  return node;
+}
+
+class CountingErrors : public EngineTest {};
+
+// Counting the errors of many cases takes them down a table of the tree, and back to the tree
+// itself where a case cannot follow one branch: every count is the cases' own classifications',
+// whatever way each case goes (known values, unknown ones at any level, a value beyond the
+// branches, a subset test), and whichever way the leaves vote (a leaf whose class is not its
+// largest weight, a tie, an empty leaf).
+TEST_F(CountingErrors, SameAsEachCaseClassified) {
+  LoadGolf();  // outlook (overcast, rainy, sunny), temperature, humidity, windy (false, true)
+  std::vector<std::unique_ptr<TreeNode>> windy;
+  windy.push_back(Leaf({0, 2}, 1));
+  windy.push_back(Leaf({1, 1}, 1));
+  std::vector<std::unique_ptr<TreeNode>> outlook;
+  outlook.push_back(Leaf({3, 1}, 0));
+  outlook.push_back(Node(kSubsetTest, 3, 0, std::move(windy)));
+  outlook.back()->Discr.Subset = {ValueSet(), ValueSet(1, 0), ValueSet(1, 0)};
+  AddToSet(outlook.back()->Discr.Subset[1], 2);
+  AddToSet(outlook.back()->Discr.Subset[2], 1);
+  std::vector<std::unique_ptr<TreeNode>> humidity;
+  humidity.push_back(Leaf({2, 30}, 0));
+  humidity.push_back(Leaf({0, 0}, 1));
+  std::vector<std::unique_ptr<TreeNode>> temperature;
+  temperature.push_back(Node(kDiscreteTest, 0, 0, std::move(outlook)));  // "sunny": no branch
+  temperature.push_back(Node(kCutTest, 2, 85, std::move(humidity)));
+  const auto tree = Node(kCutTest, 1, 71.5f, std::move(temperature));
+
+  std::vector<Case>& items = engine_.Cases.Item;
+  const int unknownAt[][2] = {{0, 1}, {2, 2}, {4, 0}, {5, 3}, {12, 2}, {8, 1}, {9, 3}, {13, 0}};
+  for (const auto& [item, a] : unknownAt) {
+    Case c = items[static_cast<size_t>(item)];
+    if (a == 0 || a == 3) {
+      c[a].discr = kUnknownValue;
+    } else {
+      c[a].cont = kUnknown;
+    }
+  }
+  items[7][1].cont = 71.5f;  // on the cut
+  const std::vector<Case> all = items;
+  for (LeafVote vote : {LeafVote::kDistribution, LeafVote::kWholeCase}) {
+    // Each case alone, with each class: the count says the class it gets.
+    for (size_t i = 0; i < all.size(); ++i) {
+      items.assign(1, all[i]);
+      for (int32_t label : {0, 1}) {
+        SCOPED_TRACE(::testing::Message() << "case " << i << " class " << label);
+        all[i][4].discr = label;
+        EXPECT_EQ(CountTreeErrors(engine_, *tree, vote),
+                  Classify(engine_, all[i], *tree, vote) != label ? 1 : 0);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quarry::dtree
