@@ -27,14 +27,6 @@ class CaseSpreader {
     Vote(*node, w);
   }
 
- private:
-  void SpreadAll(Case c, const TreeNode& node, float w) {
-    for (int b = 1; b <= node.Forks; ++b) {
-      const TreeNode& child = node.Child(b);
-      Spread(c, child, w * child.Items() / node.Items());
-    }
-  }
-
   void Vote(const TreeNode& leaf, float w) {
     const float items = leaf.Items();
     if (items <= 0 || (vote_ == LeafVote::kWholeCase && w >= 1.0f)) {
@@ -43,6 +35,14 @@ class CaseSpreader {
     }
     for (size_t c = 0; c < sum_.size(); ++c) {
       if (leaf.ClassDist[c] != 0) sum_[c] += w * leaf.ClassDist[c] / items;
+    }
+  }
+
+ private:
+  void SpreadAll(Case c, const TreeNode& node, float w) {
+    for (int b = 1; b <= node.Forks; ++b) {
+      const TreeNode& child = node.Child(b);
+      Spread(c, child, w * child.Items() / node.Items());
     }
   }
 
@@ -69,6 +69,7 @@ class RouteTable {
       : sum_(classSum), vote_(vote) {
     steps_.push_back({});
     nodes_.push_back(&root);
+    items_.push_back(root.Items());
     std::vector<uint32_t> open = {0};
     while (!open.empty()) {
       const uint32_t at = open.back();
@@ -78,7 +79,9 @@ class RouteTable {
       if (node.IsLeaf()) {
         // A case reaching a leaf whole gets the class it would get there from the full walk.
         step.kind = kWinner;
-        step.next = static_cast<uint32_t>(Walk(nullptr, node));
+        std::fill(sum_.begin(), sum_.end(), 0.0f);
+        CaseSpreader(sum_, vote_).Vote(node, 1.0f);
+        step.next = static_cast<uint32_t>(LargestSum(sum_));
       } else if ((node.NodeType == kCutTest && node.Forks == 2) || node.NodeType == kDiscreteTest) {
         step.kind = node.NodeType == kCutTest ? kCut : kValue;
         step.tested = static_cast<int16_t>(node.Tested());
@@ -88,6 +91,7 @@ class RouteTable {
         for (int b = 1; b <= node.Forks; ++b) {
           steps_.push_back({});
           nodes_.push_back(&node.Child(b));
+          items_.push_back(node.Child(b).Items());
         }
         for (int b = node.Forks; b >= 1; --b)
           open.push_back(step.next + static_cast<uint32_t>(b - 1));
@@ -97,28 +101,11 @@ class RouteTable {
   }
 
   int Class(Case c) {
-    uint32_t at = 0;
-    while (true) {
-      const Step& step = steps_[at];
-      switch (step.kind) {
-        case kWinner:
-          return static_cast<int>(step.next);
-        case kCut: {
-          const float v = CVal(c, step.tested);
-          if (v == kUnknown) return Walk(c, *nodes_[at]);
-          at = step.next + (v <= step.cut ? 0 : 1);
-          break;
-        }
-        case kValue: {
-          const int v = DVal(c, step.tested);
-          if (v < 1 || v > step.forks) return Walk(c, *nodes_[at]);
-          at = step.next + static_cast<uint32_t>(v - 1);
-          break;
-        }
-        default:
-          return Walk(c, *nodes_[at]);
-      }
-    }
+    const uint32_t at = Follow(c, 0);
+    if (steps_[at].kind == kWinner) return static_cast<int>(steps_[at].next);
+    std::fill(sum_.begin(), sum_.end(), 0.0f);
+    Spread(c, at, 1.0f);
+    return LargestSum(sum_);
   }
 
  private:
@@ -132,15 +119,47 @@ class RouteTable {
   };
   static_assert(sizeof(Step) == 16);
 
-  // What the walk from the root gives a case that reaches `node` with its whole weight.
-  int Walk(Case c, const TreeNode& node) {
-    std::fill(sum_.begin(), sum_.end(), 0.0f);
-    CaseSpreader(sum_, vote_).Spread(c, node, 1.0f);
-    return LargestSum(sum_);
+  // Goes down from step `at` while the case's values decide the branch; the step where it stops
+  // (a leaf, a test its value cannot decide, or a node the tree itself takes the case through).
+  uint32_t Follow(Case c, uint32_t at) const {
+    while (true) {
+      const Step& step = steps_[at];
+      if (step.kind == kCut) {
+        const float v = CVal(c, step.tested);
+        if (v == kUnknown) return at;
+        at = step.next + (v <= step.cut ? 0 : 1);
+      } else if (step.kind == kValue) {
+        const int v = DVal(c, step.tested);
+        if (v < 1 || v > step.forks) return at;
+        at = step.next + static_cast<uint32_t>(v - 1);
+      } else {
+        return at;
+      }
+    }
+  }
+
+  // The tree's own spread of a case's weight from step `at`: the same sums in the same order.
+  void Spread(Case c, uint32_t at, float w) {
+    at = Follow(c, at);
+    const Step& step = steps_[at];
+    switch (step.kind) {
+      case kWinner:
+        CaseSpreader(sum_, vote_).Vote(*nodes_[at], w);
+        return;
+      case kWalk:
+        CaseSpreader(sum_, vote_).Spread(c, *nodes_[at], w);
+        return;
+      default:
+        for (uint32_t b = 0; b < static_cast<uint32_t>(step.forks); ++b) {
+          const uint32_t child = step.next + b;
+          Spread(c, child, w * items_[child] / items_[at]);
+        }
+    }
   }
 
   std::vector<Step> steps_;
   std::vector<const TreeNode*> nodes_;
+  std::vector<float> items_;  // each step's node's items
   std::vector<float>& sum_;
   LeafVote vote_;
 };
