@@ -75,8 +75,11 @@ inline void PartitionOne(ValueRecord* r, int i, int start, float pivot, uint64_t
 
 template <bool kRareEquals>
 void PartitionFrom(ValueRecord* r, int start, int last, float pivot, uint64_t* q, int* equals,
-                   Partition& p) {
+                   Partition& state) {
+  // Kept apart from the records' stores, which the compiler cannot tell from them.
+  Partition p = state;
   for (int i = start; i < last; ++i) PartitionOne<kRareEquals>(r, i, start, pivot, q, equals, p);
+  state = p;
 }
 
 #ifdef QUARRY_WIDE_PARTITION
@@ -141,7 +144,9 @@ inline __attribute__((target("avx2"))) __m256i CompareRecords(__m256 x, __m256 p
 
 __attribute__((target("avx2"))) void PartitionFourAtATime(ValueRecord* r, int start, int last,
                                                           float pivot, uint64_t* q, int* equals,
-                                                          Partition& p) {
+                                                          Partition& state) {
+  // Kept apart from the records' stores, which the compiler cannot tell from them.
+  Partition p = state;
   const __m256 pivots = _mm256_set1_ps(pivot);
   int i = start;
   while (i < last) {
@@ -173,6 +178,7 @@ __attribute__((target("avx2"))) void PartitionFourAtATime(ValueRecord* r, int st
     p.equal += kWide.count[sames];
     i += 4;
   }
+  state = p;
 }
 
 // Returns false, having done nothing, where the processor or the range does not suit.
@@ -183,58 +189,75 @@ bool PartitionWide(ValueRecord* r, int start, int last, float pivot, uint64_t* q
   return true;
 }
 
-// Ranges shorter than this whose values all differ are sorted at once.
-constexpr int kDistinctBelow = 16;
+// Ranges of at most this many records whose values all differ are sorted at once (each place a
+// bit of a 32-bit word).
+constexpr int kDistinctUpTo = 31;
 
 // A range whose values all differ (no NaN, no two equal, -0 and 0 being equal) ends in the one
 // order that sorts it, whatever the steps: each record goes to the place given by the number of
 // values below its own. Returns false, leaving the range as it is, when two values are equal or
-// one is NaN.
-__attribute__((target("avx2,popcnt"))) bool SortDistinct(ValueRecord* r, int first, int last) {
-  const int n = last - first + 1;
-  ValueRecord* base = r + first;
-  // The values of 8 records a vector, records beyond the range as NaN, which no comparison
-  // counts. Lane l of a vector holds record lane[l] of its 8.
+// one is NaN: then two records get the same count (a NaN counts nothing and is counted by none,
+// as the least value does not count itself).
+template <int kVectors>
+__attribute__((target("avx2"))) bool SortDistinct(ValueRecord* base, int n) {
+  // The values of 8 records a vector: lane l holds record lane[l] of its 8 (the order in which
+  // one shuffle of two loads leaves them; taking the lanes in that order again gives records in
+  // their order). Records beyond the range are NaN, counted by none; their own counts stay 0, a
+  // count some record always has (the least value's, or a NaN's).
   const __m256i lane = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
   const __m256i records = _mm256_set1_epi64x(n);
-  const __m256 nan = _mm256_set1_ps(std::numeric_limits<float>::quiet_NaN());
-  __m256 values[kDistinctBelow / 8];
-  for (int h = 0; h < kDistinctBelow / 8; ++h) {
+  __m256 values[kVectors];
+  __m256i below[kVectors];
+  alignas(32) uint64_t copy[8 * kVectors];
+  for (int h = 0; h < kVectors; ++h) {
     const int k = 8 * h;
     // Only records within the range are read.
-    const __m256d a =
-        _mm256_maskload_pd(reinterpret_cast<const double*>(base + k),
-                           _mm256_cmpgt_epi64(records, _mm256_setr_epi64x(k, k + 1, k + 2, k + 3)));
-    const __m256d b = _mm256_maskload_pd(
+    const __m256i a = _mm256_castpd_si256(_mm256_maskload_pd(
+        reinterpret_cast<const double*>(base + k),
+        _mm256_cmpgt_epi64(records, _mm256_setr_epi64x(k, k + 1, k + 2, k + 3))));
+    const __m256i b = _mm256_castpd_si256(_mm256_maskload_pd(
         reinterpret_cast<const double*>(base + k + 4),
-        _mm256_cmpgt_epi64(records, _mm256_setr_epi64x(k + 4, k + 5, k + 6, k + 7)));
-    const __m256 v =
-        _mm256_shuffle_ps(_mm256_castpd_ps(a), _mm256_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0));
-    const __m256i inside =
-        _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_add_epi32(lane, _mm256_set1_epi32(k)));
-    values[h] = _mm256_blendv_ps(nan, v, _mm256_castsi256_ps(inside));
+        _mm256_cmpgt_epi64(records, _mm256_setr_epi64x(k + 4, k + 5, k + 6, k + 7))));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(copy + k), a);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(copy + k + 4), b);
+    values[h] =
+        _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), _MM_SHUFFLE(2, 0, 2, 0));
+    const __m256i outside =
+        _mm256_cmpgt_epi32(_mm256_add_epi32(lane, _mm256_set1_epi32(k + 1)), _mm256_set1_epi32(n));
+    values[h] = _mm256_blendv_ps(values[h], _mm256_set1_ps(std::numeric_limits<float>::quiet_NaN()),
+                                 _mm256_castsi256_ps(outside));
+    below[h] = _mm256_setzero_si256();
   }
-  uint64_t copy[kDistinctBelow];
-  int place[kDistinctBelow];
-  int clash = 0;
   for (int j = 0; j < n; ++j) {
     const __m256 v = _mm256_broadcast_ss(&base[j].value);
-    int below = 0, same = 0;
-    for (const __m256 w : values) {
-      below += __builtin_popcount(_mm256_movemask_ps(_mm256_cmp_ps(w, v, _CMP_LT_OQ)));
-      same += __builtin_popcount(_mm256_movemask_ps(_mm256_cmp_ps(w, v, _CMP_EQ_OQ)));
-    }
-    clash |= same ^ 1;  // a NaN equals nothing, itself included
-    place[j] = below;
-    std::memcpy(copy + j, base + j, sizeof(uint64_t));
+    for (int h = 0; h < kVectors; ++h)
+      below[h] =
+          _mm256_sub_epi32(below[h], _mm256_castps_si256(_mm256_cmp_ps(v, values[h], _CMP_LT_OQ)));
   }
-  if (clash != 0) return false;
+  // Every place taken once: the counts' bits together are n ones.
+  __m256i seen = _mm256_setzero_si256();
+  for (int h = 0; h < kVectors; ++h)
+    seen = _mm256_or_si256(seen, _mm256_sllv_epi32(_mm256_set1_epi32(1), below[h]));
+  seen = _mm256_or_si256(seen, _mm256_shuffle_epi32(seen, _MM_SHUFFLE(1, 0, 3, 2)));
+  seen = _mm256_or_si256(seen, _mm256_shuffle_epi32(seen, _MM_SHUFFLE(2, 3, 0, 1)));
+  const uint32_t all =
+      static_cast<uint32_t>(_mm256_extract_epi32(seen, 0) | _mm256_extract_epi32(seen, 4));
+  if (all != (uint32_t{1} << n) - 1) return false;
+  alignas(32) int32_t place[8 * kVectors];
+  for (int h = 0; h < kVectors; ++h)
+    _mm256_store_si256(reinterpret_cast<__m256i*>(place + 8 * h),
+                       _mm256_permutevar8x32_epi32(below[h], lane));
   for (int j = 0; j < n; ++j) std::memcpy(base + place[j], copy + j, sizeof(uint64_t));
   return true;
 }
 
 bool SortShortDistinct(ValueRecord* r, int first, int last) {
-  return last - first < kDistinctBelow && WideRuns() && SortDistinct(r, first, last);
+  const int n = last - first + 1;
+  if (n > kDistinctUpTo || !WideRuns()) return false;
+  if (n <= 8) return SortDistinct<1>(r + first, n);
+  if (n <= 16) return SortDistinct<2>(r + first, n);
+  if (n <= 24) return SortDistinct<3>(r + first, n);
+  return SortDistinct<4>(r + first, n);
 }
 #else
 std::atomic<bool> wideWhereAble{false};
