@@ -84,20 +84,25 @@ void SqliteRows::Finish() {
   if (statement_ != nullptr && !failed_) source_.EndResult();
 }
 
+// The cell's value is read through the value object the statement holds for it: one call into
+// the statement (each takes the connection's mutex) instead of one for its type and one for its
+// value. The value is only read here, on the thread that holds the data source, before the next
+// step.
 void SqliteRows::Text(int column, std::string& text) {
-  switch (sqlite3_column_type(statement_, column)) {
+  sqlite3_value* value = sqlite3_column_value(statement_, column);
+  switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
       text.assign("?");
       return;
     case SQLITE_BLOB:
-      BlobText(static_cast<const unsigned char*>(sqlite3_column_blob(statement_, column)),
-               sqlite3_column_bytes(statement_, column), text);
+      BlobText(static_cast<const unsigned char*>(sqlite3_value_blob(value)),
+               sqlite3_value_bytes(value), text);
       return;
     default:
       break;
   }
-  const char* chars = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-  size_t size = static_cast<size_t>(sqlite3_column_bytes(statement_, column));
+  const char* chars = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  size_t size = static_cast<size_t>(sqlite3_value_bytes(value));
   if (chars == nullptr) size = 0;
   // The driver's text ends at the first NUL.
   if (const void* nul = size > 0 ? std::memchr(chars, '\0', size) : nullptr; nul != nullptr)
@@ -110,11 +115,12 @@ std::optional<float> SqliteRows::Single(int column) {
   // A single-precision column's text has 7 digits, read only from the text.
   if (source_.resultKinds_[static_cast<size_t>(column)] == DataSource::CellKind::kSingle)
     return std::nullopt;
-  switch (sqlite3_column_type(statement_, column)) {
+  sqlite3_value* value = sqlite3_column_value(statement_, column);
+  switch (sqlite3_value_type(value)) {
     case SQLITE_FLOAT:
-      return SingleOfStoredReal(sqlite3_column_double(statement_, column));
+      return SingleOfStoredReal(sqlite3_value_double(value));
     case SQLITE_INTEGER:
-      return SingleOfStoredInteger(sqlite3_column_int64(statement_, column));
+      return SingleOfStoredInteger(sqlite3_value_int64(value));
     default:
       return std::nullopt;
   }
