@@ -97,8 +97,8 @@ bool WideRuns() {
 // packs them. Each of them also moves the queue's front to its end, and each larger value
 // enters it: record k's queue place gets the queue's entry `head + (values <= pivot before k)`,
 // or record k itself. With at least four records queued before the block, every entry read was
-// written before it, so one load, one permutation and one blend give the four places. Where
-// fewer are queued, a record is taken alone.
+// written before it, so one load, one permutation and one blend give the four places. Until four
+// are queued, and at the end, a record is taken alone.
 constexpr int kWideFrom = 32;
 
 struct WideTables {
@@ -149,11 +149,10 @@ __attribute__((target("avx2"))) void PartitionFourAtATime(ValueRecord* r, int st
   Partition p = state;
   const __m256 pivots = _mm256_set1_ps(pivot);
   int i = start;
-  while (i < last) {
-    if (i - start - p.head < 4 || last - i < 4) {
-      PartitionOne<false>(r, i++, start, pivot, q, equals, p);
-      continue;
-    }
+  // The queue holds the larger values met so far: it never shortens.
+  for (; i < last && i - start - p.head < 4; ++i)
+    PartitionOne<false>(r, i, start, pivot, q, equals, p);
+  for (; last - i >= 4; i += 4) {
     const __m256i x = Load256(r + i);
     const __m256i lowWords = CompareRecords(_mm256_castsi256_ps(x), pivots, false);
     const int lows = _mm256_movemask_pd(_mm256_castsi256_pd(lowWords));
@@ -176,8 +175,8 @@ __attribute__((target("avx2"))) void PartitionFourAtATime(ValueRecord* r, int st
     p.middle += kWide.count[lows];
     p.head += kWide.count[lows];
     p.equal += kWide.count[sames];
-    i += 4;
   }
+  for (; i < last; ++i) PartitionOne<false>(r, i, start, pivot, q, equals, p);
   state = p;
 }
 
