@@ -501,11 +501,14 @@ int SplitEvaluator::ChooseDeferred(float known, float items, float avGain, Exact
       surely = std::max(surely, gain / (estimate + margin) * (1 - 1e-6));
   }
   int best = -1;
+  size_t bestCut = 0;
+  bool bestInfoExact = false;
   float bestVal = kNoGain;
   for (size_t j = 0; j < cuts_.size(); ++j) {
     const size_t at = static_cast<size_t>(cuts_[j].place);
     const float gain = SplitGain[at];
     if (gain < 0) continue;
+    bool infoExact = false;
     if (candidate(gain)) {
       const double estimate = estimates_[j];
       const bool noInfo = estimate + margin <= 0.001;  // surely worth kNoGain
@@ -513,13 +516,21 @@ int SplitEvaluator::ChooseDeferred(float known, float items, float avGain, Exact
                  : estimate - margin > 0.001 && gain / (estimate - margin) * (1 + 1e-6) < surely)
         continue;
       SplitInfo[at] = exactInfo(cuts_[j].low);
+      infoExact = true;
     }
     const float val = SplitWorth(SplitInfo[at], gain, avGain);
     if (val >= bestVal) {  // the later cut wins ties
       best = cuts_[j].place;
+      bestCut = j;
+      bestInfoExact = infoExact;
       bestVal = val;
     }
   }
+  // Where no cut is worth anything the last one with a gain is kept, and the attribute's choice
+  // later weighs its split information against other attributes': it must be the exact one
+  // whatever the reasoning above left out.
+  if (best >= 0 && !bestInfoExact)
+    SplitInfo[static_cast<size_t>(best)] = exactInfo(cuts_[bestCut].low);
   return best;
 }
 
