@@ -28,13 +28,16 @@ class CaseSpreader {
   }
 
   void Vote(const TreeNode& leaf, float w) {
-    const float items = leaf.Items();
+    Vote(leaf.Leaf, leaf.Items(), leaf.ClassDist.data(), w);
+  }
+  // The vote of a leaf of class `leafClass`, `items` and the class weights `dist`.
+  void Vote(int leafClass, float items, const float* dist, float w) {
     if (items <= 0 || (vote_ == LeafVote::kWholeCase && w >= 1.0f)) {
-      sum_[static_cast<size_t>(leaf.Leaf)] += w;
+      sum_[static_cast<size_t>(leafClass)] += w;
       return;
     }
     for (size_t c = 0; c < sum_.size(); ++c) {
-      if (leaf.ClassDist[c] != 0) sum_[c] += w * leaf.ClassDist[c] / items;
+      if (dist[c] != 0) sum_[c] += w * dist[c] / items;
     }
   }
 
@@ -82,6 +85,12 @@ class RouteTable {
         std::fill(sum_.begin(), sum_.end(), 0.0f);
         CaseSpreader(sum_, vote_).Vote(node, 1.0f);
         step.next = static_cast<uint32_t>(LargestSum(sum_));
+        // A case whose weight spreads votes here with a part of it: the leaf's figures are kept
+        // beside the table.
+        step.tested = node.Leaf;
+        step.dist = static_cast<uint32_t>(dists_.size());
+        dists_.insert(dists_.end(), node.ClassDist.begin(), node.ClassDist.end());
+        dists_.resize(step.dist + sum_.size(), 0.0f);
       } else if ((node.NodeType == kCutTest && node.Forks == 2) || node.NodeType == kDiscreteTest) {
         step.kind = node.NodeType == kCutTest ? kCut : kValue;
         step.tested = static_cast<int16_t>(node.Tested());
@@ -111,11 +120,14 @@ class RouteTable {
  private:
   enum Kind : int16_t { kWalk, kWinner, kCut, kValue };
   struct Step {
-    Kind kind = kWalk;  // kWalk: the case goes on by the tree itself from here
-    int16_t tested = 0;
+    Kind kind = kWalk;   // kWalk: the case goes on by the tree itself from here
+    int16_t tested = 0;  // a leaf's class at a leaf
     int16_t forks = 0;
-    float cut = 0;
-    uint32_t next = 0;  // the first branch's step, or a leaf's class
+    union {
+      float cut = 0;
+      uint32_t dist;  // a leaf's class weights in dists_
+    };
+    uint32_t next = 0;  // the first branch's step, or the class a leaf gives a whole case
   };
   static_assert(sizeof(Step) == 16);
 
@@ -144,7 +156,7 @@ class RouteTable {
     const Step& step = steps_[at];
     switch (step.kind) {
       case kWinner:
-        CaseSpreader(sum_, vote_).Vote(*nodes_[at], w);
+        CaseSpreader(sum_, vote_).Vote(step.tested, items_[at], &dists_[step.dist], w);
         return;
       case kWalk:
         CaseSpreader(sum_, vote_).Spread(c, *nodes_[at], w);
@@ -160,6 +172,7 @@ class RouteTable {
   std::vector<Step> steps_;
   std::vector<const TreeNode*> nodes_;
   std::vector<float> items_;  // each step's node's items
+  std::vector<float> dists_;  // the class weights of the leaves, one after the other
   std::vector<float>& sum_;
   LeafVote vote_;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 #include "core/dtree/induction_engine.h"
@@ -114,53 +115,61 @@ std::unique_ptr<TreeNode> Node(NodeType type, int tested, float cut,
   return node;
 }
 
-class CountingErrors : public EngineTest {};
+class CountingErrors : public EngineTest {
+ protected:
+  // A random tree over the weather example's attributes: cuts on temperature and humidity, tests
+  // by value on outlook (two or three branches: "sunny" may have none) and by subsets on windy,
+  // leaves of fractional, zero and empty distributions whose class is not always the largest.
+  std::unique_ptr<TreeNode> RandomTree(int depth) {
+    const float weights[] = {0, 0, 0.5f, 1, 2.25f, 3, 7};
+    const int kind = depth == 0 ? 0 : static_cast<int>(bits_() % 5);
+    if (kind <= 1) {
+      return Leaf({weights[bits_() % 7], weights[bits_() % 7]}, static_cast<int>(bits_() % 2));
+    }
+    std::vector<std::unique_ptr<TreeNode>> branches;
+    const int forks = kind == 3 ? 2 + static_cast<int>(bits_() % 2) : 2;
+    for (int b = 0; b < forks; ++b) branches.push_back(RandomTree(depth - 1));
+    const float cuts[] = {65, 71.5f, 80, 85};
+    if (kind == 2)
+      return Node(kCutTest, 1 + static_cast<int>(bits_() % 2), cuts[bits_() % 4],
+                  std::move(branches));
+    if (kind == 3) return Node(kDiscreteTest, 0, 0, std::move(branches));
+    auto node = Node(kSubsetTest, 3, 0, std::move(branches));
+    node->Discr.Subset = {ValueSet(), ValueSet(1, 0), ValueSet(1, 0)};
+    AddToSet(node->Discr.Subset[1], 1 + static_cast<int>(bits_() % 2));
+    AddToSet(node->Discr.Subset[2], 2);
+    return node;
+  }
+  std::mt19937 bits_{3};
+};
 
-// Counting the errors of many cases takes them down a table of the tree, and back to the tree
-// itself where a case cannot follow one branch: every count is the cases' own classifications',
-// whatever way each case goes (known values, unknown ones at any level, a value beyond the
-// branches, a subset test), and whichever way the leaves vote (a leaf whose class is not its
-// largest weight, a tie, an empty leaf).
+// Counting the errors of many cases takes them down a table of the tree, spreading the weight of
+// a case a test cannot decide over it too: each case alone, with either class, must be counted
+// as its own classification says, whichever way it goes (known values, unknown ones at any level,
+// a value without a branch, a subset test) and whichever way the leaves vote.
 TEST_F(CountingErrors, SameAsEachCaseClassified) {
   LoadGolf();  // outlook (overcast, rainy, sunny), temperature, humidity, windy (false, true)
-  std::vector<std::unique_ptr<TreeNode>> windy;
-  windy.push_back(Leaf({0, 2}, 1));
-  windy.push_back(Leaf({1, 1}, 1));
-  std::vector<std::unique_ptr<TreeNode>> outlook;
-  outlook.push_back(Leaf({3, 1}, 0));
-  outlook.push_back(Node(kSubsetTest, 3, 0, std::move(windy)));
-  outlook.back()->Discr.Subset = {ValueSet(), ValueSet(1, 0), ValueSet(1, 0)};
-  AddToSet(outlook.back()->Discr.Subset[1], 2);
-  AddToSet(outlook.back()->Discr.Subset[2], 1);
-  std::vector<std::unique_ptr<TreeNode>> humidity;
-  humidity.push_back(Leaf({2, 30}, 0));
-  humidity.push_back(Leaf({0, 0}, 1));
-  std::vector<std::unique_ptr<TreeNode>> temperature;
-  temperature.push_back(Node(kDiscreteTest, 0, 0, std::move(outlook)));  // "sunny": no branch
-  temperature.push_back(Node(kCutTest, 2, 85, std::move(humidity)));
-  const auto tree = Node(kCutTest, 1, 71.5f, std::move(temperature));
-
   std::vector<Case>& items = engine_.Cases.Item;
-  const int unknownAt[][2] = {{0, 1}, {2, 2}, {4, 0}, {5, 3}, {12, 2}, {8, 1}, {9, 3}, {13, 0}};
-  for (const auto& [item, a] : unknownAt) {
-    Case c = items[static_cast<size_t>(item)];
-    if (a == 0 || a == 3) {
-      c[a].discr = kUnknownValue;
-    } else {
-      c[a].cont = kUnknown;
-    }
-  }
-  items[7][1].cont = 71.5f;  // on the cut
   const std::vector<Case> all = items;
-  for (LeafVote vote : {LeafVote::kDistribution, LeafVote::kWholeCase}) {
-    // Each case alone, with each class: the count says the class it gets.
-    for (size_t i = 0; i < all.size(); ++i) {
-      items.assign(1, all[i]);
-      for (int32_t label : {0, 1}) {
-        SCOPED_TRACE(::testing::Message() << "case " << i << " class " << label);
-        all[i][4].discr = label;
-        EXPECT_EQ(CountTreeErrors(engine_, *tree, vote),
-                  Classify(engine_, all[i], *tree, vote) != label ? 1 : 0);
+  const float values[] = {64, 65, 71.5f, 72, 80, 85, 96};
+  for (int round = 0; round < 300; ++round) {
+    const auto tree = RandomTree(4);
+    for (Case c : all) {  // a quarter of the cells unknown
+      c[0].discr = bits_() % 4 == 0 ? kUnknownValue : static_cast<int32_t>(1 + bits_() % 3);
+      c[1].cont = bits_() % 4 == 0 ? kUnknown : values[bits_() % 7];
+      c[2].cont = bits_() % 4 == 0 ? kUnknown : values[bits_() % 7];
+      c[3].discr = static_cast<int32_t>(bits_() % 3);
+    }
+    for (LeafVote vote : {LeafVote::kDistribution, LeafVote::kWholeCase}) {
+      for (size_t i = 0; i < all.size(); ++i) {
+        items.assign(1, all[i]);
+        for (int32_t label : {0, 1}) {
+          all[i][4].discr = label;
+          ASSERT_EQ(CountTreeErrors(engine_, *tree, vote),
+                    Classify(engine_, all[i], *tree, vote) != label ? 1 : 0)
+              << "round " << round << " case " << i << " class " << label << "\n"
+              << DumpTree(*tree);
+        }
       }
     }
   }
