@@ -87,7 +87,7 @@ std::atomic<bool> wideWhereAble{true};
 
 // Processors with 256-bit integer vectors take two shortcuts, chosen when the program runs.
 bool WideRuns() {
-  static const bool able = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  static const bool able = __builtin_cpu_supports("avx2");
   return able && wideWhereAble.load(std::memory_order_relaxed);
 }
 
