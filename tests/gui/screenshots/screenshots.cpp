@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
       // The assistant's advice on a table large enough to watch it run, then stopped there.
       quarry::DataSource& source = window.Bench().Source();
       ok = source.Execute("select * into wave_large_data from wave_data") && ok;
-      for (int copy = 0; copy < 150; ++copy)
+      for (int copy = 0; copy < 600; ++copy)
         ok = source.Execute("insert into wave_large_data select * from wave_data") && ok;
       trees.Prepare();
       trees.SelectTable("wave_large_data");
