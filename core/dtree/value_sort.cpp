@@ -198,7 +198,7 @@ constexpr int kDistinctUpTo = 31;
 // one is NaN: then two records get the same count (a NaN counts nothing and is counted by none,
 // as the least value does not count itself).
 template <int kVectors>
-__attribute__((target("avx2"))) bool SortDistinct(ValueRecord* base, int n) {
+__attribute__((target("avx2"))) bool SortDistinct(ValueRecord* base, int n, uint32_t* unplaced) {
   // The values of 8 records a vector: lane l holds record lane[l] of its 8 (the order in which
   // one shuffle of two loads leaves them; taking the lanes in that order again gives records in
   // their order). Records beyond the range are NaN, counted by none; their own counts stay 0, a
@@ -241,7 +241,10 @@ __attribute__((target("avx2"))) bool SortDistinct(ValueRecord* base, int n) {
   seen = _mm256_or_si256(seen, _mm256_shuffle_epi32(seen, _MM_SHUFFLE(2, 3, 0, 1)));
   const uint32_t all =
       static_cast<uint32_t>(_mm256_extract_epi32(seen, 0) | _mm256_extract_epi32(seen, 4));
-  if (all != (uint32_t{1} << n) - 1) return false;
+  if (all != (uint32_t{1} << n) - 1) {
+    *unplaced = ~all & ((uint32_t{1} << n) - 1);
+    return false;
+  }
   alignas(32) int32_t place[8 * kVectors];
   for (int h = 0; h < kVectors; ++h)
     _mm256_store_si256(reinterpret_cast<__m256i*>(place + 8 * h),
@@ -250,18 +253,56 @@ __attribute__((target("avx2"))) bool SortDistinct(ValueRecord* base, int n) {
   return true;
 }
 
-bool SortShortDistinct(ValueRecord* r, int first, int last) {
+// Where a short range held equal values, which of its parts hold some. Every range the steps
+// leave holds the values whose places in the sorted order are its own positions (NaN aside), so
+// equal values share a count, the count of the first place of their block, and the places above
+// it in their block are counted by none. A part first..last of the range holds equal values
+// exactly when one of those places lies in first + 1..last; a part without any is sorted by the
+// counting, one with some would only be counted to no effect.
+struct EqualValuesIn {
+  int base = 0;
+  int end = -1;           // the range, base..end; none when end < base
+  uint32_t unplaced = 0;  // bit i: place base + i is counted by none
+
+  bool Covers(int first, int last) const { return first >= base && last <= end; }
+  bool Within(int first, int last) const {
+    const uint32_t above = (uint32_t{2} << (last - base)) - (uint32_t{2} << (first - base));
+    return (unplaced & above) != 0;
+  }
+};
+
+bool SortShortDistinct(ValueRecord* r, int first, int last, EqualValuesIn& equal) {
   const int n = last - first + 1;
   if (n > kDistinctUpTo || !WideRuns()) return false;
-  if (n <= 8) return SortDistinct<1>(r + first, n);
-  if (n <= 16) return SortDistinct<2>(r + first, n);
-  if (n <= 24) return SortDistinct<3>(r + first, n);
-  return SortDistinct<4>(r + first, n);
+  if (equal.Covers(first, last)) {
+    if (equal.Within(first, last)) return false;
+  } else {
+    equal.end = -1;
+  }
+  uint32_t unplaced = 0;
+  bool sorted;
+  if (n <= 8) {
+    sorted = SortDistinct<1>(r + first, n, &unplaced);
+  } else if (n <= 16) {
+    sorted = SortDistinct<2>(r + first, n, &unplaced);
+  } else if (n <= 24) {
+    sorted = SortDistinct<3>(r + first, n, &unplaced);
+  } else {
+    sorted = SortDistinct<4>(r + first, n, &unplaced);
+  }
+  if (sorted || equal.Covers(first, last)) return sorted;
+  // A NaN is counted by none and counts nothing: the parts no longer follow the counts.
+  for (int i = first; i <= last; ++i) {
+    if (r[i].value != r[i].value) return false;
+  }
+  equal = {first, last, unplaced};
+  return false;
 }
 #else
 std::atomic<bool> wideWhereAble{false};
+struct EqualValuesIn {};
 bool PartitionWide(ValueRecord*, int, int, float, uint64_t*, int*, Partition&) { return false; }
-bool SortShortDistinct(ValueRecord*, int, int) { return false; }
+bool SortShortDistinct(ValueRecord*, int, int, EqualValuesIn&) { return false; }
 #endif
 
 // One plain step on first..last: partition around the last value, gather the values equal to it
@@ -390,12 +431,13 @@ void SortByValueOrder(ValueRecord* r, int count, SortScratch& scratch) {
   std::vector<std::pair<int, int>>& stack = scratch.stack;
   stack.clear();
   if (count > 1) stack.emplace_back(0, count - 1);
+  EqualValuesIn equal;
   while (!stack.empty()) {
     auto [first, last] = stack.back();
     stack.pop_back();
     int ordered = -1;  // r[ordered..last] is known to be in order; -1 when not known
     while (first < last) {
-      if (SortShortDistinct(r, first, last)) break;
+      if (SortShortDistinct(r, first, last, equal)) break;
       // With an ordered run r[ordered..last] at the top whose last value is the largest of the
       // range, a step moves nothing in the run: everything is no larger than the pivot, and
       // only values equal to it move, up to the top of the lower block. Such steps are taken
