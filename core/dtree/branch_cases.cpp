@@ -16,7 +16,13 @@ BranchCases::BranchCases(InductionEngine& engine, const TreeNode& node, int fp, 
   // Every place from i on still holds the case that was there: the moves exchange i with a
   // place before it.
   for (int i = fp; i <= lp; ++i) {
-    if (i + kCasesAhead <= lp) PrefetchCells(item[i + kCasesAhead], node.Tested());
+    if (i + kCasesAhead <= lp) {
+      if (classWeight != nullptr) {
+        PrefetchCells(item[i + kCasesAhead], node.Tested(), classCell);
+      } else {
+        PrefetchCells(item[i + kCasesAhead], node.Tested());
+      }
+    }
     if (classWeight != nullptr) {
       classWeight[item[i][classCell].discr] += weight[i];
       sum += weight[i];
