@@ -45,7 +45,9 @@ BranchCases::BranchCases(InductionEngine& engine, const TreeNode& node, int fp, 
   if (kp_ == fp) return;
   size_t size = 16;
   int bits = 4;
-  while (size < 2 * static_cast<size_t>(kp_ - fp)) {
+  // At most a quarter full: most cases looked up are not in it, and such a look-up ends at the
+  // first empty slot.
+  while (size < 4 * static_cast<size_t>(kp_ - fp)) {
     size <<= 1;
     ++bits;
   }
